@@ -1,0 +1,17 @@
+#pragma once
+#include <QString>
+
+// Paths and screen figures set once by the start-up sequence and used everywhere.
+extern QString gAppPath;       // folder of the executable, ending in "/"
+extern QString gSysDir;        // folder of the Qt libraries, ending in "/"
+extern QString gTempDir;       // the program's scratch folder, ending in "/"
+extern QString gFormatFile;    // formats.ini beside the executable
+extern QString gFormatDatFile; // formats.dat beside the executable
+extern QString gCmdFile;       // the file given on the command line, empty when none
+extern int gTwipsX;            // twips per pixel, never below 1
+extern int gTwipsY;
+
+// The user's configuration and cache folders: $XDG_CONFIG_HOME and $XDG_CACHE_HOME when they
+// hold absolute paths, else ~/.config and ~/.cache. Read each time, so tests can move them.
+QString ConfigHome();
+QString CacheHome();

@@ -1,0 +1,248 @@
+#include "app/settingsstore.h"
+
+#include "app/appinfo.h"
+#include "app/numbers.h"
+#include "app/paths.h"
+#include "platform/processstate.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+struct Entry {
+    QString key;
+    QString value;
+};
+struct Section {
+    QString name; // "Orvalent\Scrivelle" ...
+    QList<Entry> entries;
+};
+
+struct Store {
+    QString path;      // file the cache was read from
+    QDateTime mtime;   // and its state then, to notice another instance's writes
+    qint64 size = -1;
+    bool loaded = false;
+    bool readFailed = false;
+    QList<Section> sections;
+};
+
+Store& TheStore() {
+    static Store s;
+    return s;
+}
+
+void ResetStore() { TheStore() = Store(); }
+SCRIVELLE_REGISTER_RESET(ResetStore);
+
+QString FullSection(const QString& section) {
+    QString s = section;
+    s.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return kMakerName + QLatin1Char('\\') + s;
+}
+
+void Parse(Store& st, const QByteArray& bytes) {
+    st.sections.clear();
+    const QString text = QString::fromUtf8(bytes);
+    Section* current = nullptr;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r')) line.chop(1);
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            st.sections.append(Section{UnescapeStoreText(line.mid(1, line.size() - 2)), {}});
+            current = &st.sections.last();
+            continue;
+        }
+        if (!current) continue;
+        // The key ends at the first "=" that is not escaped.
+        qsizetype eq = -1;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == u'\\') {
+                ++i;
+                continue;
+            }
+            if (line[i] == u'=') {
+                eq = i;
+                break;
+            }
+        }
+        if (eq < 0) continue;
+        current->entries.append(Entry{UnescapeStoreText(line.left(eq)), UnescapeStoreText(line.mid(eq + 1))});
+    }
+}
+
+// Brings the cache up to date with the file: on first use, when the store moved (tests point
+// XDG_CONFIG_HOME elsewhere), or when another instance of the program wrote it.
+void Refresh() {
+    Store& st = TheStore();
+    const QString path = SettingsFilePath();
+    const QFileInfo fi(path);
+    const QDateTime mtime = fi.exists() ? fi.lastModified() : QDateTime();
+    const qint64 size = fi.exists() ? fi.size() : -1;
+    if (st.loaded && st.path == path && st.mtime == mtime && st.size == size) return;
+    st.path = path;
+    st.mtime = mtime;
+    st.size = size;
+    st.loaded = true;
+    st.readFailed = false;
+    st.sections.clear();
+    if (!fi.exists()) return;
+    QFile f(path);
+    if (!fi.isFile() || !f.open(QIODevice::ReadOnly)) {
+        st.readFailed = true;
+        return;
+    }
+    Parse(st, f.readAll());
+}
+
+Section* FindSection(Store& st, const QString& full) {
+    for (Section& s : st.sections)
+        if (s.name.compare(full, Qt::CaseInsensitive) == 0) return &s;
+    return nullptr;
+}
+
+Entry* FindEntry(Section* s, const QString& key) {
+    if (!s) return nullptr;
+    for (Entry& e : s->entries)
+        if (e.key.compare(key, Qt::CaseInsensitive) == 0) return &e;
+    return nullptr;
+}
+
+bool WriteOut(Store& st) {
+    QByteArray out = "# " + kProductName.toUtf8() + " settings. Values are escaped: \\\\ \\n \\r \\t \\s.\n";
+    for (const Section& s : st.sections) {
+        out += '[' + EscapeStoreText(s.name, true).toUtf8() + "]\n";
+        for (const Entry& e : s.entries)
+            out += EscapeStoreText(e.key, true).toUtf8() + '=' + EscapeStoreText(e.value, false).toUtf8() + '\n';
+        out += '\n';
+    }
+    const QString path = SettingsFilePath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (f.write(out) != out.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) return false;
+    const QFileInfo fi(path);
+    st.mtime = fi.lastModified();
+    st.size = fi.size();
+    return true;
+}
+
+} // namespace
+
+QString EscapeStoreText(const QString& text, bool isKey) {
+    QString out;
+    out.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        switch (c.unicode()) {
+        case u'\\': out += QLatin1String("\\\\"); break;
+        case u'\n': out += QLatin1String("\\n"); break;
+        case u'\r': out += QLatin1String("\\r"); break;
+        case u'\t': out += QLatin1String("\\t"); break;
+        case 0: out += QLatin1String("\\0"); break;
+        case u'=':
+            out += isKey ? QLatin1String("\\=") : QLatin1String("=");
+            break;
+        case u' ':
+            // Blanks at either end are spelled out so that no editor or reader can trim them.
+            out += (i == 0 || i == text.size() - 1) ? QLatin1String("\\s") : QLatin1String(" ");
+            break;
+        case u'[':
+        case u']':
+        case u'#':
+            if (isKey || i == 0) out += QLatin1Char('\\');
+            out += c;
+            break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString UnescapeStoreText(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\\' || i + 1 >= text.size()) {
+            out += c;
+            continue;
+        }
+        const QChar n = text[++i];
+        switch (n.unicode()) {
+        case u'n': out += QLatin1Char('\n'); break;
+        case u'r': out += QLatin1Char('\r'); break;
+        case u't': out += QLatin1Char('\t'); break;
+        case u's': out += QLatin1Char(' '); break;
+        case u'0': out += QChar(0); break;
+        default: out += n; break;
+        }
+    }
+    return out;
+}
+
+QString SettingsFilePath() {
+    return ConfigHome() + QLatin1Char('/') + kMakerName + QLatin1Char('/') + kAppKey + QLatin1String(".conf");
+}
+
+bool SettingsStoreReadFailed() {
+    Refresh();
+    return TheStore().readFailed;
+}
+
+QString FormatSection(const QString& formatId) { return kMainSection + QLatin1Char('\\') + formatId; }
+
+QString GetSetting(const QString& section, const QString& key, const QString& def) {
+    Refresh();
+    Store& st = TheStore();
+    if (const Entry* e = FindEntry(FindSection(st, FullSection(section)), key)) return e->value;
+    return def;
+}
+
+bool SaveSetting(const QString& section, const QString& key, const QString& value) {
+    Refresh();
+    Store& st = TheStore();
+    // Never overwrite a store we could not read: that would throw away every setting in it.
+    if (st.readFailed) return false;
+    const QString full = FullSection(section);
+    Section* s = FindSection(st, full);
+    if (!s) {
+        st.sections.append(Section{full, {}});
+        s = &st.sections.last();
+    }
+    if (Entry* e = FindEntry(s, key)) {
+        if (e->value == value && QFileInfo::exists(st.path)) return true;
+        e->value = value;
+    } else {
+        s->entries.append(Entry{key, value});
+    }
+    if (WriteOut(st)) return true;
+    st.loaded = false; // reread on next access, so the cache never claims what the file lacks
+    return false;
+}
+
+bool DeleteSetting(const QString& section, const QString& key) {
+    Refresh();
+    Store& st = TheStore();
+    if (st.readFailed) return false;
+    Section* s = FindSection(st, FullSection(section));
+    if (!s) return true;
+    const auto removed = s->entries.removeIf([&](const Entry& e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; });
+    if (removed == 0) return true;
+    if (WriteOut(st)) return true;
+    st.loaded = false;
+    return false;
+}
+
+QString ReadSetting(const QString& key, const QString& def) { return GetSetting(kMainSection, key, def); }
+bool WriteSetting(const QString& key, const QString& value) { return SaveSetting(kMainSection, key, value); }
+bool WriteSetting(const QString& key, int value) { return SaveSetting(kMainSection, key, QString::number(value)); }
+bool WriteSettingBool(const QString& key, bool value) { return SaveSetting(kMainSection, key, BoolToStored(value)); }

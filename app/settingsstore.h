@@ -1,0 +1,37 @@
+#pragma once
+#include <QString>
+
+// The per-user settings store: named text values under the application "Orvalent", in the
+// section "Scrivelle" and its subsections ("Scrivelle\SAMI" ...). Keys and section names are
+// compared without regard to case. Any text round-trips exactly (blanks, "=", ";", line breaks,
+// any Unicode). The store is one UTF-8 text file, $XDG_CONFIG_HOME/Orvalent/Scrivelle.conf,
+// rewritten atomically on every change so a crash mid-write never loses the old settings.
+
+inline const QString kMainSection = QStringLiteral("Scrivelle");
+
+// The subsection of one format's header settings: "Scrivelle\" + id.
+QString FormatSection(const QString& formatId);
+
+// Reads a value; the default when the key is absent or the store cannot be read.
+QString GetSetting(const QString& section, const QString& key, const QString& def = QString());
+// Writes a value; false when the store cannot be written (the old file stays as it was).
+bool SaveSetting(const QString& section, const QString& key, const QString& value);
+// Removes a value; true when the store is as asked afterwards.
+bool DeleteSetting(const QString& section, const QString& key);
+
+// The main section, which nearly every caller uses.
+QString ReadSetting(const QString& key, const QString& def = QString());
+bool WriteSetting(const QString& key, const QString& value);
+bool WriteSetting(const QString& key, int value);
+// Booleans as "255" / "0".
+bool WriteSettingBool(const QString& key, bool value);
+
+// The path of the store file.
+QString SettingsFilePath();
+
+// True when the last read of the store file failed (it exists but could not be read or parsed).
+bool SettingsStoreReadFailed();
+
+// Text form of the store (exposed for tests of the escaping).
+QString EscapeStoreText(const QString& text, bool isKey);
+QString UnescapeStoreText(QStringView text);

@@ -1,0 +1,69 @@
+#include "app/ui/formhelpers.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QWidget>
+#include <QWindow>
+
+void DragForm(QWidget* window) {
+    if (!window) return;
+    if (QWindow* handle = window->window()->windowHandle()) handle->startSystemMove();
+}
+
+void UnloadForm(QWidget* window) {
+    if (!window) return;
+    const QWidgetList live = QApplication::topLevelWidgets();
+    if (!live.contains(window)) return;
+    window->close();
+    // Deleted once control is back in the event loop: the caller may be one of its handlers.
+    window->deleteLater();
+}
+
+static QPixmap PaintIcon(int index, int size) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(size * 0.06, size * 0.06, size * 0.88, size * 0.88);
+    static const QColor colors[] = {QColor(0x2b, 0x5d, 0x9c), QColor(0x55, 0x55, 0x60), QColor(0x2b, 0x7d, 0xd0),
+                                    QColor(0xe0, 0xa0, 0x10), QColor(0x40, 0x40, 0x48), QColor(0x20, 0x90, 0x60)};
+    const int i = (index >= 0 && index < 6) ? index : 0;
+    p.setPen(Qt::NoPen);
+    p.setBrush(colors[i]);
+    p.drawRoundedRect(r, size * 0.18, size * 0.18);
+    p.setPen(QPen(Qt::white, qMax(1.0, size / 12.0)));
+    p.setBrush(Qt::NoBrush);
+    const qreal m = size * 0.25, w = size - 2 * m;
+    switch (i) {
+    case 2: // information
+        p.drawLine(QPointF(size / 2.0, m + w * 0.35), QPointF(size / 2.0, m + w));
+        p.drawPoint(QPointF(size / 2.0, m + w * 0.1));
+        break;
+    case 3: // warning
+        p.drawLine(QPointF(size / 2.0, m), QPointF(size / 2.0, m + w * 0.65));
+        p.drawPoint(QPointF(size / 2.0, m + w * 0.95));
+        break;
+    default: // two caption lines under a frame
+        p.drawRect(QRectF(m, m, w, w * 0.45));
+        p.drawLine(QPointF(m, m + w * 0.7), QPointF(m + w, m + w * 0.7));
+        p.drawLine(QPointF(m + w * 0.2, m + w * 0.95), QPointF(m + w * 0.8, m + w * 0.95));
+        break;
+    }
+    return pm;
+}
+
+QIcon AppIcon(int index) {
+    static QHash<int, QIcon> icons;
+    auto it = icons.find(index);
+    if (it != icons.end()) return *it;
+    QIcon icon;
+    for (int s : {16, 32, 48, 64}) icon.addPixmap(PaintIcon(index, s));
+    return *icons.insert(index, icon);
+}
+
+void DrawAppIcon(QPainter& painter, int index, int x, int y, int width, int height) {
+    AppIcon(index).paint(&painter, QRect(x, y, width, height));
+}

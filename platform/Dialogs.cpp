@@ -1,0 +1,97 @@
+#include "platform/Dialogs.h"
+
+namespace {
+
+// Until a window layer installs its dialogs every dialog counts as cancelled.
+class NoDialogs final : public IDialogs {
+public:
+    int32_t ShowColor(QWidget*, int32_t, int32_t) override { return -1; }
+    bool ChooseFont(QWidget*, tFontSpec&, int32_t&) override { return false; }
+    QString ShowOpen(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString BrowseForFolder(QWidget*, const QString&) override { return {}; }
+    QString InputBox(QWidget*, const QString&, const QString&, const QString&, bool* ok) override {
+        if (ok) *ok = false;
+        return {};
+    }
+};
+
+NoDialogs gNoDialogs;
+IDialogs* gDialogs = &gNoDialogs;
+
+} // namespace
+
+IDialogs& Dialogs() { return *gDialogs; }
+void SetDialogs(IDialogs* dialogs) { gDialogs = dialogs ? dialogs : &gNoDialogs; }
+
+const std::array<int32_t, 16>& CustomColors() {
+    static const std::array<int32_t, 16> colors = {0xC0C0C0, 0x0000FF, 0x0080FF, 0x00FFFF, 0x00FF00, 0xFFFF00,
+                                                   0xFF0000, 0xFF00FF, 0x808080, 0x0000C0, 0x0040C0, 0x00C0C0,
+                                                   0x00C000, 0xC0C000, 0xC00000, 0xC000C0};
+    return colors;
+}
+
+QColor BgrToColor(int32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+int32_t ColorToBgr(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
+
+double ClampFontSize(double size, int minSize, int maxSize) {
+    if (minSize > 0 && size < minSize) size = minSize;
+    if (maxSize > 0 && size > maxSize) size = maxSize;
+    return size;
+}
+
+QString StripNulls(const QString& text) {
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+QString ConvertFilter(const QString& filter) {
+    QStringList items = filter.split(QLatin1Char('|'));
+    if (!items.isEmpty() && items.last().isEmpty()) items.removeLast();
+    QStringList out;
+    for (qsizetype i = 0; i < items.size(); i += 2) {
+        const QString desc = items[i].trimmed();
+        QStringList patterns;
+        if (i + 1 < items.size())
+            for (const QString& p : items[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+                patterns << p.trimmed();
+        if (patterns.isEmpty()) patterns << QStringLiteral("*");
+        // Qt reads the patterns from the last parenthesised group, so the description may keep its own.
+        out << desc + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+int32_t ShowColor(QWidget* owner, int32_t flags, int32_t initial) {
+    const int32_t c = Dialogs().ShowColor(owner, flags, initial);
+    return c < 0 ? -1 : (c & 0xFFFFFF);
+}
+
+bool ShowFont(QWidget* owner, int32_t /*flags*/, tFontSpec& font, int32_t& color, int minSize, int maxSize) {
+    tFontSpec chosen = font;
+    int32_t chosenColor = color;
+    if (!Dialogs().ChooseFont(owner, chosen, chosenColor)) return false;
+    // The Qt font dialog cannot limit the sizes it offers: bring the choice into range here.
+    chosen.size = ClampFontSize(chosen.size, minSize, maxSize);
+    // The weight decides bold in the end.
+    chosen.bold = chosen.weight >= 600;
+    font = chosen;
+    color = chosenColor;
+    return true;
+}
+
+QString ShowOpen(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder) {
+    return StripNulls(Dialogs().ShowOpen(owner, ConvertFilter(filter), title, initialFolder));
+}
+
+QString ShowSave(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder,
+                 const QString& defaultName) {
+    return StripNulls(Dialogs().ShowSave(owner, ConvertFilter(filter), title, initialFolder, StripNulls(defaultName)));
+}
+
+QString BrowseForFolder(QWidget* owner, const QString& title) {
+    QString folder = StripNulls(Dialogs().BrowseForFolder(owner, title));
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder;
+}

@@ -1,0 +1,72 @@
+#pragma once
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+
+class QWidget;
+
+// A font as the program keeps it: the preview caption and the grid font settings.
+struct tFontSpec {
+    QString name;
+    double size = 8;     // points; fractions survive (10.5)
+    int weight = 400;    // 100..900, 400 normal, 700 bold
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikethrough = false;
+};
+
+// Flags the callers pass to ShowFont (kept for what they say; the Qt dialog offers the same fonts).
+inline constexpr int32_t kFontDialogFlags = 0x1831841;
+inline constexpr int32_t kFontLimitSize = 0x2000;
+
+// The system's modal dialogs. The window layer installs the Qt implementation; tests a scripted one.
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    // A colour as 0x00BBGGRR, or -1 when cancelled.
+    virtual int32_t ShowColor(QWidget* owner, int32_t flags, int32_t initial) = 0;
+    // The font the user chose, or false (nothing changed). Sizes are limited by the caller.
+    virtual bool ChooseFont(QWidget* owner, tFontSpec& font, int32_t& color) = 0;
+    // A path, or empty text when cancelled. The filter is already in Qt's form.
+    virtual QString ShowOpen(QWidget* owner, const QString& qtFilter, const QString& title,
+                             const QString& initialFolder) = 0;
+    virtual QString ShowSave(QWidget* owner, const QString& qtFilter, const QString& title,
+                             const QString& initialFolder, const QString& defaultName) = 0;
+    // A folder, or empty text when cancelled.
+    virtual QString BrowseForFolder(QWidget* owner, const QString& title) = 0;
+    // A line of text; ok false when cancelled.
+    virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& title,
+                             const QString& defaultText, bool* ok) = 0;
+};
+
+IDialogs& Dialogs();
+void SetDialogs(IDialogs* dialogs); // nullptr puts back the one that cancels everything
+
+// The program's procedures over the dialogs.
+int32_t ShowColor(QWidget* owner, int32_t flags, int32_t initial);
+bool ShowFont(QWidget* owner, int32_t flags, tFontSpec& font, int32_t& color, int minSize, int maxSize);
+QString ShowOpen(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder);
+QString ShowSave(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder,
+                 const QString& defaultName);
+// Adds "/" to the chosen folder unless it ends in one; empty on cancel.
+QString BrowseForFolder(QWidget* owner, const QString& title);
+// The text before its first NUL (all of it when it has none).
+QString StripNulls(const QString& text);
+
+// "SubRip (*.srt)|*.srt|All files|*.*" -> "SubRip (*.srt) (*.srt);;All files (*.*)".
+// A trailing "|" or none makes no difference; patterns separated by ";" become blank-separated.
+QString ConvertFilter(const QString& filter);
+
+// Colours stay 0x00BBGGRR inside the program.
+QColor BgrToColor(int32_t bgr);
+int32_t ColorToBgr(const QColor& color);
+
+// The custom colours the colour dialog offers, fresh on every call.
+const std::array<int32_t, 16>& CustomColors();
+
+// A font size within the caller's limits (0 = no limit on that side).
+double ClampFontSize(double size, int minSize, int maxSize);

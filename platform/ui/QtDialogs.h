@@ -1,0 +1,22 @@
+#pragma once
+#include "platform/Dialogs.h"
+
+#include <QFont>
+
+// The dialogs over Qt's colour, font, file and input dialogs.
+class QtDialogs final : public IDialogs {
+public:
+    int32_t ShowColor(QWidget* owner, int32_t flags, int32_t initial) override;
+    bool ChooseFont(QWidget* owner, tFontSpec& font, int32_t& color) override;
+    QString ShowOpen(QWidget* owner, const QString& qtFilter, const QString& title,
+                     const QString& initialFolder) override;
+    QString ShowSave(QWidget* owner, const QString& qtFilter, const QString& title, const QString& initialFolder,
+                     const QString& defaultName) override;
+    QString BrowseForFolder(QWidget* owner, const QString& title) override;
+    QString InputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText,
+                     bool* ok) override;
+};
+
+// A QFont from the program's font record and back.
+QFont ToQFont(const tFontSpec& spec);
+tFontSpec FromQFont(const QFont& font);

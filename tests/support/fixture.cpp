@@ -1,0 +1,32 @@
+#include "fixture.h"
+
+#include "platform/processstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+void ScrivelleTest::SetUp() {
+    ASSERT_TRUE(tmp.isValid());
+    QDir(tmp.path()).mkpath(QStringLiteral("config"));
+    QDir(tmp.path()).mkpath(QStringLiteral("cache"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(tmp.path() + QStringLiteral("/config")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.path() + QStringLiteral("/cache")));
+    processstate::ResetAll();
+}
+
+void ScrivelleTest::TearDown() { processstate::ResetAll(); }
+
+QString ScrivelleTest::TempPath(const QString& name) const { return tmp.path() + QLatin1Char('/') + name; }
+
+QString ScrivelleTest::WriteFile(const QString& name, const QByteArray& bytes) const {
+    const QString path = TempPath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) ADD_FAILURE() << "cannot write " << path.toStdString();
+    f.write(bytes);
+    return path;
+}
+
+QString SourceDir() { return QStringLiteral(SCRIVELLE_SOURCE_DIR); }
+QString BinaryDir() { return QStringLiteral(SCRIVELLE_BINARY_DIR); }

@@ -1,0 +1,13 @@
+// Test main: a QApplication on the offscreen platform, so windows can be driven headless.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Keep tests from reading the developer's own settings before a fixture moves them.
+    qputenv("XDG_CONFIG_HOME", "/nonexistent-scrivelle-config");
+    qputenv("XDG_CACHE_HOME", "/nonexistent-scrivelle-cache");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
