@@ -1,0 +1,103 @@
+// The settings file: exact round trips, case-insensitive keys, atomic writes.
+#include "app/settingsstore.h"
+#include "fixture.h"
+#include "platform/processstate.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+class Store : public ScrivelleTest {
+protected:
+    // Forgets everything in memory, so the next read comes from the file alone.
+    void ForgetCache() { processstate::ResetAll(); }
+};
+
+TEST_F(Store, AwkwardValuesRoundTripThroughTheFile) {
+    const QStringList values = {
+        "  leading and trailing  ", "a=b=c", "; not a comment", "# not a comment either", "line1\r\nline2\nline3\r",
+        "tab\there", "Grüße, Ελληνικά, 日本語, עברית", "back\\slash\\n", "[section]", "", " ", "\\", "trailing\\"};
+    for (int i = 0; i < values.size(); ++i) ASSERT_TRUE(SaveSetting(kMainSection, QString("k%1").arg(i), values[i]));
+    ForgetCache();
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(GetSetting(kMainSection, QString("k%1").arg(i), "<absent>"), values[i]) << i;
+}
+
+TEST_F(Store, AwkwardKeysRoundTrip) {
+    const QStringList keys = {"a=b", "[x]", "#hash", " spaced ", "ключ"};
+    for (const QString& k : keys) ASSERT_TRUE(WriteSetting(k, k + "!"));
+    ForgetCache();
+    for (const QString& k : keys) EXPECT_EQ(ReadSetting(k, "<absent>"), k + "!") << k.toStdString();
+}
+
+TEST_F(Store, KeysAndSectionsIgnoreCase) {
+    ASSERT_TRUE(WriteSetting("LastFolder", "/a"));
+    ASSERT_TRUE(WriteSetting("LASTFOLDER", "/b"));
+    EXPECT_EQ(ReadSetting("lastfolder"), "/b");
+    ASSERT_TRUE(SaveSetting(FormatSection("SAMI"), "font", "Arial"));
+    EXPECT_EQ(GetSetting("scrivelle\\sami", "FONT"), "Arial");
+    // One key, stored once.
+    ForgetCache();
+    QFile f(SettingsFilePath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count("astFolder") + 0, 1);
+}
+
+TEST_F(Store, SubsectionsAreSeparateFromTheMainSection) {
+    ASSERT_TRUE(WriteSetting("font", "main"));
+    ASSERT_TRUE(SaveSetting(FormatSection("SUBSTATIONALPHA"), "font", "ssa"));
+    ForgetCache();
+    EXPECT_EQ(ReadSetting("font"), "main");
+    EXPECT_EQ(GetSetting(FormatSection("SUBSTATIONALPHA"), "font"), "ssa");
+    EXPECT_EQ(GetSetting(FormatSection("SAMI"), "font", "none"), "none");
+}
+
+TEST_F(Store, MissingKeyGivesTheCallersDefault) {
+    EXPECT_EQ(ReadSetting("Nothing", "dflt"), "dflt");
+    ASSERT_TRUE(WriteSetting("Something", "1"));
+    EXPECT_EQ(ReadSetting("Nothing", "dflt"), "dflt");
+    ASSERT_TRUE(DeleteSetting(kMainSection, "something"));
+    EXPECT_EQ(ReadSetting("Something", "gone"), "gone");
+}
+
+TEST_F(Store, BooleansAndNumbersAreWrittenAsDecimalText) {
+    ASSERT_TRUE(WriteSettingBool("F_OPAQUE", true));
+    ASSERT_TRUE(WriteSettingBool("F_FOLLOW", false));
+    ASSERT_TRUE(WriteSetting("Near", -15));
+    EXPECT_EQ(ReadSetting("F_OPAQUE"), "255");
+    EXPECT_EQ(ReadSetting("F_FOLLOW"), "0");
+    EXPECT_EQ(ReadSetting("Near"), "-15");
+}
+
+TEST_F(Store, FailedWriteIsReportedAndNotRemembered) {
+    // The store's folder cannot be made: a plain file stands where it should be.
+    WriteFile("config/Orvalent", "in the way");
+    EXPECT_FALSE(WriteSetting("Language", "GERMAN"));
+    EXPECT_EQ(ReadSetting("Language", "---"), "---");
+}
+
+TEST_F(Store, UnreadableStoreIsNeverOverwritten) {
+    QDir().mkpath(SettingsFilePath()); // a folder where the file should be
+    EXPECT_FALSE(WriteSetting("Language", "ENGLISH"));
+    EXPECT_TRUE(QFileInfo(SettingsFilePath()).isDir());
+}
+
+TEST_F(Store, AnotherInstancesWriteIsSeen) {
+    ASSERT_TRUE(WriteSetting("Volume", "50"));
+    EXPECT_EQ(ReadSetting("Volume"), "50");
+    // Rewrite the file behind the cache's back, as a second running copy would.
+    QFile f(SettingsFilePath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Orvalent\\\\Scrivelle]\nVolume=75\nLastFolder=/x\n");
+    f.close();
+    EXPECT_EQ(ReadSetting("Volume"), "75");
+    ASSERT_TRUE(WriteSetting("Language", "ENGLISH"));
+    EXPECT_EQ(ReadSetting("LastFolder"), "/x"); // its keys survive our next write
+}
+
+TEST_F(Store, LivesUnderTheConfigHome) {
+    EXPECT_EQ(SettingsFilePath(), TempPath("config/Orvalent/Scrivelle.conf"));
+}
+
+} // namespace
