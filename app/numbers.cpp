@@ -6,7 +6,9 @@
 
 namespace {
 
-bool IsSkippable(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+bool IsSkippable(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
 
 // Copies the text without the skippable blanks, up to the first character that cannot be
 // part of a number; that keeps the scan linear on a 1 MB value.
@@ -25,10 +27,14 @@ double ReadRadix(QStringView s, int radix) {
     double value = 0;
     for (QChar c : s) {
         int d;
-        if (c >= u'0' && c <= u'9') d = c.unicode() - u'0';
-        else if (radix == 16 && c >= u'a' && c <= u'f') d = c.unicode() - u'a' + 10;
-        else if (radix == 16 && c >= u'A' && c <= u'F') d = c.unicode() - u'A' + 10;
-        else break;
+        if (c >= u'0' && c <= u'9')
+            d = c.unicode() - u'0';
+        else if (radix == 16 && c >= u'a' && c <= u'f')
+            d = c.unicode() - u'a' + 10;
+        else if (radix == 16 && c >= u'A' && c <= u'F')
+            d = c.unicode() - u'A' + 10;
+        else
+            break;
         if (d >= radix) break;
         value = value * radix + d;
     }
@@ -74,7 +80,9 @@ double LeadingNumber(QStringView text) {
         if (expDigits) num += exp;
     }
     const double v = std::strtod(num.c_str(), nullptr);
-    return std::isfinite(v) ? v : (v > 0 ? std::numeric_limits<double>::max() : -std::numeric_limits<double>::max());
+    return std::isfinite(v)
+               ? v
+               : (v > 0 ? std::numeric_limits<double>::max() : -std::numeric_limits<double>::max());
 }
 
 double RoundHalfEven(double value) {
@@ -94,9 +102,15 @@ template <typename T> static std::optional<T> Fit(QStringView text) {
     return static_cast<T>(v);
 }
 
-std::optional<uint8_t> LeadingByte(QStringView text) { return Fit<uint8_t>(text); }
-std::optional<int16_t> LeadingInt16(QStringView text) { return Fit<int16_t>(text); }
-std::optional<int32_t> LeadingInt32(QStringView text) { return Fit<int32_t>(text); }
+std::optional<uint8_t> LeadingByte(QStringView text) {
+    return Fit<uint8_t>(text);
+}
+std::optional<int16_t> LeadingInt16(QStringView text) {
+    return Fit<int16_t>(text);
+}
+std::optional<int32_t> LeadingInt32(QStringView text) {
+    return Fit<int32_t>(text);
+}
 
 int32_t SaturateToInt32(double value) {
     if (std::isnan(value)) return 0;
@@ -105,7 +119,9 @@ int32_t SaturateToInt32(double value) {
     return static_cast<int32_t>(value);
 }
 
-int32_t LeadingInt32Saturated(QStringView text) { return SaturateToInt32(RoundHalfEven(LeadingNumber(text))); }
+int32_t LeadingInt32Saturated(QStringView text) {
+    return SaturateToInt32(RoundHalfEven(LeadingNumber(text)));
+}
 
 std::optional<bool> ParseBoolText(QStringView text) {
     const QStringView t = text.trimmed();
@@ -125,4 +141,6 @@ std::optional<bool> ParseBoolText(QStringView text) {
     return v != 0;
 }
 
-QString BoolToStored(bool value) { return value ? QStringLiteral("255") : QStringLiteral("0"); }
+QString BoolToStored(bool value) {
+    return value ? QStringLiteral("255") : QStringLiteral("0");
+}

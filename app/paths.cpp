@@ -31,5 +31,9 @@ static QString XdgHome(const char* var, const char* fallback) {
     return QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback);
 }
 
-QString ConfigHome() { return XdgHome("XDG_CONFIG_HOME", ".config"); }
-QString CacheHome() { return XdgHome("XDG_CACHE_HOME", ".cache"); }
+QString ConfigHome() {
+    return XdgHome("XDG_CONFIG_HOME", ".config");
+}
+QString CacheHome() {
+    return XdgHome("XDG_CACHE_HOME", ".cache");
+}

@@ -45,11 +45,16 @@ int32_t gAudioBarColor;
 int32_t gWavScale;
 
 const HotKeySetting kHotKeySettings[10] = {
-    {"hkPlay", "kPlay", &gHkPlay, 90},          {"hkPause", "kPause", &gHkPause, 88},
-    {"hkStop", "kStop", &gHkStop, 67},          {"hkStart", "kStart", &gHkStart, 66},
-    {"hkNext", "kNext", &gHkNext, 78},          {"hkEnd", "kEnd", &gHkEnd, 77},
-    {"hkPrevious", "kPrevious", &gHkPrevious, 68}, {"hkJump", "kJump", &gHkJump, 70},
-    {"hkRewind", "kRewind", &gHkRewind, 87},    {"hkForward", "kForward", &gHkForward, 69},
+    {"hkPlay", "kPlay", &gHkPlay, 90},
+    {"hkPause", "kPause", &gHkPause, 88},
+    {"hkStop", "kStop", &gHkStop, 67},
+    {"hkStart", "kStart", &gHkStart, 66},
+    {"hkNext", "kNext", &gHkNext, 78},
+    {"hkEnd", "kEnd", &gHkEnd, 77},
+    {"hkPrevious", "kPrevious", &gHkPrevious, 68},
+    {"hkJump", "kJump", &gHkJump, 70},
+    {"hkRewind", "kRewind", &gHkRewind, 87},
+    {"hkForward", "kForward", &gHkForward, 69},
 };
 
 namespace {
@@ -87,21 +92,28 @@ void Assign(const Target& target, const QString& text) {
         target);
 }
 
-void Load(const Row& row) { Assign(row.target, ReadSetting(QString::fromLatin1(row.key), QString::fromUtf8(row.def))); }
+void Load(const Row& row) {
+    Assign(row.target, ReadSetting(QString::fromLatin1(row.key), QString::fromUtf8(row.def)));
+}
 
-void ResetSettingsState() { ResetSettingVariables(); }
+void ResetSettingsState() {
+    ResetSettingVariables();
+}
 SCRIVELLE_REGISTER_RESET(ResetSettingsState);
 
 } // namespace
 
 void ResetSettingVariables() {
-    for (QString* s : {&gLanguage, &gLineBreak, &gCreditsText, &gCapFontName, &gUIMode, &gGridFontName}) s->clear();
+    for (QString* s : {&gLanguage, &gLineBreak, &gCreditsText, &gCapFontName, &gUIMode, &gGridFontName})
+        s->clear();
     for (uint8_t* b : {&gAutoSplit, &gCollision, &gAutoJoin, &gDurationMode, &gApplyWhen, &gRemoveCredits,
                        &gFixBreaks, &gHotKeys, &gCapFontSize, &gCapShadow, &gCapPlacement, &gStretch,
                        &gVSFilterMode, &gSubMode, &gGridFontSize})
         *b = 0;
-    for (const HotKeySetting& hk : kHotKeySettings) *hk.variable = 0;
-    for (int i = 0; i < 3; ++i) gRuleDuration[i] = gRuleTolerance[i] = 0;
+    for (const HotKeySetting& hk : kHotKeySettings)
+        *hk.variable = 0;
+    for (int i = 0; i < 3; ++i)
+        gRuleDuration[i] = gRuleTolerance[i] = 0;
     gRewindSecs = gForwardSecs = 0;
     gNear = gCapFontColor = gAudioBarColor = gWavScale = 0;
     gCapFontBold = gCapOpaque = gFollow = gGridFontBold = gInfoBar = gAudioBar = gFullWave = false;
@@ -113,19 +125,29 @@ void LoadSettings() {
     // An empty marker would make every caption edit split on nothing and drop the text.
     if (gLineBreak.isEmpty()) gLineBreak = QStringLiteral("|");
     // Key names of two languages were renamed; settings from older versions still say the old ones.
-    if (gLanguage == QLatin1String("BPORTUGUESE")) gLanguage = QStringLiteral("PORTUGUESE_BR");
-    else if (gLanguage == QLatin1String("FARSI")) gLanguage = QStringLiteral("PERSIAN");
+    if (gLanguage == QLatin1String("BPORTUGUESE"))
+        gLanguage = QStringLiteral("PORTUGUESE_BR");
+    else if (gLanguage == QLatin1String("FARSI"))
+        gLanguage = QStringLiteral("PERSIAN");
 
     const Row rules[] = {
-        {"AutoSplit", &gAutoSplit, "1"},          {"Collision", &gCollision, "1"},
-        {"AutoJoin", &gAutoJoin, "1"},            {"Near", &gNear, "200"},
-        {"Duration", &gDurationMode, "1"},        {"Duration0", &gRuleDuration[0], "250"},
-        {"Duration1", &gRuleDuration[1], "120"},  {"Duration2", &gRuleDuration[2], "50"},
-        {"Tolerance0", &gRuleTolerance[0], "200"}, {"Tolerance1", &gRuleTolerance[1], "200"},
-        {"Tolerance2", &gRuleTolerance[2], "200"}, {"ApplyWhen", &gApplyWhen, "0"},
-        {"T_CREDITS", &gRemoveCredits, "0"},      {"T_CREDITSTEXT", &gCreditsText, "@,http,www"},
+        {"AutoSplit", &gAutoSplit, "1"},
+        {"Collision", &gCollision, "1"},
+        {"AutoJoin", &gAutoJoin, "1"},
+        {"Near", &gNear, "200"},
+        {"Duration", &gDurationMode, "1"},
+        {"Duration0", &gRuleDuration[0], "250"},
+        {"Duration1", &gRuleDuration[1], "120"},
+        {"Duration2", &gRuleDuration[2], "50"},
+        {"Tolerance0", &gRuleTolerance[0], "200"},
+        {"Tolerance1", &gRuleTolerance[1], "200"},
+        {"Tolerance2", &gRuleTolerance[2], "200"},
+        {"ApplyWhen", &gApplyWhen, "0"},
+        {"T_CREDITS", &gRemoveCredits, "0"},
+        {"T_CREDITSTEXT", &gCreditsText, "@,http,www"},
     };
-    for (const Row& r : rules) Load(r);
+    for (const Row& r : rules)
+        Load(r);
     if (gCreditsText.trimmed().isEmpty()) gRemoveCredits = 0;
 
     Load({"T_BREAKS", &gFixBreaks, "1"});
@@ -141,7 +163,8 @@ void LoadSettings() {
         {"F_OPAQUE", &gCapOpaque, "False"},     {"F_SHADOWVAL", &gCapShadow, "1"},
         {"F_SUBHEIGHT", &gCapPlacement, "90"},
     };
-    for (const Row& r : preview) Load(r);
+    for (const Row& r : preview)
+        Load(r);
     if (gCapPlacement < 20 || gCapPlacement > 100) gCapPlacement = 90;
 
     const Row view[] = {
@@ -153,6 +176,7 @@ void LoadSettings() {
         {"M_FULLWAVE", &gFullWave, "False"},    {"M_AUDIOBARCOLOR", &gAudioBarColor, "16776960"},
         {"M_WAVSCALE", &gWavScale, "25000"},
     };
-    for (const Row& r : view) Load(r);
+    for (const Row& r : view)
+        Load(r);
     if (gWavScale < 1 || gWavScale > 50000) gWavScale = 25000;
 }

@@ -23,8 +23,8 @@ struct Section {
 };
 
 struct Store {
-    QString path;      // file the cache was read from
-    QDateTime mtime;   // and its state then, to notice another instance's writes
+    QString path;    // file the cache was read from
+    QDateTime mtime; // and its state then, to notice another instance's writes
     qint64 size = -1;
     bool loaded = false;
     bool readFailed = false;
@@ -36,7 +36,9 @@ Store& TheStore() {
     return s;
 }
 
-void ResetStore() { TheStore() = Store(); }
+void ResetStore() {
+    TheStore() = Store();
+}
 SCRIVELLE_REGISTER_RESET(ResetStore);
 
 QString FullSection(const QString& section) {
@@ -117,7 +119,8 @@ bool WriteOut(Store& st) {
     for (const Section& s : st.sections) {
         out += '[' + EscapeStoreText(s.name, true).toUtf8() + "]\n";
         for (const Entry& e : s.entries)
-            out += EscapeStoreText(e.key, true).toUtf8() + '=' + EscapeStoreText(e.value, false).toUtf8() + '\n';
+            out +=
+                EscapeStoreText(e.key, true).toUtf8() + '=' + EscapeStoreText(e.value, false).toUtf8() + '\n';
         out += '\n';
     }
     const QString path = SettingsFilePath();
@@ -143,11 +146,21 @@ QString EscapeStoreText(const QString& text, bool isKey) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         switch (c.unicode()) {
-        case u'\\': out += QLatin1String("\\\\"); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\t': out += QLatin1String("\\t"); break;
-        case 0: out += QLatin1String("\\0"); break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
+        case 0:
+            out += QLatin1String("\\0");
+            break;
         case u'=':
             out += isKey ? QLatin1String("\\=") : QLatin1String("=");
             break;
@@ -161,7 +174,8 @@ QString EscapeStoreText(const QString& text, bool isKey) {
             if (isKey || i == 0) out += QLatin1Char('\\');
             out += c;
             break;
-        default: out += c;
+        default:
+            out += c;
         }
     }
     return out;
@@ -178,12 +192,24 @@ QString UnescapeStoreText(QStringView text) {
         }
         const QChar n = text[++i];
         switch (n.unicode()) {
-        case u'n': out += QLatin1Char('\n'); break;
-        case u'r': out += QLatin1Char('\r'); break;
-        case u't': out += QLatin1Char('\t'); break;
-        case u's': out += QLatin1Char(' '); break;
-        case u'0': out += QChar(0); break;
-        default: out += n; break;
+        case u'n':
+            out += QLatin1Char('\n');
+            break;
+        case u'r':
+            out += QLatin1Char('\r');
+            break;
+        case u't':
+            out += QLatin1Char('\t');
+            break;
+        case u's':
+            out += QLatin1Char(' ');
+            break;
+        case u'0':
+            out += QChar(0);
+            break;
+        default:
+            out += n;
+            break;
         }
     }
     return out;
@@ -198,7 +224,9 @@ bool SettingsStoreReadFailed() {
     return TheStore().readFailed;
 }
 
-QString FormatSection(const QString& formatId) { return kMainSection + QLatin1Char('\\') + formatId; }
+QString FormatSection(const QString& formatId) {
+    return kMainSection + QLatin1Char('\\') + formatId;
+}
 
 QString GetSetting(const QString& section, const QString& key, const QString& def) {
     Refresh();
@@ -235,14 +263,23 @@ bool DeleteSetting(const QString& section, const QString& key) {
     if (st.readFailed) return false;
     Section* s = FindSection(st, FullSection(section));
     if (!s) return true;
-    const auto removed = s->entries.removeIf([&](const Entry& e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; });
+    const auto removed =
+        s->entries.removeIf([&](const Entry& e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; });
     if (removed == 0) return true;
     if (WriteOut(st)) return true;
     st.loaded = false;
     return false;
 }
 
-QString ReadSetting(const QString& key, const QString& def) { return GetSetting(kMainSection, key, def); }
-bool WriteSetting(const QString& key, const QString& value) { return SaveSetting(kMainSection, key, value); }
-bool WriteSetting(const QString& key, int value) { return SaveSetting(kMainSection, key, QString::number(value)); }
-bool WriteSettingBool(const QString& key, bool value) { return SaveSetting(kMainSection, key, BoolToStored(value)); }
+QString ReadSetting(const QString& key, const QString& def) {
+    return GetSetting(kMainSection, key, def);
+}
+bool WriteSetting(const QString& key, const QString& value) {
+    return SaveSetting(kMainSection, key, value);
+}
+bool WriteSetting(const QString& key, int value) {
+    return SaveSetting(kMainSection, key, QString::number(value));
+}
+bool WriteSettingBool(const QString& key, bool value) {
+    return SaveSetting(kMainSection, key, BoolToStored(value));
+}

@@ -14,7 +14,9 @@
 
 const QString kProductWebPage = QStringLiteral("http://www.orvalent.com/scrivelle/");
 
-bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo::exists(path); }
+bool FileExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
 
 QString RemoveExtension(const QString& path) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
@@ -28,7 +30,9 @@ QString GetFileName(const QString& path) {
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
-QString GetShortPath(const QString& path) { return path; }
+QString GetShortPath(const QString& path) {
+    return path;
+}
 
 QString ShortFolderPath(const QString& path) {
     if (path.isEmpty()) return QString();
@@ -60,11 +64,14 @@ QHash<QString, IniFile>& IniCache() {
     return cache;
 }
 
-void ResetIniCache() { IniCache().clear(); }
+void ResetIniCache() {
+    IniCache().clear();
+}
 SCRIVELLE_REGISTER_RESET(ResetIniCache);
 
 QString Unquote(QString v) {
-    if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front()) v = v.mid(1, v.size() - 2);
+    if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
     return v;
 }
 
@@ -112,11 +119,17 @@ QString ReadIni(const QString& section, const QString& key, const QString& def, 
     return v == s->cend() ? def : *v;
 }
 
-void ClearIniCache() { IniCache().clear(); }
+void ClearIniCache() {
+    IniCache().clear();
+}
 
-void ShellOpen(const QString& target) { Shell().Open(target); }
+void ShellOpen(const QString& target) {
+    Shell().Open(target);
+}
 
-void OpenWebsite() { ShellOpen(kProductWebPage); }
+void OpenWebsite() {
+    ShellOpen(kProductWebPage);
+}
 
 void OpenRegionalSettings() {}
 

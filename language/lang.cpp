@@ -5,11 +5,14 @@
 std::array<QString, kLangTextCount> gLang;
 
 static void ResetLang() {
-    for (QString& s : gLang) s.clear();
+    for (QString& s : gLang)
+        s.clear();
 }
 SCRIVELLE_REGISTER_RESET(ResetLang);
 
-QString LangText(int k) { return (k >= 0 && k < kLangTextCount) ? gLang[size_t(k)] : QString(); }
+QString LangText(int k) {
+    return (k >= 0 && k < kLangTextCount) ? gLang[size_t(k)] : QString();
+}
 
 QString LangText(int k, const QString& p1, const QString& p2) {
     // One left-to-right pass, so a substituted text that holds "%2" is left alone.

@@ -8,7 +8,9 @@ public:
     int32_t ShowColor(QWidget*, int32_t, int32_t) override { return -1; }
     bool ChooseFont(QWidget*, tFontSpec&, int32_t&) override { return false; }
     QString ShowOpen(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
     QString BrowseForFolder(QWidget*, const QString&) override { return {}; }
     QString InputBox(QWidget*, const QString&, const QString&, const QString&, bool* ok) override {
         if (ok) *ok = false;
@@ -21,8 +23,12 @@ IDialogs* gDialogs = &gNoDialogs;
 
 } // namespace
 
-IDialogs& Dialogs() { return *gDialogs; }
-void SetDialogs(IDialogs* dialogs) { gDialogs = dialogs ? dialogs : &gNoDialogs; }
+IDialogs& Dialogs() {
+    return *gDialogs;
+}
+void SetDialogs(IDialogs* dialogs) {
+    gDialogs = dialogs ? dialogs : &gNoDialogs;
+}
 
 const std::array<int32_t, 16>& CustomColors() {
     static const std::array<int32_t, 16> colors = {0xC0C0C0, 0x0000FF, 0x0080FF, 0x00FFFF, 0x00FF00, 0xFFFF00,
@@ -31,9 +37,13 @@ const std::array<int32_t, 16>& CustomColors() {
     return colors;
 }
 
-QColor BgrToColor(int32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor BgrToColor(int32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
-int32_t ColorToBgr(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
+int32_t ColorToBgr(const QColor& color) {
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
 
 double ClampFontSize(double size, int minSize, int maxSize) {
     if (minSize > 0 && size < minSize) size = minSize;
@@ -87,7 +97,8 @@ QString ShowOpen(QWidget* owner, const QString& filter, const QString& title, co
 
 QString ShowSave(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder,
                  const QString& defaultName) {
-    return StripNulls(Dialogs().ShowSave(owner, ConvertFilter(filter), title, initialFolder, StripNulls(defaultName)));
+    return StripNulls(
+        Dialogs().ShowSave(owner, ConvertFilter(filter), title, initialFolder, StripNulls(defaultName)));
 }
 
 QString BrowseForFolder(QWidget* owner, const QString& title) {

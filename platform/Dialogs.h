@@ -11,8 +11,8 @@ class QWidget;
 // A font as the program keeps it: the preview caption and the grid font settings.
 struct tFontSpec {
     QString name;
-    double size = 8;     // points; fractions survive (10.5)
-    int weight = 400;    // 100..900, 400 normal, 700 bold
+    double size = 8;  // points; fractions survive (10.5)
+    int weight = 400; // 100..900, 400 normal, 700 bold
     bool bold = false;
     bool italic = false;
     bool underline = false;

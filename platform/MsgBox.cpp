@@ -10,16 +10,24 @@ static MsgBoxHandler& Handler() {
     return h;
 }
 
-void SetMsgBoxHandler(MsgBoxHandler handler) { Handler() = std::move(handler); }
+void SetMsgBoxHandler(MsgBoxHandler handler) {
+    Handler() = std::move(handler);
+}
 
 QList<int> MsgBoxAnswers(int style) {
     switch (MsgBoxButtons(style)) {
-    case vbOKCancel: return {vbOK, vbCancel};
-    case vbAbortRetryIgnore: return {vbAbort, vbRetry, vbIgnore};
-    case vbYesNoCancel: return {vbYes, vbNo, vbCancel};
-    case vbYesNo: return {vbYes, vbNo};
-    case vbRetryCancel: return {vbRetry, vbCancel};
-    default: return {vbOK};
+    case vbOKCancel:
+        return {vbOK, vbCancel};
+    case vbAbortRetryIgnore:
+        return {vbAbort, vbRetry, vbIgnore};
+    case vbYesNoCancel:
+        return {vbYes, vbNo, vbCancel};
+    case vbYesNo:
+        return {vbYes, vbNo};
+    case vbRetryCancel:
+        return {vbRetry, vbCancel};
+    default:
+        return {vbOK};
     }
 }
 

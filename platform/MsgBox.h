@@ -22,12 +22,26 @@ enum MsgBoxStyle : int {
     vbDefaultButton3 = 512,
 };
 
-enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+enum MsgBoxResult : int {
+    vbOK = 1,
+    vbCancel = 2,
+    vbAbort = 3,
+    vbRetry = 4,
+    vbIgnore = 5,
+    vbYes = 6,
+    vbNo = 7
+};
 
-inline int MsgBoxButtons(int style) { return style & 0x0F; }
-inline int MsgBoxIcon(int style) { return style & 0xF0; }
+inline int MsgBoxButtons(int style) {
+    return style & 0x0F;
+}
+inline int MsgBoxIcon(int style) {
+    return style & 0xF0;
+}
 // 0, 1 or 2: which button is the default.
-inline int MsgBoxDefaultIndex(int style) { return (style >> 8) & 0x03; }
+inline int MsgBoxDefaultIndex(int style) {
+    return (style >> 8) & 0x03;
+}
 
 // The answers the button set offers, in order (vbYesNo -> {vbYes, vbNo}).
 QList<int> MsgBoxAnswers(int style);

@@ -11,7 +11,8 @@ public:
     void Open(const QString& target) override {
         if (target.isEmpty()) return;
         // A path that exists locally is a file, whatever it looks like; anything else is an address.
-        const QUrl url = QDir::isAbsolutePath(target) ? QUrl::fromLocalFile(target) : QUrl::fromUserInput(target);
+        const QUrl url =
+            QDir::isAbsolutePath(target) ? QUrl::fromLocalFile(target) : QUrl::fromUserInput(target);
         QDesktopServices::openUrl(url);
     }
 };
@@ -21,5 +22,9 @@ IShell* gShell = &gDesktopShell;
 
 } // namespace
 
-IShell& Shell() { return *gShell; }
-void SetShell(IShell* shell) { gShell = shell ? shell : &gDesktopShell; }
+IShell& Shell() {
+    return *gShell;
+}
+void SetShell(IShell* shell) {
+    gShell = shell ? shell : &gDesktopShell;
+}

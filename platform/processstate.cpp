@@ -15,7 +15,8 @@ bool RegisterReset(ResetFn fn) {
 }
 
 void ResetAll() {
-    for (ResetFn fn : Registry()) fn();
+    for (ResetFn fn : Registry())
+        fn();
 }
 
 } // namespace processstate

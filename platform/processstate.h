@@ -15,5 +15,5 @@ void ResetAll();
 
 } // namespace processstate
 
-#define SCRIVELLE_REGISTER_RESET(fn) \
+#define SCRIVELLE_REGISTER_RESET(fn)                                                                         \
     [[maybe_unused]] static const bool fn##_reset_registered = ::processstate::RegisterReset(&fn)

@@ -28,8 +28,9 @@ static QPixmap PaintIcon(int index, int size) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(size * 0.06, size * 0.06, size * 0.88, size * 0.88);
-    static const QColor colors[] = {QColor(0x2b, 0x5d, 0x9c), QColor(0x55, 0x55, 0x60), QColor(0x2b, 0x7d, 0xd0),
-                                    QColor(0xe0, 0xa0, 0x10), QColor(0x40, 0x40, 0x48), QColor(0x20, 0x90, 0x60)};
+    static const QColor colors[] = {QColor(0x2b, 0x5d, 0x9c), QColor(0x55, 0x55, 0x60),
+                                    QColor(0x2b, 0x7d, 0xd0), QColor(0xe0, 0xa0, 0x10),
+                                    QColor(0x40, 0x40, 0x48), QColor(0x20, 0x90, 0x60)};
     const int i = (index >= 0 && index < 6) ? index : 0;
     p.setPen(Qt::NoPen);
     p.setBrush(colors[i]);
@@ -60,7 +61,8 @@ QIcon AppIcon(int index) {
     auto it = icons.find(index);
     if (it != icons.end()) return *it;
     QIcon icon;
-    for (int s : {16, 32, 48, 64}) icon.addPixmap(PaintIcon(index, s));
+    for (int s : {16, 32, 48, 64})
+        icon.addPixmap(PaintIcon(index, s));
     return *icons.insert(index, icon);
 }
 

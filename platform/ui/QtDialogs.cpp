@@ -31,7 +31,8 @@ tFontSpec FromQFont(const QFont& font) {
 
 int32_t QtDialogs::ShowColor(QWidget* owner, int32_t, int32_t initial) {
     const auto& custom = CustomColors();
-    for (int i = 0; i < int(custom.size()); ++i) QColorDialog::setCustomColor(i, BgrToColor(custom[i]));
+    for (int i = 0; i < int(custom.size()); ++i)
+        QColorDialog::setCustomColor(i, BgrToColor(custom[i]));
     const QColor c = QColorDialog::getColor(BgrToColor(initial), owner);
     return c.isValid() ? ColorToBgr(c) : -1;
 }

@@ -10,23 +10,34 @@ namespace {
 
 QMessageBox::StandardButton ToQt(int answer) {
     switch (answer) {
-    case vbOK: return QMessageBox::Ok;
-    case vbCancel: return QMessageBox::Cancel;
-    case vbAbort: return QMessageBox::Abort;
-    case vbRetry: return QMessageBox::Retry;
-    case vbIgnore: return QMessageBox::Ignore;
-    case vbYes: return QMessageBox::Yes;
-    case vbNo: return QMessageBox::No;
+    case vbOK:
+        return QMessageBox::Ok;
+    case vbCancel:
+        return QMessageBox::Cancel;
+    case vbAbort:
+        return QMessageBox::Abort;
+    case vbRetry:
+        return QMessageBox::Retry;
+    case vbIgnore:
+        return QMessageBox::Ignore;
+    case vbYes:
+        return QMessageBox::Yes;
+    case vbNo:
+        return QMessageBox::No;
     }
     return QMessageBox::NoButton;
 }
 
 QMessageBox::Icon IconOf(int style) {
     switch (MsgBoxIcon(style)) {
-    case vbCritical: return QMessageBox::Critical;
-    case vbQuestion: return QMessageBox::Question;
-    case vbExclamation: return QMessageBox::Warning;
-    case vbInformation: return QMessageBox::Information;
+    case vbCritical:
+        return QMessageBox::Critical;
+    case vbQuestion:
+        return QMessageBox::Question;
+    case vbExclamation:
+        return QMessageBox::Warning;
+    case vbInformation:
+        return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -39,7 +50,8 @@ int ShowQtMsgBox(const QString& text, int style, const QString& title) {
     box.setIcon(IconOf(style));
     const QList<int> answers = MsgBoxAnswers(style);
     QMessageBox::StandardButtons buttons;
-    for (int a : answers) buttons |= ToQt(a);
+    for (int a : answers)
+        buttons |= ToQt(a);
     box.setStandardButtons(buttons);
     const int def = qBound(0, MsgBoxDefaultIndex(style), int(answers.size()) - 1);
     box.setDefaultButton(ToQt(answers[def]));
@@ -53,4 +65,6 @@ int ShowQtMsgBox(const QString& text, int style, const QString& title) {
 
 } // namespace
 
-void InstallQtMsgBox() { SetMsgBoxHandler(&ShowQtMsgBox); }
+void InstallQtMsgBox() {
+    SetMsgBoxHandler(&ShowQtMsgBox);
+}

@@ -24,7 +24,8 @@ TEST_F(SettingsLoad, EmptyStoreGivesEveryDefault) {
     EXPECT_EQ(gRuleDuration[0], 250);
     EXPECT_EQ(gRuleDuration[1], 120);
     EXPECT_EQ(gRuleDuration[2], 50);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(gRuleTolerance[i], 200);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(gRuleTolerance[i], 200);
     EXPECT_EQ(gApplyWhen, 0);
     EXPECT_EQ(gRemoveCredits, 0);
     EXPECT_EQ(gCreditsText, "@,http,www");
@@ -33,9 +34,10 @@ TEST_F(SettingsLoad, EmptyStoreGivesEveryDefault) {
     EXPECT_EQ(gRewindSecs, 5);
     EXPECT_EQ(gForwardSecs, 5);
     const uint8_t codes[] = {'Z', 'X', 'C', 'B', 'N', 'M', 'D', 'F', 'W', 'E'};
-    const uint8_t* vars[] = {&gHkPlay, &gHkPause, &gHkStop, &gHkStart, &gHkNext,
+    const uint8_t* vars[] = {&gHkPlay, &gHkPause,    &gHkStop, &gHkStart,  &gHkNext,
                              &gHkEnd,  &gHkPrevious, &gHkJump, &gHkRewind, &gHkForward};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(*vars[i], codes[i]) << i;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(*vars[i], codes[i]) << i;
     EXPECT_EQ(gCapFontName, "Arial");
     EXPECT_EQ(gCapFontSize, 18);
     EXPECT_TRUE(gCapFontBold);
@@ -84,8 +86,12 @@ TEST_F(SettingsLoad, PlacementClampKeepsBoundsAndResetsOutsiders) {
 }
 
 TEST_F(SettingsLoad, WaveScaleClampAndHexReading) {
-    for (auto [stored, expected] : std::initializer_list<std::pair<const char*, int>>{
-             {"0", 25000}, {"60000", 25000}, {"&H61A8", 25000}, {"1", 1}, {"50000", 50000}, {"&h3e8", 1000}}) {
+    for (auto [stored, expected] : std::initializer_list<std::pair<const char*, int>>{{"0", 25000},
+                                                                                      {"60000", 25000},
+                                                                                      {"&H61A8", 25000},
+                                                                                      {"1", 1},
+                                                                                      {"50000", 50000},
+                                                                                      {"&h3e8", 1000}}) {
         Store("M_WAVSCALE", stored);
         ResetSettingVariables();
         LoadSettings();

@@ -15,10 +15,21 @@ protected:
 };
 
 TEST_F(Store, AwkwardValuesRoundTripThroughTheFile) {
-    const QStringList values = {
-        "  leading and trailing  ", "a=b=c", "; not a comment", "# not a comment either", "line1\r\nline2\nline3\r",
-        "tab\there", "Grüße, Ελληνικά, 日本語, עברית", "back\\slash\\n", "[section]", "", " ", "\\", "trailing\\"};
-    for (int i = 0; i < values.size(); ++i) ASSERT_TRUE(SaveSetting(kMainSection, QString("k%1").arg(i), values[i]));
+    const QStringList values = {"  leading and trailing  ",
+                                "a=b=c",
+                                "; not a comment",
+                                "# not a comment either",
+                                "line1\r\nline2\nline3\r",
+                                "tab\there",
+                                "Grüße, Ελληνικά, 日本語, עברית",
+                                "back\\slash\\n",
+                                "[section]",
+                                "",
+                                " ",
+                                "\\",
+                                "trailing\\"};
+    for (int i = 0; i < values.size(); ++i)
+        ASSERT_TRUE(SaveSetting(kMainSection, QString("k%1").arg(i), values[i]));
     ForgetCache();
     for (int i = 0; i < values.size(); ++i)
         EXPECT_EQ(GetSetting(kMainSection, QString("k%1").arg(i), "<absent>"), values[i]) << i;
@@ -26,9 +37,11 @@ TEST_F(Store, AwkwardValuesRoundTripThroughTheFile) {
 
 TEST_F(Store, AwkwardKeysRoundTrip) {
     const QStringList keys = {"a=b", "[x]", "#hash", " spaced ", "ключ"};
-    for (const QString& k : keys) ASSERT_TRUE(WriteSetting(k, k + "!"));
+    for (const QString& k : keys)
+        ASSERT_TRUE(WriteSetting(k, k + "!"));
     ForgetCache();
-    for (const QString& k : keys) EXPECT_EQ(ReadSetting(k, "<absent>"), k + "!") << k.toStdString();
+    for (const QString& k : keys)
+        EXPECT_EQ(ReadSetting(k, "<absent>"), k + "!") << k.toStdString();
 }
 
 TEST_F(Store, KeysAndSectionsIgnoreCase) {

@@ -56,8 +56,10 @@ TEST_F(Toolbox, FileExistsForFilesAndFolders) {
 TEST_F(Toolbox, ReadIniFindsValuesWithoutCaseOrLengthLimit) {
     const QString longValue(1000, 'v');
     const QString path = WriteFile("f.ini", "; comment\n[SubRip]\nExtension = srt \nQuoted=\"  a b  \"\n"
-                                            "long=" + longValue.toUtf8() + "\nDup=first\nDup=second\n"
-                                            "[Other]\nExtension=txt\n[subrip]\nlate=yes\n");
+                                            "long=" +
+                                                longValue.toUtf8() +
+                                                "\nDup=first\nDup=second\n"
+                                                "[Other]\nExtension=txt\n[subrip]\nlate=yes\n");
     EXPECT_EQ(ReadIni("SUBRIP", "extension", "?", path), "srt");
     EXPECT_EQ(ReadIni("subrip", "QUOTED", "?", path), "  a b  ");
     EXPECT_EQ(ReadIni("SubRip", "long", "?", path), longValue);

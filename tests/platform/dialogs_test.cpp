@@ -17,7 +17,8 @@ class DialogProcs : public ScrivelleTest {};
 
 TEST(FilterText, ConvertsPairsAndIgnoresTrailingBar) {
     EXPECT_EQ(ConvertFilter("SubRip (*.srt)|*.srt|All files|*.*"), "SubRip (*.srt) (*.srt);;All files (*.*)");
-    EXPECT_EQ(ConvertFilter("SubRip (*.srt)|*.srt|All files|*.*|"), ConvertFilter("SubRip (*.srt)|*.srt|All files|*.*"));
+    EXPECT_EQ(ConvertFilter("SubRip (*.srt)|*.srt|All files|*.*|"),
+              ConvertFilter("SubRip (*.srt)|*.srt|All files|*.*"));
     EXPECT_EQ(ConvertFilter("Video|*.avi;*.mpg; *.mkv|"), "Video (*.avi *.mpg *.mkv)");
     EXPECT_EQ(ConvertFilter("Lonely description"), "Lonely description (*)");
     EXPECT_EQ(ConvertFilter(""), "");
@@ -27,7 +28,8 @@ TEST(Colours, BgrRoundTripsThroughQColor) {
     EXPECT_EQ(BgrToColor(0x0000FF), QColor(255, 0, 0));
     EXPECT_EQ(BgrToColor(0xFF0000), QColor(0, 0, 255));
     EXPECT_EQ(BgrToColor(0x00FF00), QColor(0, 255, 0));
-    for (int32_t c : {0x000000, 0xFFFFFF, 0x123456, 0xFFFF00, 0x0080FF}) EXPECT_EQ(ColorToBgr(BgrToColor(c)), c);
+    for (int32_t c : {0x000000, 0xFFFFFF, 0x123456, 0xFFFF00, 0x0080FF})
+        EXPECT_EQ(ColorToBgr(BgrToColor(c)), c);
     EXPECT_EQ(CustomColors()[0], 0xC0C0C0);
     EXPECT_EQ(CustomColors()[1], 0x0000FF);
     EXPECT_EQ(CustomColors()[15], 0xC000C0);
@@ -164,9 +166,7 @@ TEST_F(RealMsgBox, ShowsPlainTextWithTheAskedButtonsAndDefault) {
 TEST_F(RealMsgBox, EscapeAnswersCancelOrNo) {
     OnModal<QMessageBox>([](QMessageBox* box) { box->reject(); });
     EXPECT_EQ(MsgBox("q", vbYesNoCancel + vbQuestion), vbCancel);
-    OnModal<QMessageBox>([](QMessageBox* box) {
-        box->button(QMessageBox::Yes)->click();
-    });
+    OnModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
     EXPECT_EQ(MsgBox("q", vbYesNoCancel + vbQuestion, "Title"), vbYes);
 }
 

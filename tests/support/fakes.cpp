@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 ScriptedMsgBox::ScriptedMsgBox() {
-    SetMsgBoxHandler([this](const QString& text, int style, const QString& title) { return Show(text, style, title); });
+    SetMsgBoxHandler(
+        [this](const QString& text, int style, const QString& title) { return Show(text, style, title); });
 }
 
 ScriptedMsgBox::~ScriptedMsgBox() {
@@ -27,11 +28,14 @@ int ScriptedMsgBox::Show(const QString& text, int style, const QString& title) {
         answer = MsgBoxButtons(style) == vbOKOnly ? vbOK : MsgBoxEscapeAnswer(style);
         if (!acceptAll_) ADD_FAILURE() << "unscripted message box: " << text.toStdString();
     }
-    shown_.append(Shown{text, title, MsgBoxButtons(style), MsgBoxIcon(style), MsgBoxDefaultIndex(style), answer});
+    shown_.append(
+        Shown{text, title, MsgBoxButtons(style), MsgBoxIcon(style), MsgBoxDefaultIndex(style), answer});
     return answer;
 }
 
-FakeDialogs::FakeDialogs() { SetDialogs(this); }
+FakeDialogs::FakeDialogs() {
+    SetDialogs(this);
+}
 
 FakeDialogs::~FakeDialogs() {
     SetDialogs(nullptr);
@@ -73,13 +77,14 @@ QString FakeDialogs::NextPath(const char* kind) {
     return p;
 }
 
-QString FakeDialogs::ShowOpen(QWidget*, const QString& qtFilter, const QString& title, const QString& initialFolder) {
+QString FakeDialogs::ShowOpen(QWidget*, const QString& qtFilter, const QString& title,
+                              const QString& initialFolder) {
     calls.append({QStringLiteral("open"), title, qtFilter, initialFolder, {}});
     return NextPath("open");
 }
 
-QString FakeDialogs::ShowSave(QWidget*, const QString& qtFilter, const QString& title, const QString& initialFolder,
-                              const QString& defaultName) {
+QString FakeDialogs::ShowSave(QWidget*, const QString& qtFilter, const QString& title,
+                              const QString& initialFolder, const QString& defaultName) {
     calls.append({QStringLiteral("save"), title, qtFilter, initialFolder, defaultName});
     return NextPath("save");
 }
@@ -89,8 +94,8 @@ QString FakeDialogs::BrowseForFolder(QWidget*, const QString& title) {
     return NextPath("folder");
 }
 
-QString FakeDialogs::InputBox(QWidget*, const QString& prompt, const QString& title, const QString& defaultText,
-                              bool* ok) {
+QString FakeDialogs::InputBox(QWidget*, const QString& prompt, const QString& title,
+                              const QString& defaultText, bool* ok) {
     calls.append({QStringLiteral("input"), title, {}, prompt, defaultText});
     if (inputs.empty()) {
         ADD_FAILURE() << "unscripted input box";
@@ -104,5 +109,9 @@ QString FakeDialogs::InputBox(QWidget*, const QString& prompt, const QString& ti
     return text;
 }
 
-FakeShell::FakeShell() { SetShell(this); }
-FakeShell::~FakeShell() { SetShell(nullptr); }
+FakeShell::FakeShell() {
+    SetShell(this);
+}
+FakeShell::~FakeShell() {
+    SetShell(nullptr);
+}

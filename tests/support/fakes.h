@@ -67,8 +67,8 @@ public:
     bool ChooseFont(QWidget* owner, tFontSpec& font, int32_t& color) override;
     QString ShowOpen(QWidget* owner, const QString& qtFilter, const QString& title,
                      const QString& initialFolder) override;
-    QString ShowSave(QWidget* owner, const QString& qtFilter, const QString& title, const QString& initialFolder,
-                     const QString& defaultName) override;
+    QString ShowSave(QWidget* owner, const QString& qtFilter, const QString& title,
+                     const QString& initialFolder, const QString& defaultName) override;
     QString BrowseForFolder(QWidget* owner, const QString& title) override;
     QString InputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText,
                      bool* ok) override;

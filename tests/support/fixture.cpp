@@ -15,9 +15,13 @@ void ScrivelleTest::SetUp() {
     processstate::ResetAll();
 }
 
-void ScrivelleTest::TearDown() { processstate::ResetAll(); }
+void ScrivelleTest::TearDown() {
+    processstate::ResetAll();
+}
 
-QString ScrivelleTest::TempPath(const QString& name) const { return tmp.path() + QLatin1Char('/') + name; }
+QString ScrivelleTest::TempPath(const QString& name) const {
+    return tmp.path() + QLatin1Char('/') + name;
+}
 
 QString ScrivelleTest::WriteFile(const QString& name, const QByteArray& bytes) const {
     const QString path = TempPath(name);
@@ -28,5 +32,9 @@ QString ScrivelleTest::WriteFile(const QString& name, const QByteArray& bytes) c
     return path;
 }
 
-QString SourceDir() { return QStringLiteral(SCRIVELLE_SOURCE_DIR); }
-QString BinaryDir() { return QStringLiteral(SCRIVELLE_BINARY_DIR); }
+QString SourceDir() {
+    return QStringLiteral(SCRIVELLE_SOURCE_DIR);
+}
+QString BinaryDir() {
+    return QStringLiteral(SCRIVELLE_BINARY_DIR);
+}
