@@ -1,0 +1,243 @@
+// The Qt player on real media made at test time, and the view that paints its frames.
+#include "platform/ui/QtMediaPlayer.h"
+#include "platform/ui/VideoView.h"
+#include "support/fixture.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolButton>
+#include <QVideoFrame>
+#include <QVideoFrameFormat>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+// Lets events run until the condition holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// A frame of one colour, as a decoder would hand it over.
+QVideoFrame SolidFrame(QSize size, QRgb color) {
+    QVideoFrame frame(QVideoFrameFormat(size, QVideoFrameFormat::Format_BGRA8888));
+    if (!frame.map(QVideoFrame::WriteOnly)) return {};
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = frame.bits(0) + y * frame.bytesPerLine(0);
+        for (int x = 0; x < size.width(); ++x) {
+            const uchar px[4] = {uchar(qBlue(color)), uchar(qGreen(color)), uchar(qRed(color)), 255};
+            std::memcpy(line + 4 * x, px, 4);
+        }
+    }
+    frame.unmap();
+    return frame;
+}
+
+bool IsBlack(QRgb c) {
+    return qRed(c) < 16 && qGreen(c) < 16 && qBlue(c) < 16;
+}
+
+bool IsRed(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+}
+
+class MediaPlayerTest : public ScrivelleTest {
+protected:
+    // Runs ffmpeg with the given arguments; the output file must exist afterwards.
+    QString MakeMedia(const QString& name, const QStringList& args) {
+        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+        if (ffmpeg.isEmpty()) {
+            ADD_FAILURE() << "ffmpeg is missing (scripts/setup installs it)";
+            return {};
+        }
+        const QString path = TempPath(name);
+        QProcess proc;
+        proc.start(ffmpeg,
+                   QStringList{"-hide_banner", "-loglevel", "error", "-y"} + args + QStringList{path});
+        if (!proc.waitForFinished(60000) || proc.exitCode() != 0) {
+            ADD_FAILURE() << "ffmpeg failed: " << proc.readAllStandardError().toStdString();
+            return {};
+        }
+        return path;
+    }
+};
+
+} // namespace
+
+TEST(VideoView, PaintsThePictureCentredWithBlackAround) {
+    VideoView view;
+    view.resize(200, 100);
+    view.SetFrame(SolidFrame(QSize(40, 20), qRgb(255, 0, 0)));
+    ASSERT_EQ(view.frameSize(), QSize(40, 20));
+
+    // At its own size, in the middle.
+    EXPECT_EQ(view.pictureRect(), QRect(80, 40, 40, 20));
+    QImage shot = view.grab().toImage();
+    EXPECT_TRUE(IsRed(shot.pixel(100, 50)));
+    EXPECT_TRUE(IsBlack(shot.pixel(5, 5)));
+    EXPECT_TRUE(IsBlack(shot.pixel(78, 50)));
+
+    // Stretched: as large as fits, proportions kept (2:1 in 200x100 fills it all).
+    view.setStretchToFit(true);
+    EXPECT_EQ(view.pictureRect(), QRect(0, 0, 200, 100));
+    view.resize(200, 200);
+    EXPECT_EQ(view.pictureRect(), QRect(0, 50, 200, 100));
+    shot = view.grab().toImage();
+    EXPECT_TRUE(IsRed(shot.pixel(10, 100)));
+    EXPECT_TRUE(IsBlack(shot.pixel(10, 20)));
+    EXPECT_TRUE(IsBlack(shot.pixel(10, 180)));
+
+    // A picture larger than the view is scaled down even without stretching.
+    view.setStretchToFit(false);
+    view.resize(30, 30);
+    EXPECT_EQ(view.pictureRect(), QRect(0, 7, 30, 15));
+
+    // Cleared: all black, no picture.
+    view.Clear();
+    EXPECT_TRUE(view.pictureRect().isEmpty());
+    shot = view.grab().toImage();
+    EXPECT_TRUE(IsBlack(shot.pixel(15, 15)));
+}
+
+TEST_F(MediaPlayerTest, ControlsFollowUiModeStretchAndEnabled) {
+    QtMediaPlayer player;
+    QWidget* area = player.Widget();
+    ASSERT_NE(area, nullptr);
+    area->resize(320, 260);
+    area->show();
+    auto* seekBar = area->findChild<QSlider*>();
+    ASSERT_NE(seekBar, nullptr);
+    QWidget* bar = seekBar->parentWidget();
+
+    EXPECT_EQ(player.uiMode(), QStringLiteral("full"));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(seekBar->isVisible());
+    player.setUiMode(QStringLiteral("mini"));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(seekBar->isVisible());
+    player.setUiMode(QStringLiteral("none"));
+    EXPECT_FALSE(bar->isVisible());
+    player.setUiMode(QStringLiteral("odd!")); // unknown: ignored
+    EXPECT_EQ(player.uiMode(), QStringLiteral("none"));
+    player.setUiMode(QStringLiteral("Full"));
+    EXPECT_TRUE(seekBar->isVisible());
+
+    player.setStretchToFit(true);
+    EXPECT_TRUE(player.view()->stretchToFit());
+    player.setEnabled(false);
+    EXPECT_FALSE(bar->isEnabled());
+    EXPECT_FALSE(player.enabled());
+
+    // The buttons must not take the keyboard from the window.
+    for (auto* b : area->findChildren<QToolButton*>())
+        EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
+    player.setVolume(250);
+    EXPECT_EQ(player.volume(), 100);
+}
+
+TEST_F(MediaPlayerTest, PlaysVideoAndSoundWithoutASoundDevice) {
+    const QString video =
+        MakeMedia(QStringLiteral("clip.avi"),
+                  {"-f", "lavfi", "-i", "testsrc=duration=3:size=160x120:rate=25", "-f", "lavfi", "-i",
+                   "sine=frequency=440:duration=3", "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-shortest"});
+    const QString wav =
+        MakeMedia(QStringLiteral("tone.wav"), {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"});
+    ASSERT_FALSE(video.isEmpty());
+    ASSERT_FALSE(wav.isEmpty());
+
+    QtMediaPlayer player;
+    player.Widget()->resize(320, 280);
+    player.Widget()->show();
+    QSignalSpy states(&player, &IMediaPlayer::PlayStateChange);
+    QSignalSpy moves(&player, &IMediaPlayer::PositionChange);
+
+    // Setting the address starts playing.
+    player.setURL(video);
+    EXPECT_EQ(player.URL(), video);
+    ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStatePlaying; }));
+    ASSERT_GE(states.count(), 1);
+    EXPECT_EQ(states.last().at(0).toInt(), kPlayStatePlaying);
+
+    ASSERT_TRUE(WaitFor([&] { return player.duration() > 0; })) << "the duration never became known";
+    EXPECT_NEAR(player.duration(), 3.0, 0.2);
+    ASSERT_TRUE(WaitFor([&] { return player.currentPosition() >= 0.5; })) << "the position does not move";
+    // Read live from the pipeline, not from Qt's position reports (a few a second): reads a
+    // little apart all differ.
+    QList<double> reads;
+    for (int i = 0; i < 10; ++i) {
+        reads << player.currentPosition();
+        QTest::qWait(15);
+    }
+    for (int i = 1; i < reads.size(); ++i)
+        EXPECT_GT(reads[i], reads[i - 1]) << i;
+    // The frames reach our own view and are painted there.
+    ASSERT_TRUE(WaitFor([&] { return player.view()->frameSize() == QSize(160, 120); }));
+    const QRect picture = player.view()->pictureRect();
+    EXPECT_FALSE(IsBlack(player.view()->grab().toImage().pixel(picture.center())));
+
+    player.pause();
+    ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStatePaused; }));
+    EXPECT_EQ(states.last().at(0).toInt(), kPlayStatePaused);
+    const double pausedAt = player.currentPosition();
+    QTest::qWait(300);
+    EXPECT_NEAR(player.currentPosition(), pausedAt, 0.05);
+    // Playing moved the position many times over; none of that is a seek.
+    EXPECT_EQ(moves.count(), 0);
+
+    player.setCurrentPosition(2.0);
+    ASSERT_EQ(moves.count(), 1);
+    EXPECT_NEAR(moves.at(0).at(0).toDouble(), pausedAt, 0.05);
+    EXPECT_DOUBLE_EQ(moves.at(0).at(1).toDouble(), 2.0);
+    EXPECT_NEAR(player.currentPosition(), 2.0, 0.1);
+    EXPECT_EQ(player.playState(), kPlayStatePaused);
+    EXPECT_EQ(player.currentPositionString(), QStringLiteral("00:02"));
+
+    // Played to its end, the media stops there; play starts it over.
+    player.play();
+    EXPECT_EQ(player.playState(), kPlayStatePlaying);
+    ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStateStopped; })) << "no stop at the end";
+    player.play();
+    ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStatePlaying; }));
+    EXPECT_LT(player.currentPosition(), 1.0);
+
+    player.stop();
+    ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStateStopped; }));
+    EXPECT_EQ(states.last().at(0).toInt(), kPlayStateStopped);
+    EXPECT_NEAR(player.currentPosition(), 0.0, 0.01);
+    EXPECT_EQ(moves.count(), 1);
+    // Each event reported a change.
+    for (int i = 1; i < states.count(); ++i)
+        EXPECT_NE(states[i].at(0), states[i - 1].at(0)) << i;
+
+    // Sound alone plays on the same clock, sound device or not.
+    player.setURL(wav);
+    ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStatePlaying; }));
+    ASSERT_TRUE(WaitFor([&] { return player.duration() > 0; }));
+    EXPECT_NEAR(player.duration(), 3.0, 0.2);
+    ASSERT_TRUE(WaitFor([&] { return player.currentPosition() >= 0.3; })) << "sound alone does not play";
+
+    // Media that cannot be opened does not stay "playing".
+    player.setURL(TempPath(QStringLiteral("missing.avi")));
+    EXPECT_TRUE(WaitFor([&] { return player.playState() == kPlayStateStopped; }));
+    QTest::qWait(200);
+    EXPECT_EQ(player.playState(), kPlayStateStopped);
+    EXPECT_EQ(player.duration(), 0.0);
+
+    player.close();
+    EXPECT_EQ(player.playState(), kPlayStateStopped);
+    EXPECT_TRUE(player.URL().isEmpty());
+    EXPECT_EQ(player.duration(), 0.0);
+    EXPECT_EQ(player.currentPosition(), 0.0);
+    EXPECT_EQ(states.last().at(0).toInt(), kPlayStateStopped);
+}
