@@ -1,0 +1,31 @@
+#pragma once
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+// Windows code pages on top of Qt's converters. Code page numbers are the Windows ones
+// (1252, 1251, 932, 65001 ...); -1 and 0 both mean the system ANSI code page.
+
+// The code page the program treats as "ANSI": the environment variable
+// SCRIVELLE_ANSI_CODEPAGE when it names a code page we can convert, else one chosen from the
+// language of the system locale the way Windows chooses it (Cyrillic 1251, Greek 1253,
+// Central European 1250, Arabic and Persian 1256, Thai 874, Japanese 932, Chinese 936 or 950,
+// Korean 949, Turkish 1254, Hebrew 1255, Baltic 1257, Vietnamese 1258, else 1252).
+int32_t SystemAnsiCodePage();
+
+// -1 and 0 become SystemAnsiCodePage(); other numbers stay.
+int32_t ResolveCodePage(int32_t codePage);
+
+// True when text can be converted to and from this code page here.
+bool IsCodePageAvailable(int32_t codePage);
+
+// Bytes to text. Byte sequences the code page does not define become U+FFFD. An unknown code
+// page gives an empty text.
+QString DecodeCodePage(QByteArrayView bytes, int32_t codePage);
+
+// Text to bytes. Characters the code page cannot hold become "?". An unknown code page gives
+// no bytes.
+QByteArray EncodeCodePage(QStringView text, int32_t codePage);
