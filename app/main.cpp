@@ -1,10 +1,11 @@
 #include "app/appinfo.h"
 #include "app/ui/formhelpers.h"
-#include "mainwindow/frmMain.h"
+#include "app/ui/frmStart.h"
 #include "platform/ui/QtDialogs.h"
 #include "platform/ui/QtMsgBox.h"
 
 #include <QApplication>
+#include <QPointer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -17,7 +18,10 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     SetDialogs(&dialogs);
 
-    frmMain w;
-    w.show();
+    // The start window runs the start-up and either opens the main window or stays as the
+    // warning page; it deletes itself once it is done.
+    QPointer<frmStart> start = new frmStart;
+    start->Form_Load();
+    if (start && start->programEnded()) return start->exitCode();
     return app.exec();
 }

@@ -1,0 +1,161 @@
+#include "app/startup.h"
+
+#include "app/numbers.h"
+#include "app/paths.h"
+#include "app/settings.h"
+#include "app/settingsstore.h"
+#include "language/lang.h"
+#include "language/localeinfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QScreen>
+
+#include <exception>
+
+namespace {
+
+// Runs one step of the sequence; a step that throws is skipped and marks the run failed.
+template <typename F> void Step(StartupResult& result, F&& step) {
+    try {
+        if (!step()) result.failed = true;
+    } catch (const std::exception& e) {
+        qWarning("start-up step failed: %s", e.what());
+        result.failed = true;
+    }
+}
+
+QString WantedMediaBackend() {
+    return qEnvironmentVariable("QT_MEDIA_BACKEND").trimmed();
+}
+
+} // namespace
+
+QString CommandLineFile(const QStringList& arguments) {
+    QString line = arguments.join(QLatin1Char(' '));
+    if (!line.contains(QLatin1Char('/')) || !line.contains(QLatin1Char('.')) || line.size() < 8)
+        return QString();
+    line.remove(QLatin1Char('"'));
+    return line;
+}
+
+QString FolderWithSlash(const QString& folder) {
+    QString f = folder;
+    while (f.size() > 1 && f.endsWith(QLatin1Char('/')))
+        f.chop(1);
+    return f.endsWith(QLatin1Char('/')) ? f : f + QLatin1Char('/');
+}
+
+int TwipsPerPixel(double dotsPerInch) {
+    if (!(dotsPerInch >= 1.0)) return 15;
+    return std::max(1, int(RoundHalfEven(1440.0 / dotsPerInch)));
+}
+
+QString ScratchFolderPath() {
+    return CacheHome() + QStringLiteral("/vellumix/");
+}
+
+bool MakePrivateFolder(const QString& path) {
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(clean).isDir()) return true;
+    // Walk down from the root so each missing level is made private, not only the last one.
+    const QStringList parts = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString current;
+    for (const QString& part : parts) {
+        current += QLatin1Char('/') + part;
+        const QFileInfo info(current);
+        if (info.isDir()) continue;
+        if (info.exists()) return false; // a file stands where a folder should be
+        if (!QDir().mkdir(current, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) return false;
+    }
+    return QFileInfo(clean).isDir();
+}
+
+bool MediaBackendPresent() {
+    const QString simulate = qEnvironmentVariable("SCRIVELLE_NO_MEDIA_BACKEND").trimmed();
+    if (!simulate.isEmpty() && simulate != QLatin1String("0")) return false;
+    const QString wanted = WantedMediaBackend();
+    const QString pattern =
+        wanted.isEmpty() ? QStringLiteral("*mediaplugin*") : QStringLiteral("*%1mediaplugin*").arg(wanted);
+    for (const QString& folder : QCoreApplication::libraryPaths()) {
+        const QDir dir(folder + QStringLiteral("/multimedia"));
+        if (!dir.entryList({pattern}, QDir::Files).isEmpty()) return true;
+    }
+    return false;
+}
+
+QString MediaBackendPath() {
+    const QString wanted = WantedMediaBackend();
+    return FolderWithSlash(QLibraryInfo::path(QLibraryInfo::PluginsPath)) + QStringLiteral("multimedia/lib") +
+           (wanted.isEmpty() ? QStringLiteral("gstreamer") : wanted) + QStringLiteral("mediaplugin.so");
+}
+
+void ChooseLanguage() {
+    if (gLanguage != QLatin1String("---")) {
+        // Exact names only: a partial or empty stored name is contained in other key names
+        // and would pick a language the user never chose.
+        const int row = FindLanguageRow(gLanguage);
+        if (row >= 0) gLangIndex = uint8_t(row);
+    } else {
+        DetectSystemLanguage(QStringLiteral("ENGLISH"));
+    }
+    LoadLanguageStrings();
+}
+
+StartupResult RunStartupSequence(const QStringList& arguments) {
+    StartupResult r;
+    Step(r, [&] {
+        gCmdFile = CommandLineFile(arguments);
+        return true;
+    });
+    Step(r, [] {
+        GetLocaleCharset(kLocaleUserDefault, gCharset, gCharsetName);
+        return true;
+    });
+    Step(r, [] {
+        InitLanguageTable();
+        return true;
+    });
+    Step(r, [] {
+        gSysDir = FolderWithSlash(QLibraryInfo::path(QLibraryInfo::LibrariesPath));
+        return true;
+    });
+    Step(r, [] {
+        gTempDir = ScratchFolderPath();
+        if (QFileInfo(gTempDir).isDir()) return true;
+        return MakePrivateFolder(gTempDir);
+    });
+    Step(r, [] {
+        gAppPath = FolderWithSlash(QCoreApplication::applicationDirPath());
+        gFormatFile = gAppPath + QStringLiteral("formats.ini");
+        gFormatDatFile = gAppPath + QStringLiteral("formats.dat");
+        return true;
+    });
+    Step(r, [] {
+        // Without a screen (no GUI application) the twips keep their 96 dpi values.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            gTwipsX = TwipsPerPixel(screen->logicalDotsPerInchX());
+            gTwipsY = TwipsPerPixel(screen->logicalDotsPerInchY());
+        }
+        return true;
+    });
+    Step(r, [&] {
+        if (!MediaBackendPresent()) {
+            r.backendMissing = true;
+            r.missingPath = MediaBackendPath();
+        }
+        return true;
+    });
+    Step(r, [] {
+        LoadSettings();
+        return !SettingsStoreReadFailed();
+    });
+    Step(r, [] {
+        ChooseLanguage();
+        return true;
+    });
+    return r;
+}

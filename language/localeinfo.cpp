@@ -1,0 +1,136 @@
+#include "language/localeinfo.h"
+
+namespace {
+
+struct LocaleId {
+    uint32_t lcid;
+    QLocale::Language language;
+    QLocale::Script script;
+    QLocale::Territory territory;
+};
+
+// The identifiers of the language table, and a few more that users meet.
+constexpr LocaleId kLocaleIds[] = {
+    {0x0004, QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China},
+    {0x0401, QLocale::Arabic, QLocale::AnyScript, QLocale::SaudiArabia},
+    {0x0402, QLocale::Bulgarian, QLocale::AnyScript, QLocale::Bulgaria},
+    {0x0403, QLocale::Catalan, QLocale::AnyScript, QLocale::Spain},
+    {0x0404, QLocale::Chinese, QLocale::TraditionalHanScript, QLocale::Taiwan},
+    {0x0406, QLocale::Danish, QLocale::AnyScript, QLocale::Denmark},
+    {0x0407, QLocale::German, QLocale::AnyScript, QLocale::Germany},
+    {0x0408, QLocale::Greek, QLocale::AnyScript, QLocale::Greece},
+    {0x0409, QLocale::English, QLocale::AnyScript, QLocale::UnitedStates},
+    {0x040B, QLocale::Finnish, QLocale::AnyScript, QLocale::Finland},
+    {0x040C, QLocale::French, QLocale::AnyScript, QLocale::France},
+    {0x040E, QLocale::Hungarian, QLocale::AnyScript, QLocale::Hungary},
+    {0x0410, QLocale::Italian, QLocale::AnyScript, QLocale::Italy},
+    {0x0411, QLocale::Japanese, QLocale::AnyScript, QLocale::Japan},
+    {0x0412, QLocale::Korean, QLocale::AnyScript, QLocale::SouthKorea},
+    {0x0413, QLocale::Dutch, QLocale::AnyScript, QLocale::Netherlands},
+    {0x0415, QLocale::Polish, QLocale::AnyScript, QLocale::Poland},
+    {0x0416, QLocale::Portuguese, QLocale::AnyScript, QLocale::Brazil},
+    {0x0418, QLocale::Romanian, QLocale::AnyScript, QLocale::Romania},
+    {0x0419, QLocale::Russian, QLocale::AnyScript, QLocale::Russia},
+    {0x041D, QLocale::Swedish, QLocale::AnyScript, QLocale::Sweden},
+    {0x041E, QLocale::Thai, QLocale::AnyScript, QLocale::Thailand},
+    {0x041F, QLocale::Turkish, QLocale::AnyScript, QLocale::Turkey},
+    {0x0421, QLocale::Indonesian, QLocale::AnyScript, QLocale::Indonesia},
+    {0x0429, QLocale::Persian, QLocale::AnyScript, QLocale::Iran},
+    {0x043F, QLocale::Kazakh, QLocale::AnyScript, QLocale::Kazakhstan},
+    {0x0809, QLocale::English, QLocale::AnyScript, QLocale::UnitedKingdom},
+    {0x0816, QLocale::Portuguese, QLocale::AnyScript, QLocale::Portugal},
+    {0x0C0A, QLocale::Spanish, QLocale::AnyScript, QLocale::Spain},
+    {0x101A, QLocale::Croatian, QLocale::AnyScript, QLocale::BosniaAndHerzegovina},
+    {0x7C1A, QLocale::Serbian, QLocale::CyrillicScript, QLocale::Serbia},
+};
+
+} // namespace
+
+std::optional<QLocale> LocaleFromId(uint32_t lcid) {
+    if (lcid == kLocaleUserDefault || lcid == kLocaleSystemDefault) return QLocale();
+    for (const LocaleId& id : kLocaleIds)
+        if (id.lcid == lcid) return QLocale(id.language, id.script, id.territory);
+    return std::nullopt;
+}
+
+int AnsiCodePageOf(const QLocale& locale) {
+    switch (locale.language()) {
+    case QLocale::Albanian:
+    case QLocale::Croatian:
+    case QLocale::Czech:
+    case QLocale::Hungarian:
+    case QLocale::Polish:
+    case QLocale::Romanian:
+    case QLocale::Slovak:
+    case QLocale::Slovenian:
+    case QLocale::Bosnian:
+        return 1250;
+    case QLocale::Serbian:
+        return locale.script() == QLocale::LatinScript ? 1250 : 1251;
+    case QLocale::Belarusian:
+    case QLocale::Bulgarian:
+    case QLocale::Kazakh:
+    case QLocale::Kyrgyz:
+    case QLocale::Macedonian:
+    case QLocale::Mongolian:
+    case QLocale::Russian:
+    case QLocale::Tatar:
+    case QLocale::Ukrainian:
+        return 1251;
+    case QLocale::Uzbek:
+        return locale.script() == QLocale::CyrillicScript ? 1251 : 1254;
+    case QLocale::Azerbaijani:
+        return locale.script() == QLocale::CyrillicScript ? 1251 : 1254;
+    case QLocale::Greek:
+        return 1253;
+    case QLocale::Turkish:
+        return 1254;
+    case QLocale::Hebrew:
+        return 1255;
+    case QLocale::Arabic:
+    case QLocale::Persian:
+    case QLocale::Urdu:
+        return 1256;
+    case QLocale::Estonian:
+    case QLocale::Latvian:
+    case QLocale::Lithuanian:
+        return 1257;
+    case QLocale::Vietnamese:
+        return 1258;
+    case QLocale::Thai:
+        return 874;
+    case QLocale::Japanese:
+        return 932;
+    case QLocale::Korean:
+        return 949;
+    case QLocale::Chinese:
+        return locale.script() == QLocale::TraditionalHanScript ? 950 : 936;
+    default:
+        return 1252;
+    }
+}
+
+int UserAnsiCodePage() {
+    const QString forced = qEnvironmentVariable("SCRIVELLE_ANSI_CODEPAGE").trimmed();
+    if (!forced.isEmpty()) {
+        bool ok = false;
+        const int cp = forced.toInt(&ok);
+        if (ok && cp > 0) return cp;
+    }
+    return AnsiCodePageOf(QLocale());
+}
+
+QString GetLocaleString(uint32_t lcid, uint32_t item) {
+    const std::optional<QLocale> locale = LocaleFromId(lcid);
+    if (!locale) return QString();
+    switch (item) {
+    case kLocaleEnglishLanguageName:
+        return QLocale::languageToString(locale->language());
+    case kLocaleNativeLanguageName:
+        return locale->nativeLanguageName();
+    case kLocaleAnsiCodePage:
+        return QString::number(lcid == kLocaleUserDefault ? UserAnsiCodePage() : AnsiCodePageOf(*locale));
+    default:
+        return QString();
+    }
+}

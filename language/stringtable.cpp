@@ -1,0 +1,149 @@
+#include "language/stringtable.h"
+
+#include "platform/processstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtGlobal>
+
+// The resources live in a static library: referencing their initialiser keeps the linker from
+// dropping them. Q_INIT_RESOURCE must be used outside any namespace.
+static void InitStringResources() {
+    Q_INIT_RESOURCE(langstrings);
+}
+
+namespace {
+
+const QString kResourceFolder = QStringLiteral(":/strings");
+
+struct Table {
+    bool loaded = false;
+    QHash<int, QString> texts;
+};
+
+Table& TheTable() {
+    static Table t;
+    return t;
+}
+
+QString Unescape(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\\' && i + 1 < text.size()) {
+            const QChar n = text[i + 1];
+            if (n == u'n') {
+                out += u'\n';
+                ++i;
+                continue;
+            }
+            if (n == u't') {
+                out += u'\t';
+                ++i;
+                continue;
+            }
+            if (n == u'\\') {
+                out += u'\\';
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+void LoadTable(Table& t) {
+    t.loaded = true;
+    t.texts.clear();
+    InitStringResources();
+    for (const QString& name : StringTableFiles()) {
+        QFile f(kResourceFolder + QLatin1Char('/') + name);
+        if (!f.open(QIODevice::ReadOnly)) {
+            qWarning("string table: cannot read %s", qPrintable(name));
+            continue;
+        }
+        const StringFile parsed = ParseStringFile(f.readAll());
+        for (const QString& e : parsed.errors)
+            qWarning("string table %s: %s", qPrintable(name), qPrintable(e));
+        for (auto it = parsed.texts.cbegin(); it != parsed.texts.cend(); ++it) {
+            if (t.texts.contains(it.key()))
+                qWarning("string table %s: id %d is also in another file", qPrintable(name), it.key());
+            else
+                t.texts.insert(it.key(), it.value());
+        }
+    }
+}
+
+Table& LoadedTable() {
+    Table& t = TheTable();
+    if (!t.loaded) LoadTable(t);
+    return t;
+}
+
+void ResetStringTable() {
+    // Drops made-up blocks; the compiled-in table is read again on the next look-up.
+    TheTable().loaded = false;
+    TheTable().texts.clear();
+}
+SCRIVELLE_REGISTER_RESET(ResetStringTable);
+
+} // namespace
+
+StringFile ParseStringFile(const QByteArray& utf8) {
+    StringFile result;
+    const QString all = QString::fromUtf8(utf8);
+    const QStringList lines = all.split(u'\n');
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QStringView line = lines[n];
+        if (line.endsWith(u'\r')) line.chop(1);
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
+        const qsizetype tab = line.indexOf(u'\t');
+        const QString where = QStringLiteral("line %1: ").arg(n + 1);
+        if (tab < 0) {
+            result.errors << where + QStringLiteral("no tab");
+            continue;
+        }
+        const QStringView idText = line.left(tab);
+        bool ok = !idText.isEmpty() && idText.size() <= 9;
+        for (QChar c : idText)
+            ok = ok && c >= u'0' && c <= u'9';
+        const int id = ok ? idText.toInt() : -1;
+        if (!ok) {
+            result.errors << where + QStringLiteral("the id is not a number");
+            continue;
+        }
+        if (result.texts.contains(id)) {
+            result.errors << where + QStringLiteral("id %1 is listed twice").arg(id);
+            continue;
+        }
+        result.texts.insert(id, Unescape(line.mid(tab + 1)));
+    }
+    return result;
+}
+
+QStringList StringTableFiles() {
+    InitStringResources();
+    return QDir(kResourceFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+}
+
+std::optional<QString> LoadResString(int id) {
+    const Table& t = LoadedTable();
+    const auto it = t.texts.constFind(id);
+    if (it == t.texts.cend()) return std::nullopt;
+    return *it;
+}
+
+void ReplaceStringTableBlock(int block, const QHash<int, QString>& texts) {
+    Table& t = LoadedTable();
+    const int first = block * 1000;
+    for (auto it = t.texts.begin(); it != t.texts.end();) {
+        if (it.key() >= first && it.key() < first + 1000)
+            it = t.texts.erase(it);
+        else
+            ++it;
+    }
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+        if (it.key() >= first && it.key() < first + 1000) t.texts.insert(it.key(), it.value());
+}
