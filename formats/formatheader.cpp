@@ -1,0 +1,5 @@
+#include "formats/formatheader.h"
+
+QString BuildFormatHeader() {
+    return QString();
+}

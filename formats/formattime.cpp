@@ -1,0 +1,159 @@
+#include "formats/formattime.h"
+
+#include "app/numbers.h"
+#include "formats/textops.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+QString Digits(int64_t value, int width) {
+    QString s = QString::number(value);
+    if (s.size() < width) s.prepend(QString(width - s.size(), u'0'));
+    return s;
+}
+
+// A run of digits as a number, capped far above any time so that huge fields saturate.
+int64_t RunValue(QStringView digits) {
+    if (digits.size() > 12) return 1000000000000LL;
+    return digits.toLongLong();
+}
+
+int32_t Saturate(int64_t v) {
+    if (v < 0) return 0;
+    return v > INT32_MAX ? INT32_MAX : int32_t(v);
+}
+
+} // namespace
+
+int32_t MsToFrames(int32_t ms, float fps) {
+    if (!(fps > 0) || ms <= 0) return 0;
+    const int64_t scaled = std::llround(double(fps) * double(ms));
+    return Saturate(scaled / 1000);
+}
+
+int32_t FramesToMs(int64_t frame, float fps) {
+    if (!(fps > 0) || frame <= 0) return 0;
+    // The exact rate both ways: frame f shows from f * 1000 / fps ms on; the next whole
+    // millisecond is the first that MsToFrames maps back to f.
+    const double ms = std::ceil(double(frame) * 1000.0 / double(fps));
+    return ms >= double(INT32_MAX) ? INT32_MAX : int32_t(ms);
+}
+
+QString MsToTimecode(const tFormatDef& def, int32_t ms, float fps) {
+    if (ms < 0) ms = 0;
+    int64_t h = ms / 3600000;
+    int64_t m = (ms / 60000) % 60;
+    int64_t s = (ms / 1000) % 60;
+    const int32_t r = ms % 1000;
+    const QString& pattern = def.CompactPattern;
+    const bool hasFraction = pattern.contains(u'z');
+    const bool hasFrames = pattern.contains(QLatin1String("ff"));
+    if (!hasFraction && !hasFrames && r > 250) {
+        // Whole seconds only: a remainder above a quarter second counts as the next second,
+        // carried into the minutes and hours.
+        if (++s == 60) {
+            s = 0;
+            if (++m == 60) {
+                m = 0;
+                ++h;
+            }
+        }
+    }
+    if (def.Id == QLatin1String("KARAOKELRC")) {
+        m += h * 60;
+        h = 0;
+    }
+    QString out = pattern;
+    out = ReplaceText(out, u"s", Digits(s, 2));
+    out = ReplaceText(out, u"m", Digits(m, 2));
+    if (def.Timecode.contains(u'h', Qt::CaseInsensitive))
+        out = ReplaceText(out, u"h", Digits(h, int(def.HourMask.size())));
+    if (hasFrames) {
+        const int64_t frames = fps > 0 ? std::llround(double(fps) * double(r)) / 1000 : 0;
+        out = ReplaceText(out, u"ff", Digits(frames, 2));
+    }
+    if (hasFraction) {
+        const QString fraction = Digits(r, 3).left(std::max<qsizetype>(1, def.FractionMask.size()));
+        out = ReplaceText(out, u"z", fraction);
+    }
+    return out;
+}
+
+QString MsToTimecode(int32_t ms, float fps) {
+    return MsToTimecode(gFormatDef, ms, fps);
+}
+
+int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
+    if (def.Timecode == QLatin1String("ms")) return LeadingInt32Saturated(text);
+    if (def.Timecode == QLatin1String("ff")) {
+        if (!(fps > 0)) return 0;
+        const double frames = LeadingNumber(text);
+        return frames > 0 ? FramesToMs(int64_t(std::min(RoundHalfEven(frames), 1e15)), fps) : 0;
+    }
+    const QString& tc = def.Timecode;
+    const bool hasHours = tc.contains(u'h', Qt::CaseInsensitive);
+    const bool frames = tc.contains(QLatin1String("ff"), Qt::CaseInsensitive) && fps > 0;
+    const int fractionWidth = tc.contains(QLatin1String("zzz"), Qt::CaseInsensitive)  ? 3
+                              : tc.contains(QLatin1String("zz"), Qt::CaseInsensitive) ? 2
+                              : tc.contains(u'z', Qt::CaseInsensitive)                ? 1
+                                                                                      : 0;
+    const bool hasTail = frames || fractionWidth > 0;
+
+    // The fields are the runs of digits in the order of the pattern, so that any width of
+    // hours (and of minutes, where they hold the hours) reads back.
+    std::vector<QStringView> runs;
+    for (qsizetype i = 0; i < text.size();) {
+        if (!text[i].isDigit()) {
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        while (j < text.size() && text[j].isDigit())
+            ++j;
+        runs.push_back(text.mid(i, j - i));
+        i = j;
+    }
+    const size_t expected = size_t(hasHours ? 3 : 2) + (hasTail ? 1 : 0);
+    int64_t h = 0, m = 0, s = 0;
+    QStringView tail;
+    if (runs.size() >= expected) {
+        size_t k = 0;
+        if (hasHours) h = RunValue(runs[k++]);
+        m = RunValue(runs[k++]);
+        s = RunValue(runs[k++]);
+        if (hasTail) tail = runs[k];
+    } else {
+        // Not enough fields: read fixed positions as the pattern places them ("00:" in front
+        // when there are no hours, "0" when hours have one digit).
+        QString padded = text.toString();
+        if (!hasHours)
+            padded.prepend(QLatin1String("00:"));
+        else if (!tc.contains(QLatin1String("hh"), Qt::CaseInsensitive))
+            padded.prepend(u'0');
+        auto field = [&](qsizetype from, qsizetype len) {
+            const double v = LeadingNumber(QStringView(padded).mid(from, len));
+            return v > 0 ? int64_t(std::min(v, 1e12)) : int64_t(0);
+        };
+        h = field(0, 2);
+        m = field(3, 2);
+        s = field(6, 2);
+        if (hasTail && padded.size() > 8) tail = QStringView(padded).mid(9);
+    }
+    int64_t total = h * 3600000 + m * 60000 + s * 1000;
+    if (frames) {
+        total += FramesToMs(RunValue(tail.left(9)), fps);
+    } else if (fractionWidth > 0 && !tail.isEmpty()) {
+        // A decimal fraction of a second: "4" = 400 ms, "45" = 450 ms, "450" = 450 ms.
+        const QString digits = (tail.left(3).toString() + QStringLiteral("00")).left(3);
+        total += digits.toLongLong();
+    }
+    return Saturate(total);
+}
+
+int32_t TimecodeToMs(QStringView text, float fps) {
+    return TimecodeToMs(gFormatDef, text, fps);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Times as a subtitle format writes them: whole milliseconds, frame numbers, or a pattern of
+// hours, minutes, seconds and a fraction (hundredths, tenths, milliseconds or frames).
+#include "formats/formatdefs.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+// The time ms in the pattern of def. fps 0 writes the pattern's fraction; a frame rate writes
+// frames in place of "ff". A pattern with neither a fraction nor frames rounds a remainder
+// above 250 ms up to the next second. Fields carry over (never "60" seconds) and never wrap:
+// hours (and the minutes of KARAOKELRC, which holds the hours too) take as many digits as they need.
+QString MsToTimecode(const tFormatDef& def, int32_t ms, float fps);
+// The same with the loaded definition gFormatDef.
+QString MsToTimecode(int32_t ms, float fps);
+
+// The frame showing at ms: (fps x ms, rounded) / 1000, truncated. 0 for fps 0 or less.
+int32_t MsToFrames(int32_t ms, float fps);
+// The first whole millisecond at which frame is showing, so that MsToFrames gives frame back.
+// 0 for fps 0 or less.
+int32_t FramesToMs(int64_t frame, float fps);
+
+// A time field of def's kind back to milliseconds: "ms" reads the leading number, "ff" a frame
+// number (0 without a frame rate), a pattern its fields. The result is never negative and
+// saturates instead of wrapping.
+int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps);
+int32_t TimecodeToMs(QStringView text, float fps);

@@ -1,0 +1,12 @@
+#pragma once
+#include <QString>
+#include <QStringView>
+
+// Text replacement with the program's one set of rules: every occurrence, found left to right
+// in one pass (a replacement is never searched again); an empty needle changes nothing.
+QString ReplaceText(QStringView text, QStringView find, QStringView with,
+                    Qt::CaseSensitivity cs = Qt::CaseSensitive);
+
+// "0", "00", "000"...: n written with at least as many digits as the picture has characters;
+// any other picture writes n plainly.
+QString FormatNumberPicture(qint64 n, const QString& picture);

@@ -1,0 +1,33 @@
+#pragma once
+// The subtitle writer: the caption list in the format at gFormatIndex, through the format's
+// header, body and footer templates, or through the special path a few formats have.
+#include "document/captions.h"
+#include "formats/formatdefs.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+// Everything a file is made from, without the caption grid: rows holds captions 1, 2, ... of
+// the document (texts with the line-break marker lineBreak and the style tags), count how many
+// of them are written (the plain-text format writes them all).
+struct tWriteJob {
+    QString id;
+    const tFormatDef& def;
+    std::span<const tSubtitleLine> rows;
+    int count = 0;
+    float fps = 0.0f;
+    QString lineBreak;
+};
+
+// The bytes of the whole file: the text of every format but ADOBEENCORE is encoded once in
+// codePage (-1 = the system ANSI code page); ADOBEENCORE is UTF-8 whatever the code page.
+QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage = -1);
+
+// Writes captions 1..count of the caption list to gSubFile in the format at gFormatIndex with
+// gFPS. The file is replaced in one step: a failure leaves the old file as it was and the
+// document modified, and is reported by a message box. On success gModified is cleared.
+// Returns true when the file was written.
+bool SaveSubtitleFile(int count);

@@ -1,0 +1,31 @@
+#pragma once
+// The formats whose files the template machinery alone cannot write, each with its own path in
+// its own file, and the one table that maps a format id to its path.
+#include "formats/writer.h"
+
+#include <QString>
+#include <QStringView>
+
+struct tWriterPath {
+    const char* id;
+    // Writes the whole file as text; null = the template writer.
+    QString (*write)(const tWriteJob& job);
+    // The text's characters are already the file's bytes (one byte each, Latin-1).
+    bool byteText = false;
+    // The template writer numbers captions from this value on ("zrvSubCount").
+    int firstNumber = 1;
+    // The template writer turns ";" in caption texts into "," (";" separates the fields).
+    bool semicolonsToCommas = false;
+};
+
+// The path of an id, or null for formats written by the template writer alone.
+const tWriterPath* FindWriterPath(QStringView id);
+
+// Caption text with the line-break marker as CR LF (no conversion with an empty marker).
+QString TextWithLineBreaks(const QString& text, const QString& lineBreak);
+// The text without "<b>", "<i>" and "<u>".
+QString WithoutStyleTags(const QString& text);
+
+QString WritePlainText(const tWriteJob& job);
+QString WriteAdobeEncore(const tWriteJob& job);
+QString WriteTmPlayer(const tWriteJob& job);
