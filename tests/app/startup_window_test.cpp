@@ -1,0 +1,226 @@
+// The start window driven through its real widgets: hand-over to the main window, the
+// warning page for a missing media backend, and what it reports.
+#include "app/appinfo.h"
+#include "app/paths.h"
+#include "app/settingsstore.h"
+#include "app/startup.h"
+#include "app/toolbox.h"
+#include "app/ui/frmStart.h"
+#include "fixture.h"
+#include "language/lang.h"
+#include "language/stringtable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <stdexcept>
+
+namespace {
+
+class EnvVar {
+public:
+    EnvVar(const char* name, const QByteArray& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
+        old_ = qgetenv(name);
+        qputenv(name, value);
+    }
+    ~EnvVar() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
+// Counts how often a window was shown.
+class ShowCounter : public QObject {
+public:
+    int shows = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show) ++shows;
+        return false;
+    }
+};
+
+class StartWindow : public ScrivelleTest {
+protected:
+    void SetUp() override {
+        ScrivelleTest::SetUp();
+        start = new frmStart;
+        start->commandLine = {};
+        start->createMainWindow = [this]() -> QWidget* {
+            ++mainWindowsMade;
+            if (mainFails) throw std::runtime_error("no formats");
+            auto* w = new QWidget;
+            w->setObjectName("fakeMain");
+            mainWindow.reset(w);
+            return w;
+        };
+        start->exitProgram = [this](int code) { exits << code; };
+    }
+    void TearDown() override {
+        delete start.data();
+        mainWindow.reset();
+        ScrivelleTest::TearDown();
+    }
+    // Lets the start window's own deletion happen, as the event loop would.
+    void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    QPointer<frmStart> start;
+    std::unique_ptr<QWidget> mainWindow;
+    int mainWindowsMade = 0;
+    bool mainFails = false;
+    QList<int> exits;
+    ShowCounter showsOfStart;
+};
+
+TEST_F(StartWindow, WithBackendTheMainWindowOpensAndTheStartWindowNeverShows) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "0");
+    start->installEventFilter(&showsOfStart);
+    start->commandLine = {"/home/u/My Films/Film.SRT"};
+    start->Form_Load();
+    EXPECT_EQ(mainWindowsMade, 1);
+    ASSERT_TRUE(mainWindow);
+    EXPECT_TRUE(mainWindow->isVisible());
+    EXPECT_EQ(start->mainWindow(), mainWindow.get());
+    EXPECT_EQ(showsOfStart.shows, 0);
+    EXPECT_FALSE(start->programEnded());
+    EXPECT_EQ(gCmdFile, "/home/u/My Films/Film.SRT");
+    EXPECT_EQ(msgbox.count(), 0);
+    RunDeferredDeletes();
+    EXPECT_TRUE(start.isNull());
+}
+
+TEST_F(StartWindow, WithoutBackendTheWarningPageShowsInTheUiLanguage) {
+    EnvVar backend("QT_MEDIA_BACKEND", "MixedCase");
+    start->Form_Load();
+    EXPECT_EQ(mainWindowsMade, 0);
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_TRUE(start->backendMissing());
+    EXPECT_EQ(start->windowTitle(), LangText(146));
+    EXPECT_EQ(start->cmdIgnore->text(), LangText(70));
+    EXPECT_EQ(start->cmdExit->text(), LangText(65));
+    EXPECT_EQ(start->lblMain->text(), LangText(147));
+    EXPECT_EQ(start->lblInfo->text(), LangText(148));
+    EXPECT_EQ(start->lblMediaplayer->text(), LangText(131));
+    EXPECT_EQ(start->lblWebsite->text(), LangText(19));
+    EXPECT_EQ(start->windowTitle(), "Warning");
+    // The path keeps its case: folder names differ by case on this system.
+    EXPECT_EQ(start->lblFile->text(), MediaBackendPath());
+    EXPECT_TRUE(start->lblFile->text().endsWith("/libMixedCasemediaplugin.so"));
+    EXPECT_EQ(start->lblFile->textFormat(), Qt::PlainText);
+    EXPECT_EQ(start->lblMain->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    EXPECT_EQ(msgbox.count(), 0);
+}
+
+TEST_F(StartWindow, IgnoreOpensTheMainWindowAndClosesTheWarningPage) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "1");
+    start->Form_Load();
+    ASSERT_TRUE(start->isVisible());
+    QTest::mouseClick(start->cmdIgnore, Qt::LeftButton);
+    EXPECT_EQ(mainWindowsMade, 1);
+    ASSERT_TRUE(mainWindow);
+    EXPECT_TRUE(mainWindow->isVisible());
+    EXPECT_TRUE(exits.isEmpty());
+    RunDeferredDeletes();
+    EXPECT_TRUE(start.isNull());
+}
+
+TEST_F(StartWindow, ExitEndsTheProgramWithoutAMainWindow) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "1");
+    start->Form_Load();
+    QTest::mouseClick(start->cmdExit, Qt::LeftButton);
+    EXPECT_EQ(exits, QList<int>{0});
+    EXPECT_TRUE(start->programEnded());
+    EXPECT_EQ(start->exitCode(), 0);
+    EXPECT_EQ(mainWindowsMade, 0);
+}
+
+TEST_F(StartWindow, LinksOpenWithTheLeftButtonOnly) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "1");
+    start->Form_Load();
+    const QString download = LoadResString(800).value();
+    QTest::mouseClick(start->lblMediaplayer, Qt::RightButton);
+    QTest::mouseClick(start->lblWebsite, Qt::RightButton);
+    EXPECT_TRUE(shell.opened.isEmpty());
+    QTest::mouseClick(start->lblMediaplayer, Qt::LeftButton);
+    QTest::mouseClick(start->imgWMP, Qt::LeftButton);
+    QTest::mouseClick(start->lblWebsite, Qt::LeftButton);
+    EXPECT_EQ(shell.opened, (QStringList{download, download, kProductWebPage}));
+    for (QWidget* link : {static_cast<QWidget*>(start->lblMediaplayer), static_cast<QWidget*>(start->imgWMP),
+                          static_cast<QWidget*>(start->lblWebsite)})
+        EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor) << link->objectName().toStdString();
+}
+
+TEST_F(StartWindow, FailedStepIsToldOnceAndStartUpGoesOn) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "0");
+    // Two failing steps: the scratch folder cannot be made and the settings cannot be read.
+    WriteFile("cache-file", "x");
+    EnvVar cache("XDG_CACHE_HOME", QFile::encodeName(TempPath("cache-file")));
+    QDir().mkpath(SettingsFilePath());
+    msgbox.Answer(vbOK);
+    start->Form_Load();
+    ASSERT_EQ(msgbox.count(), 1);
+    EXPECT_EQ(msgbox.last().text, LangText(151));
+    EXPECT_EQ(msgbox.last().icon, vbExclamation);
+    EXPECT_EQ(msgbox.last().buttons, vbOKOnly);
+    EXPECT_EQ(msgbox.last().title, kProductName);
+    ASSERT_TRUE(mainWindow);
+    EXPECT_TRUE(mainWindow->isVisible());
+    EXPECT_FALSE(start->programEnded());
+}
+
+TEST_F(StartWindow, FailedStepOnTheWarningPageIsToldOnceToo) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "1");
+    QDir().mkpath(SettingsFilePath());
+    msgbox.Answer(vbOK);
+    start->Form_Load();
+    EXPECT_EQ(msgbox.count(), 1);
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_EQ(mainWindowsMade, 0);
+}
+
+TEST_F(StartWindow, MainWindowThatFailsToLoadEndsTheProgram) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "0");
+    mainFails = true;
+    msgbox.Answer(vbOK);
+    start->Form_Load();
+    ASSERT_EQ(msgbox.count(), 1);
+    EXPECT_TRUE(msgbox.last().text.startsWith("An error ocurred while loading main window.\n\n"));
+    EXPECT_TRUE(msgbox.last().text.contains("no formats"));
+    EXPECT_EQ(msgbox.last().icon, vbCritical);
+    EXPECT_EQ(exits, QList<int>{1});
+    EXPECT_TRUE(start->programEnded());
+    EXPECT_EQ(start->exitCode(), 1);
+    EXPECT_FALSE(start->isVisible());
+}
+
+TEST_F(StartWindow, MainWindowThatFailsAfterIgnoreEndsTheProgram) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "1");
+    start->Form_Load();
+    mainFails = true;
+    msgbox.Answer(vbOK);
+    QTest::mouseClick(start->cmdIgnore, Qt::LeftButton);
+    EXPECT_EQ(msgbox.count(), 1);
+    EXPECT_EQ(exits, QList<int>{1});
+    EXPECT_EQ(mainWindowsMade, 1);
+}
+
+TEST_F(StartWindow, NoMainWindowAtAllEndsTheProgram) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "0");
+    start->createMainWindow = [] { return static_cast<QWidget*>(nullptr); };
+    msgbox.Answer(vbOK);
+    start->Form_Load();
+    EXPECT_EQ(msgbox.count(), 1);
+    EXPECT_EQ(exits, QList<int>{1});
+}
+
+} // namespace
