@@ -8,9 +8,9 @@
 // - setURL with a path or address loads it and starts playing at once (state 3, position 0).
 //   Setting the same address again starts it over. An empty address unloads, as close does.
 // - close unloads the media: state 1 (stopped), position 0, duration 0, URL "".
-// - play needs loaded media; it starts from the current position (from the start again when
-//   the media had played to its end). pause (with media, from playing or stopped) gives
-//   state 2; stop gives state 1 and moves the position to 0.
+// - play needs loaded media; it starts from the current position. pause (with media, from
+//   playing or stopped) gives state 2. After the media played to its end, play and pause
+//   start again from the beginning. stop gives state 1 and moves the position to 0.
 // - currentPosition is in seconds and is read live, to the millisecond. Writing it seeks
 //   (never below 0, never past a known duration; ignored without media) and leaves the play
 //   state as it was.

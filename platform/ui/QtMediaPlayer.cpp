@@ -72,9 +72,13 @@ QtMediaPlayer::~QtMediaPlayer() {
 }
 
 QUrl QtMediaPlayer::SourceUrl(const QString& text) {
-    const QUrl url(text, QUrl::StrictMode);
-    // A one-letter scheme would be a drive letter, not an address.
-    if (url.isValid() && url.scheme().size() > 1) return url;
+    // An address names its scheme before "://" ("http://", "rtsp://", "file:///"); a colon
+    // elsewhere is part of a file name.
+    const int sep = text.indexOf(QLatin1String("://"));
+    if (sep > 1 && !text.left(sep).contains(QLatin1Char('/'))) {
+        const QUrl url(text);
+        if (url.isValid()) return url;
+    }
     return QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
 }
 
@@ -123,6 +127,9 @@ void QtMediaPlayer::pause() {
 void QtMediaPlayer::stop() {
     if (url_.isEmpty()) return;
     player_->stop();
+    // Qt leaves a player that stopped at the end of the media where it is.
+    if (player_->position() != 0) player_->setPosition(0);
+    ShowPosition(0);
     SyncState();
 }
 

@@ -51,8 +51,8 @@ public:
     // The picture inside the player's area.
     VideoView* view() const { return view_; }
 
-    // A path or an address as the player opens it: text with a scheme ("http://...",
-    // "file:///...") is an address, anything else a local path.
+    // A path or an address as the player opens it: text that starts with a scheme and "://"
+    // ("http://...", "file:///...") is an address, anything else a local path.
     static QUrl SourceUrl(const QString& text);
 
 private:

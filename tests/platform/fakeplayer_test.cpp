@@ -155,6 +155,15 @@ TEST(FakeMediaPlayer, EndOfMediaStopsThereAndPlayStartsOver) {
     p.play();
     EXPECT_EQ(p.positionMs(), 0);
     EXPECT_EQ(p.playState(), kPlayStatePlaying);
+
+    p.Advance(2000);
+    p.pause(); // from the end: paused at the start
+    EXPECT_EQ(p.positionMs(), 0);
+    p.play();
+    p.Advance(2500);
+    p.stop(); // already stopped at the end: back to the start
+    EXPECT_EQ(p.positionMs(), 0);
+    EXPECT_EQ(p.playState(), kPlayStateStopped);
 }
 
 TEST(FakeMediaPlayer, SettingsAreKeptWithinTheirValues) {

@@ -110,6 +110,18 @@ TEST(VideoView, PaintsThePictureCentredWithBlackAround) {
     EXPECT_TRUE(IsBlack(shot.pixel(15, 15)));
 }
 
+TEST(QtMediaPlayer, PathsAndAddressesAreToldApart) {
+    EXPECT_EQ(QtMediaPlayer::SourceUrl(QStringLiteral("/films/a b#1.avi")),
+              QUrl::fromLocalFile(QStringLiteral("/films/a b#1.avi")));
+    EXPECT_EQ(QtMediaPlayer::SourceUrl(QStringLiteral("http://example.org/v.mp4?x=1")),
+              QUrl(QStringLiteral("http://example.org/v.mp4?x=1")));
+    EXPECT_EQ(QtMediaPlayer::SourceUrl(QStringLiteral("file:///films/a.avi")),
+              QUrl::fromLocalFile(QStringLiteral("/films/a.avi")));
+    // A colon in a relative name, or "://" inside a folder name, does not make an address.
+    EXPECT_TRUE(QtMediaPlayer::SourceUrl(QStringLiteral("take:2.avi")).isLocalFile());
+    EXPECT_TRUE(QtMediaPlayer::SourceUrl(QStringLiteral("/odd/x://y.avi")).isLocalFile());
+}
+
 TEST_F(MediaPlayerTest, ControlsFollowUiModeStretchAndEnabled) {
     QtMediaPlayer player;
     QWidget* area = player.Widget();
@@ -207,6 +219,9 @@ TEST_F(MediaPlayerTest, PlaysVideoAndSoundWithoutASoundDevice) {
     player.play();
     EXPECT_EQ(player.playState(), kPlayStatePlaying);
     ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStateStopped; })) << "no stop at the end";
+    EXPECT_NEAR(player.currentPosition(), 3.0, 0.2);
+    player.stop(); // already stopped, but the position goes back to the start
+    EXPECT_NEAR(player.currentPosition(), 0.0, 0.01);
     player.play();
     ASSERT_TRUE(WaitFor([&] { return player.playState() == kPlayStatePlaying; }));
     EXPECT_LT(player.currentPosition(), 1.0);

@@ -55,6 +55,8 @@ void FakeMediaPlayer::play() {
 void FakeMediaPlayer::pause() {
     calls << QStringLiteral("pause");
     if (url_.isEmpty()) return;
+    if (atEnd_) positionMs_ = 0;
+    atEnd_ = false;
     SetState(kPlayStatePaused);
 }
 
