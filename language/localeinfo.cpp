@@ -1,5 +1,7 @@
 #include "language/localeinfo.h"
 
+#include "platform/CodePage.h"
+
 namespace {
 
 struct LocaleId {
@@ -111,12 +113,11 @@ int AnsiCodePageOf(const QLocale& locale) {
 }
 
 int UserAnsiCodePage() {
-    const QString forced = qEnvironmentVariable("SCRIVELLE_ANSI_CODEPAGE").trimmed();
-    if (!forced.isEmpty()) {
-        bool ok = false;
-        const int cp = forced.toInt(&ok);
-        if (ok && cp > 0) return cp;
-    }
+    // The same override the text conversions honour, so the UI font and the subtitle text
+    // agree on the user's code page.
+    bool ok = false;
+    const int forced = qEnvironmentVariableIntValue("SCRIVELLE_ANSI_CODEPAGE", &ok);
+    if (ok && forced > 0 && IsCodePageAvailable(forced)) return forced;
     return AnsiCodePageOf(QLocale());
 }
 

@@ -25,9 +25,9 @@ std::optional<QLocale> LocaleFromId(uint32_t lcid);
 // 1257 Baltic, 1258 Vietnamese, 874 Thai, 932 Japanese, 936/950 Chinese, 949 Korean, else 1252.
 int AnsiCodePageOf(const QLocale& locale);
 
-// The user's code page: the number in $SCRIVELLE_ANSI_CODEPAGE when it holds one (for tests,
-// and for users whose files follow another code page than their language), else the one of
-// the user's locale.
+// The user's code page: $SCRIVELLE_ANSI_CODEPAGE when it names a code page the program can
+// convert (for tests, and for users whose files follow another code page than their
+// language), else the one of the user's locale.
 int UserAnsiCodePage();
 
 // One item of locale information as text; empty for an unknown locale or item.

@@ -341,6 +341,12 @@ TEST_F(LocaleCharset, OverrideGivesTheUsersCodePage) {
         GetLocaleCharset(kLocaleUserDefault, charset, name);
         EXPECT_EQ(charset, 204);
     }
+    {
+        // A code page the text conversions cannot use is ignored by them, so here too.
+        EnvVar cp("SCRIVELLE_ANSI_CODEPAGE", "12345");
+        GetLocaleCharset(kLocaleUserDefault, charset, name);
+        EXPECT_EQ(charset, 204);
+    }
 }
 
 TEST_F(LocaleCharset, RowLocalesHaveTheirLanguagesCharset) {
