@@ -222,11 +222,11 @@ void RemoveLineTags(int row) {
 
 // --- Rows ---
 
-bool AddLine(int32_t startMs, int32_t endMs, const QString& text, int row) {
-    if (!IsDocumentGrid()) return false;
+int AddLine(int32_t startMs, int32_t endMs, const QString& text, int row) {
+    if (!IsDocumentGrid()) return 0;
     FlexGrid& grid = grdSubs();
     if (row == 0) row = grid.Rows();
-    if (row < 1 || row > grid.Rows()) return false;
+    if (row < 1 || row > grid.Rows()) return 0;
     const bool reuse = grid.Rows() == 2 && grid.Number(1, kColStart) == 0 && grid.Number(1, kColEnd) == 0 &&
                        grid.Text(1).isEmpty();
     if (reuse) {
@@ -235,7 +235,7 @@ bool AddLine(int32_t startMs, int32_t endMs, const QString& text, int row) {
         for (int c = 0; c < grid.Cols(); ++c)
             grid.SetCellStyle(1, c, 0);
     } else {
-        if (grid.Rows() - 1 >= kMaxCaptions) return false;
+        if (grid.Rows() - 1 >= kMaxCaptions) return 0;
         grid.AddItem(QString(), row);
     }
     grid.SetNumber(row, kColStart, NotNegative(startMs));
@@ -245,7 +245,7 @@ bool AddLine(int32_t startMs, int32_t endMs, const QString& text, int row) {
     if (row != grid.Rows() - 1) RenumberLines();
     // Rows from here on moved down: the current row now holds another caption.
     if (row <= gCurrentRow) RefreshCurrentLine();
-    return true;
+    return row;
 }
 
 void RemoveLines(int fromRow, int toRow) {

@@ -72,9 +72,9 @@ void RemoveLineTags(int row);
 
 // --- Rows ---
 // Inserts a caption at row (0 appends), or reuses the only row when it is empty. Times below
-// 0 become 0. False (nothing added) when the row is outside 0..Rows, the grid holds no
-// document, or it already holds kMaxCaptions captions. gModified untouched.
-bool AddLine(int32_t startMs, int32_t endMs, const QString& text, int row = 0);
+// 0 become 0. Returns the row written, or 0 (nothing added) when the row is outside 0..Rows,
+// the grid holds no document, or it already holds kMaxCaptions captions. gModified untouched.
+int AddLine(int32_t startMs, int32_t endMs, const QString& text, int row = 0);
 // Removes the rows fromRow..toRow (either order); removing every caption leaves one empty row.
 // A range reaching outside 1..Rows - 1 is ignored. Selects row `first`, marks the document modified.
 void RemoveLines(int fromRow, int toRow);
