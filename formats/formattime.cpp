@@ -5,16 +5,11 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace {
-
-QString Digits(int64_t value, int width) {
-    QString s = QString::number(value);
-    if (s.size() < width) s.prepend(QString(width - s.size(), u'0'));
-    return s;
-}
 
 // A run of digits as a number, capped far above any time so that huge fields saturate.
 int64_t RunValue(QStringView digits) {
@@ -43,15 +38,27 @@ int32_t FramesToMs(int64_t frame, float fps) {
     return ms >= double(INT32_MAX) ? INT32_MAX : int32_t(ms);
 }
 
-QString MsToTimecode(const tFormatDef& def, int32_t ms, float fps) {
+tTimecodeLayout TimecodeLayout(const tFormatDef& def) {
+    tTimecodeLayout layout;
+    layout.pattern = def.CompactPattern;
+    layout.hasHours = def.Timecode.contains(u'h', Qt::CaseInsensitive);
+    layout.hasFraction = def.CompactPattern.contains(u'z');
+    layout.hasFrames = def.CompactPattern.contains(QLatin1String("ff"));
+    layout.foldHours = def.Id == QLatin1String("KARAOKELRC");
+    layout.hourWidth = int(std::clamp<qsizetype>(def.HourMask.size(), 1, 2));
+    layout.fractionWidth = int(std::clamp<qsizetype>(def.FractionMask.size(), 1, 3));
+    return layout;
+}
+
+void AppendTimecode(QString& out, const tTimecodeLayout& layout, int32_t ms, float fps) {
     if (ms < 0) ms = 0;
     int64_t h = ms / 3600000;
     int64_t m = (ms / 60000) % 60;
     int64_t s = (ms / 1000) % 60;
     const int32_t r = ms % 1000;
-    const QString& pattern = def.CompactPattern;
-    const bool hasFraction = pattern.contains(u'z');
-    const bool hasFrames = pattern.contains(QLatin1String("ff"));
+    const QString& pattern = layout.pattern;
+    const bool hasFraction = layout.hasFraction;
+    const bool hasFrames = layout.hasFrames;
     if (!hasFraction && !hasFrames && r > 250) {
         // Whole seconds only: a remainder above a quarter second counts as the next second,
         // carried into the minutes and hours.
@@ -63,23 +70,55 @@ QString MsToTimecode(const tFormatDef& def, int32_t ms, float fps) {
             }
         }
     }
-    if (def.Id == QLatin1String("KARAOKELRC")) {
+    if (layout.foldHours) {
         m += h * 60;
         h = 0;
     }
-    QString out = pattern;
-    out = ReplaceText(out, u"s", Digits(s, 2));
-    out = ReplaceText(out, u"m", Digits(m, 2));
-    if (def.Timecode.contains(u'h', Qt::CaseInsensitive))
-        out = ReplaceText(out, u"h", Digits(h, int(def.HourMask.size())));
-    if (hasFrames) {
-        const int64_t frames = fps > 0 ? std::llround(double(fps) * double(r)) / 1000 : 0;
-        out = ReplaceText(out, u"ff", Digits(frames, 2));
+    const bool hasHours = layout.hasHours;
+    const int64_t frames = hasFrames && fps > 0 ? std::llround(double(fps) * double(r)) / 1000 : 0;
+    const int fractionWidth = layout.fractionWidth;
+    const int hourWidth = layout.hourWidth;
+    // One pass over the compact pattern, one letter per field; every other character is
+    // written as it stands.
+    char16_t buffer[96];
+    int n = 0;
+    auto put = [&](int64_t value, int width) {
+        char16_t digits[24];
+        int d = 0;
+        do {
+            digits[d++] = char16_t(u'0' + value % 10);
+            value /= 10;
+        } while (value > 0 && d < 24);
+        for (int pad = d; pad < width && n < 90; ++pad)
+            buffer[n++] = u'0';
+        while (d > 0 && n < 95)
+            buffer[n++] = digits[--d];
+    };
+    for (qsizetype i = 0; i < pattern.size() && n < 90; ++i) {
+        const char16_t c = pattern[i].unicode();
+        if (c == u's')
+            put(s, 2);
+        else if (c == u'm')
+            put(m, 2);
+        else if (c == u'h' && hasHours)
+            put(h, hourWidth);
+        else if (c == u'f' && i + 1 < pattern.size() && pattern[i + 1] == u'f') {
+            put(frames, 2);
+            ++i;
+        } else if (c == u'z') {
+            const char16_t all[3] = {char16_t(u'0' + r / 100), char16_t(u'0' + r / 10 % 10),
+                                     char16_t(u'0' + r % 10)};
+            for (int k = 0; k < fractionWidth; ++k)
+                buffer[n++] = all[k];
+        } else
+            buffer[n++] = c;
     }
-    if (hasFraction) {
-        const QString fraction = Digits(r, 3).left(std::max<qsizetype>(1, def.FractionMask.size()));
-        out = ReplaceText(out, u"z", fraction);
-    }
+    out.append(reinterpret_cast<const QChar*>(buffer), n);
+}
+
+QString MsToTimecode(const tFormatDef& def, int32_t ms, float fps) {
+    QString out;
+    AppendTimecode(out, TimecodeLayout(def), ms, fps);
     return out;
 }
 

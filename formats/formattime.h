@@ -13,6 +13,19 @@
 // above 250 ms up to the next second. Fields carry over (never "60" seconds) and never wrap:
 // hours (and the minutes of KARAOKELRC, which holds the hours too) take as many digits as they need.
 QString MsToTimecode(const tFormatDef& def, int32_t ms, float fps);
+// The pattern of a definition prepared once for writing many times.
+struct tTimecodeLayout {
+    QString pattern;          // the compact pattern
+    bool hasHours = false;    // "h" is a field (else written as it stands)
+    bool hasFraction = false; // "z"
+    bool hasFrames = false;   // "ff"
+    bool foldHours = false;   // hours are counted in the minutes (KARAOKELRC)
+    int hourWidth = 1;
+    int fractionWidth = 1;
+};
+tTimecodeLayout TimecodeLayout(const tFormatDef& def);
+// Appends the time code to out (the writer's loop uses this: no temporary strings).
+void AppendTimecode(QString& out, const tTimecodeLayout& layout, int32_t ms, float fps);
 // The same with the loaded definition gFormatDef.
 QString MsToTimecode(int32_t ms, float fps);
 

@@ -4,8 +4,11 @@
 
 // Text replacement with the program's one set of rules: every occurrence, found left to right
 // in one pass (a replacement is never searched again); an empty needle changes nothing.
-QString ReplaceText(QStringView text, QStringView find, QStringView with,
+QString ReplaceText(const QString& text, QStringView find, QStringView with,
                     Qt::CaseSensitivity cs = Qt::CaseSensitive);
+
+// True when the text is empty or only white space.
+bool IsBlank(QStringView text);
 
 // "0", "00", "000"...: n written with at least as many digits as the picture has characters;
 // any other picture writes n plainly.

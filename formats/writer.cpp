@@ -65,6 +65,7 @@ constexpr StyleTag kStyleTags[] = {{u"<b>", u'b', 1}, {u"<i>", u'i', 2}, {u"<u>"
 // Closing tags go to the end of the text, innermost first, so that tags nest properly.
 QString StyledText(const QString& text, const tFormatDef& def) {
     const bool escape = def.TextEscape == QLatin1String("xml");
+    if (!escape && !text.contains(u'<')) return text;
     const bool closes = !def.TagClose.isEmpty() && def.TagClose != QLatin1String("---");
     QString out;
     out.reserve(text.size() + 16);
@@ -102,46 +103,94 @@ QString StyledText(const QString& text, const tFormatDef& def) {
 }
 
 QString LineBreaksAsToken(const QString& text, const QString& token) {
+    if (!text.contains(u'\r')) return text;
     if (token.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0) return text;
     if (token.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) return ReplaceText(text, kCrLf, u" ");
     return ReplaceText(text, kCrLf, token);
+}
+
+// The body cut into literal text and placeholders once, so that each caption is one pass.
+// Placeholders are found in the template only: a caption text that happens to hold
+// "zrvStart" is written as it stands.
+struct BodyPiece {
+    enum Kind { Text, Start, End, SubCount, Caption } kind;
+    QString text;
+};
+
+std::vector<BodyPiece> SplitBody(const QString& body, bool numbered) {
+    static const struct {
+        QStringView name;
+        BodyPiece::Kind kind;
+    } kPlaceholders[] = {{u"zrvStart", BodyPiece::Start},
+                         {u"zrvEnd", BodyPiece::End},
+                         {u"zrvSubCount", BodyPiece::SubCount},
+                         {u"zrvCaption", BodyPiece::Caption}};
+    std::vector<BodyPiece> pieces;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        for (const auto& p : kPlaceholders) {
+            if (p.kind == BodyPiece::SubCount && !numbered) continue;
+            if (QStringView(body).mid(i).startsWith(p.name)) {
+                if (i > from) pieces.push_back({BodyPiece::Text, body.mid(from, i - from)});
+                pieces.push_back({p.kind, QString()});
+                i += p.name.size() - 1;
+                from = i + 1;
+                break;
+            }
+        }
+    }
+    if (from < body.size()) pieces.push_back({BodyPiece::Text, body.mid(from)});
+    return pieces;
 }
 
 // Header, one body per caption with text, footer.
 QString WriteTemplate(const tWriteJob& job, const tWriterPath* path) {
     const tFormatDef& def = job.def;
     const QString body = def.Body.isEmpty() ? QString() : def.Body.chopped(1);
+    const std::vector<BodyPiece> pieces = SplitBody(body, !def.SubCountFormat.isEmpty());
     const bool ms = def.Timecode == QLatin1String("ms");
     const bool frames = def.Timecode == QLatin1String("ff");
     const int firstNumber = path ? path->firstNumber : 1;
     const bool semicolons = path && path->semicolonsToCommas;
-    QString out;
-    out.reserve(qsizetype(job.rows.size()) * (body.size() + 48) + def.Header.size() + def.Footer.size());
-    if (!def.Header.trimmed().isEmpty()) out += def.Header + kCrLf;
+    const tTimecodeLayout layout = TimecodeLayout(def);
     const int count = std::min<int>(job.count, int(job.rows.size()));
+    qsizetype textSize = 0;
+    for (int i = 0; i < count; ++i)
+        textSize += job.rows[i].text.size();
+    QString out;
+    out.reserve(qsizetype(count) * (body.size() + 32) + textSize * 5 / 4 + def.Header.size() +
+                def.Footer.size() + 8);
+    if (!def.Header.trimmed().isEmpty()) out += def.Header + kCrLf;
     for (int i = 0; i < count; ++i) {
         const tSubtitleLine& row = job.rows[i];
-        if (row.text.trimmed().isEmpty()) continue;
-        QString start, end;
-        if (ms) {
-            start = QString::number(row.start);
-            end = QString::number(row.end);
-        } else if (frames) {
-            start = QString::number(MsToFrames(row.start, job.fps));
-            end = QString::number(MsToFrames(row.end, job.fps));
-        } else {
-            start = MsToTimecode(def, row.start, job.fps);
-            end = MsToTimecode(def, row.end, job.fps);
-        }
-        QString line = ReplaceText(body, u"zrvStart", start);
-        line = ReplaceText(line, u"zrvEnd", end);
-        if (!def.SubCountFormat.isEmpty())
-            line =
-                ReplaceText(line, u"zrvSubCount", FormatNumberPicture(i + firstNumber, def.SubCountFormat));
+        if (IsBlank(row.text)) continue;
         QString text = TextWithLineBreaks(row.text, job.lineBreak);
         if (semicolons) text.replace(u';', u',');
         text = LineBreaksAsToken(StyledText(text, def), def.LineBreakToken);
-        out += ReplaceText(line, u"zrvCaption", text);
+        for (const BodyPiece& piece : pieces) {
+            switch (piece.kind) {
+            case BodyPiece::Text:
+                out += piece.text;
+                break;
+            case BodyPiece::Start:
+            case BodyPiece::End: {
+                const int32_t t = piece.kind == BodyPiece::Start ? row.start : row.end;
+                if (ms)
+                    out += QString::number(t);
+                else if (frames)
+                    out += QString::number(MsToFrames(t, job.fps));
+                else
+                    AppendTimecode(out, layout, t, job.fps);
+                break;
+            }
+            case BodyPiece::SubCount:
+                out += FormatNumberPicture(i + firstNumber, def.SubCountFormat);
+                break;
+            case BodyPiece::Caption:
+                out += text;
+                break;
+            }
+        }
         out += kCrLf;
     }
     if (!def.Footer.trimmed().isEmpty()) out += def.Footer + kCrLf;
