@@ -319,7 +319,10 @@ void GridView::ApplySelection() {
     } else {
         sm->clearSelection();
     }
-    if (mGrid.Row() >= 1 && mGrid.Row() <= rows)
+    if (!show && mGrid.HighLight() == 0) {
+        // A grid that never highlights shows no current cell either.
+        sm->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    } else if (mGrid.Row() >= 1 && mGrid.Row() <= rows)
         sm->setCurrentIndex(mModel->index(mGrid.Row() - 1, std::clamp(mGrid.Col(), 0, cols - 1)),
                             QItemSelectionModel::NoUpdate);
 }
@@ -341,7 +344,8 @@ void GridView::UpdateViewSize() {
     // The grid's height is its header and its rows' area, so that height / row height counts the
     // header row and the rows that fit.
     const int headerPx = horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0;
-    mGrid.SetViewSize(width() * TwipsX(), (headerPx + viewport()->height()) * TwipsY());
+    // Its width is what lies inside the frame: a column of that width fills the grid.
+    mGrid.SetViewSize((width() - 2 * frameWidth()) * TwipsX(), (headerPx + viewport()->height()) * TwipsY());
 }
 
 void GridView::EnsureRowVisible(int gridRow) {
