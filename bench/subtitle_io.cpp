@@ -77,7 +77,7 @@ int WriteDemo(int n, const QString& id, const QString& out) {
     // The formatting core alone, from captions in memory to the encoded bytes.
     QElapsedTimer clock;
     clock.start();
-    LoadFormatDefinition(gFormatIds[gFormatIndex], false, false);
+    if (gFormatIndex != 0) LoadFormatDefinition(gFormatIds[gFormatIndex], false, false);
     const tWriteJob job{gFormatIds[gFormatIndex], gFormatDef, rows, n, gFPS, gLineBreak};
     const QByteArray bytes = BuildSubtitleFile(job);
     const double coreMs = double(clock.nsecsElapsed()) / 1e6;

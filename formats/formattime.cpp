@@ -127,7 +127,7 @@ QString MsToTimecode(int32_t ms, float fps) {
 }
 
 int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
-    if (def.Timecode == QLatin1String("ms")) return LeadingInt32Saturated(text);
+    if (def.Timecode == QLatin1String("ms")) return std::max(0, LeadingInt32Saturated(text));
     if (def.Timecode == QLatin1String("ff")) {
         if (!(fps > 0)) return 0;
         const double frames = LeadingNumber(text);

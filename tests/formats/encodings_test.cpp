@@ -1,0 +1,104 @@
+#include "support/fixture.h"
+
+#include "formats/encodings.h"
+#include "formats/textops.h"
+#include "platform/CodePage.h"
+
+class EncodingsTest : public ScrivelleTest {
+protected:
+    void SetUp() override {
+        ScrivelleTest::SetUp();
+        qputenv("SCRIVELLE_ANSI_CODEPAGE", "1252");
+    }
+    void TearDown() override {
+        qunsetenv("SCRIVELLE_ANSI_CODEPAGE");
+        ScrivelleTest::TearDown();
+    }
+};
+
+TEST_F(EncodingsTest, FileEncodingComesFromTheFirstTwoBytes) {
+    EXPECT_EQ(GetFileEncoding(WriteFile("le.txt", QByteArray("\xFF\xFE"
+                                                             "a\0",
+                                                             4))),
+              "Unicode");
+    EXPECT_EQ(GetFileEncoding(WriteFile("be.txt", QByteArray("\xFE\xFF\0a", 4))), "Unicode Big-Endian");
+    EXPECT_EQ(GetFileEncoding(WriteFile("u8.txt", "\xEF\xBB\xBFhello")), "UTF-8");
+    // The third byte of the mark is not looked at.
+    EXPECT_EQ(GetFileEncoding(WriteFile("u8b.txt", "\xEF\xBBX")), "UTF-8");
+    // UTF-8 without a mark, one byte, empty and missing files are all ANSI.
+    EXPECT_EQ(GetFileEncoding(WriteFile("plain.txt", "h\xC3\xA9llo")), "ANSI");
+    EXPECT_EQ(GetFileEncoding(WriteFile("one.txt", "\xFF")), "ANSI");
+    EXPECT_EQ(GetFileEncoding(WriteFile("empty.txt", "")), "ANSI");
+    EXPECT_EQ(GetFileEncoding(TempPath("missing.txt")), "ANSI");
+}
+
+TEST_F(EncodingsTest, Cp1252ControlRangeRoundTripsSoUtf8LinesDecode) {
+    QByteArray all;
+    for (int b = 0x80; b <= 0x9F; ++b)
+        all.append(char(b));
+    const QString text = MultiByteToString(all, 1252, 0);
+    ASSERT_EQ(text.size(), 32);
+    EXPECT_EQ(text[0], QChar(0x20AC));
+    EXPECT_EQ(StringToMultiByte(text, 1252, 0), all);
+    // A UTF-8 line read one byte per character through 1252 decodes back, whatever its bytes
+    // (here U+0141 = C5 81 and U+201D = E2 80 9D use the undefined bytes 81 and 9D).
+    const QString original = QString::fromUtf8("\xC5\x81\xC3\xB3"
+                                               "dz \xE2\x80\x9D\xE2\x82\xAC");
+    const QString readAsAnsi = MultiByteToString(original.toUtf8(), -1, 0);
+    EXPECT_EQ(DecodeUTF8(readAsAnsi), original);
+}
+
+TEST_F(EncodingsTest, UnmappableCharactersBecomeQuestionMarks) {
+    EXPECT_EQ(StringToMultiByte(QString::fromUtf8("a\xE4\xB8\xAD"
+                                                  "b\xF0\x9F\x98\x80"
+                                                  "c\xE2\x82\xAC"),
+                                1252, 0),
+              "a?b?c\x80");
+    EXPECT_EQ(StringToMultiByte(QString::fromUtf8("\xD0\x96\xC3\xA9"), 1251, 0), "\xC6?");
+    EXPECT_EQ(StringToMultiByte(QString::fromUtf8("\xE6\x97\xA5\xC3\xA9"), 932, 0), "\x93\xFA?");
+    EXPECT_EQ(StringToMultiByte(QString::fromUtf8("\xE6\x97\xA5"), 65001, 0), "\xE6\x97\xA5");
+    EXPECT_TRUE(StringToMultiByte(QString(), 1252, 0).isEmpty());
+    EXPECT_TRUE(MultiByteToString(QByteArray(), 65001, 0).isEmpty());
+}
+
+TEST_F(EncodingsTest, DecodingStopsAtZeroAndUsesTheAnsiCodePageForMinusOne) {
+    EXPECT_EQ(MultiByteToString(QByteArray("ab\0cd", 5), 65001, 0), "ab");
+    EXPECT_EQ(MultiByteToString("\xC3\xA9", 65001, 0), QString::fromUtf8("\xC3\xA9"));
+    EXPECT_EQ(MultiByteToString("\xE9", -1, 0), QString::fromUtf8("\xC3\xA9"));
+    qputenv("SCRIVELLE_ANSI_CODEPAGE", "1251");
+    EXPECT_EQ(SystemAnsiCodePage(), 1251);
+    EXPECT_EQ(MultiByteToString("\xE9", -1, 0), QString::fromUtf8("\xD0\xB9"));
+    EXPECT_EQ(MultiByteToString("\xE9", 0, 0), QString::fromUtf8("\xD0\xB9"));
+    // An override naming no usable code page is ignored.
+    qputenv("SCRIVELLE_ANSI_CODEPAGE", "99999");
+    EXPECT_NE(SystemAnsiCodePage(), 99999);
+    EXPECT_TRUE(MultiByteToString("abc", 12345, 0).isEmpty());
+}
+
+TEST_F(EncodingsTest, JohabGoesThroughIconv) {
+    ASSERT_TRUE(IsCodePageAvailable(1361));
+    const QString hangul = QString::fromUtf8("\xEA\xB0\x80"); // U+AC00
+    const QByteArray bytes = StringToMultiByte(hangul + u'x', 1361, 0);
+    EXPECT_EQ(bytes, "\x88\x61x");
+    EXPECT_EQ(MultiByteToString(bytes, 1361, 0), hangul + u'x');
+    EXPECT_EQ(StringToMultiByte(QString::fromUtf8("\xF0\x9F\x98\x80"), 1361, 0), "?");
+}
+
+TEST_F(EncodingsTest, ToUtf8BytesIsByteExact) {
+    const QString bytes = ToUTF8Bytes(QString::fromUtf8("\xC3\xA9\xE2\x82\xAC"));
+    ASSERT_EQ(bytes.size(), 5);
+    EXPECT_EQ(bytes.toLatin1(), "\xC3\xA9\xE2\x82\xAC");
+    EXPECT_TRUE(ToUTF8Bytes(QString()).isEmpty());
+}
+
+TEST(TextOpsTest, ReplaceIsOneLeftToRightPassAndIgnoresEmptyNeedles) {
+    EXPECT_EQ(ReplaceText(QStringLiteral("abc"), u"", u"x"), "abc");
+    EXPECT_EQ(ReplaceText(QStringLiteral("aaa"), u"aa", u"a"), "aa");
+    EXPECT_EQ(ReplaceText(QStringLiteral("0000"), u"000", u"00"), "000");
+    EXPECT_EQ(ReplaceText(QStringLiteral("a|b|c"), u"|", u"||"), "a||b||c");
+    EXPECT_EQ(ReplaceText(QStringLiteral("aBc"), u"b", u"x", Qt::CaseInsensitive), "axc");
+    EXPECT_EQ(ReplaceText(QStringLiteral("aBc"), u"b", u"x"), "aBc");
+    EXPECT_EQ(FormatNumberPicture(7, QStringLiteral("000")), "007");
+    EXPECT_EQ(FormatNumberPicture(1234, QStringLiteral("00")), "1234");
+    EXPECT_EQ(FormatNumberPicture(0, QStringLiteral("0")), "0");
+}

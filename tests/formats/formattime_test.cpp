@@ -1,0 +1,99 @@
+#include "support/fixture.h"
+
+#include "formats/formattime.h"
+
+namespace {
+
+tFormatDef Pattern(const QString& timecode, const QString& id = QString()) {
+    tFormatDef def;
+    def.Id = id;
+    def.Timecode = timecode;
+    QString compact = timecode;
+    compact.replace("hh", "h").replace("mm", "m").replace("ss", "s");
+    compact = compact.contains("zzz") ? compact.replace("zzz", "z") : compact.replace("zz", "z");
+    def.CompactPattern = compact;
+    def.HourMask = timecode.contains("hh") ? "00" : "0";
+    def.FractionMask = timecode.contains("zzz") ? "000" : timecode.contains("zz") ? "00" : "0";
+    return def;
+}
+
+} // namespace
+
+TEST(FormatTimeTest, PatternsWriteTheirFields) {
+    const tFormatDef srt = Pattern("hh:mm:ss,zzz");
+    EXPECT_EQ(MsToTimecode(srt, 3723450, 0), "01:02:03,450");
+    EXPECT_EQ(MsToTimecode(srt, 0, 0), "00:00:00,000");
+    EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss:ff"), 3723450, 25), "01:02:03:11");
+    const tFormatDef whole = Pattern("hh:mm:ss");
+    EXPECT_EQ(MsToTimecode(whole, 3723251, 0), "01:02:04");
+    EXPECT_EQ(MsToTimecode(whole, 3723250, 0), "01:02:03");
+    const tFormatDef hundredths = Pattern("hh:mm:ss.zz");
+    EXPECT_EQ(MsToTimecode(hundredths, 50, 0), "00:00:00.05");
+    EXPECT_EQ(MsToTimecode(hundredths, 450, 0), "00:00:00.45");
+    EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss.z"), 1999, 0), "00:00:01.9");
+    EXPECT_EQ(MsToTimecode(Pattern("h:mm:ss.zz"), 3723450, 0), "1:02:03.45");
+}
+
+TEST(FormatTimeTest, RoundingCarriesAndNothingOverflows) {
+    const tFormatDef whole = Pattern("hh:mm:ss");
+    EXPECT_EQ(MsToTimecode(whole, 59600, 0), "00:01:00");
+    EXPECT_EQ(MsToTimecode(whole, 3599600, 0), "01:00:00");
+    // Beyond 255 hours and 99 hours.
+    EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss,zzz"), 360000000, 0), "100:00:00,000");
+    EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss,zzz"), 1000 * 3600 * 300, 0), "300:00:00,000");
+    // Karaoke lyrics count hours in the minutes, past 255 of them.
+    const tFormatDef lrc = Pattern("mm:ss.zz", "KARAOKELRC");
+    EXPECT_EQ(MsToTimecode(lrc, 3723450, 0), "62:03.45");
+    EXPECT_EQ(MsToTimecode(lrc, 5 * 3600000 + 1000, 0), "300:01.00");
+    EXPECT_EQ(TimecodeToMs(lrc, u"300:01.00", 0), 5 * 3600000 + 1000);
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss,zzz"), u"100:00:00,000", 0), 360000000);
+    EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss,zzz"), -5, 0), "00:00:00,000");
+}
+
+TEST(FormatTimeTest, PatternsReadBack) {
+    const tFormatDef srt = Pattern("hh:mm:ss,zzz");
+    EXPECT_EQ(TimecodeToMs(srt, u"01:02:03,450", 0), 3723450);
+    // A dot instead of the comma reads the same (second pattern of a format).
+    EXPECT_EQ(TimecodeToMs(srt, u"01:02:03.450", 0), 3723450);
+    EXPECT_EQ(TimecodeToMs(Pattern("h:mm:ss.zz"), u"1:02:03.45", 0), 3723450);
+    EXPECT_EQ(TimecodeToMs(Pattern("h:mm:ss.zz"), u"12:02:03.45", 0), 43323450);
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss.z"), u"00:00:01.9", 0), 1900);
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss"), u"01:02:03", 0), 3723000);
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss:ff"), u"01:02:03:11", 25), 3723440);
+    // Too few fields fall back to fixed positions; junk reads as 0; huge fields saturate.
+    EXPECT_EQ(TimecodeToMs(srt, u"", 0), 0);
+    EXPECT_EQ(TimecodeToMs(srt, u"xx", 0), 0);
+    EXPECT_EQ(TimecodeToMs(srt, u"99999999999999:00:00,000", 0), INT32_MAX);
+}
+
+TEST(FormatTimeTest, MillisecondAndFrameFields) {
+    tFormatDef ms;
+    ms.Timecode = "ms";
+    EXPECT_EQ(TimecodeToMs(ms, u"1500", 0), 1500);
+    EXPECT_EQ(TimecodeToMs(ms, u"-7", 0), 0);
+    tFormatDef ff;
+    ff.Timecode = "ff";
+    EXPECT_EQ(TimecodeToMs(ff, u"25", 25), 1000);
+    EXPECT_EQ(TimecodeToMs(ff, u"25", 0), 0);
+    EXPECT_EQ(MsToFrames(1000, 25), 25);
+    EXPECT_EQ(MsToFrames(1000, 0), 0);
+}
+
+TEST(FormatTimeTest, FrameRatesAreExactBothWays) {
+    // 23.976 fps for an hour: 86,313 frames, not 86,400 as 24 fps would make it.
+    EXPECT_EQ(MsToFrames(3600000, 23.976f), 86313);
+    EXPECT_NEAR(FramesToMs(86313, 23.976f), 3600000, 42);
+    for (const float fps : {23.976f, 25.0f, 29.97f, 30.0f, 15.0f}) {
+        for (int64_t frame = 0; frame < 400000; frame += 997)
+            ASSERT_EQ(MsToFrames(FramesToMs(frame, fps), fps), frame) << fps << " " << frame;
+    }
+    // The frame field of a pattern uses the same rate.
+    const tFormatDef tc = Pattern("hh:mm:ss:ff");
+    for (int32_t ms = 0; ms < 7200000; ms += 7919) {
+        const QString text = MsToTimecode(tc, ms, 23.976f);
+        const int32_t back = TimecodeToMs(tc, text, 23.976f);
+        ASSERT_LE(back, ms) << qPrintable(text);
+        ASSERT_GT(back + 42, ms) << qPrintable(text);
+        ASSERT_EQ(MsToTimecode(tc, back, 23.976f), text);
+    }
+}
