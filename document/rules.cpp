@@ -239,8 +239,9 @@ QString SplitInTwoLines(const QString& text) {
     t.replace(QStringLiteral("\r\n "), QStringLiteral("\r\n"));
     t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     t = TrimSpaces(t);
-    // No space: one word, which stays whole on one line.
-    if (!t.contains(u' ')) return t;
+    // No space: one word, which stays whole on one line. Without a marker there is nothing to
+    // split with: the words stay on one line too.
+    if (marker.isEmpty() || !t.contains(u' ')) return t;
 
     // A dialogue: the second speaker's line starts at its dash (not the text's first character).
     const qsizetype dash = t.indexOf(QStringLiteral("- "), 2);
