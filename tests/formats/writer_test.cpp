@@ -1,0 +1,183 @@
+#include "support/fixture.h"
+
+#include "app/paths.h"
+#include "app/settings.h"
+#include "document/captions.h"
+#include "formats/formatdefs.h"
+#include "formats/writer.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <vector>
+
+class WriterTest : public ScrivelleTest {
+protected:
+    void SetUp() override {
+        ScrivelleTest::SetUp();
+        qputenv("SCRIVELLE_ANSI_CODEPAGE", "1252");
+        gFormatFile = SourceDir() + "/formats/data/formats.ini";
+        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        gLineBreak = "|";
+        ASSERT_TRUE(LoadFormatsList());
+    }
+    void TearDown() override {
+        qunsetenv("SCRIVELLE_ANSI_CODEPAGE");
+        ScrivelleTest::TearDown();
+    }
+    // The file a format makes of rows (all written), as text.
+    QString Write(const QString& id, const std::vector<tSubtitleLine>& rows, float fps = 0, int32_t cp = -1) {
+        if (id != "PLAINTEXT") {
+            EXPECT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);
+        }
+        const tWriteJob job{id, gFormatDef, rows, int(rows.size()), fps, gLineBreak};
+        return QString::fromLatin1(BuildSubtitleFile(job, cp));
+    }
+    static QByteArray Read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void SelectFormat(const QString& id) { gFormatIndex = int(gFormatIds.indexOf(id)); }
+};
+
+TEST_F(WriterTest, TemplateWritesHeaderBodiesFooterAndSkipsEmptyCaptions) {
+    const QString srt = Write("SUBRIP", {{1000, 3500, "One|two"}, {0, 0, "  "}, {3723450, 3725010, "Three"}});
+    EXPECT_EQ(srt, "1\r\n00:00:01,000 --> 00:00:03,500\r\nOne\r\ntwo\r\n\r\n"
+                   "3\r\n01:02:03,450 --> 01:02:05,010\r\nThree\r\n\r\n");
+    const QString sv1 = Write("SUBVIEWER1", {{1000, 3251, "A|B"}});
+    EXPECT_TRUE(sv1.startsWith("[TITLE]\r\n\r\n[AUTHOR]")) << qPrintable(sv1);
+    EXPECT_TRUE(sv1.endsWith("******** START SCRIPT ********\r\n[00:00:01]\r\nA|B\r\n[00:00:04]\r\n\r\n"
+                             "[end]\r\n******** END SCRIPT ********\r\n\r\n"))
+        << qPrintable(sv1);
+    EXPECT_EQ(Write("MICRODVD", {{1000, 2000, "x"}}, 23.976f), "{23}{47}x\r\n");
+    EXPECT_TRUE(Write("SAMI", {{1000, 2000, "x"}})
+                    .startsWith("<SYNC Start=1000><P Class=SUBTTL>\r\nx\r\n<SYNC Start=2000>"));
+    EXPECT_EQ(Write("KARAOKELRC", {{1000, 2000, "a|b"}}),
+              "[by:Quenlark Scrivelle]\r\n[00:01.00]a b\r\n[00:02.00]\r\n");
+}
+
+TEST_F(WriterTest, StylesNestAndOnlyDeclaredOnesAreWritten) {
+    EXPECT_EQ(Write("SUBRIP", {{0, 1000, "<i><b>x|y"}}),
+              "1\r\n00:00:00,000 --> 00:00:01,000\r\n<i><b>x\r\ny</b></i>\r\n\r\n");
+    // A closing tag of "---" means the format has none.
+    EXPECT_EQ(Write("MICRODVD", {{0, 1000, "<b><u>x"}}, 25), "{0}{25}{Y:b}{Y:u}x\r\n");
+    // SubStation Alpha carries bold and italic only: underline is dropped, not invented.
+    EXPECT_EQ(Write("SUBSTATIONALPHA", {{0, 1000, "<u><b>x"}}),
+              "Dialogue: Marked=0,0:00:00.00,0:00:01.00,Default,,0000,0000,0000,,{\\b1}x{\\b0}\r\n");
+    // Formats without styles drop every tag.
+    EXPECT_EQ(Write("YOUTUBESBV", {{0, 1000, "<b>a<i>b<u>"}}), "0:00:00.000,0:00:01.000\r\nab\r\n\r\n");
+}
+
+TEST_F(WriterTest, MarkupFormatsEscapeTheirText) {
+    const QString vtt =
+        Write("WEBVTT", {{0, 1000, QString::fromUtf8("<b>a < b --> c & d \xC3\xA9|\xF0\x9F\x98\x80")}});
+    EXPECT_EQ(vtt, "WEBVTT\r\n\r\n00:00:00.000 --> 00:00:01.000\r\n"
+                   "<b>a &lt; b --&gt; c &amp; d &#233;\r\n&#128512;</b>\r\n\r\n");
+    const QString ttml = Write("TTML", {{0, 1000, "x|<y>"}});
+    EXPECT_TRUE(ttml.contains("<p begin=\"00:00:00.000\" end=\"00:00:01.000\">x<br/>&lt;y&gt;</p>"))
+        << qPrintable(ttml);
+    // Plain formats keep the characters.
+    EXPECT_TRUE(Write("SUBRIP", {{0, 1000, "a < b & c"}}).contains("a < b & c"));
+}
+
+TEST_F(WriterTest, SpecialPaths) {
+    // Plain text: every row as the list holds it, whatever the count.
+    const std::vector<tSubtitleLine> rows{{1000, 2000, "<b>One|two"}, {0, 0, "Untimed"}, {0, 0, ""}};
+    const tWriteJob plain{"PLAINTEXT", gFormatDef, rows, 1, 0, gLineBreak};
+    EXPECT_EQ(BuildSubtitleFile(plain), "<b>One|two\r\nUntimed\r\n\r\n");
+
+    EXPECT_EQ(Write("TMPLAYER", {{1000, 3300, "<i>a|b|c"}, {4000, 5000, "d"}}),
+              "00:00:01,1=a\r\n00:00:01,2=b\r\n00:00:01,2=c\r\n00:00:04,1=\r\n00:00:04,2=\r\n"
+              "00:00:04,1=d\r\n00:00:04,2=\r\n00:00:05,1=\r\n00:00:05,2=\r\n");
+
+    // Ulead numbers from 0; CSV turns the field separator in texts into commas.
+    EXPECT_TRUE(
+        Write("UDVDWORKSHOP20", {{1000, 2000, "a"}}, 25).contains("#0 00;00;01;00 00;00;02;00\r\na\r\n"));
+    EXPECT_EQ(Write("CSVE", {{1000, 2000, "a;b,c"}}),
+              "Number;Start time;End time;Text\r\n1;00:00:01.000;00:00:02.000;a,b,c\r\n");
+}
+
+TEST_F(WriterTest, AdobeEncoreIsUtf8WhateverTheAnsiCodePage) {
+    const QString text = QString::fromUtf8("\xC3\xA9t\xC3\xA9 \xD0\x96 \xE6\x97\xA5|<b>x");
+    const QByteArray expected = "00:00:01:00 00:00:02:12 " +
+                                QString::fromUtf8("\xC3\xA9t\xC3\xA9 \xD0\x96 \xE6\x97\xA5").toUtf8() +
+                                "\r\nx\r\n";
+    for (const int32_t cp : {1252, 1251, 932}) {
+        ASSERT_TRUE(LoadFormatDefinition("ADOBEENCORE", false, false));
+        const std::vector<tSubtitleLine> rows{{1000, 2500, text}, {0, 0, ""}};
+        const tWriteJob job{"ADOBEENCORE", gFormatDef, rows, 2, 25, gLineBreak};
+        EXPECT_EQ(BuildSubtitleFile(job, cp), expected) << cp;
+    }
+}
+
+TEST_F(WriterTest, OtherFormatsAreWrittenInTheAnsiCodePage) {
+    EXPECT_EQ(Write("SUBRIP", {{0, 1000, QString::fromUtf8("\xD0\x96\xC3\xA9")}}, 0, 1251).toLatin1(),
+              "1\r\n00:00:00,000 --> 00:00:01,000\r\n\xC6?\r\n\r\n");
+}
+
+TEST_F(WriterTest, SaveReplacesTheFileAndClearsModified) {
+    SelectFormat("SUBRIP");
+    ASSERT_TRUE(AddLine(1000, 2000, "One"));
+    ASSERT_TRUE(AddLine(3000, 4000, "Two"));
+    gSubFile = WriteFile("out.srt", "old contents");
+    gModified = true;
+    QStringList statuses;
+    int refreshes = 0;
+    gOnFileStatus = [&](const QString& text, bool clear) { statuses << text + (clear ? "|clear" : ""); };
+    gOnRefreshFileLabels = [&] { ++refreshes; };
+    ASSERT_TRUE(SaveSubtitleFile(1));
+    EXPECT_EQ(Read(gSubFile), "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n");
+    EXPECT_FALSE(gModified);
+    EXPECT_EQ(statuses.size(), 1);
+    EXPECT_TRUE(statuses[0].endsWith("|clear"));
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(msgbox.count(), 0);
+}
+
+TEST_F(WriterTest, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
+    SelectFormat("SUBRIP");
+    ASSERT_TRUE(AddLine(1000, 2000, "One"));
+    gModified = true;
+
+    // A target that cannot be written (here a folder standing where the file should be).
+    gSubFile = TempPath("taken.srt");
+    ASSERT_TRUE(QDir().mkpath(gSubFile));
+    msgbox.Answer(vbOK);
+    EXPECT_FALSE(SaveSubtitleFile(1));
+    ASSERT_EQ(msgbox.count(), 1);
+    EXPECT_EQ(msgbox.last().icon, vbExclamation);
+    EXPECT_TRUE(gModified);
+
+    // A folder that does not exist: the error is reported with its reason.
+    gSubFile = TempPath("no/such/folder/x.srt");
+    msgbox.Answer(vbOK);
+    EXPECT_FALSE(SaveSubtitleFile(1));
+    ASSERT_EQ(msgbox.count(), 2);
+    EXPECT_TRUE(msgbox.last().text.startsWith("An error ocurred while saving the file " + gSubFile +
+                                              ".\r\n\r\nError #76: "));
+    EXPECT_TRUE(gModified);
+    EXPECT_FALSE(QFile::exists(gSubFile));
+
+    // A format without a valid definition writes nothing over the old file.
+    gSubFile = WriteFile("keep.srt", "old contents");
+    gFormatIds.append("UNDEFINED");
+    gFormatMax = int(gFormatIds.size()) - 1;
+    gFormatIndex = gFormatMax;
+    msgbox.Answer(vbOK).Answer(vbOK);
+    EXPECT_FALSE(SaveSubtitleFile(1));
+    EXPECT_EQ(Read(gSubFile), "old contents");
+    EXPECT_TRUE(gModified);
+}
+
+TEST_F(WriterTest, ReadOnlyFileIsReportedAndLeftAlone) {
+    if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
+    SelectFormat("SUBRIP");
+    ASSERT_TRUE(AddLine(1000, 2000, "One"));
+    gModified = true;
+    gSubFile = WriteFile("ro.srt", "old");
+    QFile::setPermissions(gSubFile, QFileDevice::ReadOwner);
+    msgbox.Answer(vbOK);
+    EXPECT_FALSE(SaveSubtitleFile(1));
+    EXPECT_EQ(Read(gSubFile), "old");
+    EXPECT_TRUE(gModified);
+}
