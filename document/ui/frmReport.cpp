@@ -7,6 +7,7 @@
 #include "language/lang.h"
 #include "platform/processstate.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -34,6 +35,11 @@ void ResetReportWindow() {
 SCRIVELLE_REGISTER_RESET(ResetReportWindow);
 
 constexpr int kIconSize = 32;
+
+// A window on its way out (closed, deleted later) is no longer the loaded report window.
+void ForgetReportWindow(const frmReport* window) {
+    if (gReportWindow.data() == window) gReportWindow = nullptr;
+}
 
 } // namespace
 
@@ -217,6 +223,16 @@ void frmReport::showEvent(QShowEvent* event) {
 void frmReport::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+}
+
+void frmReport::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);
+    if (event->isAccepted()) ForgetReportWindow(this);
+}
+
+void frmReport::done(int result) {
+    ForgetReportWindow(this);
+    QDialog::done(result);
 }
 
 // --- The one report window ---
