@@ -14,7 +14,9 @@
 #include <cstdint>
 #include <functional>
 
-// What a rule run needs from the main window. Each does nothing until the window sets it.
+// What a rule run needs from the main window. Each does nothing until the window sets it; the
+// two report hooks are set by ApplyRulesAndReport (document/ui/frmReport.h), which is what the
+// window calls to run the rules.
 struct RulesHooks {
     // Unloads the find and replace windows when they are loaded.
     std::function<void()> unloadSideWindows;

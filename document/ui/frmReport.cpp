@@ -157,11 +157,15 @@ void frmReport::Form_Activate() {
 }
 
 void frmReport::FillReport(const QString& text) {
+    // The activation that comes while events run must not fill the box a second time.
+    if (mFilling) return;
     lblTotal->setText(LangText(117) + QStringLiteral(".."));
     // The label shows before a long report is laid out. Keys and clicks wait.
     QPointer<frmReport> self(this);
+    mFilling = true;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (!self) return;
+    mFilling = false;
     // The report's lines end with CR LF; the box wants plain line feeds.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

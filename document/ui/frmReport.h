@@ -48,6 +48,8 @@ protected:
 
 private:
     void FillReport(const QString& text);
+
+    bool mFilling = false; // the box is being filled (events run meanwhile)
 };
 
 // The loaded report window, null when there is none.

@@ -14,6 +14,7 @@
 #include <limits>
 #include <ostream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 [[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
@@ -242,6 +243,15 @@ TEST_F(Rules, ADisplayTimeThatIsNotPositiveIsSetFromTheLength) {
     Document({{5000, 4000, QString()}});
     SetDurationByLength(1, false);
     EXPECT_EQ(GetLineEnd(1), 5100);
+}
+
+TEST_F(Rules, LengthClassesChangeAfterFiveAndAfterFifteenCharacters) {
+    const std::pair<int, int32_t> cases[] = {{5, 5 * 250}, {6, 6 * 120}, {15, 15 * 120}, {16, 16 * 50}};
+    for (const auto& [length, duration] : cases) {
+        Document({{1000, 1000, QString(length, u'x')}});
+        SetDurationByLength(1, false);
+        EXPECT_EQ(GetLineEnd(1), 1000 + duration) << length;
+    }
 }
 
 TEST_F(Rules, BothDurationRulesCountTagsAndMarkersAlike) {
