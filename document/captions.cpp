@@ -212,8 +212,9 @@ void RemoveLineTags(int row) {
     if (!RowOk(row)) return;
     FlexGrid& grid = grdSubs();
     QString text = grid.Text(row);
+    const qsizetype length = text.size();
     text.remove(kTagBold).remove(kTagItalic).remove(kTagUnderline);
-    grid.SetText(row, text);
+    if (text.size() != length) grid.SetText(row, text);
     if (row == gPreviewRow && gTimingMode == 2) ShowCaption(row);
     // The tags' mirror is the font of the text cell.
     grid.SetCellStyle(row, kColText, 0);
