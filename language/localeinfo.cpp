@@ -55,71 +55,10 @@ std::optional<QLocale> LocaleFromId(uint32_t lcid) {
     return std::nullopt;
 }
 
-int AnsiCodePageOf(const QLocale& locale) {
-    switch (locale.language()) {
-    case QLocale::Albanian:
-    case QLocale::Croatian:
-    case QLocale::Czech:
-    case QLocale::Hungarian:
-    case QLocale::Polish:
-    case QLocale::Romanian:
-    case QLocale::Slovak:
-    case QLocale::Slovenian:
-    case QLocale::Bosnian:
-        return 1250;
-    case QLocale::Serbian:
-        return locale.script() == QLocale::LatinScript ? 1250 : 1251;
-    case QLocale::Belarusian:
-    case QLocale::Bulgarian:
-    case QLocale::Kazakh:
-    case QLocale::Kyrgyz:
-    case QLocale::Macedonian:
-    case QLocale::Mongolian:
-    case QLocale::Russian:
-    case QLocale::Tatar:
-    case QLocale::Ukrainian:
-        return 1251;
-    case QLocale::Uzbek:
-        return locale.script() == QLocale::CyrillicScript ? 1251 : 1254;
-    case QLocale::Azerbaijani:
-        return locale.script() == QLocale::CyrillicScript ? 1251 : 1254;
-    case QLocale::Greek:
-        return 1253;
-    case QLocale::Turkish:
-        return 1254;
-    case QLocale::Hebrew:
-        return 1255;
-    case QLocale::Arabic:
-    case QLocale::Persian:
-    case QLocale::Urdu:
-        return 1256;
-    case QLocale::Estonian:
-    case QLocale::Latvian:
-    case QLocale::Lithuanian:
-        return 1257;
-    case QLocale::Vietnamese:
-        return 1258;
-    case QLocale::Thai:
-        return 874;
-    case QLocale::Japanese:
-        return 932;
-    case QLocale::Korean:
-        return 949;
-    case QLocale::Chinese:
-        return locale.script() == QLocale::TraditionalHanScript ? 950 : 936;
-    default:
-        return 1252;
-    }
-}
+int AnsiCodePageOf(const QLocale& locale) { return AnsiCodePageForLocale(locale); }
 
-int UserAnsiCodePage() {
-    // The same override the text conversions honour, so the UI font and the subtitle text
-    // agree on the user's code page.
-    bool ok = false;
-    const int forced = qEnvironmentVariableIntValue("SCRIVELLE_ANSI_CODEPAGE", &ok);
-    if (ok && forced > 0 && IsCodePageAvailable(forced)) return forced;
-    return AnsiCodePageOf(QLocale());
-}
+// The same code page the text conversions use, so the UI font and the subtitle text agree.
+int UserAnsiCodePage() { return SystemAnsiCodePage(); }
 
 QString GetLocaleString(uint32_t lcid, uint32_t item) {
     const std::optional<QLocale> locale = LocaleFromId(lcid);

@@ -48,60 +48,6 @@ const CodePageInfo* FindCodePage(int32_t number) {
     return nullptr;
 }
 
-int32_t CodePageForLocale(const QLocale& locale) {
-    switch (locale.language()) {
-    case QLocale::Russian:
-    case QLocale::Ukrainian:
-    case QLocale::Belarusian:
-    case QLocale::Bulgarian:
-    case QLocale::Macedonian:
-    case QLocale::Kazakh:
-    case QLocale::Kyrgyz:
-    case QLocale::Tatar:
-    case QLocale::Mongolian:
-        return 1251;
-    case QLocale::Serbian:
-    case QLocale::Bosnian:
-        return locale.script() == QLocale::CyrillicScript ? 1251 : 1250;
-    case QLocale::Czech:
-    case QLocale::Polish:
-    case QLocale::Hungarian:
-    case QLocale::Slovak:
-    case QLocale::Slovenian:
-    case QLocale::Croatian:
-    case QLocale::Romanian:
-    case QLocale::Albanian:
-        return 1250;
-    case QLocale::Greek:
-        return 1253;
-    case QLocale::Turkish:
-    case QLocale::Azerbaijani:
-        return 1254;
-    case QLocale::Hebrew:
-        return 1255;
-    case QLocale::Arabic:
-    case QLocale::Persian:
-    case QLocale::Urdu:
-        return 1256;
-    case QLocale::Estonian:
-    case QLocale::Latvian:
-    case QLocale::Lithuanian:
-        return 1257;
-    case QLocale::Vietnamese:
-        return 1258;
-    case QLocale::Thai:
-        return 874;
-    case QLocale::Japanese:
-        return 932;
-    case QLocale::Korean:
-        return 949;
-    case QLocale::Chinese:
-        return locale.script() == QLocale::TraditionalChineseScript ? 950 : 936;
-    default:
-        return 1252;
-    }
-}
-
 bool IsAscii(QStringView text) {
     for (QChar c : text)
         if (c.unicode() >= 0x80) return false;
@@ -181,11 +127,69 @@ QByteArray EncodeOne(QStringView ch, const char* name) {
 
 } // namespace
 
+int32_t AnsiCodePageForLocale(const QLocale& locale) {
+    switch (locale.language()) {
+    case QLocale::Albanian:
+    case QLocale::Croatian:
+    case QLocale::Czech:
+    case QLocale::Hungarian:
+    case QLocale::Polish:
+    case QLocale::Romanian:
+    case QLocale::Slovak:
+    case QLocale::Slovenian:
+    case QLocale::Bosnian:
+        return 1250;
+    case QLocale::Serbian:
+        return locale.script() == QLocale::LatinScript ? 1250 : 1251;
+    case QLocale::Belarusian:
+    case QLocale::Bulgarian:
+    case QLocale::Kazakh:
+    case QLocale::Kyrgyz:
+    case QLocale::Macedonian:
+    case QLocale::Mongolian:
+    case QLocale::Russian:
+    case QLocale::Tatar:
+    case QLocale::Ukrainian:
+        return 1251;
+    case QLocale::Uzbek:
+        return locale.script() == QLocale::CyrillicScript ? 1251 : 1254;
+    case QLocale::Azerbaijani:
+        return locale.script() == QLocale::CyrillicScript ? 1251 : 1254;
+    case QLocale::Greek:
+        return 1253;
+    case QLocale::Turkish:
+        return 1254;
+    case QLocale::Hebrew:
+        return 1255;
+    case QLocale::Arabic:
+    case QLocale::Persian:
+    case QLocale::Urdu:
+        return 1256;
+    case QLocale::Estonian:
+    case QLocale::Latvian:
+    case QLocale::Lithuanian:
+        return 1257;
+    case QLocale::Vietnamese:
+        return 1258;
+    case QLocale::Thai:
+        return 874;
+    case QLocale::Japanese:
+        return 932;
+    case QLocale::Korean:
+        return 949;
+    case QLocale::Chinese:
+        return locale.script() == QLocale::TraditionalHanScript ? 950 : 936;
+    default:
+        return 1252;
+    }
+}
+
 int32_t SystemAnsiCodePage() {
     bool ok = false;
     const int32_t fromEnv = qEnvironmentVariableIntValue("SCRIVELLE_ANSI_CODEPAGE", &ok);
     if (ok && fromEnv > 0 && IsCodePageAvailable(fromEnv)) return fromEnv;
-    return CodePageForLocale(QLocale::system());
+    // The default locale is the system one unless the program (or a test) set another.
+    return AnsiCodePageForLocale(QLocale());
 }
 
 int32_t ResolveCodePage(int32_t codePage) {

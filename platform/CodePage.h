@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QLocale>
 #include <QString>
 #include <QStringView>
 
@@ -15,6 +16,9 @@
 // Central European 1250, Arabic and Persian 1256, Thai 874, Japanese 932, Chinese 936 or 950,
 // Korean 949, Turkish 1254, Hebrew 1255, Baltic 1257, Vietnamese 1258, else 1252).
 int32_t SystemAnsiCodePage();
+
+// The ANSI code page Windows gives a locale of this language and script.
+int32_t AnsiCodePageForLocale(const QLocale& locale);
 
 // -1 and 0 become SystemAnsiCodePage(); other numbers stay.
 int32_t ResolveCodePage(int32_t codePage);
