@@ -5,6 +5,7 @@
 #include "app/settingsstore.h"
 #include "app/startup.h"
 #include "fixture.h"
+#include "scoped.h"
 #include "language/lang.h"
 
 #include <QCoreApplication>
@@ -15,34 +16,6 @@
 #include <cmath>
 
 namespace {
-
-class EnvVar {
-public:
-    EnvVar(const char* name, const QByteArray& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
-        old_ = qgetenv(name);
-        qputenv(name, value);
-    }
-    ~EnvVar() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
-class UserLocale {
-public:
-    explicit UserLocale(const QLocale& locale) : old_(QLocale()) { QLocale::setDefault(locale); }
-    ~UserLocale() { QLocale::setDefault(old_); }
-
-private:
-    QLocale old_;
-};
 
 QFile::Permissions Perms(const QString& path) {
     return QFileInfo(path).permissions() &

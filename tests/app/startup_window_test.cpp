@@ -7,6 +7,7 @@
 #include "app/toolbox.h"
 #include "app/ui/frmStart.h"
 #include "fixture.h"
+#include "scoped.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
 
@@ -20,25 +21,6 @@
 #include <stdexcept>
 
 namespace {
-
-class EnvVar {
-public:
-    EnvVar(const char* name, const QByteArray& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
-        old_ = qgetenv(name);
-        qputenv(name, value);
-    }
-    ~EnvVar() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
 
 // Counts how often a window was shown.
 class ShowCounter : public QObject {

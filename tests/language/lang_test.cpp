@@ -1,6 +1,7 @@
 // The language table, the choice of a language and the completeness of its texts.
 #include "app/settings.h"
 #include "fixture.h"
+#include "scoped.h"
 #include "language/lang.h"
 #include "language/localeinfo.h"
 #include "language/stringtable.h"
@@ -10,35 +11,6 @@
 namespace {
 
 // Sets the user's locale for one test and puts the old one back.
-class UserLocale {
-public:
-    explicit UserLocale(const QLocale& locale) : old_(QLocale()) { QLocale::setDefault(locale); }
-    ~UserLocale() { QLocale::setDefault(old_); }
-
-private:
-    QLocale old_;
-};
-
-// Sets an environment variable for one test and puts the old value back.
-class EnvVar {
-public:
-    EnvVar(const char* name, const QByteArray& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
-        old_ = qgetenv(name);
-        qputenv(name, value);
-    }
-    ~EnvVar() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
 class Lang : public ScrivelleTest {
 protected:
     void SetUp() override {
