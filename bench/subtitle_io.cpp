@@ -3,13 +3,22 @@
 //
 //   subtitle_io write-demo N FORMATID OUT   writes N generated captions in a format, printing
 //                                           how long formatting, encoding and writing took
+//   subtitle_io read FILE [FPS]             recognises and reads a file, printing its format,
+//                                           the number of captions and how long that took
+//   subtitle_io dump FILE [FPS]             reads a file and prints one line per caption:
+//                                           start ms, TAB, end ms, TAB, text (line breaks as "|")
+//   subtitle_io convert IN OUT FORMATID [FPS]  reads IN and writes it to OUT in another format
 //
+// FPS answers the frame-rate question of frame-based formats (25 when not given).
 // The format files are looked for beside the program and in the folders above it.
 #include "app/paths.h"
 #include "app/settings.h"
 #include "document/captions.h"
 #include "formats/formatdefs.h"
+#include "formats/reader.h"
 #include "formats/writer.h"
+#include "language/lang.h"
+#include "platform/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,9 +31,32 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: subtitle_io write-demo N FORMATID OUT\n");
+    std::fprintf(stderr, "usage: subtitle_io write-demo N FORMATID OUT\n"
+                         "       subtitle_io read FILE [FPS]\n"
+                         "       subtitle_io dump FILE [FPS]\n"
+                         "       subtitle_io convert IN OUT FORMATID [FPS]\n");
     return 2;
 }
+
+// Answers the reader's frame-rate question; every other dialog is cancelled.
+class FpsAnswer final : public IDialogs {
+public:
+    explicit FpsAnswer(QString fps) : fps_(std::move(fps)) {}
+    int32_t ShowColor(QWidget*, int32_t, int32_t) override { return -1; }
+    bool ChooseFont(QWidget*, tFontSpec&, int32_t&) override { return false; }
+    QString ShowOpen(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString BrowseForFolder(QWidget*, const QString&) override { return {}; }
+    QString InputBox(QWidget*, const QString&, const QString&, const QString&, bool* ok) override {
+        if (ok) *ok = true;
+        return fps_;
+    }
+
+private:
+    QString fps_;
+};
 
 bool FindFormatFiles() {
     QDir dir(QCoreApplication::applicationDirPath());
@@ -100,6 +132,64 @@ int WriteDemo(int n, const QString& id, const QString& out) {
     return 0;
 }
 
+// Loads the catalogue and reads a file as the open command does. False when nothing was read.
+bool ReadInto(const QString& file, double& ms) {
+    if (!FindFormatFiles() || !LoadFormatsList()) {
+        std::fprintf(stderr, "formats.dat / formats.ini not found\n");
+        return false;
+    }
+    if (gLineBreak.isEmpty()) gLineBreak = QStringLiteral("|");
+    // The program's messages in English.
+    InitLanguageTable();
+    LoadLanguageStrings();
+    QElapsedTimer clock;
+    clock.start();
+    gSubFile = file;
+    gAbortLoad = false;
+    ImportSubtitleFile(file, false, false);
+    ms = double(clock.nsecsElapsed()) / 1e6;
+    return !(CaptionCount() == 1 && GetLineText(1).trimmed().isEmpty());
+}
+
+int Read(const QString& file) {
+    double ms = 0;
+    if (!ReadInto(file, ms)) return 1;
+    std::printf("format %s, %d captions, read in %.2f ms\n", qPrintable(CurrentFormatId()), CaptionCount(),
+                ms);
+    return 0;
+}
+
+int Dump(const QString& file) {
+    double ms = 0;
+    if (!ReadInto(file, ms)) return 1;
+    QByteArray out;
+    for (int r = 1; r <= CaptionCount(); ++r) {
+        out += QByteArray::number(GetLineStart(r)) + '\t' + QByteArray::number(GetLineEnd(r)) + '\t' +
+               GetLineText(r).toUtf8() + '\n';
+    }
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    return 0;
+}
+
+int Convert(const QString& in, const QString& out, const QString& id, const QString& fps) {
+    double ms = 0;
+    if (!ReadInto(in, ms)) return 1;
+    const int index = int(gFormatIds.indexOf(id.toUpper()));
+    if (index < 0) {
+        std::fprintf(stderr, "unknown format id %s\n", qPrintable(id));
+        return 1;
+    }
+    gFormatIndex = index;
+    gFPS = ReadFormatIni(gFormatIds[index], QStringLiteral("timecode")).contains(QLatin1String("ff"))
+               ? fps.toFloat()
+               : 0.0f;
+    gSubFile = QFileInfo(out).absoluteFilePath();
+    if (!SaveSubtitleFile(CaptionCount())) return 1;
+    std::printf("%s (%s, %d captions) -> %s (%s)\n", qPrintable(in), qPrintable(CurrentFormatId()),
+                CaptionCount(), qPrintable(out), qPrintable(gFormatIds[index]));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +201,23 @@ int main(int argc, char** argv) {
         const int n = args[2].toInt(&ok);
         if (!ok) return Usage();
         return WriteDemo(n, args[3], args[4]);
+    }
+    const QString& command = args[1];
+    const bool readLike = command == QLatin1String("read") || command == QLatin1String("dump");
+    if ((readLike && (args.size() == 3 || args.size() == 4)) ||
+        (command == QLatin1String("convert") && (args.size() == 5 || args.size() == 6))) {
+        const QString fps = args.size() == (readLike ? 4 : 6) ? args.last() : QStringLiteral("25");
+        FpsAnswer dialogs(fps);
+        SetDialogs(&dialogs);
+        int rc;
+        if (command == QLatin1String("read"))
+            rc = Read(args[2]);
+        else if (command == QLatin1String("dump"))
+            rc = Dump(args[2]);
+        else
+            rc = Convert(args[2], args[3], args[4], fps);
+        SetDialogs(nullptr);
+        return rc;
     }
     return Usage();
 }

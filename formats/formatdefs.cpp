@@ -25,6 +25,7 @@ int gFormatMax = -1;
 int gFormatIndex = 0;
 float gFPS = 0.0f;
 bool gBadFormatWarned = false;
+int gConfigFormatIndex = 0;
 std::function<void(const QString&, bool)> gOnFileStatus;
 std::function<void()> gOnRefreshFileLabels;
 
@@ -109,6 +110,7 @@ void ResetFormatState() {
     gFormatIndex = 0;
     gFPS = 0.0f;
     gBadFormatWarned = false;
+    gConfigFormatIndex = 0;
     gOnFileStatus = nullptr;
     gOnRefreshFileLabels = nullptr;
     ProgramEnd() = nullptr;
@@ -218,8 +220,17 @@ bool LoadFormatDefinition(const QString& id, bool showStatus, bool timecodeOnly)
     const QString text = block.value_or(QString());
     const qsizetype p1 = text.indexOf(QLatin1String("{SubRepeat}"));
     const qsizetype p2 = text.indexOf(QLatin1String("{/SubRepeat}"));
-    const bool valid = block && p1 >= 0 && p2 >= 0 && text.contains(QLatin1String("zrvStart")) &&
-                       text.contains(QLatin1String("zrvEnd")) && text.contains(QLatin1String("zrvCaption"));
+    // The markers must frame at least one body line, each on a line of its own, and the
+    // placeholders must stand in that body: a template whose pieces are elsewhere would be cut
+    // into nonsense and half used by the reader and the writer.
+    const qsizetype bodyStart = p1 + 13;
+    const qsizetype bodyLength = p2 - p1 - 14;
+    const QStringView body = bodyLength > 0 ? QStringView(text).mid(bodyStart, bodyLength) : QStringView();
+    const bool valid = block && p1 >= 0 && p2 >= 0 && bodyLength > 0 &&
+                       QStringView(text).mid(p1 + 11, 2) == QLatin1String("\r\n") &&
+                       QStringView(text).mid(p2 - 2, 2) == QLatin1String("\r\n") &&
+                       body.contains(QLatin1String("zrvStart")) && body.contains(QLatin1String("zrvEnd")) &&
+                       body.contains(QLatin1String("zrvCaption"));
     if (!valid) {
         if (!gBadFormatWarned) {
             gBadFormatWarned = true;
@@ -233,9 +244,7 @@ bool LoadFormatDefinition(const QString& id, bool showStatus, bool timecodeOnly)
 
     // The body: the lines after "{SubRepeat}" and its line break, up to and including the CR
     // of the line break before "{/SubRepeat}".
-    const qsizetype bodyStart = p1 + 13;
-    const qsizetype bodyLength = p2 - p1 - 14;
-    def.Body = bodyLength > 0 && bodyStart < text.size() ? text.mid(bodyStart, bodyLength) : QString();
+    def.Body = body.toString();
     def.SingleLineBody =
         !def.Body.contains(QLatin1String("\r\n")) && def.LineBreakToken != QLatin1String("[enter]");
     if (LeadingNumber(ReadFormatIni(id, QStringLiteral("header"), QStringLiteral("0"))) == 1) {

@@ -41,6 +41,9 @@ extern int gFormatIndex;
 extern float gFPS;
 // The warning about a bad definition has been shown (once per run).
 extern bool gBadFormatWarned;
+// The format whose settings the format settings dialog shows; the reader sets it to the format
+// of the file it read.
+extern int gConfigFormatIndex;
 
 // The most ids the list can hold; further lines are ignored.
 inline constexpr int kMaxFormats = 255;
@@ -51,7 +54,9 @@ bool LoadFormatsList();
 
 // Loads the definition of id into gFormatDef. With timecodeOnly only the time code and its
 // masks are loaded and the result is false. Otherwise true for a valid definition; false (with
-// Header, Body and Footer emptied, and one warning per run) for a bad or missing block. With
+// Header, Body and Footer emptied, and one warning per run) for a bad or missing block. A block
+// is valid when "{SubRepeat}" and "{/SubRepeat}" stand on lines of their own in that order with
+// at least one body line between them, and zrvStart, zrvEnd and zrvCaption are in the body. With
 // showStatus a valid load also moves gFormatIndex to the id (entries 1..gFormatMax) and shows
 // the import status text.
 bool LoadFormatDefinition(const QString& id, bool showStatus, bool timecodeOnly);

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace {
 
@@ -126,25 +125,41 @@ QString MsToTimecode(int32_t ms, float fps) {
     return MsToTimecode(gFormatDef, ms, fps);
 }
 
-int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
-    if (def.Timecode == QLatin1String("ms")) return std::max(0, LeadingInt32Saturated(text));
-    if (def.Timecode == QLatin1String("ff")) {
+tTimecodeReader TimecodeReader(const tFormatDef& def) {
+    tTimecodeReader r;
+    const QString& tc = def.Timecode;
+    if (tc == QLatin1String("ms")) return r;
+    if (tc == QLatin1String("ff")) {
+        r.kind = tTimecodeReader::Frames;
+        return r;
+    }
+    r.kind = tTimecodeReader::Pattern;
+    r.hasHours = tc.contains(u'h', Qt::CaseInsensitive);
+    r.twoDigitHours = tc.contains(QLatin1String("hh"), Qt::CaseInsensitive);
+    r.frames = tc.contains(QLatin1String("ff"), Qt::CaseInsensitive);
+    r.fractionWidth = tc.contains(QLatin1String("zzz"), Qt::CaseInsensitive)  ? 3
+                      : tc.contains(QLatin1String("zz"), Qt::CaseInsensitive) ? 2
+                      : tc.contains(u'z', Qt::CaseInsensitive)                ? 1
+                                                                              : 0;
+    return r;
+}
+
+int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps) {
+    if (reader.kind == tTimecodeReader::Ms) return std::max(0, LeadingInt32Saturated(text));
+    if (reader.kind == tTimecodeReader::Frames) {
         if (!(fps > 0)) return 0;
         const double frames = LeadingNumber(text);
         return frames > 0 ? FramesToMs(int64_t(std::min(RoundHalfEven(frames), 1e15)), fps) : 0;
     }
-    const QString& tc = def.Timecode;
-    const bool hasHours = tc.contains(u'h', Qt::CaseInsensitive);
-    const bool frames = tc.contains(QLatin1String("ff"), Qt::CaseInsensitive) && fps > 0;
-    const int fractionWidth = tc.contains(QLatin1String("zzz"), Qt::CaseInsensitive)  ? 3
-                              : tc.contains(QLatin1String("zz"), Qt::CaseInsensitive) ? 2
-                              : tc.contains(u'z', Qt::CaseInsensitive)                ? 1
-                                                                                      : 0;
+    const bool hasHours = reader.hasHours;
+    const bool frames = reader.frames && fps > 0;
+    const int fractionWidth = reader.fractionWidth;
     const bool hasTail = frames || fractionWidth > 0;
 
     // The fields are the runs of digits in the order of the pattern, so that any width of
     // hours (and of minutes, where they hold the hours) reads back.
-    std::vector<QStringView> runs;
+    QStringView runs[4];
+    size_t found = 0;
     for (qsizetype i = 0; i < text.size();) {
         if (!text[i].isDigit()) {
             ++i;
@@ -153,13 +168,15 @@ int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
         qsizetype j = i;
         while (j < text.size() && text[j].isDigit())
             ++j;
-        runs.push_back(text.mid(i, j - i));
+        if (found < 4) runs[found] = text.mid(i, j - i);
+        ++found;
         i = j;
     }
     const size_t expected = size_t(hasHours ? 3 : 2) + (hasTail ? 1 : 0);
     int64_t h = 0, m = 0, s = 0;
     QStringView tail;
-    if (runs.size() >= expected) {
+    QString padded;
+    if (found >= expected) {
         size_t k = 0;
         if (hasHours) h = RunValue(runs[k++]);
         m = RunValue(runs[k++]);
@@ -168,10 +185,10 @@ int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
     } else {
         // Not enough fields: read fixed positions as the pattern places them ("00:" in front
         // when there are no hours, "0" when hours have one digit).
-        QString padded = text.toString();
+        padded = text.toString();
         if (!hasHours)
             padded.prepend(QLatin1String("00:"));
-        else if (!tc.contains(QLatin1String("hh"), Qt::CaseInsensitive))
+        else if (!reader.twoDigitHours)
             padded.prepend(u'0');
         auto field = [&](qsizetype from, qsizetype len) {
             const double v = LeadingNumber(QStringView(padded).mid(from, len));
@@ -187,10 +204,18 @@ int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
         total += FramesToMs(RunValue(tail.left(9)), fps);
     } else if (fractionWidth > 0 && !tail.isEmpty()) {
         // A decimal fraction of a second: "4" = 400 ms, "45" = 450 ms, "450" = 450 ms.
-        const QString digits = (tail.left(3).toString() + QStringLiteral("00")).left(3);
-        total += digits.toLongLong();
+        int64_t fraction = 0;
+        for (qsizetype k = 0; k < 3 && fraction >= 0; ++k) {
+            const char16_t c = k < tail.size() ? tail[k].unicode() : u'0';
+            fraction = c >= u'0' && c <= u'9' ? fraction * 10 + (c - u'0') : -1;
+        }
+        if (fraction > 0) total += fraction;
     }
     return Saturate(total);
+}
+
+int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
+    return TimecodeToMs(TimecodeReader(def), text, fps);
 }
 
 int32_t TimecodeToMs(QStringView text, float fps) {

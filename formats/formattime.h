@@ -39,4 +39,14 @@ int32_t FramesToMs(int64_t frame, float fps);
 // number (0 without a frame rate), a pattern its fields. The result is never negative and
 // saturates instead of wrapping.
 int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps);
+// The pattern of a definition prepared once for reading many fields (the reader's loop).
+struct tTimecodeReader {
+    enum Kind { Ms, Frames, Pattern } kind = Ms;
+    bool hasHours = false;
+    bool twoDigitHours = false;
+    bool frames = false; // "ff" in the pattern (used only with a frame rate)
+    int fractionWidth = 0;
+};
+tTimecodeReader TimecodeReader(const tFormatDef& def);
+int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps);
 int32_t TimecodeToMs(QStringView text, float fps);

@@ -1,0 +1,68 @@
+#pragma once
+// Recognising a subtitle file's format: a sample of its first lines is compared with every
+// format's sample text and time pattern from the catalogue, the first match wins, and a few
+// look-alike formats are told apart afterwards. The detection itself depends on nothing but the
+// file's text and the catalogue, so it is tested (and fuzzed) without the window.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+// How a subtitle file's bytes are turned into text.
+enum class tTextEncoding {
+    Ansi,    // the system ANSI code page, one byte per character
+    Utf8,    // with or without a byte-order mark
+    Utf16LE, // with a byte-order mark, or found by the detection's second try
+    Utf16BE, // with a byte-order mark
+};
+
+// The encoding of a file's bytes: a byte-order mark decides (FF FE, FE FF, EF BB); without one a
+// file that is valid UTF-8 and holds at least one multi-byte sequence is UTF-8, any other file
+// is ANSI. With utf16Retry a file without a byte-order mark is read as UTF-16 little-endian.
+tTextEncoding DetectTextEncoding(QByteArrayView bytes, bool utf16Retry = false);
+
+// The bytes as text in that encoding, without the byte-order mark. codePage -1 = the system
+// ANSI code page.
+QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t codePage = -1);
+
+// Calls f(line) for every line of text: lines end at CR LF, LF or a lone CR; a line break at the
+// very end does not start another line. Stops early when f returns false.
+template <typename F> void ForEachLine(QStringView text, F&& f) {
+    const QChar* p = text.data();
+    const qsizetype n = text.size();
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i].unicode();
+        if (c != u'\n' && c != u'\r') continue;
+        if (!f(text.mid(from, i - from))) return;
+        if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n') ++i;
+        from = i + 1;
+    }
+    if (from < n) f(text.mid(from));
+}
+
+// A line without the blanks and tabs around it.
+QStringView TrimLine(QStringView line);
+
+// The detection's picture of a file: CR LF before each of the first 250 trimmed lines, every
+// digit 1..9 as "0", upper case.
+QString FileSample(QStringView text);
+// The sample with runs of zeros shortened (three passes of "000" -> "00").
+QString FileSampleShort(const QString& sample);
+
+// The first pass found some format's time pattern in the last sample examined. The reader
+// reads it: time fields of a timed file have the pattern's length.
+extern bool gTimedSample;
+
+struct tDetection {
+    int index = 0;            // into gFormatIds; 0 = nothing recognised
+    bool timedSample = false; // some format's time pattern occurs in the sample
+};
+
+// Recognises the format of a file's text. On a match gFormatDef holds the chosen format's
+// definition as the reader must use it (with the second time pattern applied where that is
+// what matched). Sets gTimedSample. Invalid definitions are skipped (with the catalogue's one
+// warning). Does not touch gFormatIndex.
+tDetection DetectFormat(QStringView text);

@@ -1,0 +1,262 @@
+// Opening and appending subtitle files: detection, the frame-rate question, the read and the
+// grid filled in one step.
+#include "app/numbers.h"
+#include "app/settings.h"
+#include "app/toolbox.h"
+#include "document/busy.h"
+#include "document/timecode.h"
+#include "formats/reader.h"
+#include "language/lang.h"
+#include "platform/Dialogs.h"
+#include "platform/MsgBox.h"
+#include "platform/processstate.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+#include <vector>
+
+int32_t gAppendOffset = 0;
+bool gAbortLoad = false;
+bool gImportTruncated = false;
+std::function<int32_t()> gOnGetMediaLength;
+std::function<void(bool enabled)> gOnEnableFileCommands;
+
+namespace {
+
+bool gLoading = false;
+
+void ResetImportState() {
+    gAppendOffset = 0;
+    gAbortLoad = false;
+    gImportTruncated = false;
+    gOnGetMediaLength = nullptr;
+    gOnEnableFileCommands = nullptr;
+    gLoading = false;
+}
+SCRIVELLE_REGISTER_RESET(ResetImportState);
+
+// Far beyond any subtitle file (32,000 captions take a few megabytes): a larger file is not
+// read into memory.
+constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
+const QString kCrLf2 = QStringLiteral("\r\n\r\n");
+
+// Error numbers of the load message, as the program has always reported them.
+enum : int { kErrOutOfMemory = 7, kErrFileNotFound = 53, kErrDeviceIO = 57, kErrPathAccess = 75 };
+
+void ShowLoadError(const QString& path, int number, const QString& description) {
+    MsgBox(QStringLiteral("An error ocurred while loading the file ") + GetFileName(path) +
+               QStringLiteral(".\r\n\r\nError #") + QString::number(number) + QStringLiteral(": ") +
+               description,
+           vbExclamation);
+}
+
+// The whole file, or false after the load error message.
+bool ReadFileBytes(const QString& path, QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowLoadError(path, file.exists() ? kErrPathAccess : kErrFileNotFound, file.errorString());
+        return false;
+    }
+    if (file.size() > kMaxFileBytes) {
+        ShowLoadError(path, kErrOutOfMemory, QStringLiteral("Out of memory"));
+        return false;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        ShowLoadError(path, kErrDeviceIO, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void EnableFileCommands(bool enabled) {
+    if (gOnEnableFileCommands) gOnEnableFileCommands(enabled);
+}
+
+void LetEventsRun() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+int32_t AddSaturated(int32_t a, int64_t b) {
+    const int64_t sum = int64_t(a) + b;
+    return int32_t(std::clamp<int64_t>(sum, 0, INT32_MAX));
+}
+
+// Reads decoded text in the format at gFormatIndex (gFormatDef loaded) into the document.
+bool ReadText(const QString& path, QStringView text, bool append) {
+    const bool plain = gFormatIndex == 0;
+    const QString id = CurrentFormatId();
+    tReadSetup setup;
+    setup.def = plain ? PlainTextDefinition() : gFormatDef;
+    setup.plainText = plain;
+    const QString name = ReadFormatIni(id, QStringLiteral("name"));
+    if (!append) {
+        gImportTruncated = false;
+        EnableFileCommands(false);
+        ShowFileStatus(LangText(274, name), false);
+        ResetCaptionGrid(true);
+        LetEventsRun();
+    }
+
+    bool read = false;
+    float fps = 0.0f;
+    if (setup.def.Timecode.contains(QLatin1String("ff"), Qt::CaseInsensitive)) {
+        fps = AskImportFPS();
+        if (fps <= 0) gAbortLoad = true;
+    }
+    if (!gAbortLoad) {
+        if (!append) gFPS = fps;
+        setup.fps = fps;
+        setup.timedSample = !plain && gTimedSample;
+        setup.lineBreak = gLineBreak;
+        setup.limit = kImportLimit - (append ? CaptionCount() : 0);
+        setup.poll = [] {
+            LetEventsRun();
+            return gAbortLoad;
+        };
+        setup.switchFormat = [](const QString& next, tFormatDef& def) {
+            const tFormatDef before = gFormatDef;
+            if (!LoadFormatDefinition(next, true, false)) {
+                gFormatDef = before;
+                return false;
+            }
+            def = gFormatDef;
+            return true;
+        };
+        tReadOutcome outcome = ParseSubtitleText(text, setup);
+        gConfigFormatIndex = gFormatIndex;
+        if (!outcome.aborted && !gAbortLoad) {
+            if (outcome.limitReached) {
+                gImportTruncated = true;
+                MsgBox(LangText(158), vbCritical, LangText(146));
+            }
+            std::vector<tImportCaption>& captions = outcome.captions;
+            if (captions.empty()) {
+                if (!outcome.limitReached) MsgBox(LangText(46) + kCrLf2 + LangText(47), vbCritical);
+            } else {
+                int base = 0;
+                if (append) {
+                    if (!IsDocumentGrid()) ResetCaptionGrid(true);
+                    const int32_t media = gOnGetMediaLength ? std::max(0, gOnGetMediaLength()) : 0;
+                    gAppendOffset = AddSaturated(gAppendOffset, int64_t(media) * 1000);
+                    base = IsDocumentGrid() && CaptionCount() > 0 ? CaptionCount() : 0;
+                    for (tImportCaption& c : captions) {
+                        c.start = AddSaturated(c.start, gAppendOffset);
+                        c.end = AddSaturated(c.end, gAppendOffset);
+                    }
+                } else {
+                    gAppendOffset = 0;
+                }
+                FlexGrid& grid = grdSubs();
+                const bool redraw = grid.Redraw();
+                grid.SetRedraw(false);
+                read = FillLines(base, captions);
+                grid.SetRedraw(redraw);
+                if (read) {
+                    SelectLine(base + int(captions.size()), false);
+                    if (append) {
+                        // The document now differs from every file it came from.
+                        gModified = true;
+                        MsgBox(LangText(74) + kCrLf2 + MsToTime(gAppendOffset) + kCrLf2 + LangText(75),
+                               vbInformation);
+                    }
+                } else {
+                    ShowLoadError(path, kErrOutOfMemory, QStringLiteral("Out of memory"));
+                }
+            }
+        }
+    }
+    EnableFileCommands(true);
+    grdSubs().SetRedraw(true);
+    return read;
+}
+
+// The document's format, kept across an append.
+struct tDocumentFormat {
+    int index;
+    float fps;
+    tFormatDef def;
+    int configIndex;
+};
+
+void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool append) {
+    gFormatIndex = 0;
+    const QString text = DecodeFileText(bytes, DetectTextEncoding(bytes, isRetry));
+    const tDetection found = DetectFormat(text);
+    if (found.index == 0) {
+        if (!isRetry) {
+            // Perhaps UTF-16 without a byte-order mark.
+            Import(path, bytes, true, append);
+            return;
+        }
+        if (path.endsWith(QLatin1String("txt"), Qt::CaseSensitive)) {
+            gFormatIndex = 0;
+            ReadText(path, DecodeFileText(bytes, DetectTextEncoding(bytes, false)), append);
+        } else {
+            MsgBox(LangText(352), vbCritical);
+        }
+        return;
+    }
+    gFormatIndex = found.index;
+    ReadText(path, text, append);
+}
+
+class LoadingFlag {
+public:
+    LoadingFlag() { gLoading = true; }
+    ~LoadingFlag() { gLoading = false; }
+    LoadingFlag(const LoadingFlag&) = delete;
+    LoadingFlag& operator=(const LoadingFlag&) = delete;
+};
+
+} // namespace
+
+bool IsSubtitleLoading() {
+    return gLoading;
+}
+
+void ImportSubtitleFile(const QString& path, bool isRetry, bool append) {
+    // One load at a time: a command that arrives while the reader lets events run waits its turn.
+    if (gLoading) return;
+    const LoadingFlag loading;
+    const DocumentBusyGuard busy;
+    const tDocumentFormat document{gFormatIndex, gFPS, gFormatDef, gConfigFormatIndex};
+    QByteArray bytes;
+    if (ReadFileBytes(path, bytes)) Import(path, bytes, isRetry, append);
+    if (append) {
+        gFormatIndex = document.index;
+        gFPS = document.fps;
+        gFormatDef = document.def;
+        gConfigFormatIndex = document.configIndex;
+    }
+}
+
+bool ReadSubtitleFile(const QString& path, bool utf16, bool append) {
+    const DocumentBusyGuard busy;
+    QByteArray bytes;
+    if (!ReadFileBytes(path, bytes)) return false;
+    return ReadText(path, DecodeFileText(bytes, DetectTextEncoding(bytes, utf16)), append);
+}
+
+float AskImportFPS() {
+    const QString name = ReadFormatIni(CurrentFormatId(), QStringLiteral("name"));
+    QString title = LangText(59);
+    if (title.endsWith(QLatin1String("..."))) title.chop(3);
+    for (;;) {
+        bool ok = false;
+        QString answer =
+            Dialogs().InputBox(nullptr, LangText(321, name), LangText(7), QStringLiteral("25"), &ok);
+        if (!ok || answer.trimmed().isEmpty()) return 0.0f;
+        // A decimal point or a decimal comma: both mean a fraction of a frame.
+        answer.replace(u'.', u',');
+        const double whole = LeadingNumber(answer);
+        if (answer.size() < 9 && whole >= 15 && whole <= 30) {
+            const double fps = LeadingNumber(QString(answer).replace(u',', u'.'));
+            if (fps > 0) return float(fps);
+        }
+        MsgBox(LangText(323), vbCritical, title);
+    }
+}

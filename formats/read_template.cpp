@@ -1,0 +1,203 @@
+// The template parser. The body template of a format is read as a picture of one caption: the
+// text before and after each placeholder ("delimiters") tells where a time field or the text
+// begins and ends on a line. A delimiter that spans a line break keeps only its part on the
+// placeholder's own line: a "before" delimiter what follows its (at most two) line breaks, an
+// "after" delimiter what precedes its first one, ending in CR, which stands for "up to the end
+// of the line".
+#include "formats/readerpaths.h"
+#include "formats/textops.h"
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString CutBefore(QString d) {
+    for (int pass = 0; pass < 2; ++pass) {
+        const qsizetype at = d.indexOf(kCrLf);
+        if (at >= 0) d = d.mid(at + 2);
+    }
+    return d;
+}
+
+QString CutAfter(const QString& d) {
+    const qsizetype at = d.indexOf(kCrLf);
+    return at >= 0 ? d.left(at + 1) : d;
+}
+
+// Digits 1..9 as 0, then frame fields as zeros: what a time mask looks like in a line.
+QString MaskLine(QStringView line) {
+    QString m = line.toString();
+    for (QChar& c : m)
+        if (c >= u'1' && c <= u'9') c = u'0';
+    return m.contains(QLatin1String("ff")) ? ReplaceText(m, u"ff", u"00") : m;
+}
+
+constexpr Qt::CaseSensitivity kCi = Qt::CaseInsensitive;
+// Time fields are short; a longer one is not a time.
+constexpr qsizetype kMaxField = 13;
+
+} // namespace
+
+tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
+    QString body = def.Body;
+    for (QChar& c : body)
+        if (c >= u'1' && c <= u'9') c = u'0';
+    const qsizetype s = body.indexOf(QLatin1String("zrvStart"), 0, kCi);
+    const qsizetype e = body.indexOf(QLatin1String("zrvEnd"), 0, kCi);
+    const qsizetype c = body.indexOf(QLatin1String("zrvCaption"), 0, kCi);
+    const qsizetype n =
+        def.SubCountFormat.isEmpty() ? -1 : body.indexOf(QLatin1String("zrvSubCount"), 0, kCi);
+    // The caption number is not a field the reader uses: the text before the start begins after it.
+    const qsizetype f = n >= 0 && n + 11 <= s ? n + 11 : 0;
+    const qsizetype afterStart = s + 8, afterEnd = e + 6, afterCaption = c + 10;
+    QString bs = body.mid(f, s - f), as, be, ae, bc, ac;
+    captionAfterEnd_ = def.CaptionAfterEnd;
+    if (captionAfterEnd_) {
+        as = be = body.mid(afterStart, e - afterStart);
+        ae = bc = body.mid(afterEnd, c - afterEnd);
+        ac = body.mid(afterCaption);
+        captionOnLaterLine_ = bc.contains(kCrLf);
+    } else {
+        as = bc = body.mid(afterStart, c - afterStart);
+        ac = be = body.mid(afterCaption, e - afterCaption);
+        ae = body.mid(afterEnd);
+        captionOnLaterLine_ = bc.contains(kCrLf);
+    }
+    endOnLaterLine_ = body.mid(afterStart, e - afterStart).contains(kCrLf);
+    bs_ = CutBefore(bs);
+    be_ = CutBefore(be);
+    bc_ = CutBefore(bc);
+    as_ = CutAfter(as);
+    ae_ = CutAfter(ae);
+    ac_ = CutAfter(ac);
+    mask_ = def.TimeMask;
+    timed_ = timedSample;
+    enterBreaks_ = def.LineBreakToken.compare(QLatin1String("[enter]"), kCi) == 0;
+    singleLine_ = def.SingleLineBody;
+}
+
+// Where a time field preceded by delim stands in the masked line, from position from on: the
+// field is where the time mask occurs, widened over further leading digits (a hundredth hour,
+// minutes that hold the hours), right after the delimiter. -1 when there is none.
+qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, qsizetype from,
+                                     qsizetype& maskEnd) const {
+    for (qsizetype k = M.indexOf(mask_, from, kCi); k >= 0; k = M.indexOf(mask_, k + 1, kCi)) {
+        qsizetype widest = k;
+        while (widest > from && M[widest - 1] == u'0')
+            --widest;
+        for (qsizetype a = widest; a <= k; ++a) {
+            if (a - delim.size() >= from &&
+                QStringView(M).mid(a - delim.size(), delim.size()).compare(delim, kCi) == 0) {
+                maskEnd = k + mask_.size();
+                return a;
+            }
+        }
+    }
+    return -1;
+}
+
+void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
+    if (line.isEmpty()) {
+        if (r.start >= 0 && r.end >= 0 && !IsBlank(r.text)) r.FlushCaption();
+        return;
+    }
+    const QString L = line.toString() + kCrLf;
+    const QString M = MaskLine(L);
+
+    qsizetype maskEnd = 0;
+    const qsizetype startField = FindField(M, bs_, 0, maskEnd);
+    const qsizetype startMaskEnd = maskEnd;
+
+    // A complete caption ends where the next one begins. In a one-line format every line is a
+    // caption of its own: one read without text is dropped rather than left to take the next
+    // line's text.
+    if (singleLine_ ? r.start >= 0 : r.Complete() && startField >= 0 && M.contains(as_, kCi))
+        r.FlushCaption();
+
+    const bool hadText = !r.text.isEmpty();
+    bool startLine = false, endLine = false;
+    qsizetype startFieldEnd = 0, endFieldEnd = 0, textPos = -1;
+
+    // The field from p1 up to p2, when it has the length of a time field.
+    auto field = [&](qsizetype p1, qsizetype p2, int32_t& out) {
+        if (p1 < 0 || p2 <= p1 || p2 - p1 >= kMaxField || p2 > L.size()) return false;
+        out = r.Time(QStringView(L).mid(p1, p2 - p1));
+        return true;
+    };
+    // A timed file's fields end where the time mask ends; other fields at the delimiter after.
+    auto fieldEnd = [&](qsizetype p1, qsizetype end, const QString& after) {
+        return timed_ ? end : M.indexOf(after, p1 + 1, kCi);
+    };
+
+    if (r.start == -1 && startField >= 0) {
+        const qsizetype p2 = fieldEnd(startField, startMaskEnd, as_);
+        if (field(startField, p2, r.start)) {
+            startLine = true;
+            startFieldEnd = p2;
+        }
+    }
+    // The end is read on the start's line only where the template puts it there.
+    auto readEnd = [&](qsizetype from) {
+        if (r.end != -1 || (startLine && endOnLaterLine_)) return;
+        qsizetype end = 0;
+        const qsizetype p1 = FindField(M, be_, from, end);
+        if (p1 < 0) return;
+        const qsizetype p2 = fieldEnd(p1, end, ae_);
+        if (field(p1, p2, r.end)) {
+            endLine = true;
+            endFieldEnd = p2;
+        }
+    };
+    // The text from pos up to the after-caption delimiter (or the end of the line). A delimiter
+    // other than the line end closes the text: later lines are no part of it.
+    auto textFrom = [&](qsizetype pos) {
+        const qsizetype k = M.indexOf(ac_, pos, kCi);
+        if (k >= 0) {
+            if (ac_ != QLatin1String("\r")) r.textClosed = true;
+            return QStringView(L).mid(pos, k - pos);
+        }
+        return QStringView(L).mid(pos, L.size() - 2 - pos);
+    };
+    // A line that begins a caption's time line is never caption text.
+    qsizetype unused = 0;
+    const bool timeLine = startField >= 0 || FindField(M, be_, 0, unused) == be_.size();
+
+    if (!captionAfterEnd_) {
+        // Start, caption, end.
+        if (startLine && !captionOnLaterLine_) {
+            const qsizetype k = M.indexOf(bc_, startFieldEnd, kCi);
+            if (k >= 0) textPos = k + bc_.size();
+        }
+        if (r.start >= 0 && r.end == -1 && !r.textClosed) {
+            if (startLine) {
+                if (textPos >= 0) r.text = textFrom(textPos).toString();
+            } else if (!timeLine && line[0] != u'}') {
+                if (!hadText) {
+                    const qsizetype k = M.indexOf(bc_, 0, kCi);
+                    if (k >= 0) r.text = textFrom(k + bc_.size()).toString();
+                } else if (enterBreaks_) {
+                    r.AppendText(textFrom(0));
+                }
+            }
+            if (!r.LineBreak().isEmpty() && r.text.endsWith(r.LineBreak())) r.text.chop(r.LineBreak().size());
+        }
+        if (!r.text.isEmpty() && r.start >= 0) readEnd(startLine ? startFieldEnd : 0);
+    } else {
+        // Start, end, caption.
+        if (r.start >= 0) readEnd(startLine ? startFieldEnd : 0);
+        if (endLine) {
+            if (!captionOnLaterLine_) {
+                const qsizetype k = M.indexOf(bc_, endFieldEnd, kCi);
+                if (k >= 0 && r.text.isEmpty()) r.text = textFrom(k + bc_.size()).toString();
+            }
+        } else if (r.start >= 0 && r.end >= 0 && !r.textClosed && !timeLine) {
+            // Further lines of the caption: the first from its before-caption delimiter on.
+            if (r.text.isEmpty()) {
+                const qsizetype k = M.indexOf(bc_, 0, kCi);
+                if (k >= 0) r.text = textFrom(k + bc_.size()).toString();
+            } else {
+                r.AppendText(textFrom(0));
+            }
+        }
+    }
+}

@@ -1,0 +1,262 @@
+#include "formats/reader.h"
+
+#include "formats/formattime.h"
+#include "formats/readerpaths.h"
+#include "formats/textops.h"
+
+#include <optional>
+
+namespace {
+
+const tReaderPath kReaderPaths[] = {
+    {"SUBRIP", &ReadSubRipLine},
+    {"SAMI", &ReadSamiLine},
+    {"SUBSTATIONALPHA", &ReadSsaLine},
+    {"ADVANCEDSSA", &ReadSsaLine},
+    {"TMPLAYER", &ReadTmPlayerLine},
+    {"ADOBEENCORE", &ReadAdobeEncoreLine},
+    {"SPRUCEDVDMAESTRO", &ReadSpruceLine},
+    {"SONICSCENARIST", &ReadSpruceLine, &PrepareSonicLine},
+    {"MICRODVD", nullptr, &PrepareMicroDvdLine},
+    {"UDVDWORKSHOP20", nullptr, &PrepareUleadLine},
+};
+
+// Lines between two polls when captions are few (a hostile file of junk lines still lets the
+// window breathe).
+constexpr int kLinesPerPoll = 4096;
+
+const QString kTagNames[3] = {QStringLiteral("<b>"), QStringLiteral("<i>"), QStringLiteral("<u>")};
+const QString kCloseNames[3] = {QStringLiteral("</b>"), QStringLiteral("</i>"), QStringLiteral("</u>")};
+
+} // namespace
+
+const tReaderPath* FindReaderPath(QStringView id) {
+    for (const tReaderPath& p : kReaderPaths)
+        if (id == QLatin1String(p.id)) return &p;
+    return nullptr;
+}
+
+tFormatDef PlainTextDefinition() {
+    tFormatDef def;
+    def.Id = QStringLiteral("PLAINTEXT");
+    def.Timecode = QStringLiteral("ms");
+    def.TimeMask = QStringLiteral("0");
+    def.LineBreakToken = QStringLiteral("[enter]");
+    return def;
+}
+
+bool IsReadableDefinition(const tFormatDef& def) {
+    const tReaderPath* path = FindReaderPath(def.Id);
+    if (path && path->readLine) return true;
+    const qsizetype s = def.Body.indexOf(QLatin1String("zrvStart"), 0, Qt::CaseInsensitive);
+    const qsizetype e = def.Body.indexOf(QLatin1String("zrvEnd"), 0, Qt::CaseInsensitive);
+    const qsizetype c = def.Body.indexOf(QLatin1String("zrvCaption"), 0, Qt::CaseInsensitive);
+    return s >= 0 && e > s && c > s;
+}
+
+QString UnescapeMarkup(QStringView text) {
+    if (!text.contains(u'&')) return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'&') {
+            out += text[i];
+            continue;
+        }
+        const qsizetype semi = text.indexOf(u';', i + 1);
+        // References are short; a lone "&" is text.
+        if (semi < 0 || semi - i > 10) {
+            out += text[i];
+            continue;
+        }
+        const QStringView name = text.mid(i + 1, semi - i - 1);
+        char32_t code = 0;
+        if (name == QLatin1String("amp"))
+            code = u'&';
+        else if (name == QLatin1String("lt"))
+            code = u'<';
+        else if (name == QLatin1String("gt"))
+            code = u'>';
+        else if (name == QLatin1String("quot"))
+            code = u'"';
+        else if (name == QLatin1String("apos"))
+            code = u'\'';
+        else if (name.size() > 1 && name[0] == u'#') {
+            bool ok = false;
+            const uint value = (name[1] == u'x' || name[1] == u'X') ? name.mid(2).toUInt(&ok, 16)
+                                                                    : name.mid(1).toUInt(&ok, 10);
+            if (ok && value > 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF)) code = value;
+        }
+        if (code == 0) {
+            out += text[i];
+            continue;
+        }
+        if (QChar::requiresSurrogates(code)) {
+            out += QChar(QChar::highSurrogate(code));
+            out += QChar(QChar::lowSurrogate(code));
+        } else {
+            out += QChar(char16_t(code));
+        }
+        i = semi;
+    }
+    return out;
+}
+
+// --- The reader's state ---
+
+tCaptionReader::tCaptionReader(const tReadSetup& setup)
+    : def_(setup.def), setup_(setup), lineBreak_(setup.lineBreak), timedSample_(setup.timedSample),
+      limit_(std::max(0, setup.limit)) {
+    PrepareDefinition();
+}
+
+void tCaptionReader::PrepareDefinition() {
+    time_ = TimecodeReader(def_);
+    // Underline, italic, bold: the format's bold tag with its "b" swapped for the style's letter.
+    styleCount_ = 0;
+    const struct {
+        uint8_t bit;
+        char16_t letter;
+        int tag;
+    } kStyles[] = {{4, u'u', 2}, {2, u'i', 1}, {1, u'b', 0}};
+    const bool closes = !def_.TagClose.isEmpty() && def_.TagClose != QLatin1String("---");
+    for (const auto& st : kStyles) {
+        // A format that names no opening tag carries no style it could be recognised by.
+        if ((def_.TagFlags & st.bit) == 0 || def_.TagOpen.isEmpty()) continue;
+        const QString letter(1, QChar(st.letter));
+        StyleTags& t = styles_[size_t(styleCount_++)];
+        t.open = ReplaceText(def_.TagOpen, u"b", letter, Qt::CaseInsensitive);
+        t.close = closes ? ReplaceText(def_.TagClose, u"b", letter, Qt::CaseInsensitive) : QString();
+        t.tag = kTagNames[st.tag];
+    }
+    const QString& token = def_.LineBreakToken;
+    replaceToken_ = !token.isEmpty() && token.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) != 0 &&
+                    token.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0 && token != lineBreak_;
+    unescape_ = def_.TextEscape == QLatin1String("xml");
+}
+
+int32_t tCaptionReader::Time(QStringView field) const {
+    return TimecodeToMs(time_, field, setup_.fps);
+}
+
+void tCaptionReader::AppendText(QStringView piece) {
+    if (text.isEmpty()) {
+        text = piece.toString();
+    } else {
+        text += lineBreak_;
+        text += piece;
+    }
+}
+
+void tCaptionReader::ClearPending() {
+    text.clear();
+    start = -1;
+    end = -1;
+    textClosed = false;
+}
+
+void tCaptionReader::FlushCaption() {
+    if (text.contains(u'<')) {
+        for (const QString& close : kCloseNames)
+            text.remove(close, Qt::CaseSensitive);
+    }
+    for (int k = 0; k < styleCount_; ++k) {
+        const StyleTags& t = styles_[size_t(k)];
+        // Most captions carry no tag at all: a look for the tag's first character is cheap.
+        if (!text.contains(t.open.front(), Qt::CaseInsensitive) ||
+            !text.contains(t.open, Qt::CaseInsensitive))
+            continue;
+        text = ReplaceText(text, t.open, u"", Qt::CaseInsensitive);
+        if (!t.close.isEmpty()) text = ReplaceText(text, t.close, u"", Qt::CaseInsensitive);
+        text.prepend(t.tag);
+    }
+    if (replaceToken_ && text.contains(def_.LineBreakToken.front()))
+        text = ReplaceText(text, def_.LineBreakToken, lineBreak_);
+    if (text.contains(u'\r')) text.remove(QLatin1String("\r\n"));
+    if (unescape_) text = UnescapeMarkup(text);
+    if (!IsBlank(text)) AddImportedCaption();
+    ClearPending();
+}
+
+void tCaptionReader::AddImportedCaption() {
+    if (int(captions.size()) >= limit_) {
+        limitReached = true;
+        return;
+    }
+    QString t = text;
+    if (def_.TagFlags > 0 && t.contains(u'<')) {
+        for (int k = 0; k < 3; ++k) {
+            if (!t.contains(kTagNames[k], Qt::CaseInsensitive)) continue;
+            t.remove(kTagNames[k], Qt::CaseSensitive);
+            t.remove(kCloseNames[k], Qt::CaseSensitive);
+            t.prepend(kTagNames[k]);
+        }
+    }
+    captions.push_back({std::max(start, 0), std::max(end, 0), std::move(t)});
+}
+
+bool tCaptionReader::SwitchFormat(const QString& id) {
+    tFormatDef next;
+    if (setup_.switchFormat) {
+        if (!setup_.switchFormat(id, next)) return false;
+    } else {
+        const tFormatDef saved = gFormatDef;
+        const bool ok = LoadFormatDefinition(id, false, false);
+        next = gFormatDef;
+        gFormatDef = saved;
+        if (!ok) return false;
+    }
+    def_ = next;
+    PrepareDefinition();
+    return true;
+}
+
+// --- The read ---
+
+tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
+    tReadOutcome outcome;
+    tCaptionReader reader(setup);
+    const tReaderPath* path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
+    std::optional<tTemplateParser> parser;
+    if (!setup.plainText && !(path && path->readLine) && IsReadableDefinition(reader.Def()))
+        parser.emplace(reader.Def(), setup.timedSample);
+
+    size_t lastPolled = size_t(-1);
+    int linesSincePoll = 0;
+    ForEachLine(text, [&](QStringView raw) {
+        const size_t count = reader.captions.size();
+        if ((count % 100 == 0 && count != lastPolled) || ++linesSincePoll >= kLinesPerPoll) {
+            if (count % 100 == 0) lastPolled = count;
+            linesSincePoll = 0;
+            if (setup.poll && setup.poll()) {
+                outcome.aborted = true;
+                return false;
+            }
+        }
+        QStringView line = TrimLine(raw);
+        if (setup.plainText) {
+            if (!line.isEmpty()) {
+                reader.text = line.toString();
+                reader.start = reader.end = 0;
+                reader.AddImportedCaption();
+                reader.ClearPending();
+            }
+            return !reader.limitReached;
+        }
+        if (path && path->prepareLine) {
+            const QString before = reader.Def().Id;
+            if (!path->prepareLine(reader, line)) line = QStringView();
+            if (reader.Def().Id != before) path = FindReaderPath(reader.Def().Id);
+        }
+        if (path && path->readLine)
+            path->readLine(reader, line);
+        else if (parser)
+            parser->ReadLine(reader, line);
+        return !reader.limitReached;
+    });
+    if (!outcome.aborted && !reader.limitReached && reader.Complete()) reader.FlushCaption();
+    outcome.captions = std::move(reader.captions);
+    outcome.limitReached = reader.limitReached;
+    outcome.formatId = reader.Def().Id;
+    return outcome;
+}

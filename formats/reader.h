@@ -1,0 +1,93 @@
+#pragma once
+// The subtitle reader: a file whose format detection has chosen becomes captions. Each line is
+// read into a pending caption (start, end, text); a finished caption goes into an import buffer,
+// and the buffer fills the caption grid in one step at the end, replacing the document or
+// appended after it. Most formats are read through their body template; a few have line
+// grammars of their own (formats/readerpaths.h); the list's first format is plain text.
+//
+// The parsing core (ParseSubtitleText) takes text and a definition and gives captions, without
+// the grid or the window, so it is tested and fuzzed directly.
+#include "document/captions.h"
+#include "formats/detect.h"
+#include "formats/formatdefs.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// One caption as the reader gathers it (ms; -1 while a time is not read).
+using tImportCaption = tSubtitleLine;
+
+// The most captions a document takes from files: a read stops there (text 158).
+inline constexpr int kImportLimit = 32000;
+
+// Added to every start and end an append writes into the grid; it grows by the length of the
+// open media with each append. A new document sets it back to 0.
+extern int32_t gAppendOffset;
+// Set when a read is cancelled (the frame-rate question, or the user through the window while
+// the reader lets events run). The file commands clear it before a read.
+extern bool gAbortLoad;
+// The last read stopped at the caption limit: the document holds only part of the file, so the
+// file commands should not let a plain Save write it over the original.
+extern bool gImportTruncated;
+
+// --- Connections to the main window, each doing nothing until set ---
+// The open media's length in whole seconds (0 when unknown); an append moves the new captions
+// behind it.
+extern std::function<int32_t()> gOnGetMediaLength;
+// Disables (false) and enables (true) the file commands around a read.
+extern std::function<void(bool enabled)> gOnEnableFileCommands;
+
+// What the parsing core needs.
+struct tReadSetup {
+    tFormatDef def;         // the format's definition (its Id chooses a special grammar)
+    bool plainText = false; // the list's first format: one untimed caption per non-empty line
+    float fps = 0.0f;       // frames per second for frame-based times
+    bool timedSample = false;
+    QString lineBreak = QStringLiteral("|");
+    int limit = kImportLimit; // most captions taken
+    // Runs whenever the count of captions reaches a new multiple of 100 and every few thousand
+    // lines; true stops the read (cancelled).
+    std::function<bool()> poll;
+    // A read that switches to another format's definition midway (Sonic Scenarist files turn
+    // out to be Spruce ones); null loads the definition quietly.
+    std::function<bool(const QString& id, tFormatDef& def)> switchFormat;
+};
+
+struct tReadOutcome {
+    std::vector<tImportCaption> captions; // times never negative
+    bool limitReached = false;            // more captions followed than the limit allows
+    bool aborted = false;                 // poll stopped the read
+    QString formatId;                     // the format the read ended with
+};
+
+// Reads the text (lines end at CR LF, LF or CR; each is trimmed) with the setup's format.
+tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup);
+
+// The definition the plain-text fallback reads with: times in ms, real line breaks, no tags,
+// no template.
+tFormatDef PlainTextDefinition();
+
+// True when the reader can use the definition: formats read through the body template need
+// zrvStart before zrvEnd and zrvCaption (the template is the picture the parser reads by).
+bool IsReadableDefinition(const tFormatDef& def);
+
+// Opens or appends a subtitle file: recognises its format (a second try reads it as UTF-16, a
+// ".txt" file nothing recognises is read as plain text) and reads it into the document. Does
+// nothing while another file is loading. The document is busy (document/busy.h) throughout.
+// With append the document keeps its own format and frame rate.
+void ImportSubtitleFile(const QString& path, bool isRetry, bool append);
+
+// Reads a file in the format at gFormatIndex (gFormatDef loaded, index 0 = plain text) into the
+// document. utf16: read a file without a byte-order mark as UTF-16 little-endian. Returns true
+// when captions were read.
+bool ReadSubtitleFile(const QString& path, bool utf16, bool append);
+
+// Asks for the frame rate of a frame-based file (15 to 30); 0 when cancelled.
+float AskImportFPS();
+
+// True while ImportSubtitleFile is under way.
+bool IsSubtitleLoading();

@@ -1,0 +1,115 @@
+#pragma once
+// The reader's shared state (the pending caption and the import buffer) and the formats whose
+// lines follow grammars of their own, each in its own file, with the one table that maps a
+// format id to its grammar.
+#include "formats/formattime.h"
+#include "formats/reader.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <vector>
+
+class tCaptionReader {
+public:
+    explicit tCaptionReader(const tReadSetup& setup);
+
+    const tFormatDef& Def() const { return def_; }
+    const QString& LineBreak() const { return lineBreak_; }
+    bool TimedSample() const { return timedSample_; }
+    // A time field of the format converted to ms (never negative, saturated).
+    int32_t Time(QStringView field) const;
+
+    // The pending caption.
+    QString text;
+    int32_t start = -1;
+    int32_t end = -1;
+    bool Complete() const { return !text.isEmpty() && start >= 0 && end >= 0; }
+    // Appends a further line to the pending text after the line-break marker; the first one
+    // becomes the text.
+    void AppendText(QStringView piece);
+    void ClearPending();
+
+    // Finishes the pending caption: the format's style tags become the program's, its line-break
+    // token the marker, markup text is unescaped; a caption with text goes into the buffer. The
+    // pending caption is cleared either way.
+    void FlushCaption();
+    // Puts the pending caption into the buffer as it stands (styles moved to the front).
+    void AddImportedCaption();
+
+    // State of one read that a format's grammar keeps: SAMI's body has begun, Spruce's caption
+    // section has begun; the template parser's caption text is complete.
+    bool sectionOpen = false;
+    bool textClosed = false;
+
+    // Moves the read to another format's definition; false (nothing changed) when it is bad.
+    bool SwitchFormat(const QString& id);
+
+    std::vector<tImportCaption> captions;
+    bool limitReached = false;
+
+private:
+    void PrepareDefinition();
+
+    tFormatDef def_;
+    tTimecodeReader time_;
+    const tReadSetup& setup_;
+    QString lineBreak_;
+    bool timedSample_;
+    bool unescape_ = false;
+    bool replaceToken_ = false;
+    int limit_;
+    // Opening and closing tag of underline, italic and bold, in the order FlushCaption tests them.
+    struct StyleTags {
+        QString open, close, tag;
+    };
+    std::array<StyleTags, 3> styles_;
+    int styleCount_ = 0;
+};
+
+// One format with a grammar of its own. readLine null: the template parser reads its lines.
+struct tReaderPath {
+    const char* id;
+    void (*readLine)(tCaptionReader& reader, QStringView line) = nullptr;
+    // Runs before a line is read: returns false when the line counts as empty.
+    bool (*prepareLine)(tCaptionReader& reader, QStringView line) = nullptr;
+};
+
+// The grammar of an id, or null for formats read through the template alone.
+const tReaderPath* FindReaderPath(QStringView id);
+
+// The template parser: the body template is a picture of where the times and the text stand.
+class tTemplateParser {
+public:
+    explicit tTemplateParser(const tFormatDef& def, bool timedSample);
+    void ReadLine(tCaptionReader& reader, QStringView line);
+
+private:
+    qsizetype FindField(const QString& M, const QString& delim, qsizetype from, qsizetype& maskEnd) const;
+
+    QString bs_, as_, be_, ae_, bc_, ac_; // before/after start, end and caption
+    QString mask_;                        // the format's time mask ("0" for ms and frames)
+    bool timed_ = false;
+    bool captionAfterEnd_ = false;
+    bool captionOnLaterLine_ = false; // the text starts on a line after the time line before it
+    bool endOnLaterLine_ = false;     // the end stands on a later line than the start
+    bool enterBreaks_ = false;        // line breaks inside a caption are real lines
+    bool singleLine_ = false;
+};
+
+// Markup of SAMI text removed, line breaks and the style tags kept.
+QString StripSamiMarkup(QStringView text);
+// "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" and numeric references as characters; anything
+// else stays as written.
+QString UnescapeMarkup(QStringView text);
+
+void ReadSubRipLine(tCaptionReader& reader, QStringView line);
+void ReadSamiLine(tCaptionReader& reader, QStringView line);
+void ReadSsaLine(tCaptionReader& reader, QStringView line);
+void ReadTmPlayerLine(tCaptionReader& reader, QStringView line);
+void ReadAdobeEncoreLine(tCaptionReader& reader, QStringView line);
+void ReadSpruceLine(tCaptionReader& reader, QStringView line);
+bool PrepareSonicLine(tCaptionReader& reader, QStringView line);
+bool PrepareMicroDvdLine(tCaptionReader& reader, QStringView line);
+bool PrepareUleadLine(tCaptionReader& reader, QStringView line);

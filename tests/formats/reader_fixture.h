@@ -1,0 +1,84 @@
+#pragma once
+// What the reader tests share: the shipped catalogue, the English texts, the Western code page,
+// and helpers to write files and read the caption grid back.
+#include "support/fixture.h"
+
+#include "app/paths.h"
+#include "app/settings.h"
+#include "document/captions.h"
+#include "formats/formatdefs.h"
+#include "formats/reader.h"
+#include "formats/writer.h"
+#include "language/lang.h"
+
+#include <vector>
+
+class ReaderTest : public ScrivelleTest {
+protected:
+    void SetUp() override {
+        ScrivelleTest::SetUp();
+        qputenv("SCRIVELLE_ANSI_CODEPAGE", "1252");
+        gFormatFile = SourceDir() + "/formats/data/formats.ini";
+        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        gLineBreak = "|";
+        LoadLanguageStrings();
+        ASSERT_TRUE(LoadFormatsList());
+    }
+    void TearDown() override {
+        qunsetenv("SCRIVELLE_ANSI_CODEPAGE");
+        ScrivelleTest::TearDown();
+    }
+
+    static bool IsFrameBased(const QString& id) {
+        return ReadFormatIni(id, "timecode").contains("ff", Qt::CaseInsensitive);
+    }
+    // The bytes a format writes of rows (all of them), frame-based formats at 25 fps.
+    static QByteArray Write(const QString& id, const std::vector<tSubtitleLine>& rows) {
+        if (id != "PLAINTEXT") {
+            EXPECT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);
+        }
+        const tWriteJob job{id,        gFormatDef, rows, int(rows.size()), IsFrameBased(id) ? 25.0f : 0.0f,
+                            gLineBreak};
+        return BuildSubtitleFile(job);
+    }
+    // The document as the grid holds it.
+    static std::vector<tSubtitleLine> Document() {
+        std::vector<tSubtitleLine> rows;
+        for (int r = 1; r <= CaptionCount(); ++r)
+            rows.push_back({GetLineStart(r), GetLineEnd(r), GetLineText(r)});
+        return rows;
+    }
+    // Opens a file as the open command does (the grid reset first), answering a frame-rate
+    // question with 25.
+    void Open(const QString& path, bool frameRateAsked = false) {
+        ResetCaptionGrid(true);
+        gAbortLoad = false;
+        if (frameRateAsked) dialogs.inputs.push_back(QStringLiteral("25"));
+        ImportSubtitleFile(path, false, false);
+    }
+    // The id of the open document's format.
+    static QString OpenFormat() { return CurrentFormatId(); }
+    // Parses text with a format's definition, as the reader's core does.
+    static tReadOutcome Parse(const QString& id, const QString& text, float fps = 25.0f, bool timed = false) {
+        tReadSetup setup;
+        setup.plainText = id == "PLAINTEXT";
+        if (!setup.plainText) {
+            EXPECT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);
+            setup.def = gFormatDef;
+        } else {
+            setup.def = PlainTextDefinition();
+        }
+        setup.fps = fps;
+        setup.timedSample = timed;
+        setup.lineBreak = gLineBreak;
+        return ParseSubtitleText(text, setup);
+    }
+};
+
+inline bool operator==(const tSubtitleLine& a, const tSubtitleLine& b) {
+    return a.start == b.start && a.end == b.end && a.text == b.text;
+}
+
+inline void PrintTo(const tSubtitleLine& c, std::ostream* os) {
+    *os << "{" << c.start << ", " << c.end << ", \"" << c.text.toStdString() << "\"}";
+}

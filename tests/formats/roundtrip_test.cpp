@@ -1,0 +1,152 @@
+// Every format of the catalogue: a seeded random document is written, recognised and read
+// back, and comes back as the format can carry it.
+#include "formats/reader_fixture.h"
+
+#include "formats/textops.h"
+
+#include <QSet>
+
+#include <random>
+
+namespace {
+
+// Words and the characters that are markup, separators or beyond ASCII in one format or
+// another (all of them in the Western code page).
+const QStringList kWords{
+    "the",         "quick",     "brown",   "fox",        "jumps", "over",       "lazy",      "dog",
+    "Ann",         "said",      "no",      "a & b",      "x < y", "y > z",      "caf\u00e9", "na\u00efve",
+    "Stra\u00dfe", "\u00fcber", "\u20ac5", "\"quoted\"", "it's",  "semi;colon", "comma,",    "colon:",
+    "(maybe)",     "well...",   "wait!",   "why?",       "-->",   "50%",        "<tag>",     "&amp;",
+};
+
+QString RandomLine(std::mt19937& rng) {
+    std::uniform_int_distribution<int> count(1, 6), word(0, int(kWords.size()) - 1), dash(0, 5);
+    QStringList words;
+    for (int n = count(rng); n > 0; --n)
+        words << kWords[word(rng)];
+    QString line = words.join(' ');
+    // Dialogue lines begin with a dash.
+    if (dash(rng) == 0) line.prepend("- ");
+    return line;
+}
+
+std::vector<tSubtitleLine> RandomDocument(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> captions(8, 16), lines(1, 3), gap(0, 4000), length(600, 5000),
+        style(0, 15), kind(0, 19);
+    std::vector<tSubtitleLine> doc;
+    int32_t at = 500 + gap(rng);
+    const int n = captions(rng);
+    for (int i = 0; i < n; ++i) {
+        QStringList text;
+        for (int l = lines(rng); l > 0; --l)
+            text << RandomLine(rng);
+        QString caption = text.join(gLineBreak);
+        const int s = style(rng);
+        if (s & 1 && s < 8) caption.prepend("<b>");
+        if (s & 2 && s < 8) caption.prepend("<i>");
+        if (s & 4 && s < 8) caption.prepend("<u>");
+        const int k = kind(rng);
+        if (k == 0) {
+            doc.push_back({0, 0, caption}); // untimed
+            continue;
+        }
+        if (k == 1) caption = " "; // nothing to show: no format writes it
+        if (k == 2) at += 3600000; // past an hour
+        const int32_t start = at;
+        const int32_t end = start + length(rng);
+        doc.push_back({start, end, caption});
+        at = end + gap(rng);
+    }
+    return doc;
+}
+
+struct Styled {
+    QSet<QString> styles;
+    QString text;
+};
+
+Styled SplitStyles(const QString& text) {
+    Styled s{{}, text};
+    for (const char* tag : {"<b>", "<i>", "<u>"}) {
+        if (s.text.contains(tag)) s.styles.insert(tag);
+        s.text.remove(tag);
+    }
+    return s;
+}
+
+// How much a format's time codes can move a time.
+int32_t Resolution(const tFormatDef& def) {
+    const QString& tc = def.Timecode;
+    if (tc == "ms") return 0;
+    if (tc.contains("ff")) return 40; // a frame at 25 fps
+    if (tc.contains("zzz")) return 0;
+    if (tc.contains("zz")) return 9;
+    if (tc.contains("z")) return 99;
+    return 750; // whole seconds, rounded up from a quarter
+}
+
+// Formats that are recognised as a look-alike that reads the same captions.
+const QMap<QString, QStringList> kLookAlikes{
+    {"SONICSCENARIST", {"SPRUCEDVDMAESTRO"}},
+    {"DVDSUBSYSTEM", {"ADOBEENCORE"}},
+};
+
+class RoundTripTest : public ReaderTest {
+protected:
+    // The caption as the format can carry it.
+    static tSubtitleLine Expected(const QString& id, const tSubtitleLine& row) {
+        Styled s = SplitStyles(row.text);
+        if (id == "CSVE") s.text.replace(';', ',');
+        if (id == "KARAOKELRC") s.text.replace(gLineBreak, " ");
+        QString text;
+        const uint8_t flags = id == "PLAINTEXT" ? 7 : gFormatDef.TagFlags;
+        for (const auto& [tag, bit] : {std::pair{"<u>", 4}, std::pair{"<i>", 2}, std::pair{"<b>", 1}})
+            if (s.styles.contains(tag) && (flags & bit)) text += tag;
+        return {row.start, row.end, text + s.text};
+    }
+    static QString Normalised(const QString& text) {
+        const Styled s = SplitStyles(text);
+        QStringList tags(s.styles.begin(), s.styles.end());
+        tags.sort();
+        return tags.join("") + s.text;
+    }
+};
+
+} // namespace
+
+TEST_F(RoundTripTest, EveryFormatReadsBackWhatItWrote) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        const std::vector<tSubtitleLine> doc = RandomDocument(seed);
+        for (int i = 0; i <= gFormatMax; ++i) {
+            const QString id = gFormatIds[i];
+            SCOPED_TRACE(qPrintable(id + " seed " + QString::number(seed)));
+            const QByteArray bytes = Write(id, doc);
+            const tFormatDef written = gFormatDef;
+            std::vector<tSubtitleLine> expected;
+            for (const tSubtitleLine& row : doc) {
+                if (IsBlank(row.text)) continue;
+                tSubtitleLine e = Expected(id, row);
+                // Plain text keeps the texts only.
+                if (id == "PLAINTEXT") e.start = e.end = 0;
+                expected.push_back(e);
+            }
+            const QString path = WriteFile(id + (id == "PLAINTEXT" ? ".txt" : ".sub"), bytes);
+            Open(path, IsFrameBased(id));
+            EXPECT_TRUE(OpenFormat() == id || kLookAlikes.value(id).contains(OpenFormat()))
+                << "recognised as " << qPrintable(OpenFormat());
+            const std::vector<tSubtitleLine> got = Document();
+            EXPECT_EQ(got.size(), expected.size()) << bytes.toStdString();
+            if (got.size() != expected.size()) continue;
+            const int32_t tolerance = Resolution(written);
+            for (size_t k = 0; k < got.size(); ++k) {
+                EXPECT_EQ(Normalised(got[k].text), Normalised(expected[k].text)) << "caption " << k + 1;
+                EXPECT_LE(std::abs(got[k].start - expected[k].start), tolerance) << "caption " << k + 1;
+                EXPECT_LE(std::abs(got[k].end - expected[k].end), tolerance) << "caption " << k + 1;
+            }
+            EXPECT_EQ(msgbox.count(), 0);
+            EXPECT_TRUE(dialogs.inputs.empty());
+            dialogs.inputs.clear();
+        }
+    }
+}
