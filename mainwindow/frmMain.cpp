@@ -4,73 +4,312 @@
 #include "app/numbers.h"
 #include "app/paths.h"
 #include "app/settings.h"
+#include "app/toolbox.h"
 #include "app/ui/formhelpers.h"
+#include "document/busy.h"
 #include "document/captions.h"
+#include "document/rules.h"
 #include "document/timecode.h"
+#include "document/ui/frmReport.h"
+#include "formats/formatdefs.h"
+#include "formats/reader.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
+#include "mainwindow/filecommands.h"
+#include "mainwindow/mainstate.h"
 #include "platform/Dialogs.h"
+#include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
+#include "platform/ui/QtMediaPlayer.h"
+#include "platform/ui/VideoView.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSplitter>
 #include <QStyle>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr int kPlayStatePlaying = 3;
-
 // "00:00:00,000" for every box that shows no time.
 const QString kZeroTime = QStringLiteral("00:00:00,000");
 
+QPointer<frmMain> gMainWindow;
+
+QLabel* MakeLabel(QWidget* parent, const char* name) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    // Paths and captions from files are shown as they are, never as markup.
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QLabel* MakeIcon(QWidget* parent, const char* name, int icon, int size) {
+    QLabel* l = MakeLabel(parent, name);
+    l->setPixmap(AppIcon(icon).pixmap(size, size));
+    l->setFixedSize(size, size);
+    return l;
+}
+
+QFrame* MakeLine(QWidget* parent, const char* name, QFrame::Shape shape) {
+    auto* line = new QFrame(parent);
+    line->setObjectName(QLatin1String(name));
+    line->setFrameShape(shape);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name) {
+    auto* b = new QPushButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setEnabled(false);
+    return b;
+}
+
+QTimer* MakeTimer(QObject* parent, const char* name, int interval) {
+    auto* t = new QTimer(parent);
+    t->setObjectName(QLatin1String(name));
+    t->setInterval(interval);
+    t->setTimerType(Qt::PreciseTimer);
+    return t;
+}
+
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(AppTitle());
+frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(AppIcon(0));
+    // The layout needs this much room for the grid, the player and the bottom panel.
+    setMinimumSize(700, 570);
     resize(900, 640);
+    gMainWindow = this;
+
+    WMP = player ? player : new QtMediaPlayer(nullptr);
+    WMP->setParent(this);
+    playerState = [this] { return WMP->playState(); };
+    playerSeek = [this](double seconds) { WMP->setCurrentPosition(seconds); };
+    connect(WMP, &IMediaPlayer::MediaError, this, &frmMain::OnMediaError);
+
     CreateControls();
     CreateMenus();
-    gOnShowSelectedLine = [this](int row) { ShowSelectedLine(row); };
-    ApplyGridFont();
-    ResetGrid(false);
+    ConnectHooks();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmMain::OnFocusWindowChanged);
+    Form_Load();
 }
 
 frmMain::~frmMain() {
-    gOnShowSelectedLine = nullptr;
+    DisconnectHooks();
+    disconnect(qApp, nullptr, this, nullptr);
+    // The player goes before the widgets that show it, so that no event of it reaches a
+    // window half torn down.
+    if (WMP) {
+        disconnect(WMP, nullptr, this, nullptr);
+        delete WMP;
+        WMP = nullptr;
+    }
+}
+
+frmMain* frmMain::Instance() {
+    return gMainWindow.data();
 }
 
 void frmMain::CreateControls() {
     auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    grdSubsView = new GridView(grdSubs(), central);
-    grdSubsView->setObjectName(QStringLiteral("grdSubs"));
-    layout->addWidget(grdSubsView, 1);
+    central->setObjectName(QStringLiteral("central"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 4);
+    column->setSpacing(0);
 
-    auto* bottom = new QHBoxLayout();
-    txtSub = new QPlainTextEdit(central);
+    // Info bar: the two file labels with their icons and the new-version button.
+    picStatus = new QWidget(central);
+    picStatus->setObjectName(QStringLiteral("picStatus"));
+    picStatus->setFixedHeight(56);
+    imgText = MakeIcon(picStatus, "imgText", 0, 16);
+    lblTextFile = MakeLabel(picStatus, "lblTextFile");
+    imgVideo = MakeIcon(picStatus, "imgVideo", 4, 16);
+    lblVideoFile = MakeLabel(picStatus, "lblVideoFile");
+    cmdUpdate = new QPushButton(picStatus);
+    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    cmdUpdate->setFocusPolicy(Qt::NoFocus);
+    cmdUpdate->hide();
+    imgText->hide();
+    imgVideo->hide();
+    lblTextFile->move(8, 0);
+    lblVideoFile->move(8, 0);
+    picStatus->installEventFilter(this);
+    column->addWidget(picStatus);
+
+    // An etched rule: a dark line with a light one a pixel below.
+    Line1 = MakeLine(central, "Line1", QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Plain);
+    Line1->setFixedHeight(1);
+    Line1->setForegroundRole(QPalette::Dark);
+    Line2 = MakeLine(central, "Line2", QFrame::HLine);
+    Line2->setFrameShadow(QFrame::Plain);
+    Line2->setFixedHeight(1);
+    Line2->setForegroundRole(QPalette::Light);
+    column->addWidget(Line1);
+    column->addWidget(Line2);
+
+    // The grid beside the player, with the splitter between them.
+    splMain = new QSplitter(Qt::Horizontal, central);
+    splMain->setObjectName(QStringLiteral("splMain"));
+    splMain->setChildrenCollapsible(false);
+    grdSubsView = new GridView(grdSubs(), splMain);
+    grdSubsView->setObjectName(QStringLiteral("grdSubs"));
+    // Neither side can be dragged away: the grid keeps 64 pixels, the player 180.
+    grdSubsView->setMinimumWidth(64);
+    fraPlayer = new QWidget(splMain);
+    fraPlayer->setObjectName(QStringLiteral("fraPlayer"));
+    fraPlayer->setMinimumWidth(180);
+    auto* playerLayout = new QVBoxLayout(fraPlayer);
+    playerLayout->setContentsMargins(0, 0, 0, 0);
+    playerLayout->addWidget(WMP->Widget());
+    picPLogo = MakeIcon(fraPlayer, "picPLogo", 4, 64);
+    lblSubShadow = MakeLabel(fraPlayer, "lblSubShadow");
+    lblSub = MakeLabel(fraPlayer, "lblSub");
+    for (QLabel* l : {lblSubShadow, lblSub}) {
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        l->setWordWrap(true);
+        l->hide();
+    }
+    fraPlayer->installEventFilter(this);
+    splMain->addWidget(grdSubsView);
+    splMain->addWidget(fraPlayer);
+    splMain->setStretchFactor(0, 1);
+    splMain->setStretchFactor(1, 1);
+    splMain->setSizes({450, 450});
+    imgSize = splMain->handle(1);
+    imgSize->setObjectName(QStringLiteral("imgSize"));
+    column->addWidget(splMain, 1);
+
+    // Bottom panel: caption box, time boxes, timing buttons, position and the timing modes.
+    picBottom = new QWidget(central);
+    picBottom->setObjectName(QStringLiteral("picBottom"));
+    auto* bottom = new QVBoxLayout(picBottom);
+    bottom->setContentsMargins(8, 4, 8, 0);
+    auto* editRow = new QHBoxLayout();
+    txtSub = new QPlainTextEdit(picBottom);
     txtSub->setObjectName(QStringLiteral("txtSub"));
     txtSub->setFixedHeight(txtSub->fontMetrics().lineSpacing() * 3 + 12);
-    bottom->addWidget(txtSub, 1);
-    auto* times = new QVBoxLayout();
+    editRow->addWidget(txtSub, 1);
+    Line3 = MakeLine(picBottom, "Line3", QFrame::VLine);
+    editRow->addWidget(Line3);
+    auto* times = new QGridLayout();
+    lblShow = MakeLabel(picBottom, "lblShow");
+    lblDuration = MakeLabel(picBottom, "lblDuration");
+    times->addWidget(lblShow, 0, 0);
+    times->addWidget(lblDuration, 1, 0);
     for (int i = 0; i < 2; ++i) {
-        txtTime[i] = new QLineEdit(kZeroTime, central);
+        txtTime[i] = new QLineEdit(kZeroTime, picBottom);
         txtTime[i]->setObjectName(QStringLiteral("txtTime%1").arg(i));
         txtTime[i]->setMaxLength(12);
-        txtTime[i]->setToolTip(LangText(415));
-        times->addWidget(txtTime[i]);
+        txtTime[i]->setFixedWidth(txtTime[i]->fontMetrics().horizontalAdvance(kZeroTime) + 16);
+        times->addWidget(txtTime[i], i, 1);
     }
-    times->addStretch(1);
-    bottom->addLayout(times);
-    layout->addLayout(bottom);
+    lblPosition = MakeLabel(picBottom, "lblPosition");
+    lblStringPos = MakeLabel(picBottom, "lblStringPos");
+    lblStringPos->setText(QStringLiteral("00:00.000"));
+    lblTime = MakeLabel(picBottom, "lblTime");
+    lblTime->setText(QStringLiteral("0"));
+    times->addWidget(lblPosition, 2, 0);
+    times->addWidget(lblStringPos, 2, 1);
+    times->addWidget(lblTime, 3, 1);
+    editRow->addLayout(times);
+    Line4 = MakeLine(picBottom, "Line4", QFrame::VLine);
+    editRow->addWidget(Line4);
+    auto* buttons = new QVBoxLayout();
+    cmdApply = MakeButton(picBottom, "cmdApply");
+    cmdNext = MakeButton(picBottom, "cmdNext");
+    cmdEnd = MakeButton(picBottom, "cmdEnd");
+    for (QPushButton* b : {cmdApply, cmdNext, cmdEnd})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    editRow->addLayout(buttons);
+    bottom->addLayout(editRow);
+
+    Line5 = MakeLine(picBottom, "Line5", QFrame::HLine);
+    bottom->addWidget(Line5);
+    auto* modeRow = new QHBoxLayout();
+    auto* modes = new QVBoxLayout();
+    lblMainMode = MakeLabel(picBottom, "lblMainMode");
+    QFont heading = lblMainMode->font();
+    heading.setBold(true);
+    lblMainMode->setFont(heading);
+    modes->addWidget(lblMainMode);
+    auto* options = new QHBoxLayout();
+    optPress = new QRadioButton(picBottom);
+    optPress->setObjectName(QStringLiteral("optPress"));
+    optManual = new QRadioButton(picBottom);
+    optManual->setObjectName(QStringLiteral("optManual"));
+    optPreview = new QRadioButton(picBottom);
+    optPreview->setObjectName(QStringLiteral("optPreview"));
+    for (QRadioButton* o : {optPress, optManual, optPreview}) {
+        o->setEnabled(false);
+        options->addWidget(o);
+    }
+    options->addStretch(1);
+    modes->addLayout(options);
+    lblMode = MakeLabel(picBottom, "lblMode");
+    lblMode->setWordWrap(true);
+    modes->addWidget(lblMode);
+    modeRow->addLayout(modes, 1);
+    imgLogo = MakeIcon(picBottom, "imgLogo", 0, 48);
+    modeRow->addWidget(imgLogo, 0, Qt::AlignTop);
+    bottom->addLayout(modeRow);
+    Line6 = MakeLine(picBottom, "Line6", QFrame::HLine);
+    bottom->addWidget(Line6);
+    column->addWidget(picBottom);
+
+    // Audio bar: level meter, waveform pane and its zoom slider.
+    picAudio = new QWidget(central);
+    picAudio->setObjectName(QStringLiteral("picAudio"));
+    auto* audio = new QHBoxLayout(picAudio);
+    audio->setContentsMargins(8, 4, 8, 0);
+    picLevel = new QFrame(picAudio);
+    picLevel->setObjectName(QStringLiteral("picLevel"));
+    picLevel->setFrameShape(QFrame::StyledPanel);
+    picLevel->setFixedWidth(12);
+    picWave = new QFrame(picAudio);
+    picWave->setObjectName(QStringLiteral("picWave"));
+    picWave->setFrameShape(QFrame::StyledPanel);
+    picWave->setFixedHeight(64);
+    sldWavScale = new QSlider(Qt::Vertical, picAudio);
+    sldWavScale->setObjectName(QStringLiteral("sldWavScale"));
+    sldWavScale->setRange(1, 5000);
+    sldWavScale->setFocusPolicy(Qt::NoFocus);
+    imgWavPos = MakeLabel(picWave, "imgWavPos");
+    lblWaveTip = MakeLabel(picWave, "lblWaveTip");
+    lblWave = MakeLabel(picWave, "lblWave");
+    for (QLabel* l : {imgWavPos, lblWaveTip, lblWave})
+        l->hide();
+    audio->addWidget(picLevel);
+    audio->addWidget(picWave, 1);
+    audio->addWidget(sldWavScale);
+    column->addWidget(picAudio);
     setCentralWidget(central);
+
+    tmrLimit = MakeTimer(this, "tmrLimit", 1);
+    tmrPreview = MakeTimer(this, "tmrPreview", 10);
+    tmrTime = MakeTimer(this, "tmrTime", 10);
+    tmrWave = MakeTimer(this, "tmrWave", 20);
 
     connect(grdSubsView, &GridView::MouseDown, this, &frmMain::grdSubs_MouseDown);
     connect(grdSubsView, &GridView::MouseUp, this, &frmMain::grdSubs_MouseUp);
@@ -78,33 +317,204 @@ void frmMain::CreateControls() {
     connect(grdSubsView, &GridView::KeyDown, this, &frmMain::grdSubs_KeyDown);
     connect(grdSubsView, &GridView::MouseWheel, this, &frmMain::m_MW_MouseWheel);
     connect(grdSubsView, &GridView::Resized, this, &frmMain::SizeGridColumns);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmMain::cmdUpdate_Click);
+    connect(optPress, &QRadioButton::clicked, this, &frmMain::optPress_Click);
+    connect(optManual, &QRadioButton::clicked, this, &frmMain::optManual_Click);
+    connect(optPreview, &QRadioButton::clicked, this, &frmMain::optPreview_Click);
 }
 
 void frmMain::CreateMenus() {
-    const auto item = [this](QMenu* menu, int text, bool dots, void (frmMain::*handler)(),
-                             bool checkable = false) {
-        QAction* a = menu->addAction(dots ? LangText(text) + QStringLiteral("...") : LangText(text));
+    // Every entry is captioned from the UI texts by ApplyLanguageToMain; dots adds "...".
+    const auto item = [this](QMenu* menu, const char* name, int text, bool dots,
+                             void (frmMain::*handler)() = nullptr, bool checkable = false) {
+        QAction* a = menu->addAction(QString());
+        a->setObjectName(QLatin1String(name));
         a->setCheckable(checkable);
-        connect(a, &QAction::triggered, this, handler);
+        if (handler) connect(a, &QAction::triggered, this, handler);
+        mMenuTexts.append({a, text, dots});
         return a;
     };
-    mnuEdit = menuBar()->addMenu(LangText(1));
-    mnuGoTo = item(mnuEdit, 246, true, &frmMain::mnuGoTo_Click);
-    mnuCountUntimed = item(mnuEdit, 134, false, &frmMain::mnuCountUntimed_Click);
-    mnuNextUntimed = item(mnuEdit, 135, false, &frmMain::mnuNextUntimed_Click);
-    mnuFormat = menuBar()->addMenu(LangText(2));
-    mnuFormatBold = item(mnuFormat, 154, false, &frmMain::mnuFormatBold_Click, true);
-    mnuFormatItalic = item(mnuFormat, 155, false, &frmMain::mnuFormatItalic_Click, true);
-    mnuFormatUnderline = item(mnuFormat, 156, false, &frmMain::mnuFormatUnderline_Click, true);
+    const auto menu = [this](QMenu* parent, const char* name, int text) {
+        QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        mMenuTexts.append({m->menuAction(), text, false});
+        return m;
+    };
+
+    mnuFile = menu(nullptr, "mnuFile", 0);
+    connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::mnuFile_Click);
+    mnuNew = item(mnuFile, "mnuNew", 17, false, &frmMain::mnuNew_Click);
+    mnuNewClip = item(mnuFile, "mnuNewClip", 18, false, &frmMain::mnuNewClip_Click);
+    mnuFile->addSeparator();
+    mnuOpenText = item(mnuFile, "mnuOpenText", 59, false, &frmMain::mnuOpenText_Click);
+    mnuOpenVideo = item(mnuFile, "mnuOpenVideo", 60, false, &frmMain::mnuOpenVideo_Click);
+    mnuOpenURL = item(mnuFile, "mnuOpenURL", 353, false, &frmMain::mnuOpenURL_Click);
+    mnuOpenWav = item(mnuFile, "mnuOpenWav", 61, false, &frmMain::mnuOpenWav_Click);
+    mnuFile->addSeparator();
+    mnuClose = item(mnuFile, "mnuClose", 64, false, &frmMain::mnuClose_Click);
+    mnuFile->addSeparator();
+    mnuSave = item(mnuFile, "mnuSave", 44, false, &frmMain::mnuSave_Click);
+    mnuSaveAs = item(mnuFile, "mnuSaveAs", 45, false, &frmMain::mnuSaveAs_Click);
+    mnuFile->addSeparator();
+    mnuEmbed = item(mnuFile, "mnuEmbed", 362, true);
+    mnuLine0b = mnuFile->addSeparator();
+    mnuLine0b->setObjectName(QStringLiteral("mnuLine0b"));
+    mnuLine0b->setVisible(false);
+    mnuTFileName = item(mnuFile, "mnuTFileName", -1, false, &frmMain::mnuTFileName_Click);
+    mnuVFileName = item(mnuFile, "mnuVFileName", -1, false, &frmMain::mnuVFileName_Click);
+    mnuAFileName = item(mnuFile, "mnuAFileName", -1, false, &frmMain::mnuAFileName_Click);
+    for (QAction* recent : {mnuTFileName, mnuVFileName, mnuAFileName}) {
+        // A path is shown as it is: "&" in a folder name is no shortcut.
+        recent->setIconVisibleInMenu(false);
+        recent->setVisible(false);
+    }
+    mnuFile->addSeparator();
+    mnuExit = item(mnuFile, "mnuExit", 65, false, &frmMain::mnuExit_Click);
+
+    mnuEdit = menu(nullptr, "mnuEdit", 1);
+    mnuAdd = menu(mnuEdit, "mnuAdd", 9);
+    mnuAddBelow = item(mnuAdd, "mnuAddBelow", 10, false, &frmMain::mnuAddBelow_Click);
+    mnuAddBottom = item(mnuAdd, "mnuAddBottom", 11, false, &frmMain::mnuAddBottom_Click);
+    mnuEditSelected = item(mnuEdit, "mnuEditSelected", 12, false, &frmMain::mnuEditSelected_Click);
+    mnuRemove = item(mnuEdit, "mnuRemove", 13, false, &frmMain::mnuRemove_Click);
+    mnuEdit->addSeparator();
+    mnuFind = item(mnuEdit, "mnuFind", 138, true);
+    mnuReplace = item(mnuEdit, "mnuReplace", 432, true);
+    mnuGoTo = item(mnuEdit, "mnuGoTo", 246, true, &frmMain::mnuGoTo_Click);
+    mnuEdit->addSeparator();
+    mnuCountUntimed = item(mnuEdit, "mnuCountUntimed", 134, false, &frmMain::mnuCountUntimed_Click);
+    mnuNextUntimed = item(mnuEdit, "mnuNextUntimed", 135, false, &frmMain::mnuNextUntimed_Click);
+    mnuEdit->addSeparator();
+    mnuAppend = item(mnuEdit, "mnuAppend", 72, false, &frmMain::mnuAppend_Click);
+    mnuDelay = item(mnuEdit, "mnuDelay", 170, true);
+    mnuReset = item(mnuEdit, "mnuReset", 14, false);
+    mnuRemoveTags = item(mnuEdit, "mnuRemoveTags", 76, false);
+
+    mnuFormat = menu(nullptr, "mnuFormat", 2);
+    mnuFont = item(mnuFormat, "mnuFont", 153, false);
+    mnuFormat->addSeparator();
+    mnuFormatBold = item(mnuFormat, "mnuFormatBold", 154, false, &frmMain::mnuFormatBold_Click, true);
+    mnuFormatItalic = item(mnuFormat, "mnuFormatItalic", 155, false, &frmMain::mnuFormatItalic_Click, true);
+    mnuFormatUnderline =
+        item(mnuFormat, "mnuFormatUnderline", 156, false, &frmMain::mnuFormatUnderline_Click, true);
+    mnuFormat->addSeparator();
+    mnuConvert = menu(mnuFormat, "mnuConvert", 284);
+    mnuUTF8 = mnuConvert->addAction(QStringLiteral("UTF-8"));
+    mnuUTF8->setObjectName(QStringLiteral("mnuUTF8"));
+
+    mnuView = menu(nullptr, "mnuView", 3);
+    mnuInfoBar = item(mnuView, "mnuInfoBar", 355, false, &frmMain::mnuInfoBar_Click, true);
+    mnuAudioBar = item(mnuView, "mnuAudioBar", 356, false, nullptr, true);
+    mnuAudioBarColor = item(mnuView, "mnuAudioBarColor", 357, false);
+    mnuFullWave = item(mnuView, "mnuFullWave", 358, false, nullptr, true);
+
+    mnuTools = menu(nullptr, "mnuTools", 4);
+    mnuSpell = item(mnuTools, "mnuSpell", 259, false);
+    mnuRules = item(mnuTools, "mnuRules", 31, false, &frmMain::mnuRules_Click);
+    mnuAudioExtract = item(mnuTools, "mnuAudioExtract", 437, true);
+    mnuTools->addSeparator();
+    mnuReport = item(mnuTools, "mnuReport", 184, false, &frmMain::mnuReport_Click);
+
+    mnuSettings = menu(nullptr, "mnuSettings", 5);
+    mnuFormatSettings = item(mnuSettings, "mnuFormatSettings", 325, true);
+    mnuLineSeparator = menu(mnuSettings, "mnuLineSeparator", 162);
+    mSeparatorGroup = new QActionGroup(this);
+    for (int i = 0; i < 4; ++i) {
+        const int text = i == 0 ? 163 : i == 3 ? 164 : -1;
+        mnuSeparator[i] = item(mnuLineSeparator, "mnuSeparator", text, false, nullptr, true);
+        mnuSeparator[i]->setObjectName(QStringLiteral("mnuSeparator%1").arg(i));
+        mSeparatorGroup->addAction(mnuSeparator[i]);
+    }
+    mnuSeparator[1]->setText(QStringLiteral("/n"));
+    mnuSeparator[2]->setText(QStringLiteral("[br]"));
+    mnuSettings->addSeparator();
+    mnuGSettings = item(mnuSettings, "mnuGSettings", 193, true);
+
+    mnuHelp = menu(nullptr, "mnuHelp", 6);
+    mnuHelpTopics = item(mnuHelp, "mnuHelpTopics", 159, false);
+    mnuSuggest = item(mnuHelp, "mnuSuggest", 132, false, &frmMain::mnuWebsite_Click);
+    mnuUpdate = item(mnuHelp, "mnuUpdate", 288, false);
+    mnuWebsite = item(mnuHelp, "mnuWebsite", 19, false, &frmMain::mnuWebsite_Click);
+    mnuHelp->addSeparator();
+    mnuAbout = item(mnuHelp, "mnuAbout", 20, false);
 
     mnuRclick = new QMenu(this);
-    rmnuAdd = item(mnuRclick, 9, false, &frmMain::rmnuAdd_Click);
-    rmnuEdit = item(mnuRclick, 12, false, &frmMain::rmnuEdit_Click);
-    rmnuRemove = item(mnuRclick, 13, false, &frmMain::rmnuRemove_Click);
+    mnuRclick->setObjectName(QStringLiteral("mnuRclick"));
+    rmnuAdd = item(mnuRclick, "rmnuAdd", 9, false, &frmMain::rmnuAdd_Click);
+    rmnuEdit = item(mnuRclick, "rmnuEdit", 12, false, &frmMain::rmnuEdit_Click);
+    rmnuRemove = item(mnuRclick, "rmnuRemove", 13, false, &frmMain::rmnuRemove_Click);
     mnuRclick->addSeparator();
-    rmnuBold = item(mnuRclick, 154, false, &frmMain::rmnuBold_Click, true);
-    rmnuItalic = item(mnuRclick, 155, false, &frmMain::rmnuItalic_Click, true);
-    rmnuUnderline = item(mnuRclick, 156, false, &frmMain::rmnuUnderline_Click, true);
+    rmnuBold = item(mnuRclick, "rmnuBold", 154, false, &frmMain::rmnuBold_Click, true);
+    rmnuItalic = item(mnuRclick, "rmnuItalic", 155, false, &frmMain::rmnuItalic_Click, true);
+    rmnuUnderline = item(mnuRclick, "rmnuUnderline", 156, false, &frmMain::rmnuUnderline_Click, true);
+
+    // Entries without a text number keep the caption they are given.
+    mMenuTexts.erase(
+        std::remove_if(mMenuTexts.begin(), mMenuTexts.end(), [](const MenuText& m) { return m.text < 0; }),
+        mMenuTexts.end());
+}
+
+void frmMain::ConnectHooks() {
+    gOnShowSelectedLine = [this](int row) { ShowSelectedLine(row); };
+    gOnFileStatus = [this](const QString& text, bool clearVideoLabel) {
+        lblTextFile->setText(text);
+        if (clearVideoLabel) lblVideoFile->clear();
+    };
+    gOnRefreshFileLabels = [this] { UpdateFileLabels(false); };
+    gRulesHooks.pausePlayer = [this] {
+        if (WMP->playState() != kPlayStatePlaying) return false;
+        WMP->pause();
+        return true;
+    };
+    gRulesHooks.resumePlayer = [this] { WMP->play(); };
+    gRulesHooks.showProgress = [this](const QString& text) { lblTextFile->setText(text); };
+    gRulesHooks.restoreFileLabels = [this] { UpdateFileLabels(false); };
+    // The find and replace windows come later; there is nothing else to close yet.
+    gRulesHooks.unloadSideWindows = [] {};
+    gOnGetMediaLength = [this] { return GetMediaLength(*WMP); };
+    gOnEnableFileCommands = [this](bool enabled) { EnableFileCommands(enabled); };
+}
+
+void frmMain::DisconnectHooks() {
+    gOnShowSelectedLine = nullptr;
+    gOnFileStatus = nullptr;
+    gOnRefreshFileLabels = nullptr;
+    gRulesHooks.pausePlayer = nullptr;
+    gRulesHooks.resumePlayer = nullptr;
+    gRulesHooks.showProgress = nullptr;
+    gRulesHooks.restoreFileLabels = nullptr;
+    gRulesHooks.unloadSideWindows = nullptr;
+    gOnGetMediaLength = nullptr;
+    gOnEnableFileCommands = nullptr;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == picStatus)
+            PlaceStatusLabels();
+        else if (watched == fraPlayer)
+            PlacePlayerOverlays();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::PlaceStatusLabels() {
+    const int w = picStatus->width();
+    // The labels keep the left edge UpdateFileLabels gave them (8 or 32 pixels).
+    lblTextFile->setGeometry(lblTextFile->x(), 8, std::max(0, w - lblTextFile->x() - 8), 18);
+    lblVideoFile->setGeometry(lblVideoFile->x(), 30, std::max(0, w - lblVideoFile->x() - 8), 18);
+    imgText->move(8, 9);
+    imgVideo->move(8, 31);
+    cmdUpdate->adjustSize();
+    cmdUpdate->move(w - cmdUpdate->width() - 8, 6);
+    cmdUpdate->raise();
+}
+
+void frmMain::PlacePlayerOverlays() {
+    const QRect area = fraPlayer->rect();
+    picPLogo->move(area.center().x() - picPLogo->width() / 2, area.center().y() - picPLogo->height() / 2);
+    picPLogo->raise();
 }
 
 void frmMain::ApplyGridFont() {
@@ -135,7 +545,7 @@ void frmMain::SizeGridColumns() {
         return;
     }
     int c0, c1;
-    if (grdSubsView->width() < txtSub->width() - 2) {
+    if (grdSubsView->width() < splMain->width() - 2) {
         // The player stands beside the grid: narrow fixed columns.
         c0 = 34 * gTwipsX;
         c1 = 58 * gTwipsX;
@@ -213,7 +623,7 @@ void frmMain::grdSubs_DblClick() {
 
 void frmMain::grdSubs_KeyDown(int key, Qt::KeyboardModifiers) {
     FlexGrid& grid = grdSubs();
-    if (key == Qt::Key_Delete)
+    if (key == Qt::Key_Delete && !IsDocumentBusy())
         RemoveLines(grid.Row(), grid.RowSel());
     else if (key == Qt::Key_Return || key == Qt::Key_Enter)
         SeekToLine(grid.Row(), 0);
@@ -264,18 +674,21 @@ void frmMain::mnuCountUntimed_Click() {
 }
 
 void frmMain::mnuFormatBold_Click() {
+    if (IsDocumentBusy()) return;
     const bool on = ToggleBold(grdSubs().Row(), grdSubs().RowSel());
     mnuFormatBold->setChecked(on);
     rmnuBold->setChecked(on);
 }
 
 void frmMain::mnuFormatItalic_Click() {
+    if (IsDocumentBusy()) return;
     const bool on = ToggleItalic(grdSubs().Row(), grdSubs().RowSel());
     mnuFormatItalic->setChecked(on);
     rmnuItalic->setChecked(on);
 }
 
 void frmMain::mnuFormatUnderline_Click() {
+    if (IsDocumentBusy()) return;
     const bool on = ToggleUnderline(grdSubs().Row(), grdSubs().RowSel());
     mnuFormatUnderline->setChecked(on);
     rmnuUnderline->setChecked(on);
@@ -290,12 +703,14 @@ void frmMain::rmnuEdit_Click() {
 }
 
 void frmMain::rmnuRemove_Click() {
+    if (IsDocumentBusy()) return;
     RemoveLines(grdSubs().Row(), grdSubs().RowSel());
 }
 
 // --- Caption commands ---
 
 bool frmMain::CreateCaption(int row) {
+    if (IsDocumentBusy()) return false;
     bool ok = false;
     const QString text = Dialogs().InputBox(this, LangText(55), LangText(54), QString(), &ok);
     if (!ok || text.isEmpty()) return false;
@@ -307,6 +722,7 @@ bool frmMain::CreateCaption(int row) {
 }
 
 void frmMain::EditLine(int row) {
+    if (IsDocumentBusy()) return;
     if (!IsDocumentGrid() || row < 1 || row >= grdSubs().Rows()) return;
     bool ok = false;
     const QString text = Dialogs().InputBox(this, LangText(58), LangText(57), GetLineText(row), &ok);
@@ -315,4 +731,24 @@ void frmMain::EditLine(int row) {
     grdSubs().SetText(row, text);
     gModified = true;
     if (row == gCurrentRow) RefreshCurrentLine();
+}
+
+void frmMain::mnuAddBelow_Click() {
+    CreateCaption(grdSubs().Row() + 1);
+}
+
+void frmMain::mnuAddBottom_Click() {
+    if (!CreateCaption(0)) return;
+    FlexGrid& grid = grdSubs();
+    grid.SetRow(grid.Rows() - 1);
+    // The new last caption shows with rows above it.
+    if (grid.Rows() >= 11) grid.SetTopRow(grid.Rows() - 8);
+}
+
+void frmMain::mnuEditSelected_Click() {
+    EditLine(grdSubs().Row());
+}
+
+void frmMain::mnuRemove_Click() {
+    rmnuRemove_Click();
 }

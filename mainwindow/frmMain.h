@@ -1,26 +1,122 @@
 #pragma once
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 
 #include <functional>
 
 class GridView;
+class IMediaPlayer;
 class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSplitter;
+class QSplitterHandle;
+class QTimer;
+class QWindow;
 
-// The main editor window.
+// The main editor window: the caption grid beside the media player, the caption and time
+// boxes, the timing buttons and modes, the info bar, the audio bar and the menus.
 //
 // The caption grid is the model grdSubs() (document/captions.h); grdSubsView shows it. The
 // window's part of selecting a caption (menu checks, caption box, time boxes) is
 // ShowSelectedLine, which SelectLine reaches through gOnShowSelectedLine.
+//
+// Every handler that changes the document does nothing while the document is busy
+// (document/busy.h): a file being read or the rules running let window events run.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    // The window plays through player and becomes its owner; without one it makes its own
+    // QtMediaPlayer. The load step (Form_Load) runs here, so the format files and the
+    // settings must be in place before the window is made.
+    explicit frmMain(IMediaPlayer* player = nullptr, QWidget* parent = nullptr);
     ~frmMain() override;
 
+    // The one main window, or null when none is loaded.
+    static frmMain* Instance();
+
+    // --- Life cycle ---
+    void Form_Load();
+    // Runs on the first activation and on each return from another window of the program.
+    void Form_Activate();
+    // True when the window may close (the user did not cancel the save prompt, and no run
+    // over the document is under way).
+    bool Form_QueryUnload();
+    void Form_Unload();
+    void LoadOptions();
+    void ResetControls();
+    void CloseAll();
+    void CloseMedia();
+    void ToggleInfoBar();
+    void cmdUpdate_Click();
+
+    // --- Texts ---
+    void ApplyLanguageToMain();
+    void UpdateFileLabels(bool bShowIcon);
+
+    // --- File commands ---
+    // Opens a subtitle or text file as the document. True when a document was loaded.
+    bool LoadTextFile(const QString& path);
+    void LoadVideoFile(const QString& path);
+    void LoadAudioFile(const QString& path);
+    // Saves the document to gSubFile in the current format. True when the file was written.
+    bool SaveTextFile();
+    // Asks whether to save a modified document. True when the command may go on: the
+    // document was saved, or the user chose not to save it.
+    bool PromptForSave();
+    // The subtitle file the user chose to open, or empty text.
+    QString GetOpenSubtitleName();
+    // Save as; true when the document was written.
+    bool SaveTextFileAs();
+    // Remembers the folder of path as "LastFolder".
+    void SavePath(const QString& path);
+    // Disables the file commands while a file is read, and enables them again afterwards.
+    void EnableFileCommands(bool enabled);
+
+    void mnuFile_Click();
+    void mnuNew_Click();
+    void mnuNewClip_Click();
+    void mnuOpenText_Click();
+    void mnuOpenVideo_Click();
+    void mnuOpenURL_Click();
+    void mnuOpenWav_Click();
+    void mnuAppend_Click();
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void mnuClose_Click();
+    void mnuExit_Click();
+    void mnuTFileName_Click();
+    void mnuVFileName_Click();
+    void mnuAFileName_Click();
+
+    // --- Other menu commands ---
+    void mnuRules_Click();
+    void mnuReport_Click();
+    void mnuInfoBar_Click();
+    void mnuAddBelow_Click();
+    void mnuAddBottom_Click();
+    void mnuEditSelected_Click();
+    void mnuRemove_Click();
+    void mnuWebsite_Click();
+
+    // --- Timing modes ---
+    void optPress_Click();
+    void optManual_Click();
+    void optPreview_Click();
+    void SetPreviewMode(bool bOn);
+
+    // --- Layout ---
+    void ArrangeMainForm(bool bForce);
+
+    // --- Grid ---
     // Clears the grid and sets it up for an open subtitle (true) or for nothing loaded (false),
     // with the caption box and the time boxes to match.
     void ResetGrid(bool bSubtitle);
@@ -44,7 +140,7 @@ public:
     void grdSubs_KeyDown(int key, Qt::KeyboardModifiers shift);
     void m_MW_MouseWheel(int delta);
 
-    // Menu commands.
+    // Grid menu commands.
     void mnuGoTo_Click();
     void mnuNextUntimed_Click();
     void mnuCountUntimed_Click();
@@ -59,22 +155,142 @@ public:
     void rmnuUnderline_Click() { mnuFormatUnderline_Click(); }
 
     // The player as the grid needs it: its play state (3 = playing) and a seek to a position in
-    // seconds. Until the media player is connected nothing plays.
+    // seconds. They talk to WMP; tests may replace them.
     std::function<int()> playerState;
     std::function<void(double seconds)> playerSeek;
 
-    // Controls.
+    // Where an audio file goes (sets gAudioChoice; 0 = cancelled). Until the audio chooser is
+    // connected the player is the only place that takes one.
+    std::function<void()> showAudioChooser;
+    // The export dialog of Save as: chooses gFormatIndex and gFPS; false when cancelled. Until
+    // it is connected Save as writes in the current format.
+    std::function<bool()> showExportDialog;
+    // Loads a WAV file into the audio bar (sets gWaveFile). Does nothing until the waveform is
+    // connected.
+    std::function<void(const QString& path)> loadWave;
+
+    // --- Controls ---
+    IMediaPlayer* WMP = nullptr;
+
+    QWidget* picStatus = nullptr; // the info bar
+    QLabel* imgText = nullptr;
+    QLabel* lblTextFile = nullptr;
+    QLabel* imgVideo = nullptr;
+    QLabel* lblVideoFile = nullptr;
+    QPushButton* cmdUpdate = nullptr;
+    QFrame* Line1 = nullptr;
+    QFrame* Line2 = nullptr;
+
+    QSplitter* splMain = nullptr; // the grid beside the player
+    QSplitterHandle* imgSize = nullptr;
     GridView* grdSubsView = nullptr;
+    QWidget* fraPlayer = nullptr; // holds the player's area and what lies over it
+    QLabel* picPLogo = nullptr;
+    QLabel* lblSub = nullptr;
+    QLabel* lblSubShadow = nullptr;
+
+    QWidget* picBottom = nullptr;
     QPlainTextEdit* txtSub = nullptr;
     QLineEdit* txtTime[2] = {nullptr, nullptr}; // 0 start, 1 duration
+    QLabel* lblShow = nullptr;
+    QLabel* lblDuration = nullptr;
+    QPushButton* cmdApply = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    QLabel* lblPosition = nullptr;
+    QLabel* lblStringPos = nullptr;
+    QLabel* lblTime = nullptr;
+    QLabel* lblMainMode = nullptr;
+    QRadioButton* optPress = nullptr;
+    QRadioButton* optManual = nullptr;
+    QRadioButton* optPreview = nullptr;
+    QLabel* lblMode = nullptr;
+    QLabel* imgLogo = nullptr;
+    QFrame* Line3 = nullptr;
+    QFrame* Line4 = nullptr;
+    QFrame* Line5 = nullptr;
+    QFrame* Line6 = nullptr;
+
+    QWidget* picAudio = nullptr; // the audio bar row
+    QFrame* picLevel = nullptr;
+    QFrame* picWave = nullptr;
+    QSlider* sldWavScale = nullptr;
+    QLabel* imgWavPos = nullptr;
+    QLabel* lblWaveTip = nullptr;
+    QLabel* lblWave = nullptr;
+
+    QTimer* tmrLimit = nullptr;
+    QTimer* tmrPreview = nullptr;
+    QTimer* tmrTime = nullptr;
+    QTimer* tmrWave = nullptr;
+
+    // Menus.
+    QMenu* mnuFile = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuNewClip = nullptr;
+    QAction* mnuOpenText = nullptr;
+    QAction* mnuOpenVideo = nullptr;
+    QAction* mnuOpenURL = nullptr;
+    QAction* mnuOpenWav = nullptr;
+    QAction* mnuClose = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSaveAs = nullptr;
+    QAction* mnuEmbed = nullptr;
+    QAction* mnuLine0b = nullptr;
+    QAction* mnuTFileName = nullptr;
+    QAction* mnuVFileName = nullptr;
+    QAction* mnuAFileName = nullptr;
+    QAction* mnuExit = nullptr;
+
     QMenu* mnuEdit = nullptr;
+    QMenu* mnuAdd = nullptr;
+    QAction* mnuAddBelow = nullptr;
+    QAction* mnuAddBottom = nullptr;
+    QAction* mnuEditSelected = nullptr;
+    QAction* mnuRemove = nullptr;
+    QAction* mnuFind = nullptr;
+    QAction* mnuReplace = nullptr;
     QAction* mnuGoTo = nullptr;
     QAction* mnuCountUntimed = nullptr;
     QAction* mnuNextUntimed = nullptr;
+    QAction* mnuAppend = nullptr;
+    QAction* mnuDelay = nullptr;
+    QAction* mnuReset = nullptr;
+    QAction* mnuRemoveTags = nullptr;
+
     QMenu* mnuFormat = nullptr;
+    QAction* mnuFont = nullptr;
     QAction* mnuFormatBold = nullptr;
     QAction* mnuFormatItalic = nullptr;
     QAction* mnuFormatUnderline = nullptr;
+    QMenu* mnuConvert = nullptr;
+    QAction* mnuUTF8 = nullptr;
+
+    QMenu* mnuView = nullptr;
+    QAction* mnuInfoBar = nullptr;
+    QAction* mnuAudioBar = nullptr;
+    QAction* mnuAudioBarColor = nullptr;
+    QAction* mnuFullWave = nullptr;
+
+    QMenu* mnuTools = nullptr;
+    QAction* mnuSpell = nullptr;
+    QAction* mnuRules = nullptr;
+    QAction* mnuAudioExtract = nullptr;
+    QAction* mnuReport = nullptr;
+
+    QMenu* mnuSettings = nullptr;
+    QAction* mnuFormatSettings = nullptr;
+    QMenu* mnuLineSeparator = nullptr;
+    QAction* mnuSeparator[4] = {nullptr, nullptr, nullptr, nullptr};
+    QAction* mnuGSettings = nullptr;
+
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpTopics = nullptr;
+    QAction* mnuSuggest = nullptr;
+    QAction* mnuUpdate = nullptr;
+    QAction* mnuWebsite = nullptr;
+    QAction* mnuAbout = nullptr;
+
     QMenu* mnuRclick = nullptr; // the grid's pop-up menu
     QAction* rmnuAdd = nullptr;
     QAction* rmnuEdit = nullptr;
@@ -83,10 +299,50 @@ public:
     QAction* rmnuItalic = nullptr;
     QAction* rmnuUnderline = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CreateControls();
     void CreateMenus();
+    void ConnectHooks();
+    void DisconnectHooks();
+    void ComputeFrameMetrics();
+    void PlaceStatusLabels();
+    void PlacePlayerOverlays();
     void SetStyleChecks(int row);
     // Seeks the player to the row's start when the row is timed and the player is playing.
     void SeekToLine(int row, double extraSeconds);
+    void SelectTimingMode(int mode);
+    // Runs New; false when the save prompt was cancelled (or the document is busy).
+    bool NewDocument();
+    // Hides the preview caption over the video.
+    void ClearCaption();
+    // The menu entries that need an open subtitle, enabled or not.
+    void EnableSubtitleCommands(bool sub);
+    // Unloads the find, replace, rule report and burn-in windows.
+    void CloseSideWindows();
+    // Asks where an audio file goes; false when cancelled.
+    bool AskAudioChoice();
+    // The recent-file entry for a path, shown with the separator.
+    void ShowRecentEntry(QAction* entry, const QString& path);
+    // The subtitle read step shared by open and append. False when the read failed midway.
+    bool ReadSubtitle(const QString& path, bool append);
+    void OnFocusWindowChanged(QWindow* window);
+    void OnMediaError(const QString& description);
+
+    // Menu entries and the text numbers that caption them ("..." appended when dots).
+    struct MenuText {
+        QAction* action;
+        int text;
+        bool dots;
+    };
+    QList<MenuText> mMenuTexts;
+    QActionGroup* mSeparatorGroup = nullptr;
+
+    bool mSeenActive = false; // the window has been active once
+    bool mOtherWindowHadFocus = false;
+    bool mActivatePending = false;
+    bool mUnloaded = false;
 };

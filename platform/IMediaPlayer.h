@@ -26,6 +26,8 @@
 // - PlayStateChange(newState) after every change of playState (never twice for one state);
 // - PositionChange(oldPosition, newPosition) after every write of currentPosition, and only
 //   then: the position moving while playing raises nothing (read currentPosition instead).
+// - MediaError(description) once for media set by setURL that cannot be played (the player is
+//   then stopped). It can come some time after setURL returned: the media is opened meanwhile.
 #include <QObject>
 #include <QString>
 
@@ -77,6 +79,7 @@ public:
 Q_SIGNALS:
     void PlayStateChange(int newState);
     void PositionChange(double oldPosition, double newPosition);
+    void MediaError(const QString& description);
 };
 
 // Helpers both players share.

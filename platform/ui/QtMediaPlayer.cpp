@@ -52,13 +52,16 @@ QtMediaPlayer::QtMediaPlayer(QWidget* parent) : IMediaPlayer(parent) {
     connect(player_, &QMediaPlayer::playbackStateChanged, this, [this] { SyncState(); });
     connect(player_, &QMediaPlayer::positionChanged, this, [this](qint64 ms) { ShowPosition(ms); });
     connect(player_, &QMediaPlayer::durationChanged, this, [this](qint64 ms) { ShowDuration(ms); });
-    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error, const QString& text) {
-        qWarning().noquote() << "media player:" << url_ << text;
-    });
+    connect(player_, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error error, const QString& text) {
+                qWarning().noquote() << "media player:" << url_ << text;
+                if (error != QMediaPlayer::NoError) ReportError(text);
+            });
     // Media that cannot be opened leaves Qt's player saying it plays; nothing plays, so stop.
     connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
         if (status == QMediaPlayer::InvalidMedia) player_->stop();
         SyncState();
+        if (status == QMediaPlayer::InvalidMedia) ReportError(player_->errorString());
     });
 }
 
@@ -92,6 +95,7 @@ void QtMediaPlayer::setURL(const QString& url) {
     if (player_->source() == source) player_->setSource(QUrl());
     if (view_) view_->Clear();
     url_ = url;
+    errorReported_ = false;
     player_->setSource(source);
     player_->play();
     SyncState();
@@ -99,12 +103,20 @@ void QtMediaPlayer::setURL(const QString& url) {
 
 void QtMediaPlayer::close() {
     url_.clear();
+    errorReported_ = false;
     player_->stop();
     player_->setSource(QUrl());
     if (view_) view_->Clear();
     ShowDuration(0);
     ShowPosition(0);
     SyncState();
+}
+
+void QtMediaPlayer::ReportError(const QString& description) {
+    // Once per media, whichever of Qt's reports comes first; nothing for media closed meanwhile.
+    if (url_.isEmpty() || errorReported_) return;
+    errorReported_ = true;
+    Q_EMIT MediaError(description);
 }
 
 void QtMediaPlayer::setEnabled(bool on) {

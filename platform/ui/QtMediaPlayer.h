@@ -61,6 +61,7 @@ private:
     void ApplyUiMode();
     void ShowPosition(qint64 ms);
     void ShowDuration(qint64 ms);
+    void ReportError(const QString& description);
 
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* audio_ = nullptr;
@@ -77,6 +78,7 @@ private:
     bool updatingBars_ = false;
 
     QString url_;
+    bool errorReported_ = false; // MediaError was raised for the media at url_
     int state_ = kPlayStateStopped;
     bool enabled_ = true;
     int volume_ = 50;

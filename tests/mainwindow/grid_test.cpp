@@ -4,9 +4,11 @@
 #include "app/settings.h"
 #include "document/captions.h"
 #include "document/timecode.h"
+#include "formats/formatdefs.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/frmMain.h"
+#include "support/FakeMediaPlayer.h"
 #include "support/fixture.h"
 
 #include <QAction>
@@ -36,7 +38,9 @@ protected:
         gLangIndex = 0;
         LoadLanguageStrings();
         gLineBreak = QStringLiteral("|");
-        w = std::make_unique<frmMain>();
+        gFormatFile = SourceDir() + "/formats/data/formats.ini";
+        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        w = std::make_unique<frmMain>(new FakeMediaPlayer);
         w->resize(800, 600);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
@@ -59,6 +63,7 @@ protected:
         ASSERT_TRUE(FillLines(0, lines));
         SelectLine(1, false);
         gSubFile = QStringLiteral("test.srt");
+        w->ResetControls(); // as the loader leaves the window
         gModified = false;
         QApplication::processEvents();
     }

@@ -126,6 +126,15 @@ void FakeMediaPlayer::Advance(int ms) {
     }
 }
 
+void FakeMediaPlayer::FailMedia(const QString& description) {
+    if (url_.isEmpty()) return;
+    positionMs_ = 0;
+    playedMs_ = 0;
+    atEnd_ = false;
+    SetState(kPlayStateStopped);
+    Q_EMIT MediaError(description);
+}
+
 void FakeMediaPlayer::SetState(int state) {
     if (state == state_) return;
     state_ = state;

@@ -50,6 +50,8 @@ public:
     // Moves the clock. While playing the position moves with it; at the end of the media the
     // player stops there.
     void Advance(int ms);
+    // The media loaded now turns out to be unplayable: the player stops and raises MediaError.
+    void FailMedia(const QString& description = QStringLiteral("cannot play"));
     // The position in whole milliseconds.
     qint64 positionMs() const { return positionMs_; }
 

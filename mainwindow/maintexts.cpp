@@ -1,0 +1,109 @@
+// The main window's texts in the UI language, and the two file labels of the info bar.
+#include "app/appinfo.h"
+#include "app/settings.h"
+#include "document/captions.h"
+#include "language/lang.h"
+#include "mainwindow/frmMain.h"
+#include "mainwindow/mainstate.h"
+#include "platform/MsgBox.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <exception>
+
+void frmMain::ApplyLanguageToMain() {
+    try {
+        // Texts are Unicode throughout: every control shows any language's texts as they are.
+        FlexGrid& grid = grdSubs();
+        if (grid.Cols() == 1) {
+            grid.SetTextMatrix(1, 0, LangText(24));
+        } else {
+            grid.SetTextMatrix(0, kColStart, LangText(40));
+            grid.SetTextMatrix(0, kColEnd, LangText(42));
+            grid.SetTextMatrix(0, kColText, LangText(360));
+        }
+
+        for (const MenuText& m : mMenuTexts) {
+            QString text = LangText(m.text);
+            if (m.action == mnuSeparator[3]) {
+                QString marker = gLineBreak;
+                text = LangText(m.text, marker.replace(QLatin1Char('&'), QStringLiteral("&&")));
+            }
+            if (m.dots) text += QStringLiteral("...");
+            m.action->setText(text);
+        }
+
+        cmdApply->setText(LangText(optPress->isChecked() ? 39 : 40));
+        cmdNext->setText(LangText(41));
+        cmdEnd->setText(LangText(42));
+        cmdUpdate->setText(LangText(27));
+
+        lblPosition->setText(LangText(149));
+        lblShow->setText(LangText(318));
+        lblDuration->setText(LangText(320));
+        lblMainMode->setText(LangText(32));
+        lblWaveTip->setText(LangText(30));
+        for (QLineEdit* box : txtTime)
+            box->setToolTip(LangText(415));
+        lblTime->setToolTip(LangText(104));
+
+        const bool autoDuration = gDurationMode == 1 && gApplyWhen >= 1;
+        optPress->setText(LangText(33) + (autoDuration ? QStringLiteral(" [auto]") : QString()));
+        optManual->setText(LangText(34));
+        optPreview->setText(LangText(35));
+        lblMode->setText(LangText(optPress->isChecked() ? 36 : optManual->isChecked() ? 37 : 38));
+
+        // Whatever the UI language, these read left to right.
+        for (QLabel* l : {lblPosition, lblShow, lblDuration, lblMainMode, lblMode})
+            l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        for (QWidget* w : std::initializer_list<QWidget*>{lblTextFile, lblVideoFile, lblMainMode, lblMode,
+                                                          lblPosition, optPress, optManual, optPreview})
+            w->setLayoutDirection(Qt::LeftToRight);
+
+        UpdateFileLabels(false);
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("Error while applying translation.\n\nRuntime error # 0\n") +
+                   QString::fromLocal8Bit(e.what()),
+               vbExclamation, kProductName);
+    }
+}
+
+void frmMain::UpdateFileLabels(bool bShowIcon) {
+    QFont font = lblTextFile->font();
+    font.setBold(false);
+    lblTextFile->setFont(font);
+    int left = 8;
+    imgText->hide();
+    imgVideo->hide();
+
+    const bool sub = !gSubFile.isEmpty();
+    const bool video = !gVideoFile.isEmpty();
+    if (bShowIcon) {
+        imgText->show();
+        left = 32;
+        if (!video)
+            lblVideoFile->setText(LangText(25));
+        else
+            imgVideo->show();
+    } else if (!sub && !video) {
+        lblTextFile->setText(LangText(22));
+        lblVideoFile->setText(LangText(23));
+    } else {
+        if (gSubFile == QLatin1String("NEW"))
+            lblTextFile->setText(LangText(17));
+        else
+            lblTextFile->setText(sub ? gSubFile : LangText(24));
+        lblVideoFile->setText(video ? gVideoFile : LangText(25));
+        left = 32;
+        imgText->setVisible(sub);
+        imgVideo->setVisible(video);
+    }
+    lblTextFile->move(left, lblTextFile->y());
+    lblVideoFile->move(left, lblVideoFile->y());
+    PlaceStatusLabels();
+}
