@@ -111,7 +111,9 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     CreateMenus();
     ConnectHooks();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmMain::OnFocusWindowChanged);
-    Form_Load();
+    ApplyGridFont();
+    ResetGrid(false);
+    ApplyLanguageToMain();
 }
 
 frmMain::~frmMain() {

@@ -35,8 +35,8 @@ class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     // The window plays through player and becomes its owner; without one it makes its own
-    // QtMediaPlayer. The load step (Form_Load) runs here, so the format files and the
-    // settings must be in place before the window is made.
+    // QtMediaPlayer. The window is made with its controls, menus and texts; Form_Load, which
+    // the start-up calls before showing it, reads the format list and the settings into it.
     explicit frmMain(IMediaPlayer* player = nullptr, QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -301,6 +301,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -330,6 +331,8 @@ private:
     // The subtitle read step shared by open and append. False when the read failed midway.
     bool ReadSubtitle(const QString& path, bool append);
     void OnFocusWindowChanged(QWindow* window);
+    // Runs Form_Activate from the event loop (once, however often it is asked meanwhile).
+    void QueueActivate();
     void OnMediaError(const QString& description);
 
     // Menu entries and the text numbers that caption them ("..." appended when dots).

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSlider>
 #include <QStyle>
 #include <QTimer>
@@ -160,6 +161,16 @@ void frmMain::ShowRecentEntry(QAction* entry, const QString& path) {
 
 // --- Activation ---
 
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The first show activates the window even where the window manager keeps the focus
+    // elsewhere: the command-line file must not wait for a click.
+    if (!mSeenActive) {
+        mSeenActive = true;
+        QueueActivate();
+    }
+}
+
 void frmMain::OnFocusWindowChanged(QWindow* window) {
     // No window of ours has the focus: another application took it. Coming back from there is
     // not an activation that runs the step below.
@@ -173,8 +184,12 @@ void frmMain::OnFocusWindowChanged(QWindow* window) {
     const bool run = !mSeenActive || mOtherWindowHadFocus;
     mSeenActive = true;
     mOtherWindowHadFocus = false;
-    if (!run || mActivatePending) return;
-    // Run from the event loop, not from inside the focus change.
+    if (run) QueueActivate();
+}
+
+void frmMain::QueueActivate() {
+    if (mActivatePending) return;
+    // Run from the event loop, not from inside the show or the focus change.
     mActivatePending = true;
     QTimer::singleShot(0, this, [this] {
         mActivatePending = false;

@@ -59,7 +59,11 @@ frmStart::frmStart(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowIcon(AppIcon(0));
 
     commandLine = QCoreApplication::arguments().mid(1);
-    createMainWindow = [] { return static_cast<QWidget*>(new frmMain); };
+    createMainWindow = [] {
+        auto* w = new frmMain;
+        w->Form_Load();
+        return static_cast<QWidget*>(w);
+    };
     exitProgram = [](int code) { QCoreApplication::exit(code); };
 
     imgIco = MakeLabel(this, "imgIco");

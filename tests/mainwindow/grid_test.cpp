@@ -4,7 +4,6 @@
 #include "app/settings.h"
 #include "document/captions.h"
 #include "document/timecode.h"
-#include "formats/formatdefs.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/frmMain.h"
@@ -38,8 +37,6 @@ protected:
         gLangIndex = 0;
         LoadLanguageStrings();
         gLineBreak = QStringLiteral("|");
-        gFormatFile = SourceDir() + "/formats/data/formats.ini";
-        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
         w = std::make_unique<frmMain>(new FakeMediaPlayer);
         w->resize(800, 600);
         w->show();

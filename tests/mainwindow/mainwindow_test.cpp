@@ -82,6 +82,7 @@ protected:
     void Make() {
         player = new FakeMediaPlayer;
         w = std::make_unique<frmMain>(player);
+        w->Form_Load();
     }
     void Show() {
         w->show();
@@ -822,6 +823,7 @@ TEST_F(MainWindowTest, ToolsRulesAndTheReport) {
 
 TEST_F(MainWindowTest, AVideoTheRealPlayerCannotPlayIsReportedOnce) {
     w = std::make_unique<frmMain>(); // with its own Qt player
+    w->Form_Load();
     msgbox.Answer(vbOK);
     w->LoadVideoFile(TempPath("missing.avi"));
     ASSERT_TRUE(WaitFor([&] { return msgbox.count() == 1; }, 10000));
