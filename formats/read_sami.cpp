@@ -58,13 +58,21 @@ QString StripSamiMarkup(QStringView text) {
 // line of a file that has no body tag).
 void ReadSamiLine(tCaptionReader& r, QStringView line) {
     const qsizetype syncAt = line.indexOf(QLatin1String("SYNC START"), 0, kCi);
-    if (!r.sectionOpen) {
+    if (!r.sectionOpen || r.sectionGuessed) {
         if (IsBodyLine(line)) {
+            // What was read before the body was not part of it.
+            if (r.sectionGuessed) r.captions.resize(std::min(r.captions.size(), r.sectionFirstCaption));
+            r.ClearPending();
             r.sectionOpen = true;
+            r.sectionGuessed = false;
             return;
         }
-        if (syncAt < 0) return;
-        r.sectionOpen = true;
+        if (!r.sectionOpen) {
+            if (syncAt < 0) return;
+            // A file without a body tag: its first SYNC begins the captions.
+            r.sectionOpen = r.sectionGuessed = true;
+            r.sectionFirstCaption = r.captions.size();
+        }
     }
     if (line.isEmpty()) return;
     if (r.Complete()) r.FlushCaption();

@@ -71,6 +71,10 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
     ae_ = CutAfter(ae);
     ac_ = CutAfter(ac);
     mask_ = def.TimeMask;
+    // Masks are digits and separators: a case-blind search is needed only for letters.
+    maskCase_ = Qt::CaseSensitive;
+    for (QChar ch : mask_)
+        if (ch.isLetter()) maskCase_ = kCi;
     timed_ = timedSample;
     enterBreaks_ = def.LineBreakToken.compare(QLatin1String("[enter]"), kCi) == 0;
     singleLine_ = def.SingleLineBody;
@@ -81,9 +85,10 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
 // minutes that hold the hours), right after the delimiter. -1 when there is none.
 qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, qsizetype from,
                                      qsizetype& maskEnd) const {
-    for (qsizetype k = M.indexOf(mask_, from, kCi); k >= 0; k = M.indexOf(mask_, k + 1, kCi)) {
+    for (qsizetype k = M.indexOf(mask_, from, maskCase_); k >= 0; k = M.indexOf(mask_, k + 1, maskCase_)) {
+        // No wider than a time field can be (and no quadratic walk back over a long run of zeros).
         qsizetype widest = k;
-        while (widest > from && M[widest - 1] == u'0')
+        while (widest > from && k - widest < kMaxField && M[widest - 1] == u'0')
             --widest;
         for (qsizetype a = widest; a <= k; ++a) {
             if (a - delim.size() >= from &&

@@ -42,6 +42,10 @@ public:
     // section has begun; the template parser's caption text is complete.
     bool sectionOpen = false;
     bool textClosed = false;
+    // A section taken to have begun without its heading; captions read from this one on are
+    // dropped if the heading turns up after all.
+    bool sectionGuessed = false;
+    size_t sectionFirstCaption = 0;
 
     // Moves the read to another format's definition; false (nothing changed) when it is bad.
     bool SwitchFormat(const QString& id);
@@ -90,6 +94,7 @@ private:
 
     QString bs_, as_, be_, ae_, bc_, ac_; // before/after start, end and caption
     QString mask_;                        // the format's time mask ("0" for ms and frames)
+    Qt::CaseSensitivity maskCase_ = Qt::CaseInsensitive;
     bool timed_ = false;
     bool captionAfterEnd_ = false;
     bool captionOnLaterLine_ = false; // the text starts on a line after the time line before it

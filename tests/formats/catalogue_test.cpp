@@ -7,8 +7,8 @@
 #include "app/paths.h"
 #include "app/settings.h"
 #include "app/toolbox.h"
+#include "formats/detect.h"
 #include "formats/formatdefs.h"
-#include "formats/textops.h"
 #include "formats/writer.h"
 
 #include <QDir>
@@ -117,47 +117,10 @@ QString Expand(QString pattern) {
     return pattern;
 }
 
-// What a file's first lines look like to format recognition: each line trimmed and preceded by
-// a line break, digits as 0, upper case.
-QString FileSample(const QByteArray& bytes) {
-    QStringList lines = QString::fromLatin1(bytes).split('\n');
-    QString sample;
-    for (int i = 0; i < lines.size() && i < 250; ++i)
-        sample += "\r\n" + lines[i].trimmed();
-    for (char d = '1'; d <= '9'; ++d)
-        sample.replace(QChar(d), u'0');
-    return sample.toUpper();
-}
-
-// The recognition order of the catalogue: the first format whose time pattern occurs makes
-// the file "timed"; then the first format whose sample occurs (time-coded formats for timed
-// files, the others against the sample with zero runs shortened) wins; then the look-alike
-// fix-ups.
+// The format that recognition picks for a file, "" for none.
 QString Recognise(const QByteArray& bytes) {
-    const QString sample = FileSample(bytes);
-    QString shortSample = sample;
-    for (int pass = 0; pass < 3; ++pass)
-        shortSample = ReplaceText(shortSample, u"000", u"00");
-    bool timed = false;
-    for (int i = 1; i <= gFormatMax && !timed; ++i) {
-        LoadFormatDefinition(gFormatIds[i], false, true);
-        timed = gFormatDef.TimeMask != "0" && sample.contains(gFormatDef.TimeMask, Qt::CaseInsensitive);
-    }
-    QString found;
-    for (int i = 1; i <= gFormatMax && found.isEmpty(); ++i) {
-        if (!LoadFormatDefinition(gFormatIds[i], false, false)) continue;
-        const bool match =
-            timed
-                ? sample.contains(gFormatDef.Sample, Qt::CaseInsensitive) && gFormatDef.TimeMask != "0"
-                : shortSample.contains(gFormatDef.Sample, Qt::CaseInsensitive) && gFormatDef.TimeMask == "0";
-        if (match) found = gFormatIds[i];
-    }
-    if (found == "ADOBEENCORE") {
-        if (sample.contains("#INPOINT OUTPOINT PATH")) found = "PINNACLEIMP";
-        if (sample.contains("//")) found = "DVDSUBSYSTEM";
-    }
-    if (found == "MACDVDPRO" && sample.contains("SP_NUMBER")) found = "SPRUCEDVDMAESTRO";
-    return found;
+    const tDetection found = DetectFormat(DecodeFileText(bytes, DetectTextEncoding(bytes)));
+    return found.index == 0 ? QString() : gFormatIds[found.index];
 }
 
 } // namespace
@@ -279,8 +242,8 @@ TEST_F(CatalogueTest, EachFormatsFilesAreRecognisedAsThatFormat) {
         const QString id = gFormatIds[i];
         EXPECT_EQ(Recognise(WriteGolden(id)), id);
     }
-    // A SubRip file written with decimal points is no other format's.
+    // A SubRip file written with decimal points is SubRip through its second time pattern.
     const QByteArray dotted = "1\r\n00:00:01.000 --> 00:00:02.000\r\nText\r\n\r\n";
-    EXPECT_EQ(Recognise(dotted), "");
+    EXPECT_EQ(Recognise(dotted), "SUBRIP");
     EXPECT_EQ(msgbox.count(), 0);
 }

@@ -2,6 +2,7 @@
 // What the reader tests share: the shipped catalogue, the English texts, the Western code page,
 // and helpers to write files and read the caption grid back.
 #include "support/fixture.h"
+#include "support/scoped.h"
 
 #include "app/paths.h"
 #include "app/settings.h"
@@ -17,17 +18,15 @@ class ReaderTest : public ScrivelleTest {
 protected:
     void SetUp() override {
         ScrivelleTest::SetUp();
-        qputenv("SCRIVELLE_ANSI_CODEPAGE", "1252");
         gFormatFile = SourceDir() + "/formats/data/formats.ini";
         gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
         gLineBreak = "|";
         LoadLanguageStrings();
         ASSERT_TRUE(LoadFormatsList());
     }
-    void TearDown() override {
-        qunsetenv("SCRIVELLE_ANSI_CODEPAGE");
-        ScrivelleTest::TearDown();
-    }
+
+    // Files are written and read in the Western code page.
+    EnvVar codePage{"SCRIVELLE_ANSI_CODEPAGE", "1252"};
 
     static bool IsFrameBased(const QString& id) {
         return ReadFormatIni(id, "timecode").contains("ff", Qt::CaseInsensitive);
@@ -74,6 +73,10 @@ protected:
         return ParseSubtitleText(text, setup);
     }
 };
+
+[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 inline bool operator==(const tSubtitleLine& a, const tSubtitleLine& b) {
     return a.start == b.start && a.end == b.end && a.text == b.text;

@@ -1,0 +1,194 @@
+// Recognising formats and text encodings, the second try as UTF-16, the plain-text fallback and
+// the look-alike fix-ups.
+#include "formats/reader_fixture.h"
+
+#include "app/toolbox.h"
+#include "formats/detect.h"
+
+#include <QFile>
+
+namespace {
+
+const QByteArray kSrt = "1\r\n00:00:01,000 --> 00:00:02,500\r\nCaf\xC3\xA9 au lait\r\n\r\n"
+                        "2\r\n00:00:03,000 --> 00:00:04,000\r\nSecond\r\n\r\n";
+
+QByteArray Utf16(const QString& text, bool bigEndian, bool mark) {
+    QByteArray out;
+    if (mark) out += bigEndian ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2);
+    for (QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        out += bigEndian ? QByteArray{&hi, 1} + QByteArray{&lo, 1} : QByteArray{&lo, 1} + QByteArray{&hi, 1};
+    }
+    return out;
+}
+
+class DetectTest : public ReaderTest {
+protected:
+    // The shipped catalogue with one change, in the test's own folder.
+    void UseCatalogue(const std::function<void(QString& ini, QString& dat)>& change) {
+        QFile ini(gFormatFile), dat(gFormatDatFile);
+        ASSERT_TRUE(ini.open(QIODevice::ReadOnly) && dat.open(QIODevice::ReadOnly));
+        QString iniText = QString::fromUtf8(ini.readAll()), datText = QString::fromUtf8(dat.readAll());
+        change(iniText, datText);
+        gFormatFile = WriteFile("formats.ini", iniText.toUtf8());
+        gFormatDatFile = WriteFile("formats.dat", datText.toUtf8());
+        ClearFormatFileCache();
+        ClearIniCache();
+        ASSERT_TRUE(LoadFormatsList());
+    }
+    static QString Detected(const QByteArray& bytes) {
+        const tDetection found = DetectFormat(DecodeFileText(bytes, DetectTextEncoding(bytes)));
+        return found.index == 0 ? QString() : gFormatIds.value(found.index);
+    }
+};
+
+} // namespace
+
+TEST_F(DetectTest, EncodingComesFromTheMarkOrFromValidUtf8) {
+    EXPECT_EQ(DetectTextEncoding("\xFF\xFE"
+                                 "a\0"),
+              tTextEncoding::Utf16LE);
+    EXPECT_EQ(DetectTextEncoding("\xFE\xFF\0a"), tTextEncoding::Utf16BE);
+    // The third byte of the UTF-8 mark is not looked at.
+    EXPECT_EQ(DetectTextEncoding("\xEF\xBB"
+                                 "x"),
+              tTextEncoding::Utf8);
+    EXPECT_EQ(DetectTextEncoding("caf\xC3\xA9"), tTextEncoding::Utf8);
+    EXPECT_EQ(DetectTextEncoding("\xE2\x82\xAC 5 and \xF0\x9F\x98\x80"), tTextEncoding::Utf8);
+    // Plain ASCII, Western bytes, overlong forms, surrogates and cut sequences are not UTF-8.
+    EXPECT_EQ(DetectTextEncoding("plain text"), tTextEncoding::Ansi);
+    EXPECT_EQ(DetectTextEncoding("caf\xE9"), tTextEncoding::Ansi);
+    EXPECT_EQ(DetectTextEncoding("\xC0\xAF"), tTextEncoding::Ansi);
+    EXPECT_EQ(DetectTextEncoding("\xED\xA0\x80"), tTextEncoding::Ansi);
+    EXPECT_EQ(DetectTextEncoding("ok \xC3"), tTextEncoding::Ansi);
+    EXPECT_EQ(DetectTextEncoding(""), tTextEncoding::Ansi);
+    EXPECT_EQ(DetectTextEncoding("plain", true), tTextEncoding::Utf16LE);
+    // The mark never becomes text.
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBFx", tTextEncoding::Utf8), "x");
+    EXPECT_EQ(DecodeFileText(Utf16("h\u00e9", true, true), tTextEncoding::Utf16BE), "h\u00e9");
+    EXPECT_EQ(DecodeFileText("caf\xE9", tTextEncoding::Ansi), "caf\u00e9");
+}
+
+TEST_F(DetectTest, SampleIsTheFirstLinesTrimmedMaskedAndUpperCased) {
+    EXPECT_EQ(FileSample(u"  Ab 19 \r\n\tx2\n\nlast"), "\r\nAB 00\r\nX0\r\n\r\nLAST");
+    EXPECT_EQ(FileSampleShort("\r\n{0000}{00000}"), "\r\n{00}{00}");
+    QString many;
+    for (int i = 0; i < 300; ++i)
+        many += "line\n";
+    EXPECT_EQ(FileSample(many).count("\r\n"), 250);
+    EXPECT_EQ(FileSample(u""), "");
+}
+
+TEST_F(DetectTest, TimePatternsDecideWhichFormatsMayMatch) {
+    EXPECT_EQ(Detected(kSrt), "SUBRIP");
+    EXPECT_TRUE(gTimedSample);
+    EXPECT_EQ(Detected("{25}{50}Hello\r\n{75}{100}World\r\n"), "MICRODVD");
+    EXPECT_FALSE(gTimedSample);
+    // A frame-based file whose text holds a time: only formats with time patterns may match.
+    EXPECT_EQ(Detected("{25}{50}At 10:20:30 sharp\r\n"), "");
+    EXPECT_TRUE(gTimedSample);
+    // The second pattern of SubRip: decimal points instead of commas.
+    EXPECT_EQ(Detected("1\r\n00:00:01.000 --> 00:00:02.500\r\nDots\r\n\r\n"), "SUBRIP");
+    EXPECT_EQ(gFormatDef.Timecode, "hh:mm:ss.zzz");
+}
+
+TEST_F(DetectTest, LookAlikesAreToldApart) {
+    const QByteArray encore = "00:00:01:00 00:00:02:00 One\r\n00:00:03:00 00:00:04:00 Two\r\n";
+    EXPECT_EQ(Detected(encore), "ADOBEENCORE");
+    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n" + encore), "PINNACLEIMP");
+    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00 One//two\r\n"), "DVDSUBSYSTEM");
+    // Both marks: the later move wins.
+    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 a//b\r\n"), "DVDSUBSYSTEM");
+    EXPECT_EQ(Detected("00:00:01:00\t00:00:02:00\tOne\r\n"), "MACDVDPRO");
+    EXPECT_EQ(Detected("SP_NUMBER\tSTART\tEND\tFILE_NAME\r\n0001\t00:00:01:00\t00:00:02:00\tOne\r\n"),
+              "SPRUCEDVDMAESTRO");
+}
+
+TEST_F(DetectTest, FailedMoveToALookAlikeKeepsTheFirstMatchAndItsDefinition) {
+    // Pinnacle's block loses its repeat marker: the definition is bad.
+    UseCatalogue([](QString&, QString& dat) {
+        dat.replace("#INPOINT OUTPOINT PATH\n{SubRepeat}", "#INPOINT OUTPOINT PATH\n{SubRepeat-}");
+    });
+    msgbox.Answer(vbOK);
+    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 One\r\n"), "ADOBEENCORE");
+    EXPECT_EQ(gFormatDef.Id, "ADOBEENCORE");
+    EXPECT_EQ(gFormatDef.Body, "zrvStart zrvEnd zrvCaption\r");
+    EXPECT_EQ(msgbox.count(), 1);
+}
+
+TEST_F(DetectTest, DefinitionsWithMarkersOrPlaceholdersOutOfPlaceAreRejected) {
+    UseCatalogue([](QString&, QString& dat) {
+        // Placeholders only in the header.
+        dat.replace("---POWERDIVX FORMAT---\n{SubRepeat}\n{zrvStart}{zrvEnd}zrvCaption\n{/SubRepeat}",
+                    "---POWERDIVX FORMAT---\n{zrvStart}{zrvEnd}zrvCaption\n{SubRepeat}\nx\n{/SubRepeat}");
+        // The markers the wrong way round.
+        dat.replace("---MICRODVD FORMAT---\n{SubRepeat}\n{zrvStart}{zrvEnd}zrvCaption\n{/SubRepeat}",
+                    "---MICRODVD FORMAT---\n{/SubRepeat}\n{zrvStart}{zrvEnd}zrvCaption\n{SubRepeat}");
+        // A marker that is not on a line of its own.
+        dat.replace("---DKS FORMAT---\n{SubRepeat}\n", "---DKS FORMAT---\n{SubRepeat}[zrvStart]\n");
+    });
+    msgbox.AcceptAll();
+    for (const char* id : {"POWERDIVX", "MICRODVD", "DKS"}) {
+        EXPECT_FALSE(LoadFormatDefinition(id, false, false)) << id;
+        EXPECT_TRUE(gFormatDef.Body.isEmpty()) << id;
+    }
+    EXPECT_TRUE(LoadFormatDefinition("SUBVIEWER1", false, false));
+    // Such a format is never recognised.
+    EXPECT_EQ(Detected("{0:00:01}{0:00:02}Text\r\n"), "");
+}
+
+TEST_F(DetectTest, Utf16FilesAreDecoded) {
+    const QString text = QString::fromUtf8(kSrt);
+    for (const auto& [bigEndian, mark] :
+         {std::pair{false, true}, std::pair{true, true}, std::pair{false, false}}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : mark ? "little-endian" : "little-endian without a mark");
+        Open(WriteFile("u16.srt", Utf16(text, bigEndian, mark)));
+        EXPECT_EQ(OpenFormat(), "SUBRIP");
+        EXPECT_EQ(Document(),
+                  (std::vector<tSubtitleLine>{{1000, 2500, "Caf\u00e9 au lait"}, {3000, 4000, "Second"}}));
+    }
+    EXPECT_EQ(msgbox.count(), 0);
+}
+
+TEST_F(DetectTest, Utf8WithOrWithoutAMarkAndWesternFilesReadAsWritten) {
+    Open(WriteFile("mark.txt", "\xEF\xBB\xBF"
+                               "Caf\xC3\xA9\r\nSecond\r\n"));
+    EXPECT_EQ(Document(), (std::vector<tSubtitleLine>{{0, 0, "Caf\u00e9"}, {0, 0, "Second"}}));
+    Open(WriteFile("nomark.srt", kSrt));
+    EXPECT_EQ(GetLineText(1), "Caf\u00e9 au lait");
+    QByteArray western = kSrt;
+    western.replace("\xC3\xA9", "\xE9");
+    Open(WriteFile("western.srt", western));
+    EXPECT_EQ(GetLineText(1), "Caf\u00e9 au lait");
+    // A SubRip file with a mark: the mark is not in front of the first caption number.
+    Open(WriteFile("marked.srt", "\xEF\xBB\xBF" + kSrt));
+    EXPECT_EQ(CaptionCount(), 2);
+    EXPECT_EQ(GetLineText(1), "Caf\u00e9 au lait");
+}
+
+TEST_F(DetectTest, UnrecognisedTextFilesAreReadAsPlainTextWithAPlainDefinition) {
+    // The last candidate tried is frame-based: the fallback still asks for no frame rate.
+    const QString path = WriteFile("notes.txt", "  First note  \r\n\r\n<i>Second|note\r\n");
+    Open(path);
+    EXPECT_EQ(gFormatIndex, 0);
+    EXPECT_EQ(gFPS, 0.0f);
+    EXPECT_EQ(Document(), (std::vector<tSubtitleLine>{{0, 0, "First note"}, {0, 0, "<i>Second|note"}}));
+    EXPECT_TRUE(dialogs.calls.isEmpty());
+    EXPECT_EQ(msgbox.count(), 0);
+}
+
+TEST_F(DetectTest, NothingRecognisedElsewhereIsReported) {
+    msgbox.Answer(vbOK).Answer(vbOK).Answer(vbOK);
+    Open(WriteFile("notes.TXT", "Just words\r\n"));
+    Open(WriteFile("notes.sub", "Just words\r\n"));
+    ASSERT_EQ(msgbox.count(), 2);
+    EXPECT_EQ(msgbox.shown()[0].text, LangText(352));
+    EXPECT_EQ(msgbox.shown()[0].icon, vbCritical);
+    EXPECT_EQ(gFormatIndex, 0);
+    EXPECT_EQ(CaptionCount(), 1);
+    EXPECT_TRUE(GetLineText(1).isEmpty());
+    // An empty text file falls back to plain text, which finds nothing to read.
+    Open(WriteFile("empty.txt", ""));
+    ASSERT_EQ(msgbox.count(), 3);
+    EXPECT_TRUE(msgbox.last().text.startsWith(LangText(46)));
+}

@@ -1,0 +1,128 @@
+// The formats whose lines follow grammars of their own.
+#include "formats/reader_fixture.h"
+
+#include "formats/readerpaths.h"
+
+using Captions = std::vector<tSubtitleLine>;
+
+TEST_F(ReaderTest, SubRipCaptionsEndAtBlankLinesOrTheNextTimeLine) {
+    const QString srt = "1\n00:00:01,000 --> 00:00:02,000\nOne\ntwo\n\n"
+                        // No blank line before the next caption.
+                        "2\n00:00:03,000 --> 00:00:04,000 X1:100 X2:600 Y1:050 Y2:090\nThree\n"
+                        "3\n00:00:05,000 --> 00:00:06,000\n1984\n\n"
+                        // Text with an arrow in it is not a time line.
+                        "4\n00:00:07,000 --> 00:00:08,000\n<i>wait --> here\n\n";
+    EXPECT_EQ(Parse("SUBRIP", srt, 0, true).captions, (Captions{{1000, 2000, "One|two"},
+                                                                {3000, 4000, "Three"},
+                                                                {5000, 6000, "1984"},
+                                                                {7000, 8000, "<i>wait --> here"}}));
+    // The last caption needs no blank line after it.
+    EXPECT_EQ(Parse("SUBRIP", "1\n00:00:01,000 --> 00:00:02,000\nEnd", 0, true).captions,
+              (Captions{{1000, 2000, "End"}}));
+}
+
+TEST_F(ReaderTest, SamiReadsItsUsualLayouts) {
+    const QString head = "<SAMI>\n<HEAD>\n<SYNC Start=99>not yet\n</HEAD>\n<BODY>\n";
+    // Text on its own line, the closing SYNC with "&nbsp;" on the same line.
+    EXPECT_EQ(Parse("SAMI", head + "<SYNC Start=1000><P Class=ENCC>\nHello <font color=red>there</font>\n"
+                                   "<SYNC Start=2500><P Class=ENCC>&nbsp;\n</BODY>\n")
+                  .captions,
+              (Captions{{1000, 2500, "Hello there"}}));
+    // Text on the SYNC line; a SYNC with text closes the caption before and opens the next.
+    EXPECT_EQ(Parse("SAMI", head + "<SYNC Start=1000><P>One<br>line\n<SYNC Start=2000><P>Two\n"
+                                   "<SYNC Start=3000><P>&nbsp;\n")
+                  .captions,
+              (Captions{{1000, 2000, "One|line"}, {2000, 3000, "Two"}}));
+    // A closing SYNC followed directly by the next text: that text waits for the next SYNC.
+    EXPECT_EQ(Parse("SAMI", head + "<SYNC Start=1000>\nA\n<SYNC Start=2000>\nB\n<SYNC Start=3000>\n"
+                                   "<SYNC Start=4000>\n&nbsp;\n")
+                  .captions,
+              (Captions{{1000, 2000, "A"}, {3000, 4000, "B"}}));
+    // Styles, entities, a lower-case body tag, and no body tag at all.
+    EXPECT_EQ(Parse("SAMI", "<body>\n<SYNC Start=10><P><i>a &amp; b &#233;</i>\n<SYNC Start=20><P>&nbsp;\n")
+                  .captions,
+              (Captions{{10, 20, "<i>a & b \u00e9"}}));
+    EXPECT_EQ(Parse("SAMI", "<SYNC Start=10>\nx\n<SYNC Start=20>\n&nbsp;\n").captions,
+              (Captions{{10, 20, "x"}}));
+}
+
+TEST_F(ReaderTest, SamiMarkupIsRemovedEvenWhenUnclosed) {
+    EXPECT_EQ(StripSamiMarkup(u"<P Class=X>a<BR>b<br/>c<B>d</B><span>e"), "a<br>b<br>c<b>de");
+    EXPECT_EQ(StripSamiMarkup(u"x <b>y</b> a < b"), "x <b>y a < b");
+    EXPECT_EQ(StripSamiMarkup(QString(100000, u'<')), QString(100000, u'<'));
+    EXPECT_EQ(UnescapeMarkup(u"&lt;&gt;&amp;&quot;&apos;&#65;&#x42;&nbsp;&#0;&#1114112; & x;"),
+              "<>&\"'AB&nbsp;&#0;&#1114112; & x;");
+    EXPECT_EQ(UnescapeMarkup(u"&#128512;"), QString::fromUtf8("\xF0\x9F\x98\x80"));
+}
+
+TEST_F(ReaderTest, SsaDialogueLinesKeepCommasInTheirText) {
+    const QString ssa =
+        "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+        "Comment: 0,0:00:00.00,0:00:01.00,Default,,0,0,0,,not a caption\n"
+        "Dialogue: 0,0:00:01.50,0:00:03.25,Default,,0,0,0,,{\\i1}Well, yes,\\Nno{\\i0}\n"
+        "Dialogue: 0,0:00:04.00,0:00:05.00,Default,too,few\n"
+        "Dialogue: 0,1:02:03.04,1:02:04.00,Default,,0,0,0,,a\\nb\n";
+    EXPECT_EQ(Parse("ADVANCEDSSA", ssa, 0, true).captions,
+              (Captions{{1500, 3250, "<i>Well, yes,|no"}, {3723040, 3724000, "a|b"}}));
+    // SubStation Alpha carries bold and italic; its underline tag is text.
+    EXPECT_EQ(Parse("SUBSTATIONALPHA", "Dialogue: Marked=0,0:00:01.00,0:00:02.00,D,,0,0,0,,{\\b1}x{\\b0}\n",
+                    0, true)
+                  .captions,
+              (Captions{{1000, 2000, "<b>x"}}));
+}
+
+TEST_F(ReaderTest, TmPlayerReadsItsOwnFilesBack) {
+    const std::vector<tSubtitleLine> doc{
+        {200, 2000, "Early"}, {0, 0, "Untimed"}, {3000, 5600, "Two|lines"}, {7000, 9000, "x|y|z"}};
+    const QString file = QString::fromLatin1(Write("TMPLAYER", doc));
+    EXPECT_EQ(
+        Parse("TMPLAYER", file, 0, true).captions,
+        (Captions{{0, 2000, "Early"}, {0, 0, "Untimed"}, {3000, 6000, "Two|lines"}, {7000, 9000, "x|y|z"}}));
+    // A caption whose closing lines are missing at the end of the file has no end: nothing is
+    // invented for it.
+    EXPECT_EQ(Parse("TMPLAYER", "00:00:01,1=Open\n00:00:01,2=\n", 0, true).captions, Captions{});
+    // Text lines without the caption's first line join no caption.
+    EXPECT_EQ(Parse("TMPLAYER", "00:00:01,2=stray\n00:00:02,1=Real\n00:00:03,1=\n", 0, true).captions,
+              (Captions{{2000, 3000, "Real"}}));
+    // "|" in a caption's first line is a line break.
+    EXPECT_EQ(Parse("TMPLAYER", "00:00:01,1=a|b\n00:00:02,1=\n", 0, true).captions,
+              (Captions{{1000, 2000, "a|b"}}));
+}
+
+TEST_F(ReaderTest, AdobeEncoreCaptionsHaveTheirOwnText) {
+    const QString file = "00:00:01:00 00:00:02:00 First\n"
+                         "second line\n"
+                         "00:00:03:00 00:00:04:00 X\n"
+                         "00:00:05:00 00:00:06:00\n"
+                         "00:00:07:00 00:00:08:00 Last\n";
+    EXPECT_EQ(Parse("ADOBEENCORE", file, 25, true).captions,
+              (Captions{{1000, 2000, "First|second line"}, {3000, 4000, "X"}, {7000, 8000, "Last"}}));
+}
+
+TEST_F(ReaderTest, SpruceAndSonicLinesAreFoundFromTheirFirstColon) {
+    const QString spruce = "st_format\t2\n"
+                           "0001\t00:00:01:00\t00:00:02:00\tignored before the heading\n"
+                           "SP_NUMBER\tSTART\tEND\tFILE_NAME\n"
+                           "0001\t00:00:01:00\t00:00:02:12\tFirst|line\n"
+                           "0002 without any colon at all in it\n"
+                           "short:\n"
+                           "0003\t00:00:03:00\t00:00:04:00\tThird\n";
+    EXPECT_EQ(Parse("SPRUCEDVDMAESTRO", spruce, 25, true).captions,
+              (Captions{{1000, 2480, "First|line"}, {3000, 4000, "Third"}}));
+    // A Sonic file numbered from 0001 turns out to be a Spruce one.
+    const tReadOutcome sonic = Parse("SONICSCENARIST", spruce, 25, true);
+    EXPECT_EQ(sonic.formatId, "SPRUCEDVDMAESTRO");
+    EXPECT_EQ(sonic.captions.size(), 2u);
+}
+
+TEST_F(ReaderTest, UleadEndMarkerEndsTheLastCaption) {
+    const QString file = "#Ulead subtitle format\n#Subtitle text begin\n"
+                         "#0 00;00;01;00 00;00;02;00\nOne\n#1 00;00;03;00 00;00;04;00\nTwo\nlines\n"
+                         "#Subtitle text end\n";
+    EXPECT_EQ(Parse("UDVDWORKSHOP20", file, 25, true).captions,
+              (Captions{{1000, 2000, "One"}, {3000, 4000, "Two|lines"}}));
+}
+
+TEST_F(ReaderTest, PlainTextIsOneUntimedCaptionPerLine) {
+    EXPECT_EQ(Parse("PLAINTEXT", "  a  \r\n\r\n\tb|c\r\n").captions, (Captions{{0, 0, "a"}, {0, 0, "b|c"}}));
+}
