@@ -174,6 +174,7 @@ int Dump(const QString& file) {
 int Convert(const QString& in, const QString& out, const QString& id, const QString& fps) {
     double ms = 0;
     if (!ReadInto(in, ms)) return 1;
+    const QString from = CurrentFormatId();
     const int index = int(gFormatIds.indexOf(id.toUpper()));
     if (index < 0) {
         std::fprintf(stderr, "unknown format id %s\n", qPrintable(id));
@@ -185,8 +186,8 @@ int Convert(const QString& in, const QString& out, const QString& id, const QStr
                : 0.0f;
     gSubFile = QFileInfo(out).absoluteFilePath();
     if (!SaveSubtitleFile(CaptionCount())) return 1;
-    std::printf("%s (%s, %d captions) -> %s (%s)\n", qPrintable(in), qPrintable(CurrentFormatId()),
-                CaptionCount(), qPrintable(out), qPrintable(gFormatIds[index]));
+    std::printf("%s (%s, %d captions) -> %s (%s)\n", qPrintable(in), qPrintable(from), CaptionCount(),
+                qPrintable(out), qPrintable(gFormatIds[index]));
     return 0;
 }
 

@@ -219,10 +219,13 @@ bool IsSubtitleLoading() {
 }
 
 void ImportSubtitleFile(const QString& path, bool isRetry, bool append) {
-    // One load at a time: a command that arrives while the reader lets events run waits its turn.
-    if (gLoading) return;
+    // One load at a time, and none while another run (the timing rules) works on the document:
+    // a command that arrives while such a run lets events run is not carried out.
+    if (gLoading || IsDocumentBusy()) return;
     const LoadingFlag loading;
     const DocumentBusyGuard busy;
+    // A read begins uncancelled, whatever an earlier one left.
+    gAbortLoad = false;
     const tDocumentFormat document{gFormatIndex, gFPS, gFormatDef, gConfigFormatIndex};
     QByteArray bytes;
     if (ReadFileBytes(path, bytes)) Import(path, bytes, isRetry, append);

@@ -102,8 +102,10 @@ qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, qsi
 }
 
 void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
+    // A caption whose times are both read ends at a blank line or where the next one begins;
+    // one without text is dropped then, so that its times go to no other caption's text.
     if (line.isEmpty()) {
-        if (r.start >= 0 && r.end >= 0 && !IsBlank(r.text)) r.FlushCaption();
+        if (r.start >= 0 && r.end >= 0) r.FlushCaption();
         return;
     }
     const QString L = line.toString() + kCrLf;
@@ -113,10 +115,8 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     const qsizetype startField = FindField(M, bs_, 0, maskEnd);
     const qsizetype startMaskEnd = maskEnd;
 
-    // A complete caption ends where the next one begins. In a one-line format every line is a
-    // caption of its own: one read without text is dropped rather than left to take the next
-    // line's text.
-    if (singleLine_ ? r.start >= 0 : r.Complete() && startField >= 0 && M.contains(as_, kCi))
+    // In a one-line format every line is a caption of its own.
+    if (singleLine_ ? r.start >= 0 : r.start >= 0 && r.end >= 0 && startField >= 0 && M.contains(as_, kCi))
         r.FlushCaption();
 
     const bool hadText = !r.text.isEmpty();

@@ -28,7 +28,7 @@ inline constexpr int kImportLimit = 32000;
 // open media with each append. A new document sets it back to 0.
 extern int32_t gAppendOffset;
 // Set when a read is cancelled (the frame-rate question, or the user through the window while
-// the reader lets events run). The file commands clear it before a read.
+// the reader lets events run); cleared when ImportSubtitleFile begins.
 extern bool gAbortLoad;
 // The last read stopped at the caption limit: the document holds only part of the file, so the
 // file commands should not let a plain Save write it over the original.
@@ -77,8 +77,9 @@ bool IsReadableDefinition(const tFormatDef& def);
 
 // Opens or appends a subtitle file: recognises its format (a second try reads it as UTF-16, a
 // ".txt" file nothing recognises is read as plain text) and reads it into the document. Does
-// nothing while another file is loading. The document is busy (document/busy.h) throughout.
-// With append the document keeps its own format and frame rate.
+// nothing while another file is loading or the document is busy with another run (so callers
+// must not hold a DocumentBusyGuard around it); the document is busy (document/busy.h)
+// throughout the load. With append the document keeps its own format and frame rate.
 void ImportSubtitleFile(const QString& path, bool isRetry, bool append);
 
 // Reads a file in the format at gFormatIndex (gFormatDef loaded, index 0 = plain text) into the

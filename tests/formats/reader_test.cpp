@@ -47,6 +47,13 @@ TEST_F(ImportTest, TemplateFormatsFollowTheirPicture) {
     // Real line breaks inside a caption become the marker; the blank line ends it.
     const tReadOutcome vtt = Parse("WEBVTT", "WEBVTT\n\n00:00:01.000 --> 00:00:02.000\nA\nB\n\n", 0, true);
     EXPECT_EQ(vtt.captions, (std::vector<tSubtitleLine>{{1000, 2000, "A|B"}}));
+    // A cue without text lends its times to no other cue.
+    EXPECT_EQ(Parse("WEBVTT", "00:00:01.000 --> 00:00:02.000\n\n00:00:03.000 --> 00:00:04.000\nC\n", 0, true)
+                  .captions,
+              (std::vector<tSubtitleLine>{{3000, 4000, "C"}}));
+    EXPECT_EQ(Parse("WEBVTT", "00:00:01.000 --> 00:00:02.000\n00:00:03.000 --> 00:00:04.000\nC\n", 0, true)
+                  .captions,
+              (std::vector<tSubtitleLine>{{3000, 4000, "C"}}));
     // A format without a closing tag keeps the rest of the text as it is.
     EXPECT_EQ(Parse("SUBVIEWER2", "00:00:01.00,00:00:02.50\nx[br]y\n\n", 0, true).captions,
               (std::vector<tSubtitleLine>{{1000, 2500, "x|y"}}));
@@ -204,6 +211,12 @@ TEST_F(ImportTest, NoSecondLoadOrOtherCommandWhileAFileLoads) {
     EXPECT_EQ(GetLineText(1), "<i>One");
     EXPECT_FALSE(IsDocumentBusy());
     EXPECT_FALSE(IsSubtitleLoading());
+    // Nor while another run holds the document.
+    {
+        const DocumentBusyGuard rulesRunning;
+        ImportSubtitleFile(other, false, false);
+    }
+    EXPECT_EQ(GetLineText(1), "<i>One");
 }
 
 TEST_F(ImportTest, CancelledOrFailedReadsLeaveNoPartialDocument) {
