@@ -219,9 +219,9 @@ bool IsSubtitleLoading() {
 }
 
 void ImportSubtitleFile(const QString& path, bool isRetry, bool append) {
-    // One load at a time, and none while another run (the timing rules) works on the document:
-    // a command that arrives while such a run lets events run is not carried out.
-    if (gLoading || IsDocumentBusy()) return;
+    // One load at a time: a command that arrives while the reader lets events run is not
+    // carried out. (The document may be busy already: the open command holds it while it loads.)
+    if (gLoading) return;
     const LoadingFlag loading;
     const DocumentBusyGuard busy;
     // A read begins uncancelled, whatever an earlier one left.

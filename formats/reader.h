@@ -77,9 +77,9 @@ bool IsReadableDefinition(const tFormatDef& def);
 
 // Opens or appends a subtitle file: recognises its format (a second try reads it as UTF-16, a
 // ".txt" file nothing recognises is read as plain text) and reads it into the document. Does
-// nothing while another file is loading or the document is busy with another run (so callers
-// must not hold a DocumentBusyGuard around it); the document is busy (document/busy.h)
-// throughout the load. With append the document keeps its own format and frame rate.
+// nothing while another file is loading. The document is busy (document/busy.h) throughout the
+// load; callers test IsDocumentBusy() before they start one. With append the document keeps
+// its own format and frame rate.
 void ImportSubtitleFile(const QString& path, bool isRetry, bool append);
 
 // Reads a file in the format at gFormatIndex (gFormatDef loaded, index 0 = plain text) into the
