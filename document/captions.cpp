@@ -105,6 +105,10 @@ void ResetDocumentState() {
     gSelStart = gSelEnd = 0;
     gTimingMode = 0;
     gPreviewRow = 0;
+    // Hooks belong to the window that set them; a test's window is gone after its test.
+    gOnShowSelectedLine = nullptr;
+    gOnShowCaption = nullptr;
+    gOnShowWaveSelection = nullptr;
     FlexGrid& grid = grdSubs();
     grid.Reset();
     SetUpDocumentGrid(grid);
