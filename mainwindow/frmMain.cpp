@@ -15,6 +15,7 @@
 #include "formats/reader.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
+#include "mainwindow/TimingController.h"
 #include "mainwindow/filecommands.h"
 #include "mainwindow/mainstate.h"
 #include "platform/Dialogs.h"
@@ -108,6 +109,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     connect(WMP, &IMediaPlayer::MediaError, this, &frmMain::OnMediaError);
 
     CreateControls();
+    CreateTiming();
     CreateMenus();
     ConnectHooks();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmMain::OnFocusWindowChanged);
@@ -119,6 +121,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     DisconnectHooks();
     disconnect(qApp, nullptr, this, nullptr);
+    DestroyTiming();
     // The player goes before the widgets that show it, so that no event of it reaches a
     // window half torn down.
     if (WMP) {
@@ -308,9 +311,6 @@ void frmMain::CreateControls() {
     column->addWidget(picAudio);
     setCentralWidget(central);
 
-    tmrLimit = MakeTimer(this, "tmrLimit", 1);
-    tmrPreview = MakeTimer(this, "tmrPreview", 10);
-    tmrTime = MakeTimer(this, "tmrTime", 10);
     tmrWave = MakeTimer(this, "tmrWave", 20);
 
     connect(grdSubsView, &GridView::MouseDown, this, &frmMain::grdSubs_MouseDown);
@@ -459,6 +459,7 @@ void frmMain::CreateMenus() {
 
 void frmMain::ConnectHooks() {
     gOnShowSelectedLine = [this](int row) { ShowSelectedLine(row); };
+    gOnShowCaption = [this](int row) { ShowCaption(row); };
     gOnFileStatus = [this](const QString& text, bool clearVideoLabel) {
         lblTextFile->setText(text);
         if (clearVideoLabel) lblVideoFile->clear();
@@ -480,6 +481,7 @@ void frmMain::ConnectHooks() {
 
 void frmMain::DisconnectHooks() {
     gOnShowSelectedLine = nullptr;
+    gOnShowCaption = nullptr;
     gOnFileStatus = nullptr;
     gOnRefreshFileLabels = nullptr;
     gRulesHooks.pausePlayer = nullptr;
@@ -530,6 +532,8 @@ void frmMain::ApplyGridFont() {
 // --- Grid set-up and selection ---
 
 void frmMain::ResetGrid(bool bSubtitle) {
+    // A caption being timed and the previous end belong to the document that goes.
+    mTiming->DocumentReset();
     ResetCaptionGrid(bSubtitle);
     SizeGridColumns();
     if (!bSubtitle) txtSub->clear();

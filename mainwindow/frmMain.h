@@ -21,6 +21,9 @@ class QSplitter;
 class QSplitterHandle;
 class QTimer;
 class QWindow;
+class TimingController;
+class MainTimingView;
+class MainTimingFilter;
 
 // The main editor window: the caption grid beside the media player, the caption and time
 // boxes, the timing buttons and modes, the info bar, the audio bar and the menus.
@@ -107,11 +110,14 @@ public:
     void mnuRemove_Click();
     void mnuWebsite_Click();
 
-    // --- Timing modes ---
+    // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
+    TimingController* Timing() const { return mTiming; }
     void optPress_Click();
     void optManual_Click();
     void optPreview_Click();
     void SetPreviewMode(bool bOn);
+    // Shows a caption over the video (the preview and the caption being timed).
+    void ShowCaption(int row);
 
     // --- Layout ---
     void ArrangeMainForm(bool bForce);
@@ -168,6 +174,10 @@ public:
     // Loads a WAV file into the audio bar (sets gWaveFile). Does nothing until the waveform is
     // connected.
     std::function<void(const QString& path)> loadWave;
+    // The waveform's play cursor: one tick of it, and shown or hidden (hiding redraws the
+    // wave). They do nothing until the waveform is connected.
+    std::function<void()> waveCursorTick;
+    std::function<void(bool on)> showWaveCursor;
 
     // --- Controls ---
     IMediaPlayer* WMP = nullptr;
@@ -219,7 +229,8 @@ public:
     QLabel* lblWaveTip = nullptr;
     QLabel* lblWave = nullptr;
 
-    QTimer* tmrLimit = nullptr;
+    // The timing controller's timers (the automatic end needs none: it is checked whenever
+    // the position is read).
     QTimer* tmrPreview = nullptr;
     QTimer* tmrTime = nullptr;
     QTimer* tmrWave = nullptr;
@@ -315,7 +326,10 @@ private:
     void SetStyleChecks(int row);
     // Seeks the player to the row's start when the row is timed and the player is playing.
     void SeekToLine(int row, double extraSeconds);
-    void SelectTimingMode(int mode);
+    // Makes the timing controller, its view of this window and the key preview.
+    void CreateTiming();
+    // Takes them down again, before the player goes.
+    void DestroyTiming();
     // Runs New; false when the save prompt was cancelled (or the document is busy).
     bool NewDocument();
     // Hides the preview caption over the video.
@@ -348,4 +362,10 @@ private:
     bool mOtherWindowHadFocus = false;
     bool mActivatePending = false;
     bool mUnloaded = false;
+
+    friend class MainTimingView;
+    friend class MainTimingFilter;
+    MainTimingView* mTimingView = nullptr;
+    MainTimingFilter* mTimingFilter = nullptr;
+    TimingController* mTiming = nullptr;
 };

@@ -14,6 +14,7 @@
 #include "formats/formatdefs.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
+#include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainstate.h"
 #include "platform/IMediaPlayer.h"
@@ -386,7 +387,7 @@ void frmMain::CloseSideWindows() {
 
 void frmMain::CloseAll() {
     if (!gWaveFile.isEmpty()) gStopWave = true;
-    for (QTimer* t : {tmrLimit, tmrPreview, tmrTime, tmrWave})
+    for (QTimer* t : {tmrPreview, tmrTime, tmrWave})
         t->stop();
     for (QWidget* w : std::initializer_list<QWidget*>{lblSub, lblSubShadow, imgText, imgVideo})
         w->hide();
@@ -430,43 +431,17 @@ void frmMain::ArrangeMainForm(bool) {
 // --- Timing modes ---
 
 void frmMain::optPress_Click() {
-    SelectTimingMode(0);
+    mTiming->optPress_Click();
 }
 
 void frmMain::optManual_Click() {
-    SelectTimingMode(1);
+    mTiming->optManual_Click();
 }
 
 void frmMain::optPreview_Click() {
-    SelectTimingMode(2);
-}
-
-void frmMain::SelectTimingMode(int mode) {
-    gTimingMode = mode;
-    // The chosen mode is the one every later activation selects again.
-    gSubMode = uint8_t(mode);
-    if (mode != 2) cmdApply->setEnabled(WMP->playState() == kPlayStatePlaying);
-    cmdApply->setText(LangText(mode == 1 ? 40 : 39));
-    lblMode->setText(LangText(36 + mode));
-    if (mode == 2) {
-        SetPreviewMode(true);
-    } else {
-        ClearCaption();
-        SetPreviewMode(false);
-    }
-    WriteSetting(QStringLiteral("M_SUBMODE"), QString::number(mode));
+    mTiming->optPreview_Click();
 }
 
 void frmMain::SetPreviewMode(bool bOn) {
-    cmdNext->setEnabled(false);
-    cmdEnd->setEnabled(false);
-    // The time boxes belong to the caption being edited; in preview the preview owns the times.
-    for (QLineEdit* box : txtTime)
-        box->setEnabled(!bOn && IsDocumentGrid());
-    if (bOn) {
-        cmdApply->setEnabled(false);
-    } else {
-        ClearCaption();
-        gPreviewRow = 0;
-    }
+    mTiming->SetPreviewMode(bOn);
 }

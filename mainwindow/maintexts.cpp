@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "document/captions.h"
 #include "language/lang.h"
+#include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainstate.h"
 #include "platform/MsgBox.h"
@@ -52,7 +53,7 @@ void frmMain::ApplyLanguageToMain() {
             box->setToolTip(LangText(415));
         lblTime->setToolTip(LangText(104));
 
-        const bool autoDuration = gDurationMode == 1 && gApplyWhen >= 1;
+        const bool autoDuration = AutoEndOn();
         optPress->setText(LangText(33) + (autoDuration ? QStringLiteral(" [auto]") : QString()));
         optManual->setText(LangText(34));
         optPreview->setText(LangText(35));

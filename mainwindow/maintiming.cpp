@@ -1,0 +1,197 @@
+// The main window's part of timing: the controller's view of the window's controls, the key
+// preview that gives the hot keys to the controller wherever the focus is, and the events of
+// the Apply button that press-and-hold timing listens to.
+#include "document/captions.h"
+#include "document/timecode.h"
+#include "language/lang.h"
+#include "mainwindow/TimingController.h"
+#include "mainwindow/frmMain.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+
+class MainTimingView final : public TimingView {
+public:
+    explicit MainTimingView(frmMain* window) : w(window) {}
+
+    bool IsApplyEnabled() const override { return w->cmdApply->isEnabled(); }
+    void SetApplyEnabled(bool on) override { SetButtonEnabled(w->cmdApply, on); }
+    bool IsNextEnabled() const override { return w->cmdNext->isEnabled(); }
+    void SetNextEnabled(bool on) override { SetButtonEnabled(w->cmdNext, on); }
+    bool IsEndEnabled() const override { return w->cmdEnd->isEnabled(); }
+    void SetEndEnabled(bool on) override { SetButtonEnabled(w->cmdEnd, on); }
+
+    void MarkButtons(bool apply, bool next) override {
+        for (auto [button, on] : {std::pair{w->cmdApply, apply}, std::pair{w->cmdNext, next}}) {
+            QFont font = button->font();
+            font.setUnderline(on);
+            button->setFont(font);
+        }
+    }
+
+    void ShowModeTexts(int mode) override {
+        w->cmdApply->setText(LangText(mode == 1 ? 40 : 39));
+        w->lblMode->setText(LangText(36 + mode));
+    }
+
+    void ShowStartBox(int32_t ms) override { w->txtTime[0]->setText(MsToTime(ms)); }
+    void ShowDurationBox(int32_t ms) override { w->txtTime[1]->setText(MsToTime(ms)); }
+    void SetTimeBoxesEnabled(bool on) override {
+        for (QLineEdit* box : w->txtTime)
+            box->setEnabled(on && IsDocumentGrid());
+    }
+    void SetCaptionBoxEnabled(bool on) override { w->txtSub->setEnabled(on); }
+
+    void ShowPosition(const QString& time, const QString& stringPos) override {
+        w->lblTime->setText(time);
+        w->lblStringPos->setText(stringPos);
+    }
+
+    void ShowCaption(int row) override { w->ShowCaption(row); }
+    void ClearCaption() override { w->ClearCaption(); }
+    bool IsCaptionShown() const override { return !w->lblSub->isHidden() && !w->lblSub->text().isEmpty(); }
+
+    void WaveCursorTick() override {
+        if (w->waveCursorTick) w->waveCursorTick();
+    }
+    void ShowWaveCursor(bool on) override {
+        if (w->showWaveCursor) w->showWaveCursor(on);
+    }
+
+private:
+    // A focused button that is disabled would push the focus on to the mode options, where the
+    // next space bar would switch the mode instead of timing. The focus goes to the timing
+    // button the user needs next instead; when none is enabled it waits on the window and
+    // comes back to Apply when Apply is enabled again.
+    void SetButtonEnabled(QPushButton* button, bool on) {
+        if (!on && button->isEnabled() && button->hasFocus()) {
+            QPushButton* next = nullptr;
+            for (QPushButton* b : {w->cmdNext, w->cmdEnd, w->cmdApply})
+                if (b != button && b->isEnabled() && !next) next = b;
+            if (next) {
+                next->setFocus(Qt::OtherFocusReason);
+            } else {
+                w->setFocus(Qt::OtherFocusReason);
+                mParked = true;
+            }
+        }
+        button->setEnabled(on);
+        if (on && button == w->cmdApply && mParked) {
+            mParked = false;
+            // Unless the user put the focus somewhere meanwhile.
+            if (!w->focusWidget() || w->focusWidget() == w) button->setFocus(Qt::OtherFocusReason);
+        }
+    }
+
+    frmMain* w;
+    bool mParked = false;
+};
+
+// Installed on the application: the window sees its key events before the focused control
+// does (a key preview), and the Apply button's presses and releases reach the timing.
+class MainTimingFilter final : public QObject {
+public:
+    explicit MainTimingFilter(frmMain* window) : QObject(window), w(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return Key(watched, static_cast<QKeyEvent*>(event));
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // A quick second press on Apply arrives as a double click: it starts a caption too.
+            if (watched == w->cmdApply && w->cmdApply->isEnabled())
+                w->mTiming->cmdApply_MouseDown(static_cast<QMouseEvent*>(event)->button());
+            break;
+        case QEvent::MouseButtonRelease:
+            if (watched == w->cmdApply && w->cmdApply->isEnabled())
+                w->mTiming->cmdApply_MouseUp(static_cast<QMouseEvent*>(event)->button());
+            break;
+        case QEvent::FocusIn:
+            if (watched == w->txtSub) w->mTiming->SetTyping(true);
+            break;
+        case QEvent::FocusOut:
+            if (watched == w->txtSub) w->mTiming->SetTyping(false);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    bool Key(QObject* watched, QKeyEvent* key) {
+        if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != w) return false;
+        TimingController* timing = w->mTiming;
+        const bool press = key->type() == QEvent::KeyPress;
+        // A hot key the timing took goes no further (not even up to the parents).
+        if (press ? timing->Form_KeyDown(key->key(), key->isAutoRepeat())
+                  : timing->Form_KeyUp(key->key(), key->isAutoRepeat()))
+            return true;
+        if (watched == w->cmdApply && w->cmdApply->isEnabled()) {
+            if (press)
+                timing->cmdApply_KeyDown(key->key(), key->isAutoRepeat());
+            else
+                timing->cmdApply_KeyUp(key->key(), key->isAutoRepeat());
+        }
+        return false;
+    }
+
+    frmMain* w;
+};
+
+void frmMain::CreateTiming() {
+    mTimingView = new MainTimingView(this);
+    mTiming = new TimingController(WMP, mTimingView, this);
+    tmrTime = mTiming->tmrTime;
+    tmrPreview = mTiming->tmrPreview;
+    connect(cmdApply, &QPushButton::clicked, mTiming, &TimingController::cmdApply_Click);
+    connect(cmdNext, &QPushButton::clicked, mTiming, &TimingController::cmdNext_Click);
+    connect(cmdEnd, &QPushButton::clicked, mTiming, &TimingController::cmdEnd_Click);
+    mTimingFilter = new MainTimingFilter(this);
+    qApp->installEventFilter(mTimingFilter);
+}
+
+void frmMain::DestroyTiming() {
+    // A deleted filter leaves the application's list by itself.
+    delete mTimingFilter;
+    mTimingFilter = nullptr;
+    delete mTiming;
+    mTiming = nullptr;
+    tmrTime = tmrPreview = nullptr;
+    delete mTimingView;
+    mTimingView = nullptr;
+}
+
+void frmMain::ShowCaption(int row) {
+    if (!IsDocumentGrid() || row < 1 || row >= grdSubs().Rows()) return;
+    QString text = GetLineText(row, true);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const char* tag : {"<b>", "<i>", "<u>"})
+        text.remove(QLatin1String(tag));
+    QFont font = lblSub->font();
+    font.setBold(IsLineBold(row));
+    font.setItalic(IsLineItalic(row));
+    font.setUnderline(IsLineUnderline(row));
+    lblSub->setFont(font);
+    lblSub->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(0, 0, 0, 160); }"));
+    lblSub->setText(text);
+    // Across the bottom of the picture, as high as its lines need.
+    const QRect area = fraPlayer->rect();
+    const int height = std::min(area.height(), lblSub->heightForWidth(area.width()) + 8);
+    lblSub->setGeometry(0, area.height() - height - area.height() / 10, area.width(), height);
+    lblSub->show();
+    lblSub->raise();
+}
