@@ -1,0 +1,160 @@
+// Timing through the real main window: the Apply button pressed and released with the mouse
+// and the space bar, the hot keys through the window's key preview, and where the focus goes.
+#include "app/paths.h"
+#include "app/settings.h"
+#include "document/captions.h"
+#include "language/lang.h"
+#include "mainwindow/GridView.h"
+#include "mainwindow/TimingController.h"
+#include "mainwindow/frmMain.h"
+#include "support/FakeMediaPlayer.h"
+#include "support/fixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+using Span2 = std::pair<int32_t, int32_t>;
+
+class TimingWindow : public ScrivelleTest {
+protected:
+    void SetUp() override {
+        ScrivelleTest::SetUp();
+        gLangIndex = 0;
+        LoadLanguageStrings();
+        gFormatFile = SourceDir() + "/formats/data/formats.ini";
+        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        gAppPath = TempPath("app/");
+        LoadSettings();
+        gApplyWhen = 1;    // no rule run on load ...
+        gDurationMode = 0; // ... and no automatic end unless a test asks
+        player = new FakeMediaPlayer;
+        player->SetMediaLength(600);
+        w = std::make_unique<frmMain>(player);
+        w->Form_Load();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QByteArray srt;
+        for (int i = 1; i <= 4; ++i)
+            srt += QByteArray::number(i) + "\r\n00:0" + QByteArray::number(i) + ":00,000 --> 00:0" +
+                   QByteArray::number(i) + ":00,500\r\ncaption " + QByteArray::number(i) + "\r\n\r\n";
+        ASSERT_TRUE(w->LoadTextFile(WriteFile("doc.srt", srt)));
+        w->LoadVideoFile("/v/movie.avi");
+        w->optPress->setChecked(true);
+        w->optPress_Click();
+        ASSERT_TRUE(w->cmdApply->isEnabled());
+    }
+    void TearDown() override {
+        w.reset();
+        ScrivelleTest::TearDown();
+    }
+
+    void At(int ms) { player->Advance(int(ms - player->positionMs())); }
+    static Span2 Span(int row) { return {GetLineStart(row), GetLineEnd(row)}; }
+    // What X11 sends while a key is held: a release and a press, both marked auto-repeat.
+    static void Repeat(QWidget* target, Qt::Key key, const QString& text) {
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text, true);
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text, true);
+        QApplication::sendEvent(target, &up);
+        QApplication::sendEvent(target, &down);
+    }
+
+    FakeMediaPlayer* player = nullptr;
+    std::unique_ptr<frmMain> w;
+};
+
+} // namespace
+
+TEST_F(TimingWindow, TheApplyButtonTimesWithTheMouseAndTheSpaceBar) {
+    At(1000);
+    QTest::mousePress(w->cmdApply, Qt::LeftButton);
+    EXPECT_TRUE(w->Timing()->InProgress());
+    At(2500);
+    QTest::mouseRelease(w->cmdApply, Qt::LeftButton);
+    EXPECT_EQ(Span(1), Span2(1000, 2500));
+    EXPECT_EQ(grdSubs().Row(), 2);
+    EXPECT_EQ(w->lblTime->text(), "2500");
+
+    // The next press comes quickly: Qt delivers it as a double click.
+    At(2600);
+    QTest::mouseDClick(w->cmdApply, Qt::LeftButton);
+    EXPECT_EQ(GetLineStart(2), 2500); // joined to the previous end
+    At(2800);
+    QTest::mouseRelease(w->cmdApply, Qt::LeftButton);
+    EXPECT_EQ(Span(2), Span2(2500, 2800));
+
+    w->cmdApply->setFocus();
+    At(4000);
+    QTest::keyPress(w->cmdApply, Qt::Key_Space);
+    for (int t = 4100; t < 5000; t += 100) {
+        At(t);
+        Repeat(w->cmdApply, Qt::Key_Space, " ");
+    }
+    At(5000);
+    QTest::keyRelease(w->cmdApply, Qt::Key_Space);
+    EXPECT_EQ(Span(3), Span2(4000, 5000));
+    EXPECT_EQ(grdSubs().Row(), 4);
+    EXPECT_EQ(QApplication::focusWidget(), w->cmdApply);
+}
+
+TEST_F(TimingWindow, HotKeysReachTheTimingWhereverTheFocusIsButNotWhileTyping) {
+    w->grdSubsView->setFocus();
+    At(1000);
+    QTest::keyPress(w->grdSubsView, Qt::Key_B);
+    At(1500);
+    Repeat(w->grdSubsView, Qt::Key_B, "b");
+    At(1900);
+    QTest::keyRelease(w->grdSubsView, Qt::Key_B);
+    EXPECT_EQ(Span(1), Span2(1000, 1900));
+    EXPECT_FALSE(w->cmdApply->font().underline());
+
+    w->txtSub->setFocus();
+    const QString before = w->txtSub->toPlainText();
+    At(3000);
+    QTest::keyClick(w->txtSub, Qt::Key_B);
+    EXPECT_FALSE(w->Timing()->InProgress());
+    EXPECT_EQ(w->txtSub->toPlainText(), "b" + before);
+    EXPECT_EQ(Span(2), Span2(120000, 120500));
+}
+
+TEST_F(TimingWindow, TheFocusStaysWithTheTimingButtons) {
+    // Manual mode on the keyboard: Start hands the focus to Next, End back to Start.
+    w->optManual->setChecked(true);
+    w->optManual_Click();
+    w->cmdApply->setFocus();
+    At(1000);
+    QTest::keyClick(w->cmdApply, Qt::Key_Space);
+    EXPECT_EQ(QApplication::focusWidget(), w->cmdNext);
+    At(1500);
+    QTest::keyClick(w->cmdNext, Qt::Key_Space);
+    EXPECT_EQ(Span(1), Span2(1000, 1500));
+    At(1800);
+    QTest::keyClick(w->cmdEnd, Qt::Key_Space);
+    EXPECT_EQ(Span(2), Span2(1500, 1800));
+    EXPECT_EQ(QApplication::focusWidget(), w->cmdApply);
+
+    // Press-and-hold with the automatic end: Apply is off while the caption runs, and has the
+    // focus back for the next caption once the end has passed.
+    gDurationMode = 1;
+    w->optPress->setChecked(true);
+    w->optPress_Click();
+    w->cmdApply->setFocus();
+    At(3000);
+    QTest::keyPress(w->cmdApply, Qt::Key_Space);
+    EXPECT_FALSE(w->cmdApply->isEnabled());
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_FALSE(w->optPress->hasFocus());
+    At(4200);
+    w->Timing()->tmrTime_Timer();
+    EXPECT_EQ(Span(3), Span2(3000, 4080));
+    EXPECT_TRUE(w->cmdApply->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), w->cmdApply);
+}
