@@ -121,7 +121,9 @@ public:
     void tmrLimit_Timer();
 
     // The document was replaced (new, load, close): timing stops and the previous end is
-    // forgotten. The grid's own resets, inserts and removals are noticed without this.
+    // forgotten. The grid's own resets, inserts and removals are noticed without this; a
+    // command that rewrites the times of many captions at once (removing all timing, a time
+    // shift) calls CancelCaption(false) first.
     void DocumentReset();
 
     // --- State ---
