@@ -6,14 +6,14 @@
 #include <QFontDialog>
 #include <QInputDialog>
 
-QFont ToQFont(const tFontSpec& spec) {
-    QFont f(spec.name);
-    if (spec.size > 0) f.setPointSizeF(spec.size);
-    f.setWeight(QFont::Weight(qBound(100, spec.weight, 900)));
-    if (spec.bold && spec.weight < 600) f.setWeight(QFont::Bold);
-    f.setItalic(spec.italic);
-    f.setUnderline(spec.underline);
-    f.setStrikeOut(spec.strikethrough);
+QFont ToQFont(const tFontSpec& record) {
+    QFont f(record.name);
+    if (record.size > 0) f.setPointSizeF(record.size);
+    f.setWeight(QFont::Weight(qBound(100, record.weight, 900)));
+    if (record.bold && record.weight < 600) f.setWeight(QFont::Bold);
+    f.setItalic(record.italic);
+    f.setUnderline(record.underline);
+    f.setStrikeOut(record.strikethrough);
     return f;
 }
 

@@ -18,5 +18,5 @@ public:
 };
 
 // A QFont from the program's font record and back.
-QFont ToQFont(const tFontSpec& spec);
+QFont ToQFont(const tFontSpec& record);
 tFontSpec FromQFont(const QFont& font);

@@ -18,9 +18,6 @@
 #include <memory>
 #include <ostream>
 
-[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

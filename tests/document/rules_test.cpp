@@ -17,12 +17,6 @@
 #include <utility>
 #include <vector>
 
-[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-[[maybe_unused]] static void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
-}
 
 namespace {
 

@@ -130,8 +130,7 @@ protected:
     void SetUp() override {
         ScrivelleTest::SetUp();
         qputenv("SCRIVELLE_ANSI_CODEPAGE", "1252");
-        gFormatFile = SourceDir() + "/formats/data/formats.ini";
-        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        UseSourceFormatFiles();
         gLineBreak = "|";
         ASSERT_TRUE(LoadFormatsList());
     }

@@ -18,8 +18,7 @@ class ReaderTest : public ScrivelleTest {
 protected:
     void SetUp() override {
         ScrivelleTest::SetUp();
-        gFormatFile = SourceDir() + "/formats/data/formats.ini";
-        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        UseSourceFormatFiles();
         gLineBreak = "|";
         LoadLanguageStrings();
         ASSERT_TRUE(LoadFormatsList());
@@ -74,9 +73,6 @@ protected:
     }
 };
 
-[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 inline bool operator==(const tSubtitleLine& a, const tSubtitleLine& b) {
     return a.start == b.start && a.end == b.end && a.text == b.text;

@@ -24,9 +24,6 @@
 #include <ostream>
 #include <vector>
 
-[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -40,26 +40,8 @@
 #include <memory>
 #include <ostream>
 
-[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class MainWindowTest : public ScrivelleTest {
 protected:
@@ -67,8 +49,7 @@ protected:
         ScrivelleTest::SetUp();
         gLangIndex = 0;
         LoadLanguageStrings();
-        gFormatFile = SourceDir() + "/formats/data/formats.ini";
-        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        UseSourceFormatFiles();
         gAppPath = TempPath("app/");
         LoadSettings();
         // The rules run on load only in the test that asks for them.
@@ -145,7 +126,7 @@ TEST_P(PromptForSaveTest, GoesOnOnlyWhenNoWorkIsLost) {
     const PromptCase& c = GetParam();
     Make();
     const QString path = OpenModified(3);
-    const QByteArray original = ReadAll(path);
+    const QByteArray original = ReadFileBytes(path);
     gModified = c.modified;
     if (c.answer != 0) msgbox.Answer(c.answer);
     QString target = path;
@@ -177,9 +158,9 @@ TEST_P(PromptForSaveTest, GoesOnOnlyWhenNoWorkIsLost) {
     EXPECT_EQ(CaptionCount(), 3);
     EXPECT_EQ(GetLineText(1), "edited");
     const bool saved = c.answer == vbYes && c.way == SaveWay::Ok;
-    EXPECT_EQ(ReadAll(path).contains("edited"), saved);
+    EXPECT_EQ(ReadFileBytes(path).contains("edited"), saved);
     if (!saved) {
-        EXPECT_EQ(ReadAll(path), original);
+        EXPECT_EQ(ReadFileBytes(path), original);
     }
     EXPECT_FALSE(QFile::exists(TempPath("no such folder/doc.srt")));
 }
@@ -276,7 +257,7 @@ TEST_F(MainWindowTest, SavingUntimedCaptions) {
     msgbox.Answer(vbNo);
     EXPECT_TRUE(w->SaveTextFile());
     EXPECT_EQ(msgbox.last().text, LangText(80) + "\n\n" + LangText(81));
-    QByteArray written = ReadAll(path);
+    QByteArray written = ReadFileBytes(path);
     EXPECT_TRUE(written.contains("caption 2"));
     EXPECT_FALSE(written.contains("caption 3"));
     EXPECT_FALSE(written.contains("caption 4"));
@@ -284,19 +265,19 @@ TEST_F(MainWindowTest, SavingUntimedCaptions) {
 
     msgbox.Answer(vbYes);
     EXPECT_TRUE(w->SaveTextFile());
-    written = ReadAll(path);
+    written = ReadFileBytes(path);
     EXPECT_TRUE(written.contains("caption 4"));
     EXPECT_FALSE(gModified);
 
     // With the first caption untimed, No would write nothing: the file is left alone and the
     // user is told.
     ClearLineTimes(1);
-    const QByteArray before = ReadAll(path);
+    const QByteArray before = ReadFileBytes(path);
     msgbox.Answer(vbNo).Answer(vbOK);
     EXPECT_FALSE(w->SaveTextFile());
     EXPECT_EQ(msgbox.count(), 4);
     EXPECT_TRUE(msgbox.last().text.startsWith(LangText(80)));
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_TRUE(gModified);
 }
 
@@ -318,7 +299,7 @@ TEST_F(MainWindowTest, SaveAsWritesInTheCurrentFormatWithItsExtension) {
     EXPECT_EQ(dialogs.calls[0].defaultText, "film.srt");
     EXPECT_EQ(dialogs.calls[0].folder, TempPath(""));
     EXPECT_EQ(gSubFile, TempPath("out/copy.srt"));
-    EXPECT_TRUE(ReadAll(gSubFile).contains("changed"));
+    EXPECT_TRUE(ReadFileBytes(gSubFile).contains("changed"));
     EXPECT_FALSE(gModified);
     EXPECT_EQ(ReadSetting(SettingKeys::LastFolder), TempPath("out/"));
     EXPECT_EQ(ReadSetting(SettingKeys::TFileName), gSubFile);
@@ -353,11 +334,11 @@ TEST_F(MainWindowTest, SaveOfANewDocumentAsksForAName) {
     dialogs.paths.push_back(TempPath("fresh"));
     w->mnuSave_Click();
     EXPECT_EQ(gSubFile, TempPath("fresh.srt"));
-    EXPECT_TRUE(ReadAll(gSubFile).contains("00:00:01,000 --> 00:00:02,000"));
+    EXPECT_TRUE(ReadFileBytes(gSubFile).contains("00:00:01,000 --> 00:00:02,000"));
     // Saved once, Save writes to the same file without asking.
     SetLineText(1, QStringLiteral("again"));
     w->mnuSave_Click();
-    EXPECT_TRUE(ReadAll(gSubFile).contains("again"));
+    EXPECT_TRUE(ReadFileBytes(gSubFile).contains("again"));
     EXPECT_EQ(dialogs.calls.size(), 1);
 }
 

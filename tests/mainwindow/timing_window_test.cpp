@@ -30,8 +30,7 @@ protected:
         ScrivelleTest::SetUp();
         gLangIndex = 0;
         LoadLanguageStrings();
-        gFormatFile = SourceDir() + "/formats/data/formats.ini";
-        gFormatDatFile = SourceDir() + "/formats/data/formats.dat";
+        UseSourceFormatFiles();
         gAppPath = TempPath("app/");
         LoadSettings();
         gApplyWhen = 1;    // no rule run on load ...

@@ -74,8 +74,8 @@ TEST_F(DialogProcs, FontChoiceIsLimitedAndCancelChangesNothing) {
 }
 
 TEST(FontRecord, HalfPointSizesSurviveQFont) {
-    const tFontSpec spec{"DejaVu Sans", 10.5, 400, false, false, true, false};
-    const tFontSpec back = FromQFont(ToQFont(spec));
+    const tFontSpec record{"DejaVu Sans", 10.5, 400, false, false, true, false};
+    const tFontSpec back = FromQFont(ToQFont(record));
     EXPECT_DOUBLE_EQ(back.size, 10.5);
     EXPECT_TRUE(back.underline);
     EXPECT_EQ(back.weight, 400);

@@ -7,13 +7,6 @@
 #include <ostream>
 #include <vector>
 
-// Readable failure messages.
-[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-[[maybe_unused]] static void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
-}
 
 namespace {
 

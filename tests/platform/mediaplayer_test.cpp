@@ -18,17 +18,6 @@
 
 namespace {
 
-// Lets events run until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 // A frame of one colour, as a decoder would hand it over.
 QVideoFrame SolidFrame(QSize size, QRgb color) {
     QVideoFrame frame(QVideoFrameFormat(size, QVideoFrameFormat::Format_BGRA8888));

@@ -1,10 +1,13 @@
 #include "fixture.h"
 
+#include "app/paths.h"
 #include "platform/processstate.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 void ScrivelleTest::SetUp() {
     ASSERT_TRUE(tmp.isValid());
@@ -37,4 +40,24 @@ QString SourceDir() {
 }
 QString BinaryDir() {
     return QStringLiteral(SCRIVELLE_BINARY_DIR);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QByteArray ReadFileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void UseSourceFormatFiles() {
+    gFormatFile = SourceDir() + QStringLiteral("/formats/data/formats.ini");
+    gFormatDatFile = SourceDir() + QStringLiteral("/formats/data/formats.dat");
 }

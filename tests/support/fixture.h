@@ -5,8 +5,20 @@
 #include "fakes.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
+}
 
 class ScrivelleTest : public ::testing::Test {
 protected:
@@ -23,6 +35,15 @@ protected:
     FakeDialogs dialogs;
     FakeShell shell;
 };
+
+// Lets events run until the condition holds or the time is up; false when it never held.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// The whole content of a file (empty when it cannot be read).
+QByteArray ReadFileBytes(const QString& path);
+
+// Points the program at the format definitions of the source tree.
+void UseSourceFormatFiles();
 
 // Where the source tree is (for data files the tests read).
 QString SourceDir();
