@@ -39,16 +39,9 @@ int Usage() {
 }
 
 // Answers the reader's frame-rate question; every other dialog is cancelled.
-class FpsAnswer final : public IDialogs {
+class FpsAnswer final : public NoDialogs {
 public:
     explicit FpsAnswer(QString fps) : fps_(std::move(fps)) {}
-    int32_t ShowColor(QWidget*, int32_t, int32_t) override { return -1; }
-    bool ChooseFont(QWidget*, tFontSpec&, int32_t&) override { return false; }
-    QString ShowOpen(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString BrowseForFolder(QWidget*, const QString&) override { return {}; }
     QString InputBox(QWidget*, const QString&, const QString&, const QString&, bool* ok) override {
         if (ok) *ok = true;
         return fps_;

@@ -3,21 +3,6 @@
 namespace {
 
 // Until a window layer installs its dialogs every dialog counts as cancelled.
-class NoDialogs final : public IDialogs {
-public:
-    int32_t ShowColor(QWidget*, int32_t, int32_t) override { return -1; }
-    bool ChooseFont(QWidget*, tFontSpec&, int32_t&) override { return false; }
-    QString ShowOpen(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString BrowseForFolder(QWidget*, const QString&) override { return {}; }
-    QString InputBox(QWidget*, const QString&, const QString&, const QString&, bool* ok) override {
-        if (ok) *ok = false;
-        return {};
-    }
-};
-
 NoDialogs gNoDialogs;
 IDialogs* gDialogs = &gNoDialogs;
 

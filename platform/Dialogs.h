@@ -43,6 +43,23 @@ public:
                              const QString& defaultText, bool* ok) = 0;
 };
 
+// Every dialog cancelled: what the program has before a window layer installs its dialogs, and a
+// base for command-line tools that answer one dialog themselves.
+class NoDialogs : public IDialogs {
+public:
+    int32_t ShowColor(QWidget*, int32_t, int32_t) override { return -1; }
+    bool ChooseFont(QWidget*, tFontSpec&, int32_t&) override { return false; }
+    QString ShowOpen(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString BrowseForFolder(QWidget*, const QString&) override { return {}; }
+    QString InputBox(QWidget*, const QString&, const QString&, const QString&, bool* ok) override {
+        if (ok) *ok = false;
+        return {};
+    }
+};
+
 IDialogs& Dialogs();
 void SetDialogs(IDialogs* dialogs); // nullptr puts back the one that cancels everything
 

@@ -2,6 +2,7 @@
 // every format writes the golden test document byte for byte, what it writes follows that
 // format's own grammar, and its samples are ordered so that each format's files are recognised
 // as that format.
+#include "formats/reader_fixture.h"
 #include "support/fixture.h"
 
 #include "app/paths.h"
@@ -125,19 +126,8 @@ QString Recognise(const QByteArray& bytes) {
 
 } // namespace
 
-class CatalogueTest : public ScrivelleTest {
+class CatalogueTest : public FormatsTest {
 protected:
-    void SetUp() override {
-        ScrivelleTest::SetUp();
-        qputenv("SCRIVELLE_ANSI_CODEPAGE", "1252");
-        UseSourceFormatFiles();
-        gLineBreak = "|";
-        ASSERT_TRUE(LoadFormatsList());
-    }
-    void TearDown() override {
-        qunsetenv("SCRIVELLE_ANSI_CODEPAGE");
-        ScrivelleTest::TearDown();
-    }
     QByteArray WriteGolden(const QString& id) {
         if (id != "PLAINTEXT") {
             EXPECT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);

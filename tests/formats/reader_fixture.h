@@ -14,7 +14,8 @@
 
 #include <vector>
 
-class ReaderTest : public ScrivelleTest {
+// The shipped catalogue loaded, the English texts, "|" as the line-break marker.
+class FormatsTest : public ScrivelleTest {
 protected:
     void SetUp() override {
         ScrivelleTest::SetUp();
@@ -26,7 +27,10 @@ protected:
 
     // Files are written and read in the Western code page.
     EnvVar codePage{"SCRIVELLE_ANSI_CODEPAGE", "1252"};
+};
 
+class ReaderTest : public FormatsTest {
+protected:
     static bool IsFrameBased(const QString& id) {
         return ReadFormatIni(id, "timecode").contains("ff", Qt::CaseInsensitive);
     }
@@ -72,7 +76,6 @@ protected:
         return ParseSubtitleText(text, setup);
     }
 };
-
 
 inline bool operator==(const tSubtitleLine& a, const tSubtitleLine& b) {
     return a.start == b.start && a.end == b.end && a.text == b.text;

@@ -1,3 +1,4 @@
+#include "formats/reader_fixture.h"
 #include "support/fixture.h"
 
 #include "app/paths.h"
@@ -11,19 +12,8 @@
 
 #include <vector>
 
-class WriterTest : public ScrivelleTest {
+class WriterTest : public FormatsTest {
 protected:
-    void SetUp() override {
-        ScrivelleTest::SetUp();
-        qputenv("SCRIVELLE_ANSI_CODEPAGE", "1252");
-        UseSourceFormatFiles();
-        gLineBreak = "|";
-        ASSERT_TRUE(LoadFormatsList());
-    }
-    void TearDown() override {
-        qunsetenv("SCRIVELLE_ANSI_CODEPAGE");
-        ScrivelleTest::TearDown();
-    }
     // The file a format makes of rows (all written), as text.
     QString Write(const QString& id, const std::vector<tSubtitleLine>& rows, float fps = 0, int32_t cp = -1) {
         if (id != "PLAINTEXT") {
