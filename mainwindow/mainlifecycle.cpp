@@ -330,9 +330,11 @@ void frmMain::ResetControls() {
     EnableSubtitleCommands(sub);
 
     if (!sub) {
+        // The boxes are cleared after the grid: shrinking it moves the current row, which fills
+        // them from the caption that is going away.
+        ResetGrid(false);
         txtTime[0]->setText(kZeroTime);
         txtTime[1]->setText(kZeroTime);
-        ResetGrid(false);
         ResetReportLists();
         cmdApply->setEnabled(false);
         cmdNext->setEnabled(false);

@@ -603,6 +603,17 @@ TEST_F(MainWindowTest, CloseAllPutsTheWindowBackToNothingLoaded) {
     EXPECT_EQ(w->txtTime[0]->text(), "00:00:00,000");
 }
 
+TEST_F(MainWindowTest, CloseAllClearsTheTimeBoxesWhateverRowWasCurrent) {
+    Make();
+    Show();
+    ASSERT_TRUE(w->LoadTextFile(Srt("doc.srt", 3)));
+    SelectLine(2, false);
+    ASSERT_EQ(w->txtTime[0]->text(), "00:00:02,000");
+    w->mnuClose_Click();
+    EXPECT_EQ(w->txtTime[0]->text(), "00:00:00,000");
+    EXPECT_EQ(w->txtTime[1]->text(), "00:00:00,000");
+}
+
 // --- Recent files ---
 
 TEST_F(MainWindowTest, RecentFilesShowWhatStillExistsAndOpenIt) {
