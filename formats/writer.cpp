@@ -20,8 +20,10 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 const tWriterPath kWriterPaths[] = {
-    {"PLAINTEXT", &WritePlainText},    {"ADOBEENCORE", &WriteAdobeEncore, true},
-    {"TMPLAYER", &WriteTmPlayer},      {"UDVDWORKSHOP20", nullptr, false, 0},
+    {"PLAINTEXT", &WritePlainText, false, 1, false, true},
+    {"ADOBEENCORE", &WriteAdobeEncore, true},
+    {"TMPLAYER", &WriteTmPlayer},
+    {"UDVDWORKSHOP20", nullptr, false, 0},
     {"CSVE", nullptr, false, 1, true},
 };
 
@@ -218,6 +220,11 @@ const tWriterPath* FindWriterPath(QStringView id) {
     for (const tWriterPath& p : kWriterPaths)
         if (id == QLatin1String(p.id)) return &p;
     return nullptr;
+}
+
+bool WritesEveryCaption(QStringView id) {
+    const tWriterPath* path = FindWriterPath(id);
+    return path && path->everyCaption;
 }
 
 QString TextWithLineBreaks(const QString& text, const QString& lineBreak) {

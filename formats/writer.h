@@ -31,3 +31,7 @@ QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage = -1);
 // document modified, and is reported by a message box. On success gModified is cleared.
 // Returns true when the file was written.
 bool SaveSubtitleFile(int count);
+
+// True for formats that write every caption, timed or not, whatever count they are given
+// (plain text).
+bool WritesEveryCaption(QStringView id);

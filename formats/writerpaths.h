@@ -16,6 +16,8 @@ struct tWriterPath {
     int firstNumber = 1;
     // The template writer turns ";" in caption texts into "," (";" separates the fields).
     bool semicolonsToCommas = false;
+    // Writes every caption, timed or not, whatever count it is given.
+    bool everyCaption = false;
 };
 
 // The path of an id, or null for formats written by the template writer alone.

@@ -79,6 +79,8 @@ bool frmMain::SaveTextFile() {
             MsgBox(LangText(80) + QStringLiteral("\n\n") + LangText(81), vbYesNo + vbQuestion, kProductName);
         if (answer == vbYes) count = captions;
     }
+    // Plain text keeps every caption whatever it is asked: nothing is left out.
+    if (WritesEveryCaption(CurrentFormatId())) count = captions;
     if (count == 0) {
         // An empty file in place of the old one would only lose what it held.
         MsgBox(LangText(80) + QStringLiteral("\n\n") + LangText(177), vbExclamation, kProductName);

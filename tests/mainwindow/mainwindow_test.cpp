@@ -281,6 +281,20 @@ TEST_F(MainWindowTest, SavingUntimedCaptions) {
     EXPECT_TRUE(gModified);
 }
 
+TEST_F(MainWindowTest, PlainTextKeepsUntimedCaptionsAndIsSavedWhole) {
+    Make();
+    const QString path = WriteFile("notes.txt", "first line\r\nsecond line\r\nthird line\r\n");
+    ASSERT_TRUE(w->LoadTextFile(path));
+    ASSERT_EQ(CurrentFormatId(), "PLAINTEXT");
+    SetLineText(2, QStringLiteral("edited"));
+    gModified = true;
+    // Every caption is untimed; No still writes them all, so nothing is left unsaved.
+    msgbox.Answer(vbNo);
+    EXPECT_TRUE(w->SaveTextFile());
+    EXPECT_EQ(ReadFileBytes(path), "first line\r\nedited\r\nthird line\r\n");
+    EXPECT_FALSE(gModified);
+}
+
 TEST_F(MainWindowTest, SaveAsWritesInTheCurrentFormatWithItsExtension) {
     Make();
     Show();
