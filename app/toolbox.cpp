@@ -4,6 +4,7 @@
 #include "platform/Shell.h"
 #include "platform/processstate.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -137,13 +138,15 @@ void Wait(int milliseconds) {
     if (milliseconds <= 0) return;
     QElapsedTimer clock;
     clock.start();
-    // A local event loop sleeps until an event or the deadline comes, so the processor stays
-    // free and handlers still run. Loop in case the loop is woken early.
-    while (true) {
-        const qint64 left = milliseconds - clock.elapsed();
-        if (left <= 0) return;
-        QEventLoop loop;
-        QTimer::singleShot(int(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
+    // Sleeps until an event or the deadline comes, so the processor stays free and handlers
+    // still run. Not a local event loop: once the program is quitting such a loop returns at
+    // once, and the wait would spin with no event running. The timer is started again if it
+    // fires before the clock has reached the deadline.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    for (qint64 left = milliseconds; left > 0; left = milliseconds - clock.elapsed()) {
+        if (!deadline.isActive()) deadline.start(int(left));
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }

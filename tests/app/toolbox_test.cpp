@@ -4,6 +4,7 @@
 #include "app/toolbox.h"
 #include "fixture.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <ctime>
@@ -97,6 +98,22 @@ TEST_F(Toolbox, WaitLetsEventsRunWithoutSpinning) {
     EXPECT_TRUE(fired);
     EXPECT_GE(wall.elapsed(), 150);
     // A busy loop would use about as much processor time as it waits.
+    EXPECT_LT(cpuMs, 75.0);
+}
+
+TEST_F(Toolbox, WaitKeepsEventsRunningWhileTheProgramQuits) {
+    // Closing the last window asks the application to quit while a caller may still be waiting.
+    QTimer::singleShot(10, [] { QCoreApplication::exit(0); });
+    bool fired = false;
+    QTimer::singleShot(40, [&] { fired = true; });
+    const std::clock_t cpu0 = std::clock();
+    Wait(150);
+    const double cpuMs = 1000.0 * double(std::clock() - cpu0) / CLOCKS_PER_SEC;
+    const bool firedInTheWait = fired;
+    // The quit request stays pending until an application loop runs; let one take it.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    EXPECT_TRUE(firedInTheWait);
     EXPECT_LT(cpuMs, 75.0);
 }
 
