@@ -130,6 +130,8 @@ std::optional<bool> ParseBoolText(QStringView text) {
     // A number, and nothing but a number.
     bool ok = false;
     const double v = t.toDouble(&ok);
+    // "nan" and "inf" are words the number reader knows, not numbers a setting can hold.
+    if (ok && !std::isfinite(v)) return std::nullopt;
     if (!ok) {
         if (t.startsWith(u"&H", Qt::CaseInsensitive) || t.startsWith(u"&O", Qt::CaseInsensitive)) {
             const int radix = t[1].toUpper() == u'H' ? 16 : 8;

@@ -172,6 +172,8 @@ TEST(Numbers, BooleanText) {
     EXPECT_FALSE(ParseBoolText(u"yes").has_value());
     EXPECT_FALSE(ParseBoolText(u"").has_value());
     EXPECT_FALSE(ParseBoolText(u"1x").has_value());
+    EXPECT_FALSE(ParseBoolText(u"nan").has_value());
+    EXPECT_FALSE(ParseBoolText(u"-inf").has_value());
 }
 
 } // namespace
