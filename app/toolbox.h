@@ -14,7 +14,7 @@ QString GetFileName(const QString& path);
 QString GetShortPath(const QString& path);
 // The folder part through GetShortPath, the file name kept as it is.
 QString ShortFolderPath(const QString& path);
-// For labels and menus: a long path loses its middle folders ("/home/.../film.srt").
+// For labels and menus: a long path loses its middle folders ("/.../film.srt", "media/.../film.srt").
 QString ShortenPath(const QString& path);
 
 // One value of an INI file; the default when the file, section or key is missing. Sections

@@ -8,8 +8,8 @@ class QWidget;
 // mouse-press handler of the picture that stands in for the title).
 void DragForm(QWidget* window);
 
-// Closes and deletes a window only when it is one of the live top-level windows; a window
-// that was never shown (or a null pointer) is neither created nor touched.
+// Closes and deletes a window only when it is one of the live top-level windows; a null
+// pointer, or a window already unloaded, is left alone (a second call does nothing).
 void UnloadForm(QWidget* window);
 
 // The program's own icons, drawn once: 0 the application, 1 settings, 2 information,
