@@ -14,6 +14,7 @@
 #include "mainwindow/filecommands.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainstate.h"
+#include "mainwindow/mainwindow_fixture.h"
 #include "platform/Dialogs.h"
 #include "platform/MsgBox.h"
 #include "support/FakeMediaPlayer.h"
@@ -40,31 +41,10 @@
 #include <memory>
 #include <ostream>
 
-
 namespace {
 
-class MainWindowTest : public ScrivelleTest {
+class MainWindowTest : public MainWindowFixture {
 protected:
-    void SetUp() override {
-        ScrivelleTest::SetUp();
-        gLangIndex = 0;
-        LoadLanguageStrings();
-        UseSourceFormatFiles();
-        gAppPath = TempPath("app/");
-        LoadSettings();
-        // The rules run on load only in the test that asks for them.
-        gApplyWhen = 1;
-    }
-    void TearDown() override {
-        w.reset();
-        ScrivelleTest::TearDown();
-    }
-
-    void Make() {
-        player = new FakeMediaPlayer;
-        w = std::make_unique<frmMain>(player);
-        w->Form_Load();
-    }
     void Show() {
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
@@ -92,9 +72,6 @@ protected:
         gModified = true;
         return path;
     }
-
-    FakeMediaPlayer* player = nullptr;
-    std::unique_ptr<frmMain> w;
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "mainwindow/GridView.h"
 #include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/mainwindow_fixture.h"
 #include "support/FakeMediaPlayer.h"
 #include "support/fixture.h"
 
@@ -24,21 +25,13 @@ namespace {
 
 using Span2 = std::pair<int32_t, int32_t>;
 
-class TimingWindow : public ScrivelleTest {
+class TimingWindow : public MainWindowFixture {
 protected:
     void SetUp() override {
-        ScrivelleTest::SetUp();
-        gLangIndex = 0;
-        LoadLanguageStrings();
-        UseSourceFormatFiles();
-        gAppPath = TempPath("app/");
-        LoadSettings();
-        gApplyWhen = 1;    // no rule run on load ...
-        gDurationMode = 0; // ... and no automatic end unless a test asks
-        player = new FakeMediaPlayer;
+        MainWindowFixture::SetUp();
+        gDurationMode = 0; // no automatic end unless a test asks
+        Make();
         player->SetMediaLength(600);
-        w = std::make_unique<frmMain>(player);
-        w->Form_Load();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
         QByteArray srt;
@@ -51,10 +44,6 @@ protected:
         w->optPress_Click();
         ASSERT_TRUE(w->cmdApply->isEnabled());
     }
-    void TearDown() override {
-        w.reset();
-        ScrivelleTest::TearDown();
-    }
 
     void At(int ms) { player->Advance(int(ms - player->positionMs())); }
     static Span2 Span(int row) { return {GetLineStart(row), GetLineEnd(row)}; }
@@ -65,9 +54,6 @@ protected:
         QApplication::sendEvent(target, &up);
         QApplication::sendEvent(target, &down);
     }
-
-    FakeMediaPlayer* player = nullptr;
-    std::unique_ptr<frmMain> w;
 };
 
 } // namespace
