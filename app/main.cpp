@@ -1,5 +1,5 @@
-#include "app/appinfo.h"
-#include "app/ui/formhelpers.h"
+#include "base/appinfo.h"
+#include "base/ui/formhelpers.h"
 #include "app/ui/frmStart.h"
 #include "platform/ui/QtDialogs.h"
 #include "platform/ui/QtMsgBox.h"

@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "app/numbers.h"
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/settingsstore.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/settingsstore.h"
 #include "language/lang.h"
 #include "language/localeinfo.h"
 

@@ -3,7 +3,7 @@
 // it (the events it causes are processed inside the measurement).
 //
 //   grid_bench [captions]      (default 32000)
-#include "app/settings.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/frmMain.h"

@@ -2,7 +2,7 @@
 //   rules_bench            32,000 captions with collisions, long captions and credit lines
 // then the same run with ever more credit captions, to show that removing them stays linear,
 // and once more with the caption grid's view attached, as in the program.
-#include "app/settings.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "document/report.h"
 #include "document/rules.h"

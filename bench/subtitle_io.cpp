@@ -11,8 +11,8 @@
 //
 // FPS answers the frame-rate question of frame-based formats (25 when not given).
 // The format files are looked for beside the program and in the folders above it.
-#include "app/paths.h"
-#include "app/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"

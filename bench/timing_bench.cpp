@@ -2,7 +2,7 @@
 // with 32,000 captions. Prints the figures.
 //
 //   timing_bench [captions]      (default 32000)
-#include "app/settings.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "mainwindow/TimingController.h"
 #include "platform/IMediaPlayer.h"

@@ -1,6 +1,6 @@
 #include "document/captions.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "language/lang.h"
 #include "platform/processstate.h"
 

@@ -1,6 +1,6 @@
 #include "document/rules.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/report.h"

@@ -1,6 +1,6 @@
 #include "document/timecode.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 

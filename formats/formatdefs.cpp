@@ -1,9 +1,9 @@
 #include "formats/formatdefs.h"
 
-#include "app/appinfo.h"
-#include "app/numbers.h"
-#include "app/paths.h"
-#include "app/toolbox.h"
+#include "base/appinfo.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/toolbox.h"
 #include "formats/formatheader.h"
 #include "formats/textops.h"
 #include "language/lang.h"

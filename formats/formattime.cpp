@@ -1,6 +1,6 @@
 #include "formats/formattime.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "formats/textops.h"
 
 #include <QStringList>

@@ -1,8 +1,8 @@
 // Opening and appending subtitle files: detection, the frame-rate question, the read and the
 // grid filled in one step.
-#include "app/numbers.h"
-#include "app/settings.h"
-#include "app/toolbox.h"
+#include "base/numbers.h"
+#include "base/settings.h"
+#include "base/toolbox.h"
 #include "document/busy.h"
 #include "document/timecode.h"
 #include "formats/reader.h"

@@ -1,6 +1,6 @@
 #include "formats/writer.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "formats/formattime.h"
 #include "formats/textops.h"
 #include "formats/writerpaths.h"

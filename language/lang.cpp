@@ -1,7 +1,7 @@
 #include "language/lang.h"
 
-#include "app/numbers.h"
-#include "app/settings.h"
+#include "base/numbers.h"
+#include "base/settings.h"
 #include "language/localeinfo.h"
 #include "language/stringtable.h"
 #include "platform/processstate.h"

@@ -1,6 +1,6 @@
 #include "mainwindow/GridView.h"
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "mainwindow/TimingController.h"
 
-#include "app/numbers.h"
-#include "app/settings.h"
-#include "app/settingsstore.h"
+#include "base/numbers.h"
+#include "base/settings.h"
+#include "base/settingsstore.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/rules.h"

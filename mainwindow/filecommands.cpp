@@ -1,7 +1,7 @@
 #include "mainwindow/filecommands.h"
 
-#include "app/numbers.h"
-#include "app/toolbox.h"
+#include "base/numbers.h"
+#include "base/toolbox.h"
 #include "formats/formatdefs.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/waitcursor.h"

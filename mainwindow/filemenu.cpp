@@ -1,10 +1,10 @@
 // The File menu and the procedures behind it: new documents, opening subtitles, video and
 // audio, appending, saving, the save prompt and the recent files.
-#include "app/appinfo.h"
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/settingsstore.h"
-#include "app/toolbox.h"
+#include "base/appinfo.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/settingsstore.h"
+#include "base/toolbox.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/report.h"

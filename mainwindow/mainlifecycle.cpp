@@ -1,11 +1,11 @@
 // The main window's life: load, activation, close, the options it takes from the settings,
 // the enabled state of its controls, closing everything, the info bar and the timing modes.
-#include "app/appinfo.h"
-#include "app/numbers.h"
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/settingsstore.h"
-#include "app/toolbox.h"
+#include "base/appinfo.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/settingsstore.h"
+#include "base/toolbox.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/report.h"

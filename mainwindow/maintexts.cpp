@@ -1,6 +1,6 @@
 // The main window's texts in the UI language, and the two file labels of the info bar.
-#include "app/appinfo.h"
-#include "app/settings.h"
+#include "base/appinfo.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "language/lang.h"
 #include "mainwindow/TimingController.h"

@@ -1,6 +1,6 @@
 #include "platform/FlexGrid.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "platform/MsgBox.h"
 
-#include "app/appinfo.h"
+#include "base/appinfo.h"
 
 #include <QList>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #include "app/ui/frmStart.h"
 
-#include "app/appinfo.h"
+#include "base/appinfo.h"
 #include "app/startup.h"
-#include "app/toolbox.h"
-#include "app/ui/formhelpers.h"
+#include "base/toolbox.h"
+#include "base/ui/formhelpers.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
 #include "mainwindow/frmMain.h"

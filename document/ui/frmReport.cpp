@@ -1,6 +1,6 @@
 #include "document/ui/frmReport.h"
 
-#include "app/ui/formhelpers.h"
+#include "base/ui/formhelpers.h"
 #include "document/captions.h"
 #include "document/report.h"
 #include "document/rules.h"

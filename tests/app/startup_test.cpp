@@ -1,8 +1,8 @@
 // The start-up sequence without its window: command line, folders, screen, backend check and
 // the choice of the UI language.
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/settingsstore.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/settingsstore.h"
 #include "app/startup.h"
 #include "fixture.h"
 #include "scoped.h"

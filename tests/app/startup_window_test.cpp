@@ -1,10 +1,10 @@
 // The start window driven through its real widgets: hand-over to the main window, the
 // warning page for a missing media backend, and what it reports.
-#include "app/appinfo.h"
-#include "app/paths.h"
-#include "app/settingsstore.h"
+#include "base/appinfo.h"
+#include "base/paths.h"
+#include "base/settingsstore.h"
 #include "app/startup.h"
-#include "app/toolbox.h"
+#include "base/toolbox.h"
 #include "app/ui/frmStart.h"
 #include "fixture.h"
 #include "scoped.h"

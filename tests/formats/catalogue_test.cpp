@@ -5,9 +5,9 @@
 #include "formats/reader_fixture.h"
 #include "support/fixture.h"
 
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/toolbox.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/toolbox.h"
 #include "formats/detect.h"
 #include "formats/formatdefs.h"
 #include "formats/writer.h"

@@ -2,7 +2,7 @@
 // the look-alike fix-ups.
 #include "formats/reader_fixture.h"
 
-#include "app/toolbox.h"
+#include "base/toolbox.h"
 #include "formats/detect.h"
 
 #include <QFile>

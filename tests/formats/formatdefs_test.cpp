@@ -1,6 +1,6 @@
 #include "support/fixture.h"
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "formats/formatdefs.h"
 
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "support/fixture.h"
 #include "support/scoped.h"
 
-#include "app/paths.h"
-#include "app/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"

@@ -1,8 +1,8 @@
 #include "formats/reader_fixture.h"
 #include "support/fixture.h"
 
-#include "app/paths.h"
-#include "app/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "formats/formatdefs.h"
 #include "formats/writer.h"

@@ -1,5 +1,5 @@
 // The language table, the choice of a language and the completeness of its texts.
-#include "app/settings.h"
+#include "base/settings.h"
 #include "fixture.h"
 #include "scoped.h"
 #include "language/lang.h"

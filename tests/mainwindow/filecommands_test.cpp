@@ -1,6 +1,6 @@
 // The File menu's pieces that need no window: file kinds, folders, filters, save names, the
 // clipboard captions and the media-length wait.
-#include "app/paths.h"
+#include "base/paths.h"
 #include "formats/formatdefs.h"
 #include "mainwindow/filecommands.h"
 #include "mainwindow/mainstate.h"

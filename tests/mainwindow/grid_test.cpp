@@ -1,7 +1,7 @@
 // The caption grid in the main window, driven through the real view with mouse, key and wheel
 // events.
-#include "app/paths.h"
-#include "app/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "document/timecode.h"
 #include "language/lang.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The main window's test environment: English texts, the shipped format files, the settings
 // defaults with no rule run on load, and a window over the fake player.
-#include "app/paths.h"
-#include "app/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "language/lang.h"
 #include "mainwindow/frmMain.h"
 #include "support/FakeMediaPlayer.h"

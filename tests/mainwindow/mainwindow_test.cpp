@@ -1,9 +1,9 @@
 // The main window driven headless with the fake player, message boxes and dialogs: its life
 // cycle, the File menu, the save prompt and the command-line file.
-#include "app/appinfo.h"
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/settingsstore.h"
+#include "base/appinfo.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "base/settingsstore.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/ui/frmReport.h"

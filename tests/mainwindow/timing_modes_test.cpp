@@ -1,6 +1,6 @@
 // Press-and-hold and manual timing, the automatic end and the join to the previous end, on
 // the fake player's clock.
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 #include "document/busy.h"
 #include "timing_support.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The timing controller on the fake player and a view that only remembers what it was told.
-#include "app/settings.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "mainwindow/TimingController.h"
 #include "mainwindow/mainstate.h"

@@ -1,7 +1,7 @@
 // Timing through the real main window: the Apply button pressed and released with the mouse
 // and the space bar, the hot keys through the window's key preview, and where the focus goes.
-#include "app/paths.h"
-#include "app/settings.h"
+#include "base/paths.h"
+#include "base/settings.h"
 #include "document/captions.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"

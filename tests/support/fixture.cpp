@@ -1,6 +1,6 @@
 #include "fixture.h"
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "platform/processstate.h"
 
 #include <QDir>

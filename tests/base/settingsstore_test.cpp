@@ -1,5 +1,5 @@
 // The settings file: exact round trips, case-insensitive keys, atomic writes.
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 #include "fixture.h"
 #include "platform/processstate.h"
 

@@ -1,6 +1,6 @@
-#include "app/toolbox.h"
+#include "base/toolbox.h"
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "platform/Shell.h"
 #include "platform/processstate.h"
 

@@ -1,7 +1,7 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
-#include "app/numbers.h"
-#include "app/settingsstore.h"
+#include "base/numbers.h"
+#include "base/settingsstore.h"
 #include "platform/processstate.h"
 
 #include <variant>

@@ -1,8 +1,8 @@
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 
-#include "app/appinfo.h"
-#include "app/numbers.h"
-#include "app/paths.h"
+#include "base/appinfo.h"
+#include "base/numbers.h"
+#include "base/paths.h"
 #include "platform/processstate.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 // The settings loader against its table, its conversions and its dependent rules.
-#include "app/settings.h"
-#include "app/settingsstore.h"
+#include "base/settings.h"
+#include "base/settingsstore.h"
 #include "fixture.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/ui/formhelpers.h"
+#include "base/ui/formhelpers.h"
 
 #include <QApplication>
 #include <QHash>

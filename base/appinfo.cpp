@@ -1,4 +1,4 @@
-#include "app/appinfo.h"
+#include "base/appinfo.h"
 
 QString AppVersionText() {
     return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);

@@ -1,7 +1,7 @@
 // Path helpers, INI reading, the shell and the wait.
-#include "app/numbers.h"
-#include "app/paths.h"
-#include "app/toolbox.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/toolbox.h"
 #include "fixture.h"
 
 #include <QCoreApplication>
