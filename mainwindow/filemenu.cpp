@@ -16,6 +16,7 @@
 #include "language/lang.h"
 #include "mainwindow/filecommands.h"
 #include "mainwindow/frmMain.h"
+#include "dialogs/frmAbout.h"
 #include "mainwindow/mainstate.h"
 #include "mainwindow/waitcursor.h"
 #include "platform/Dialogs.h"
@@ -378,6 +379,10 @@ void frmMain::mnuRules_Click() {
 void frmMain::mnuReport_Click() {
     if (gRulesHooks.unloadSideWindows) gRulesHooks.unloadSideWindows();
     ShowReportWindow(this);
+}
+
+void frmMain::mnuAbout_Click() {
+    ShowAboutBox(this);
 }
 
 void frmMain::mnuWebsite_Click() {

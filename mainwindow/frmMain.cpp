@@ -439,7 +439,7 @@ void frmMain::CreateMenus() {
     mnuUpdate = item(mnuHelp, "mnuUpdate", 288, false);
     mnuWebsite = item(mnuHelp, "mnuWebsite", 19, false, &frmMain::mnuWebsite_Click);
     mnuHelp->addSeparator();
-    mnuAbout = item(mnuHelp, "mnuAbout", 20, false);
+    mnuAbout = item(mnuHelp, "mnuAbout", 20, false, &frmMain::mnuAbout_Click);
 
     mnuRclick = new QMenu(this);
     mnuRclick->setObjectName(QStringLiteral("mnuRclick"));

@@ -109,6 +109,7 @@ public:
     void mnuEditSelected_Click();
     void mnuRemove_Click();
     void mnuWebsite_Click();
+    void mnuAbout_Click();
 
     // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
     TimingController* Timing() const { return mTiming; }

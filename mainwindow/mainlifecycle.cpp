@@ -19,6 +19,7 @@
 #include "mainwindow/mainstate.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
+#include "platform/SubtitleFilter.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -147,6 +148,7 @@ void frmMain::LoadOptions() {
             if (path.contains(QLatin1String("temporary internet files"), Qt::CaseInsensitive)) continue;
             ShowRecentEntry(entry, path);
         }
+        SetupSubtitleFilter();
     } catch (const std::exception& e) {
         MsgBox(QStringLiteral("Error while loading main settings.\n\nError #0\n") +
                    QString::fromLocal8Bit(e.what()),
@@ -400,6 +402,7 @@ void frmMain::CloseAll() {
     gModified = false;
     CloseMedia();
     ResetControls();
+    RestoreSubtitleFilter();
     CloseSideWindows();
 }
 

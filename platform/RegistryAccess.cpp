@@ -1,0 +1,348 @@
+#include "platform/RegistryAccess.h"
+
+#include "base/paths.h"
+#include "platform/processstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <algorithm>
+
+#include <optional>
+
+namespace {
+
+struct HiveName {
+    const char* longName;
+    const char* shortName;
+    uint32_t handle;
+};
+
+constexpr HiveName kHives[] = {
+    {"HKEY_CLASSES_ROOT", "HKCR", clsRegistryAccess::HiveClassesRoot},
+    {"HKEY_CURRENT_USER", "HKCU", clsRegistryAccess::HiveCurrentUser},
+    {"HKEY_LOCAL_MACHINE", "HKLM", clsRegistryAccess::HiveLocalMachine},
+    {"HKEY_USERS", "HKUS", clsRegistryAccess::HiveUsers},
+    {"HKEY_PERFORMANCE_DATA", "HKPD", clsRegistryAccess::HivePerformanceData},
+    {"HKEY_CURRENT_CONFIG", "HKCC", clsRegistryAccess::HiveCurrentConfig},
+    {"HKEY_DYN_DATA", "HKDD", clsRegistryAccess::HiveDynData},
+};
+
+QString HiveShortName(uint32_t handle) {
+    for (const HiveName& h : kHives)
+        if (h.handle == handle) return QString::fromLatin1(h.shortName);
+    return QString();
+}
+
+struct Value {
+    enum Type { Dword, Binary, String } type = Dword;
+    QString name; // "@" is the key's default value
+    QByteArray bytes;
+    QString text;
+};
+
+struct Key {
+    uint32_t hive = 0;
+    QString subkey;
+    QList<Value> values;
+};
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString EscapeText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c == u'"')
+            out += QStringLiteral("\\\"");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Reads a quoted text starting at pos (on the opening quote); returns the position after the
+// closing quote, or -1 when it is not a well-formed quoted text.
+qsizetype ReadQuoted(const QString& line, qsizetype pos, QString& out) {
+    if (pos >= line.size() || line[pos] != u'"') return -1;
+    out.clear();
+    for (qsizetype i = pos + 1; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == u'"') return i + 1;
+        if (c != u'\\') {
+            out += c;
+            continue;
+        }
+        if (++i >= line.size()) return -1;
+        const QChar e = line[i];
+        if (e == u'n')
+            out += u'\n';
+        else if (e == u'r')
+            out += u'\r';
+        else if (e == u'\\' || e == u'"')
+            out += e;
+        else
+            return -1;
+    }
+    return -1;
+}
+
+// The whole tree, or nothing when the file exists but cannot be read or parsed.
+struct Tree {
+    QList<Key> keys;
+
+    Key* Find(uint32_t hive, const QString& subkey) {
+        for (Key& k : keys)
+            if (k.hive == hive && SameName(k.subkey, subkey)) return &k;
+        return nullptr;
+    }
+    bool Exists(uint32_t hive, const QString& subkey) {
+        if (hive == 0) return false;
+        if (subkey.isEmpty()) return true;
+        const QString prefix = subkey + u'\\';
+        for (const Key& k : keys)
+            if (k.hive == hive &&
+                (SameName(k.subkey, subkey) || k.subkey.startsWith(prefix, Qt::CaseInsensitive)))
+                return true;
+        return false;
+    }
+    Key& Create(uint32_t hive, const QString& subkey) {
+        if (Key* k = Find(hive, subkey)) return *k;
+        keys.append(Key{hive, subkey, {}});
+        return keys.last();
+    }
+};
+
+std::optional<Tree> ParseTree(const QString& content) {
+    Tree tree;
+    Key* current = nullptr;
+    const QStringList lines = content.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line == QLatin1String("REGEDIT4")) continue;
+        if (line.startsWith(u'[')) {
+            if (!line.endsWith(u']')) return std::nullopt;
+            const auto parsed = clsRegistryAccess::ParsePath(line.mid(1, line.size() - 2));
+            if (parsed.hive == 0 || parsed.subkey.isEmpty()) return std::nullopt;
+            current = &tree.Create(parsed.hive, parsed.subkey);
+            continue;
+        }
+        if (!current) return std::nullopt;
+        Value v;
+        qsizetype pos = 0;
+        if (line.startsWith(u'@')) {
+            v.name = QStringLiteral("@");
+            pos = 1;
+        } else {
+            pos = ReadQuoted(line, 0, v.name);
+            if (pos < 0) return std::nullopt;
+        }
+        if (pos >= line.size() || line[pos] != u'=') return std::nullopt;
+        const QString data = line.mid(pos + 1);
+        if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+            bool ok = false;
+            const QString digits = data.mid(6);
+            const uint32_t n = digits.toUInt(&ok, 16);
+            if (!ok || digits.size() > 8) return std::nullopt;
+            v.type = Value::Dword;
+            for (int i = 0; i < 4; ++i)
+                v.bytes.append(char((n >> (8 * i)) & 0xFF));
+        } else if (data.startsWith(QLatin1String("hex:"), Qt::CaseInsensitive)) {
+            v.type = Value::Binary;
+            const QString list = data.mid(4).trimmed();
+            if (!list.isEmpty()) {
+                for (const QString& part : list.split(u',')) {
+                    bool ok = false;
+                    const uint b = part.trimmed().toUInt(&ok, 16);
+                    if (!ok || b > 0xFF) return std::nullopt;
+                    v.bytes.append(char(b));
+                }
+            }
+        } else {
+            v.type = Value::String;
+            if (ReadQuoted(data, 0, v.text) != data.size()) return std::nullopt;
+        }
+        current->values.erase(std::remove_if(current->values.begin(), current->values.end(),
+                                             [&](const Value& old) { return SameName(old.name, v.name); }),
+                              current->values.end());
+        current->values.append(v);
+    }
+    return tree;
+}
+
+// A missing file is an empty tree; an unreadable or unparsable one is nothing.
+std::optional<Tree> LoadTree() {
+    QFile file(clsRegistryAccess::FilePath());
+    if (!file.exists()) return Tree{};
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError()) return std::nullopt;
+    return ParseTree(text);
+}
+
+bool SaveTree(const Tree& tree) {
+    QString out = QStringLiteral("REGEDIT4\n; Keys of other programs, kept for Quenlark Scrivelle.\n");
+    for (const Key& k : tree.keys) {
+        out += u'\n' + (u'[' + HiveShortName(k.hive) + u'\\' + k.subkey + u']') + u'\n';
+        for (const Value& v : k.values) {
+            out += v.name == QLatin1String("@") ? QStringLiteral("@") : u'"' + EscapeText(v.name) + u'"';
+            out += u'=';
+            if (v.type == Value::Dword && v.bytes.size() == 4) {
+                uint32_t n = 0;
+                for (int i = 0; i < 4; ++i)
+                    n |= uint32_t(uint8_t(v.bytes[i])) << (8 * i);
+                out += QStringLiteral("dword:%1").arg(n, 8, 16, QLatin1Char('0'));
+            } else if (v.type == Value::String) {
+                out += u'"' + EscapeText(v.text) + u'"';
+            } else {
+                QStringList hex;
+                for (char b : v.bytes)
+                    hex << QStringLiteral("%1").arg(uint8_t(b), 2, 16, QLatin1Char('0'));
+                out += QStringLiteral("hex:") + hex.join(u',');
+            }
+            out += u'\n';
+        }
+    }
+    const QString path = clsRegistryAccess::FilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(out.toUtf8());
+    return file.commit();
+}
+
+} // namespace
+
+QString clsRegistryAccess::FilePath() {
+    return ConfigHome() + QStringLiteral("/Orvalent/registry.conf");
+}
+
+clsRegistryAccess::ParsedPath clsRegistryAccess::ParsePath(const QString& path) {
+    QString p = path.trimmed();
+    // Only a leading long hive name stands for the hive; the same words further on belong to
+    // the subkey's own names.
+    for (const HiveName& h : kHives) {
+        const QString longName = QString::fromLatin1(h.longName);
+        if (p.startsWith(longName, Qt::CaseInsensitive) &&
+            (p.size() == longName.size() || p[longName.size()] == u'\\')) {
+            p = QString::fromLatin1(h.shortName) + p.mid(longName.size());
+            break;
+        }
+    }
+    ParsedPath result;
+    const qsizetype slash = p.indexOf(u'\\');
+    const QString hive = (slash < 0 ? p : p.left(slash)).toUpper();
+    for (const HiveName& h : kHives)
+        if (hive == QLatin1String(h.shortName)) result.hive = h.handle;
+    if (slash >= 0) {
+        QString sub = p.mid(slash + 1);
+        while (sub.endsWith(u'\\'))
+            sub.chop(1);
+        while (sub.startsWith(u'\\'))
+            sub.remove(0, 1);
+        result.subkey = sub;
+    }
+    return result;
+}
+
+bool clsRegistryAccess::KeyExists(const QString& path) {
+    const ParsedPath p = ParsePath(path);
+    auto tree = LoadTree();
+    return tree && tree->Exists(p.hive, p.subkey);
+}
+
+int32_t clsRegistryAccess::ReadDWORD(const QString& path, const QString& name, int32_t def) {
+    const ParsedPath p = ParsePath(path);
+    auto tree = LoadTree();
+    if (!tree) return def;
+    Key* key = tree->Find(p.hive, p.subkey);
+    if (!key) return def;
+    for (const Value& v : key->values) {
+        if (!SameName(v.name, name)) continue;
+        const QByteArray bytes = v.type == Value::String ? v.text.toLatin1() : v.bytes;
+        uint32_t n = 0;
+        for (int i = 0; i < 4 && i < bytes.size(); ++i)
+            n |= uint32_t(uint8_t(bytes[i])) << (8 * i);
+        return int32_t(n);
+    }
+    return def;
+}
+
+bool clsRegistryAccess::WriteDWORD(const QString& path, const QString& name, int32_t value) {
+    const ParsedPath p = ParsePath(path);
+    if (p.hive == 0 || p.subkey.isEmpty()) return false;
+    auto tree = LoadTree();
+    if (!tree) return false;
+    if (!tree->Exists(p.hive, p.subkey) && !CreateKeyIfDoesntExists) return false;
+    Key& key = tree->Create(p.hive, p.subkey);
+    Value v;
+    v.type = Value::Dword;
+    v.name = name;
+    for (int i = 0; i < 4; ++i)
+        v.bytes.append(char((uint32_t(value) >> (8 * i)) & 0xFF));
+    auto it = std::find_if(key.values.begin(), key.values.end(),
+                           [&](const Value& old) { return SameName(old.name, name); });
+    if (it != key.values.end())
+        *it = v;
+    else
+        key.values.append(v);
+    return SaveTree(*tree);
+}
+
+bool clsRegistryAccess::CreateKey(const QString& path) {
+    const ParsedPath p = ParsePath(path);
+    if (p.hive == 0) return false;
+    auto tree = LoadTree();
+    if (!tree) return false;
+    if (p.subkey.isEmpty() || tree->Find(p.hive, p.subkey)) return true;
+    tree->Create(p.hive, p.subkey);
+    return SaveTree(*tree);
+}
+
+bool clsRegistryAccess::ValueExists(const QString& path, const QString& name) {
+    const ParsedPath p = ParsePath(path);
+    auto tree = LoadTree();
+    if (!tree) return false;
+    const Key* key = tree->Find(p.hive, p.subkey);
+    return key && std::any_of(key->values.begin(), key->values.end(),
+                              [&](const Value& v) { return SameName(v.name, name); });
+}
+
+bool clsRegistryAccess::KillValue(const QString& path, const QString& name) {
+    const ParsedPath p = ParsePath(path);
+    auto tree = LoadTree();
+    if (!tree) return false;
+    Key* key = tree->Find(p.hive, p.subkey);
+    if (!key) return false;
+    const auto before = key->values.size();
+    key->values.erase(std::remove_if(key->values.begin(), key->values.end(),
+                                     [&](const Value& v) { return SameName(v.name, name); }),
+                      key->values.end());
+    if (key->values.size() == before) return false;
+    return SaveTree(*tree);
+}
+
+clsRegistryAccess gReg;
+
+namespace {
+void ResetRegistryAccess() {
+    gReg = clsRegistryAccess{};
+}
+SCRIVELLE_REGISTER_RESET(ResetRegistryAccess);
+} // namespace
