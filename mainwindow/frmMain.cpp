@@ -412,7 +412,7 @@ void frmMain::CreateMenus() {
     mnuFullWave = item(mnuView, "mnuFullWave", 358, false, nullptr, true);
 
     mnuTools = menu(nullptr, "mnuTools", 4);
-    mnuSpell = item(mnuTools, "mnuSpell", 259, false);
+    mnuSpell = item(mnuTools, "mnuSpell", 259, false, &frmMain::mnuSpell_Click);
     mnuRules = item(mnuTools, "mnuRules", 31, false, &frmMain::mnuRules_Click);
     mnuAudioExtract = item(mnuTools, "mnuAudioExtract", 437, true);
     mnuTools->addSeparator();
@@ -436,7 +436,7 @@ void frmMain::CreateMenus() {
     mnuHelp = menu(nullptr, "mnuHelp", 6);
     mnuHelpTopics = item(mnuHelp, "mnuHelpTopics", 159, false);
     mnuSuggest = item(mnuHelp, "mnuSuggest", 132, false, &frmMain::mnuWebsite_Click);
-    mnuUpdate = item(mnuHelp, "mnuUpdate", 288, false);
+    mnuUpdate = item(mnuHelp, "mnuUpdate", 288, false, &frmMain::mnuUpdate_Click);
     mnuWebsite = item(mnuHelp, "mnuWebsite", 19, false, &frmMain::mnuWebsite_Click);
     mnuHelp->addSeparator();
     mnuAbout = item(mnuHelp, "mnuAbout", 20, false, &frmMain::mnuAbout_Click);

@@ -111,6 +111,16 @@ public:
     void mnuWebsite_Click();
     void mnuAbout_Click();
 
+    // --- Update check and spell check ---
+    void mnuUpdate_Click();
+    void CheckForUpdates();
+    void mnuSpell_Click();
+    // One round trip through the spelling service: the corrected text (text itself when the
+    // service failed, with mSpellFailed set).
+    QString MsSpellCheck(const QString& text);
+    bool mSpellFailed = false;
+    bool mSpellCancelled = false; // the user stopped the check in the spelling dialog
+
     // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
     TimingController* Timing() const { return mTiming; }
     void optPress_Click();

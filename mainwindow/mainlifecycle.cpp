@@ -20,6 +20,7 @@
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
 #include "platform/SubtitleFilter.h"
+#include "tools/update.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -239,8 +240,8 @@ void frmMain::Form_Activate() {
         break;
     }
 
-    const QString running = AppVersionText();
-    if (ReadSetting(SettingKeys::CheckedVersion, running) != running) cmdUpdate->setVisible(true);
+    // Only a version newer than this one is news (an older one seen before an upgrade is not).
+    if (IsNewerThanRunning(ReadSetting(SettingKeys::CheckedVersion))) cmdUpdate->setVisible(true);
 }
 
 void frmMain::cmdUpdate_Click() {

@@ -130,8 +130,9 @@ TEST_F(RegistryTest, FilterSwitchChangesOneValueAndPutsItBack) {
         } else {
             EXPECT_FALSE(gReg.ValueExists(c.key, c.value));
         }
-        if (hadAlternative && c.key == kPrimary)
+        if (hadAlternative && c.key == kPrimary) {
             EXPECT_EQ(gReg.ReadDWORD(kAlternative, QStringLiteral("LoadLevel"), -7), otherBefore);
+        }
         ::processstate::ResetAll();
         QFile::remove(clsRegistryAccess::FilePath());
     }

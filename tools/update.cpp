@@ -1,0 +1,210 @@
+#include "tools/update.h"
+
+#include "base/appinfo.h"
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/settingsstore.h"
+#include "base/toolbox.h"
+#include "platform/processstate.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QLocale>
+#include <QNetworkAccessManager>
+#include <QNetworkInformation>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+
+#include <cmath>
+
+QString gUpdVersion;
+QString gUpdVersionNum;
+QString gCurVersionNum;
+QString gUpdDate;
+int32_t gUpdResult;
+int32_t gUpdChars;
+QString gUpdText;
+int gOnlineOverride = -1;
+int gUpdateTimeLimitMs = 20000;
+
+namespace {
+void ResetUpdate() {
+    gUpdVersion.clear();
+    gUpdVersionNum.clear();
+    gCurVersionNum.clear();
+    gUpdDate.clear();
+    gUpdResult = 0;
+    gUpdChars = 0;
+    gUpdText.clear();
+    gOnlineOverride = -1;
+    gUpdateTimeLimitMs = 20000;
+}
+SCRIVELLE_REGISTER_RESET(ResetUpdate);
+
+// The error numbers reported for a failed download (the system's own download call's style).
+constexpr int32_t kErrorTimeout = -2147012894;    // the request timed out
+constexpr int32_t kErrorConnection = -2146697211; // no connection to the server
+constexpr int32_t kErrorHttp = -2146697208;       // the server answered with an error
+constexpr int32_t kErrorTooLarge = -2146697204;   // the reply was larger than any update list
+constexpr int32_t kErrorWrite = -2147024891;      // the reply file could not be written
+} // namespace
+
+QString UpdateReplyFile() {
+    return gTempDir + QStringLiteral("zrvupd.tmp");
+}
+
+QString UpdateRequestAddress() {
+    QString base = ReadSetting(kUpdateSiteKey, kDefaultUpdateSite).trimmed();
+    if (base.isEmpty()) base = kDefaultUpdateSite;
+    if (!base.endsWith(u'/')) base += u'/';
+    return base + QStringLiteral("files/updates.php?idprod=zrv&version=") + QString::number(kVersionMajor) +
+           QString::number(kVersionMinor) + QString::number(kVersionRevision);
+}
+
+int CompareVersions(const QString& a, const QString& b) {
+    const QStringList pa = a.trimmed().split(u'.');
+    const QStringList pb = b.trimmed().split(u'.');
+    const auto part = [](const QStringList& parts, qsizetype i) -> qulonglong {
+        if (i >= parts.size()) return 0;
+        QString digits;
+        for (QChar c : parts[i].trimmed()) {
+            if (!c.isDigit() || c.unicode() > 127) break;
+            digits += c;
+        }
+        bool ok = false;
+        const qulonglong n = digits.left(18).toULongLong(&ok);
+        return ok ? n : 0;
+    };
+    for (qsizetype i = 0; i < std::max(pa.size(), pb.size()); ++i) {
+        const qulonglong x = part(pa, i), y = part(pb, i);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+bool IsNewerThanRunning(const QString& version) {
+    const QString v = version.trimmed();
+    if (v.isEmpty() || !v[0].isDigit()) return false;
+    return CompareVersions(v, AppVersionText()) > 0;
+}
+
+bool DownloadFile(const QString& address, const QString& path, int delayMs, QString* errorText,
+                  const std::function<bool()>& keepGoing) {
+    gUpdResult = 0;
+    QNetworkAccessManager manager;
+    QNetworkRequest request{QUrl(address)};
+    // Always the newest list, never a cached copy.
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setTransferTimeout(gUpdateTimeLimitMs);
+    QNetworkReply* reply = manager.get(request);
+
+    QByteArray body;
+    bool tooLarge = false;
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        body += reply->readAll();
+        if (body.size() > kUpdateReplyLimit) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { reply->abort(); });
+    deadline.start(gUpdateTimeLimitMs + 1000);
+    QTimer poll;
+    if (keepGoing) {
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!keepGoing()) reply->abort();
+        });
+        poll.start(50);
+    }
+    if (!reply->isFinished()) loop.exec();
+    poll.stop();
+    deadline.stop();
+    if (!tooLarge && reply->error() == QNetworkReply::NoError) body += reply->readAll();
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    QString why;
+    if (tooLarge) {
+        gUpdResult = kErrorTooLarge;
+        why = QStringLiteral("The reply is larger than %1 bytes.").arg(kUpdateReplyLimit);
+    } else if (reply->error() == QNetworkReply::OperationCanceledError ||
+               reply->error() == QNetworkReply::TimeoutError) {
+        gUpdResult = kErrorTimeout;
+        why = QStringLiteral("No answer within %1 seconds.").arg(gUpdateTimeLimitMs / 1000);
+    } else if (status >= 400) {
+        gUpdResult = kErrorHttp;
+        why = QStringLiteral("The server answered %1.").arg(status);
+    } else if (reply->error() != QNetworkReply::NoError) {
+        gUpdResult = kErrorConnection;
+        why = reply->errorString();
+    }
+    reply->deleteLater();
+    if (gUpdResult == 0) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
+            gUpdResult = kErrorWrite;
+            why = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        }
+    }
+    if (gUpdResult != 0) {
+        if (errorText) *errorText = why;
+        return false;
+    }
+    if (delayMs > 0) Wait(delayMs);
+    return true;
+}
+
+bool IsOnline() {
+    if (gOnlineOverride >= 0) return gOnlineOverride != 0;
+    if (!QNetworkInformation::instance()) QNetworkInformation::loadDefaultBackend();
+    const QNetworkInformation* info = QNetworkInformation::instance();
+    return !info || info->reachability() != QNetworkInformation::Reachability::Disconnected;
+}
+
+void NormalizeUpdateFile(const QString& path) {
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
+    const QByteArray bytes = file.read(kUpdateReplyLimit + 1);
+    file.close();
+    gUpdText = QString::fromLatin1(bytes);
+    gUpdText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    gUpdText.replace(u'\r', u'\n');
+    gUpdText.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    if (!gUpdText.endsWith(QStringLiteral("\r\n"))) gUpdText += QStringLiteral("\r\n");
+    QSaveFile out(path);
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write(gUpdText.toLatin1());
+        out.commit();
+    }
+    gUpdText.clear();
+}
+
+QString GetUpdateValue(const QString& key) {
+    ClearIniCache();
+    QString value = ReadIni(QStringLiteral("VELLUMIX"), key, QStringLiteral("---"), UpdateReplyFile());
+    // Server text reaches labels and message boxes: no control characters, a bounded length.
+    value.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    value = value.left(254);
+    gUpdChars = int32_t(value.size());
+    return value;
+}
+
+QString UpdateReleaseDate(const QString& year, const QString& month, const QString& day) {
+    for (const QString* part : {&year, &month, &day})
+        if (part->trimmed() == QLatin1String("---") || part->trimmed().isEmpty()) return QString();
+    const auto number = [](const QString& t) {
+        return int(std::clamp(std::round(LeadingNumber(t)), -32768.0, 32767.0));
+    };
+    const int y = number(year), m = number(month), d = number(day);
+    if (y < 1 || y > 9999) return QString();
+    // Months and days past their end roll over into the next month or year.
+    const QDate date = QDate(y, 1, 1).addMonths(m - 1).addDays(d - 1);
+    if (!date.isValid()) return QString();
+    return QLocale().toString(date, QLocale::LongFormat);
+}
