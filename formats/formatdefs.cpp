@@ -4,7 +4,6 @@
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/toolbox.h"
-#include "formats/formatheader.h"
 #include "formats/textops.h"
 #include "language/lang.h"
 #include "platform/MsgBox.h"
@@ -248,7 +247,9 @@ bool LoadFormatDefinition(const QString& id, bool showStatus, bool timecodeOnly)
     def.SingleLineBody =
         !def.Body.contains(QLatin1String("\r\n")) && def.LineBreakToken != QLatin1String("[enter]");
     if (LeadingNumber(ReadFormatIni(id, QStringLiteral("header"), QStringLiteral("0"))) == 1) {
-        def.Header = BuildFormatHeader();
+        // Generated from the settings by the writer, once per save: detection loads up to every
+        // definition and has no use for a header.
+        def.Header.clear();
     } else {
         def.Header = text.left(p1);
         if (def.Header.size() > 2 && def.Header.endsWith(QLatin1String("\r\n"))) def.Header.chop(2);

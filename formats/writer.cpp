@@ -1,6 +1,8 @@
 #include "formats/writer.h"
 
 #include "base/settings.h"
+#include "formats/formatheader.h"
+#include "formats/formatsettings.h"
 #include "formats/formattime.h"
 #include "formats/textops.h"
 #include "formats/writerpaths.h"
@@ -259,6 +261,8 @@ bool SaveSubtitleFile(int count) {
         RefreshFileLabels();
         return false;
     }
+    // The generated header follows the format settings as they are at this save.
+    if (HasGeneratedHeader(id)) gFormatDef.Header = BuildFormatHeader();
 
     const int captions = CaptionCount();
     std::vector<tSubtitleLine> rows;

@@ -48,6 +48,12 @@ bool IsSavedDocument() {
     return !gSubFile.isEmpty() && gSubFile != QLatin1String("NEW");
 }
 
+// Save writes to the open file itself: a document read from a plain-text file goes through
+// Save as instead, so that its text file is never overwritten with what was made of it.
+bool SavesInPlace() {
+    return gFormatIndex != 0 && IsSavedDocument();
+}
+
 // Something the user could lose: a subtitle with more than one caption, or one caption that
 // holds a text or times.
 bool DocumentHasContent() {
@@ -65,7 +71,7 @@ bool frmMain::PromptForSave() {
     const int answer = MsgBox(LangText(161), vbYesNoCancel + vbQuestion, kProductName);
     if (answer == vbYes) {
         // The document may be dropped only once it is safely written.
-        return IsSavedDocument() ? SaveTextFile() : SaveTextFileAs();
+        return SavesInPlace() ? SaveTextFile() : SaveTextFileAs();
     }
     return answer == vbNo;
 }
@@ -108,18 +114,30 @@ bool frmMain::SaveTextFile() {
 bool frmMain::SaveTextFileAs() {
     if (IsDocumentBusy()) return false;
     CloseSideWindows();
+    // The document keeps its format until it is written in another one: a later Save must not
+    // write the old file in a format chosen for a Save as that never happened.
+    const int previousFormat = gFormatIndex;
+    const float previousFPS = gFPS;
+    const auto keepFormat = [&] {
+        gFormatIndex = previousFormat;
+        gFPS = previousFPS;
+    };
     if (showExportDialog && !showExportDialog()) return false;
 
     const QString id = CurrentFormatId();
     const QString answer = ShowSave(this, SaveAsFilter(id), WithoutDots(LangText(45)), LastFolder(),
                                     DefaultSaveName(gSubFile, gVideoFile, id));
-    if (answer.trimmed().isEmpty()) return false;
+    if (answer.trimmed().isEmpty()) {
+        keepFormat();
+        return false;
+    }
 
     const QString previous = gSubFile;
     gSubFile = WithFormatExtension(answer.trimmed(), id);
     if (SaveTextFile()) return true;
     // Not written: the document still belongs where it came from.
     gSubFile = previous;
+    keepFormat();
     UpdateFileLabels(false);
     return false;
 }
@@ -338,7 +356,7 @@ void frmMain::mnuAppend_Click() {
 
 void frmMain::mnuSave_Click() {
     if (IsDocumentBusy()) return;
-    if (gFormatIndex != 0 && IsSavedDocument())
+    if (SavesInPlace())
         SaveTextFile();
     else
         SaveTextFileAs();

@@ -13,6 +13,7 @@
 #include "document/ui/frmReport.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
+#include "formats/ui/frmExport.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/TimingController.h"
@@ -106,6 +107,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     WMP->setParent(this);
     playerState = [this] { return WMP->playState(); };
     playerSeek = [this](double seconds) { WMP->setCurrentPosition(seconds); };
+    showExportDialog = [this] { return ShowExportDialog(this); };
     connect(WMP, &IMediaPlayer::MediaError, this, &frmMain::OnMediaError);
 
     CreateControls();
@@ -419,7 +421,7 @@ void frmMain::CreateMenus() {
     mnuReport = item(mnuTools, "mnuReport", 184, false, &frmMain::mnuReport_Click);
 
     mnuSettings = menu(nullptr, "mnuSettings", 5);
-    mnuFormatSettings = item(mnuSettings, "mnuFormatSettings", 325, true);
+    mnuFormatSettings = item(mnuSettings, "mnuFormatSettings", 325, true, &frmMain::mnuFormatSettings_Click);
     mnuLineSeparator = menu(mnuSettings, "mnuLineSeparator", 162);
     mSeparatorGroup = new QActionGroup(this);
     for (int i = 0; i < 4; ++i) {

@@ -121,6 +121,9 @@ public:
     bool mSpellFailed = false;
     bool mSpellCancelled = false; // the user stopped the check in the spelling dialog
 
+    // --- Format settings (mainwindow/mainformats.cpp) ---
+    void mnuFormatSettings_Click();
+
     // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
     TimingController* Timing() const { return mTiming; }
     void optPress_Click();
@@ -179,8 +182,8 @@ public:
     // Where an audio file goes (sets gAudioChoice; 0 = cancelled). Until the audio chooser is
     // connected the player is the only place that takes one.
     std::function<void()> showAudioChooser;
-    // The export dialog of Save as: chooses gFormatIndex and gFPS; false when cancelled. Until
-    // it is connected Save as writes in the current format.
+    // The export dialog of Save as: chooses gFormatIndex and gFPS; false when cancelled. Tests
+    // may replace it.
     std::function<bool()> showExportDialog;
     // Loads a WAV file into the audio bar (sets gWaveFile). Does nothing until the waveform is
     // connected.

@@ -32,6 +32,9 @@ protected:
         player = new FakeMediaPlayer;
         w = std::make_unique<frmMain>(player);
         w->Form_Load();
+        // Save as keeps the document's format unless a test drives the real export dialog
+        // (ShowExportDialog): a modal dialog nobody answers would stop the test.
+        w->showExportDialog = [] { return true; };
     }
 
     FakeMediaPlayer* player = nullptr; // owned by the window
