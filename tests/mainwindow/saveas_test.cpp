@@ -1,0 +1,159 @@
+// Save as through the real export dialog, and the save prompt of a document read from a
+// plain-text file: it is saved as a subtitle beside the text file, never over it, and
+// cancelling anywhere on the way cancels the command that asked.
+#include "document/captions.h"
+#include "formats/formatdefs.h"
+#include "formats/ui/frmExport.h"
+#include "formats/ui/frmFormat.h"
+#include "language/lang.h"
+#include "mainwindow/frmMain.h"
+#include "mainwindow/mainwindow_fixture.h"
+#include "support/fixture.h"
+#include "support/modal.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QByteArray kNotes = "Hello there\r\nSecond line\r\nThird one\r\n";
+
+class SaveAsTest : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        Make();
+        w->showExportDialog = [this] { return ShowExportDialog(w.get()); };
+    }
+    static int Index(const char* id) { return int(gFormatIds.indexOf(QLatin1String(id))); }
+
+    // A plain-text file opened and timed: caption i from i s to i s + 900 ms.
+    QString OpenTimedNotes() {
+        const QString path = WriteFile("notes.txt", kNotes);
+        EXPECT_TRUE(w->LoadTextFile(path));
+        EXPECT_EQ(CurrentFormatId(), "PLAINTEXT");
+        for (int i = 1; i <= CaptionCount(); ++i) {
+            SetLineStart(i, i * 1000);
+            SetLineEnd(i, i * 1000 + 900);
+        }
+        gModified = true;
+        return path;
+    }
+    // Answers the export dialog: the format chosen (nullptr keeps what it offers), the frame
+    // rate typed, OK or Cancel; offered receives the id it offered first.
+    void AnswerExport(const char* id, bool ok, QString* offered = nullptr, const char* fps = nullptr) {
+        OnModal<frmExport>([=](frmExport* d) {
+            if (offered) *offered = gFormatIds.value(d->cboFormats->currentIndex());
+            if (id) d->cboFormats->setCurrentIndex(Index(id));
+            if (fps) d->cmbFPS->setEditText(QLatin1String(fps));
+            QTest::mouseClick(ok ? d->cmdOK : d->cmdCancel, Qt::LeftButton);
+        });
+    }
+};
+
+} // namespace
+
+TEST_F(SaveAsTest, APlainTextDocumentIsSavedThroughThePromptAsSubRipBesideItsTextFile) {
+    const QString notes = OpenTimedNotes();
+    msgbox.Answer(vbYes);
+    QString offered;
+    AnswerExport(nullptr, true, &offered);
+    dialogs.paths.push_back(TempPath("out.srt"));
+    w->mnuNew_Click();
+
+    EXPECT_EQ(offered, "SUBRIP");
+    ASSERT_EQ(dialogs.calls.size(), 1);
+    EXPECT_EQ(dialogs.calls[0].defaultText, "notes.srt");
+    EXPECT_TRUE(dialogs.calls[0].filter.startsWith("SubRip (srt)")) << qPrintable(dialogs.calls[0].filter);
+    EXPECT_EQ(ReadFileBytes(TempPath("out.srt")),
+              "1\r\n00:00:01,000 --> 00:00:01,900\r\nHello there\r\n\r\n"
+              "2\r\n00:00:02,000 --> 00:00:02,900\r\nSecond line\r\n\r\n"
+              "3\r\n00:00:03,000 --> 00:00:03,900\r\nThird one\r\n\r\n");
+    EXPECT_FALSE(QFile::exists(TempPath("out.srt.txt")));
+    EXPECT_EQ(ReadFileBytes(notes), kNotes);
+    // Saved, New went on.
+    EXPECT_EQ(gSubFile, "NEW");
+    EXPECT_EQ(CaptionCount(), 1);
+}
+
+TEST_F(SaveAsTest, CancellingSaveAsCancelsTheCommandThatAsked) {
+    enum class Where { ExportDialog, FileDialog };
+    struct Case {
+        const char* command;
+        std::function<bool(frmMain&)> run; // true when the command went on
+        Where where;
+    };
+    const Case cases[] = {
+        {"new", [](frmMain& m) { m.mnuNew_Click(); return gSubFile == "NEW"; }, Where::ExportDialog},
+        {"new", [](frmMain& m) { m.mnuNew_Click(); return gSubFile == "NEW"; }, Where::FileDialog},
+        {"close", [](frmMain& m) { m.mnuClose_Click(); return gSubFile.isEmpty(); }, Where::ExportDialog},
+        {"open", [](frmMain& m) { m.mnuOpenText_Click(); return false; }, Where::FileDialog},
+        {"exit", [](frmMain& m) { return m.Form_QueryUnload(); }, Where::ExportDialog},
+        {"exit", [](frmMain& m) { return m.Form_QueryUnload(); }, Where::FileDialog},
+    };
+    for (const Case& c : cases) {
+        const QString notes = OpenTimedNotes();
+        msgbox.Answer(vbYes);
+        AnswerExport("SAMI", c.where == Where::FileDialog);
+        if (c.where == Where::FileDialog) dialogs.paths.push_back(QString());
+        EXPECT_FALSE(c.run(*w)) << c.command;
+        // Nothing was opened, written or dropped; the document keeps its format.
+        EXPECT_EQ(dialogs.calls.size(), c.where == Where::FileDialog ? 1 : 0) << c.command;
+        EXPECT_EQ(gSubFile, notes) << c.command;
+        EXPECT_EQ(CaptionCount(), 3) << c.command;
+        EXPECT_TRUE(gModified) << c.command;
+        EXPECT_EQ(CurrentFormatId(), "PLAINTEXT") << c.command;
+        EXPECT_EQ(ReadFileBytes(notes), kNotes) << c.command;
+        dialogs.calls.clear();
+    }
+}
+
+TEST_F(SaveAsTest, SaveAsWritesTheChosenFormatAtTheChosenFrameRate) {
+    OpenTimedNotes();
+    // Save of a plain-text document goes through Save as.
+    AnswerExport("MICRODVD", true, nullptr, "23,976");
+    dialogs.paths.push_back(TempPath("film"));
+    w->mnuSave_Click();
+    EXPECT_EQ(gSubFile, TempPath("film.sub"));
+    EXPECT_EQ(CurrentFormatId(), "MICRODVD");
+    EXPECT_EQ(gFPS, 23.976f);
+    EXPECT_EQ(ReadFileBytes(gSubFile), "{23}{45}Hello there\r\n{47}{69}Second line\r\n{71}{93}Third one\r\n");
+    EXPECT_FALSE(gModified);
+
+    // A Save as given up in the file dialog leaves the document in the format it is saved in,
+    // so that the next Save writes that format to its file.
+    SetLineText(1, QStringLiteral("Changed"));
+    gModified = true;
+    AnswerExport("SAMI", true);
+    dialogs.paths.push_back(QString());
+    w->mnuSaveAs_Click();
+    EXPECT_EQ(CurrentFormatId(), "MICRODVD");
+    EXPECT_EQ(gFPS, 23.976f);
+    w->mnuSave_Click();
+    EXPECT_EQ(ReadFileBytes(TempPath("film.sub")), "{23}{45}Changed\r\n{47}{69}Second line\r\n{71}{93}Third one\r\n");
+
+    // A format with a generated header is written with it.
+    AnswerExport("SUBSTATIONALPHA", true);
+    dialogs.paths.push_back(TempPath("film.ssa"));
+    w->mnuSaveAs_Click();
+    const QByteArray ssa = ReadFileBytes(TempPath("film.ssa"));
+    EXPECT_TRUE(ssa.startsWith("[Script Info]\r\n")) << ssa.constData();
+    EXPECT_TRUE(ssa.contains("Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+                             "Dialogue: Marked=0,0:00:01.00,0:00:01.90,Default,,0000,0000,0000,,Changed\r\n"))
+        << ssa.constData();
+    EXPECT_EQ(gFPS, 0.0f);
+}
+
+TEST_F(SaveAsTest, TheFormatSettingsCommandOpensTheDialog) {
+    gFormatIndex = Index("SAMI");
+    bool opened = false;
+    OnModal<frmFormat>([&](frmFormat* f) {
+        opened = f->picSami->isVisible();
+        f->cmdCancel_Click();
+    });
+    w->mnuFormatSettings->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(w->mnuFormatSettings->text(), "Format Settings...");
+}
