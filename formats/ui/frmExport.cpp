@@ -127,6 +127,9 @@ frmExport::frmExport(QWidget* owner) : QDialog(owner) {
     cmbFPS->setInsertPolicy(QComboBox::NoInsert);
     for (const char* preset : kFrameRatePresets)
         cmbFPS->addItem(QLatin1String(preset));
+    // Keys reach the box itself, which hands them to its line edit past any filter; pasted
+    // text and keys sent to the line edit directly are seen there.
+    cmbFPS->installEventFilter(this);
     cmbFPS->lineEdit()->installEventFilter(this);
 
     cmdConfigure = new QPushButton(this);
@@ -304,7 +307,10 @@ bool frmExport::cmbFPS_KeyPress(QKeyEvent* event) {
     QChar c = typed[0];
     if (c == u'.') c = u',';
     if (c == u',') {
-        if (edit->text().contains(u',')) return true;
+        // One decimal comma; a selected one is typed over.
+        QString kept = edit->text();
+        if (edit->hasSelectedText()) kept.remove(edit->selectionStart(), edit->selectedText().size());
+        if (kept.contains(u',')) return true;
         edit->insert(QStringLiteral(","));
         return true;
     }
@@ -313,7 +319,7 @@ bool frmExport::cmbFPS_KeyPress(QKeyEvent* event) {
 }
 
 bool frmExport::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cmbFPS->lineEdit() && event->type() == QEvent::KeyPress)
+    if ((watched == cmbFPS || watched == cmbFPS->lineEdit()) && event->type() == QEvent::KeyPress)
         return cmbFPS_KeyPress(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
 }
