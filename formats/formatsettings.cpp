@@ -17,7 +17,9 @@ bool HasGeneratedHeader(const QString& id) {
 }
 
 QString ColorToHtml(int32_t bgr) {
-    const auto hex = [](int value) { return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper(); };
+    const auto hex = [](int value) {
+        return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+    };
     return QLatin1Char('#') + hex(bgr) + hex(bgr >> 8) + hex(bgr >> 16);
 }
 

@@ -65,7 +65,8 @@ QLabel* NewLabel(QWidget* parent, const char* name) {
 }
 
 QString FormatKey(int index, const char* key, const QString& def = QString()) {
-    return index >= 0 && index < gFormatIds.size() ? ReadFormatIni(gFormatIds[index], QLatin1String(key), def) : def;
+    return index >= 0 && index < gFormatIds.size() ? ReadFormatIni(gFormatIds[index], QLatin1String(key), def)
+                                                   : def;
 }
 
 } // namespace
@@ -250,7 +251,8 @@ void frmExport::UpdateFormatInfo(int index) {
         lblMode2->setText(QStringLiteral("n/a"));
         lblTimecode2->setText(QStringLiteral("n/a"));
     } else {
-        lblMode2->setText(t.contains(QLatin1String("ff")) ? LangText(278) + QStringLiteral("+FPS") : LangText(278));
+        lblMode2->setText(t.contains(QLatin1String("ff")) ? LangText(278) + QStringLiteral("+FPS")
+                                                          : LangText(278));
         lblTimecode2->setText(t);
     }
     const bool frames = t.contains(QLatin1String("ff"));

@@ -464,13 +464,14 @@ void frmFormat::Form_Load() {
 void frmFormat::LoadFormatSettings() {
     LoadError error;
 
-    QLineEdit* dvd[] = {txtDvdSubtitleDiscID, txtDvdSubtitleDVDTitle, txtDvdSubtitleLang, txtDvdSubtitleAuthor,
-                        txtDvdSubtitleWeb,    txtDvdSubtitleInfo,     txtDvdSubtitleLicense};
+    QLineEdit* dvd[] = {txtDvdSubtitleDiscID, txtDvdSubtitleDVDTitle, txtDvdSubtitleLang,
+                        txtDvdSubtitleAuthor, txtDvdSubtitleWeb,      txtDvdSubtitleInfo,
+                        txtDvdSubtitleLicense};
     const QString dvdKeys[] = {QStringLiteral("discid"), QStringLiteral("dvdtitle"), QStringLiteral("lang"),
                                QStringLiteral("author"), QStringLiteral("web"),      QStringLiteral("info"),
                                QStringLiteral("license")};
-    const QString dvdDefaults[] = {QString(), QString(), QStringLiteral("EN"), QString(), kMakerWebAddress,
-                                   kDefaultDvdInfo, QString()};
+    const QString dvdDefaults[] = {
+        QString(), QString(), QStringLiteral("EN"), QString(), kMakerWebAddress, kDefaultDvdInfo, QString()};
     for (int i = 0; i < 7; ++i)
         dvd[i]->setText(ReadFormatSetting(kDvdSubtitleId, dvdKeys[i], dvdDefaults[i]));
 
@@ -488,8 +489,10 @@ void frmFormat::LoadFormatSettings() {
         } else {
             error.TypeMismatch();
         }
-        const std::optional<bool> bold = ParseBoolText(ReadFormatSetting(id, QStringLiteral("bold"), defBold));
-        const std::optional<bool> italic = ParseBoolText(ReadFormatSetting(id, QStringLiteral("italic"), QStringLiteral("0")));
+        const std::optional<bool> bold =
+            ParseBoolText(ReadFormatSetting(id, QStringLiteral("bold"), defBold));
+        const std::optional<bool> italic =
+            ParseBoolText(ReadFormatSetting(id, QStringLiteral("italic"), QStringLiteral("0")));
         if (bold)
             f.setBold(*bold);
         else
@@ -504,10 +507,12 @@ void frmFormat::LoadFormatSettings() {
     // SAMI.
     readFont(lblSamiSample, kSamiId, QStringLiteral("font"), QStringLiteral("size"), QStringLiteral("Tahoma"),
              QStringLiteral("18"), QStringLiteral("1"));
-    SetTextColor(lblSamiSample, HtmlToColor(ReadFormatSetting(kSamiId, QStringLiteral("color"), QStringLiteral("#FFFF00"))));
-    SetBackColor(picSamiSample,
-                 HtmlToColor(ReadFormatSetting(kSamiId, QStringLiteral("background"), QStringLiteral("#000000"))));
-    const QString samiAlign = ReadFormatSetting(kSamiId, QStringLiteral("alignment"), QStringLiteral("center"));
+    SetTextColor(lblSamiSample,
+                 HtmlToColor(ReadFormatSetting(kSamiId, QStringLiteral("color"), QStringLiteral("#FFFF00"))));
+    SetBackColor(picSamiSample, HtmlToColor(ReadFormatSetting(kSamiId, QStringLiteral("background"),
+                                                              QStringLiteral("#000000"))));
+    const QString samiAlign =
+        ReadFormatSetting(kSamiId, QStringLiteral("alignment"), QStringLiteral("center"));
     int samiEntry = -1;
     for (int i = 0; i < 3; ++i)
         if (samiAlign == kSamiAlignments[i]) samiEntry = i;
@@ -515,12 +520,12 @@ void frmFormat::LoadFormatSettings() {
     AlignSample(lblSamiSample, samiEntry);
 
     // SubStation Alpha.
-    readFont(lblSsaSample, kSsaId, QStringLiteral("fontname"), QStringLiteral("fontsize"), QStringLiteral("Tahoma"),
-             QStringLiteral("28"), QStringLiteral("0"));
+    readFont(lblSsaSample, kSsaId, QStringLiteral("fontname"), QStringLiteral("fontsize"),
+             QStringLiteral("Tahoma"), QStringLiteral("28"), QStringLiteral("0"));
     const auto colour = [&error](const QString& key, int32_t& out) {
-        const double v = LeadingNumber(ReadFormatSetting(kSsaId, key, key == QLatin1String("primarycolour")
-                                                                            ? QStringLiteral("65535")
-                                                                            : QStringLiteral("0")));
+        const double v = LeadingNumber(ReadFormatSetting(
+            kSsaId, key,
+            key == QLatin1String("primarycolour") ? QStringLiteral("65535") : QStringLiteral("0")));
         if (v < 0 || v > 0xFFFFFF) {
             error.InvalidValue();
             return false;
@@ -531,7 +536,8 @@ void frmFormat::LoadFormatSettings() {
     int32_t bgr = 0;
     if (colour(QStringLiteral("primarycolour"), bgr)) SetTextColor(lblSsaSample, bgr);
     if (colour(QStringLiteral("backcolour"), bgr)) SetBackColor(picSsaBack, bgr);
-    if (const auto a = WholeNumber(ReadFormatSetting(kSsaId, QStringLiteral("alignment"), QStringLiteral("2")))) {
+    if (const auto a =
+            WholeNumber(ReadFormatSetting(kSsaId, QStringLiteral("alignment"), QStringLiteral("2")))) {
         const double rounded = RoundHalfEven(*a);
         if (rounded < 0 || rounded > 255) {
             error.Overflow();
@@ -557,14 +563,15 @@ void frmFormat::LoadFormatSettings() {
 
     UpdateSamples();
     if (error.number != 0)
-        MsgBox(QStringLiteral("Error # ") + QString::number(error.number) + QLatin1Char('\n') + error.description,
+        MsgBox(QStringLiteral("Error # ") + QString::number(error.number) + QLatin1Char('\n') +
+                   error.description,
                vbExclamation, kProductName);
 }
 
 void frmFormat::SaveFormatSettings() {
     const std::pair<const char*, QLineEdit*> dvd[] = {
-        {"discid", txtDvdSubtitleDiscID}, {"dvdtitle", txtDvdSubtitleDVDTitle}, {"lang", txtDvdSubtitleLang},
-        {"author", txtDvdSubtitleAuthor}, {"web", txtDvdSubtitleWeb},           {"info", txtDvdSubtitleInfo},
+        {"discid", txtDvdSubtitleDiscID},  {"dvdtitle", txtDvdSubtitleDVDTitle}, {"lang", txtDvdSubtitleLang},
+        {"author", txtDvdSubtitleAuthor},  {"web", txtDvdSubtitleWeb},           {"info", txtDvdSubtitleInfo},
         {"license", txtDvdSubtitleLicense}};
     for (const auto& [key, box] : dvd)
         WriteFormatSetting(kDvdSubtitleId, QLatin1String(key), box->text());
@@ -585,8 +592,9 @@ void frmFormat::SaveFormatSettings() {
     WriteFormatSetting(kSsaId, QStringLiteral("fontsize"), WholeSize(ssa));
     WriteFormatSetting(kSsaId, QStringLiteral("bold"), Flag(ssa.bold()));
     WriteFormatSetting(kSsaId, QStringLiteral("italic"), Flag(ssa.italic()));
-    WriteFormatSetting(kSsaId, QStringLiteral("alignment"),
-                       QString::number(SsaAlignmentNumber(cmbSsaAlign->currentIndex(), cmbSsaValign->currentIndex())));
+    WriteFormatSetting(
+        kSsaId, QStringLiteral("alignment"),
+        QString::number(SsaAlignmentNumber(cmbSsaAlign->currentIndex(), cmbSsaValign->currentIndex())));
     WriteFormatSetting(kSsaId, QStringLiteral("primarycolour"), QString::number(TextColor(lblSsaSample)));
     WriteFormatSetting(kSsaId, QStringLiteral("backcolour"), QString::number(BackColor(picSsaBack)));
     WriteFormatSetting(kSsaId, QStringLiteral("borderstyle"),
@@ -604,7 +612,9 @@ QString frmFormat::ShownFormatId() const {
 }
 
 void frmFormat::AlignSample(QLabel* sample, int entry) {
-    const Qt::Alignment horizontal = entry == 0 ? Qt::AlignLeft : entry == 1 ? Qt::AlignRight : Qt::AlignHCenter;
+    const Qt::Alignment horizontal = entry == 0   ? Qt::AlignLeft
+                                     : entry == 1 ? Qt::AlignRight
+                                                  : Qt::AlignHCenter;
     sample->setAlignment(horizontal | Qt::AlignVCenter);
 }
 
@@ -673,7 +683,8 @@ void frmFormat::cmdReset_Click() {
         for (QLineEdit* margin : {txtSsaMarginl, txtSsaMarginr, txtSsaMarginv})
             margin->setText(QStringLiteral("30"));
     } else if (id == kDvdSubtitleId) {
-        for (QLineEdit* box : {txtDvdSubtitleDiscID, txtDvdSubtitleDVDTitle, txtDvdSubtitleAuthor, txtDvdSubtitleLicense})
+        for (QLineEdit* box :
+             {txtDvdSubtitleDiscID, txtDvdSubtitleDVDTitle, txtDvdSubtitleAuthor, txtDvdSubtitleLicense})
             box->clear();
         txtDvdSubtitleLang->setText(QStringLiteral("EN"));
         txtDvdSubtitleWeb->setText(kMakerWebAddress);
@@ -728,8 +739,8 @@ void frmFormat::cmbSsaAlign_Click() {
 
 void frmFormat::cmbSsaStyle_Click() {
     const bool outline = cmbSsaStyle->currentIndex() == 0;
-    for (QWidget* w : std::initializer_list<QWidget*>{lblSsaOutline, txtSsaOutline, lblSsaShadow, txtSsaShadow,
-                                                      cmdSsaBack, picSsaBack})
+    for (QWidget* w : std::initializer_list<QWidget*>{lblSsaOutline, txtSsaOutline, lblSsaShadow,
+                                                      txtSsaShadow, cmdSsaBack, picSsaBack})
         w->setEnabled(outline);
 }
 
@@ -778,7 +789,8 @@ bool frmFormat::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) {
             // Only digits are typed into a number box; editing keys and shortcuts work as usual.
             const QString text = static_cast<QKeyEvent*>(event)->text();
-            if (!text.isEmpty() && text[0].unicode() >= 0x20 && !(text[0] >= u'0' && text[0] <= u'9')) return true;
+            if (!text.isEmpty() && text[0].unicode() >= 0x20 && !(text[0] >= u'0' && text[0] <= u'9'))
+                return true;
         } else if (event->type() == QEvent::FocusOut) {
             CapNumberBox(static_cast<QLineEdit*>(watched));
         }

@@ -129,23 +129,27 @@ TEST_F(FormatHeaderTest, StoredValuesShapeTheHeaderLines) {
         {"SUBSTATIONALPHA", "primarycolour", "255", "Style: Default,Tahoma,28,255,255,255,0,", true},
         // Values that would break the file: line breaks become blanks, field and block
         // delimiters are left out.
-        {"SUBSTATIONALPHA", "fontname", "Arial,\r\n[Events]\r\nDialogue: x", "Style: Default,Arial  [Events]  Dialogue: x,28,",
+        {"SUBSTATIONALPHA", "fontname", "Arial,\r\n[Events]\r\nDialogue: x",
+         "Style: Default,Arial  [Events]  Dialogue: x,28,", true},
+        {"DVDSUBTITLE", "dvdtitle", "Part ] {T 00:00:01:00}\nDone", "DVDTITLE=Part ] T 00:00:01:00 Done\r\n",
          true},
-        {"DVDSUBTITLE", "dvdtitle", "Part ] {T 00:00:01:00}\nDone", "DVDTITLE=Part ] T 00:00:01:00 Done\r\n", true},
-        {"SAMI", "font", "X;} </Style><BODY><SYNC Start=5>", "font-family: X; /StyleBODYSYNC Start=5; color", true},
+        {"SAMI", "font", "X;} </Style><BODY><SYNC Start=5>", "font-family: X; /StyleBODYSYNC Start=5; color",
+         true},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(DeleteSetting(FormatSection(c.id), c.key));
         Store(c.id, {{c.key, c.value}});
         gCharset = 161;
         const QString header = BuildFormatHeader(c.id);
-        EXPECT_EQ(header.contains(c.expected), c.present) << qPrintable(c.value) << "\n" << qPrintable(header);
+        EXPECT_EQ(header.contains(c.expected), c.present) << qPrintable(c.value) << "\n"
+                                                          << qPrintable(header);
         EXPECT_EQ(header.count("\r\n"), c.id == "SAMI" ? 10 : 12) << qPrintable(c.value);
         DeleteSetting(FormatSection(c.id), c.key);
     }
-    EXPECT_TRUE(BuildFormatHeader("SUBSTATIONALPHA").endsWith(",30,30,30,0,161\r\n\r\n[Events]\r\n"
-                                                              "Format: Marked, Start, End, Style, Name, MarginL, "
-                                                              "MarginR, MarginV, Effect, Text"));
+    EXPECT_TRUE(BuildFormatHeader("SUBSTATIONALPHA")
+                    .endsWith(",30,30,30,0,161\r\n\r\n[Events]\r\n"
+                              "Format: Marked, Start, End, Style, Name, MarginL, "
+                              "MarginR, MarginV, Effect, Text"));
 }
 
 TEST_F(FormatHeaderTest, TheHeaderIsBuiltBySaveNotByEveryDefinitionLoad) {
@@ -157,7 +161,8 @@ TEST_F(FormatHeaderTest, TheHeaderIsBuiltBySaveNotByEveryDefinitionLoad) {
     const QByteArray first = ReadFileBytes(Save("SAMI", "a.smi"));
     Store("SAMI", {{"font", "Second"}});
     const QByteArray second = ReadFileBytes(Save("SAMI", "b.smi"));
-    EXPECT_TRUE(first.startsWith(BuildFormatHeader("SAMI").replace("Second", "First").toLatin1() + "\r\n<SYNC"));
+    EXPECT_TRUE(
+        first.startsWith(BuildFormatHeader("SAMI").replace("Second", "First").toLatin1() + "\r\n<SYNC"));
     EXPECT_TRUE(second.contains("font-family: Second;"));
     EXPECT_TRUE(second.endsWith("&nbsp;\r\n</BODY>\r\n</SAMI>\r\n\r\n"));
 }
@@ -169,7 +174,8 @@ TEST_F(FormatHeaderTest, FilesWithHeadersReadBackWhole) {
         {"DVDSUBTITLE", {"dvdtitle", "Odd] }\r\n{T 00:00:09:00\r\nGhost\r\n}"}},
         {"SAMI", {"font", "Odd]} -->\r\n</Style>\r\n<BODY>\r\n<SYNC Start=9000><P>Ghost"}},
         {"SUBSTATIONALPHA",
-         {"fontname", "Odd, Font]\r\n[Events]\r\nDialogue: Marked=0,0:00:09.00,0:00:10.00,Default,,0,0,0,,Ghost"}},
+         {"fontname",
+          "Odd, Font]\r\n[Events]\r\nDialogue: Marked=0,0:00:09.00,0:00:10.00,Default,,0,0,0,,Ghost"}},
     };
     for (const bool stored : {false, true}) {
         for (const auto& [id, value] : hostile) {
@@ -200,10 +206,13 @@ TEST_F(FormatHeaderTest, FilesWithHeadersReadBackWhole) {
             EXPECT_EQ(p.exitCode(), 0) << qPrintable(path) << p.readAllStandardError().constData();
             // ffmpeg dresses each caption in the style of the header (font, bold, italic,
             // alignment); without that dress the captions are ours.
-            const QString plain = QString(srt).remove(QRegularExpression(R"(</?(?:font|b|i)[^>]*>|\{\\an\d\})"));
-            EXPECT_TRUE(plain.contains("00:00:01,000 --> 00:00:02,500\nFirst\nsecond line\n")) << qPrintable(srt);
+            const QString plain =
+                QString(srt).remove(QRegularExpression(R"(</?(?:font|b|i)[^>]*>|\{\\an\d\})"));
+            EXPECT_TRUE(plain.contains("00:00:01,000 --> 00:00:02,500\nFirst\nsecond line\n"))
+                << qPrintable(srt);
             EXPECT_TRUE(plain.contains("00:00:03,000 --> 00:00:04,000\nItalic\n")) << qPrintable(srt);
-            EXPECT_TRUE(plain.contains("00:00:05,000 --> 00:00:06,500\nThird, with a comma\n")) << qPrintable(srt);
+            EXPECT_TRUE(plain.contains("00:00:05,000 --> 00:00:06,500\nThird, with a comma\n"))
+                << qPrintable(srt);
             EXPECT_TRUE(srt.contains("<i>Italic</i>")) << qPrintable(srt);
             // The stored SubStation Alpha style reaches ffmpeg field by field: bold, italic and
             // alignment 7 (top right).

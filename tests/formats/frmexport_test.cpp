@@ -147,10 +147,10 @@ TEST_F(ExportDialogTest, TheFrameRateBoxTakesDigitsAndOneDecimalComma) {
         const char* text;
     };
     const Case cases[] = {
-        {"29.97", "29,97"},     // a point becomes the comma
-        {"23,9,76", "23,976"},  // a second comma is refused
-        {"2a5 x", "25"},        // letters and blanks are refused
-        {"23,9761", "23,976"},  // six characters are the most
+        {"29.97", "29,97"},    // a point becomes the comma
+        {"23,9,76", "23,976"}, // a second comma is refused
+        {"2a5 x", "25"},       // letters and blanks are refused
+        {"23,9761", "23,976"}, // six characters are the most
     };
     for (const Case& c : cases) {
         edit->clear();

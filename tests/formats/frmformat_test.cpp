@@ -143,7 +143,7 @@ TEST_F(FormatDialogTest, StoredValuesAreShown) {
     };
     const Case cases[] = {
         {"7", "Right", "Top"}, {"10", "Center", "Center"}, {"0", "Left", "Bottom"},
-        {"4", "", "Bottom"},   {"9", "Left", "Center"},     {"6", "Center", "Top"},
+        {"4", "", "Bottom"},   {"9", "Left", "Center"},    {"6", "Center", "Top"},
     };
     for (const Case& c : cases) {
         Store("SUBSTATIONALPHA", "alignment", c.alignment);

@@ -67,10 +67,9 @@ TEST_F(SaveAsTest, APlainTextDocumentIsSavedThroughThePromptAsSubRipBesideItsTex
     ASSERT_EQ(dialogs.calls.size(), 1);
     EXPECT_EQ(dialogs.calls[0].defaultText, "notes.srt");
     EXPECT_TRUE(dialogs.calls[0].filter.startsWith("SubRip (srt)")) << qPrintable(dialogs.calls[0].filter);
-    EXPECT_EQ(ReadFileBytes(TempPath("out.srt")),
-              "1\r\n00:00:01,000 --> 00:00:01,900\r\nHello there\r\n\r\n"
-              "2\r\n00:00:02,000 --> 00:00:02,900\r\nSecond line\r\n\r\n"
-              "3\r\n00:00:03,000 --> 00:00:03,900\r\nThird one\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(TempPath("out.srt")), "1\r\n00:00:01,000 --> 00:00:01,900\r\nHello there\r\n\r\n"
+                                                  "2\r\n00:00:02,000 --> 00:00:02,900\r\nSecond line\r\n\r\n"
+                                                  "3\r\n00:00:03,000 --> 00:00:03,900\r\nThird one\r\n\r\n");
     EXPECT_FALSE(QFile::exists(TempPath("out.srt.txt")));
     EXPECT_EQ(ReadFileBytes(notes), kNotes);
     // Saved, New went on.
@@ -86,10 +85,30 @@ TEST_F(SaveAsTest, CancellingSaveAsCancelsTheCommandThatAsked) {
         Where where;
     };
     const Case cases[] = {
-        {"new", [](frmMain& m) { m.mnuNew_Click(); return gSubFile == "NEW"; }, Where::ExportDialog},
-        {"new", [](frmMain& m) { m.mnuNew_Click(); return gSubFile == "NEW"; }, Where::FileDialog},
-        {"close", [](frmMain& m) { m.mnuClose_Click(); return gSubFile.isEmpty(); }, Where::ExportDialog},
-        {"open", [](frmMain& m) { m.mnuOpenText_Click(); return false; }, Where::FileDialog},
+        {"new",
+         [](frmMain& m) {
+             m.mnuNew_Click();
+             return gSubFile == "NEW";
+         },
+         Where::ExportDialog},
+        {"new",
+         [](frmMain& m) {
+             m.mnuNew_Click();
+             return gSubFile == "NEW";
+         },
+         Where::FileDialog},
+        {"close",
+         [](frmMain& m) {
+             m.mnuClose_Click();
+             return gSubFile.isEmpty();
+         },
+         Where::ExportDialog},
+        {"open",
+         [](frmMain& m) {
+             m.mnuOpenText_Click();
+             return false;
+         },
+         Where::FileDialog},
         {"exit", [](frmMain& m) { return m.Form_QueryUnload(); }, Where::ExportDialog},
         {"exit", [](frmMain& m) { return m.Form_QueryUnload(); }, Where::FileDialog},
     };
@@ -132,7 +151,8 @@ TEST_F(SaveAsTest, SaveAsWritesTheChosenFormatAtTheChosenFrameRate) {
     EXPECT_EQ(CurrentFormatId(), "MICRODVD");
     EXPECT_EQ(gFPS, 23.976f);
     w->mnuSave_Click();
-    EXPECT_EQ(ReadFileBytes(TempPath("film.sub")), "{23}{45}Changed\r\n{47}{69}Second line\r\n{71}{93}Third one\r\n");
+    EXPECT_EQ(ReadFileBytes(TempPath("film.sub")),
+              "{23}{45}Changed\r\n{47}{69}Second line\r\n{71}{93}Third one\r\n");
 
     // A format with a generated header is written with it.
     AnswerExport("SUBSTATIONALPHA", true);
@@ -140,8 +160,9 @@ TEST_F(SaveAsTest, SaveAsWritesTheChosenFormatAtTheChosenFrameRate) {
     w->mnuSaveAs_Click();
     const QByteArray ssa = ReadFileBytes(TempPath("film.ssa"));
     EXPECT_TRUE(ssa.startsWith("[Script Info]\r\n")) << ssa.constData();
-    EXPECT_TRUE(ssa.contains("Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
-                             "Dialogue: Marked=0,0:00:01.00,0:00:01.90,Default,,0000,0000,0000,,Changed\r\n"))
+    EXPECT_TRUE(
+        ssa.contains("Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+                     "Dialogue: Marked=0,0:00:01.00,0:00:01.90,Default,,0000,0000,0000,,Changed\r\n"))
         << ssa.constData();
     EXPECT_EQ(gFPS, 0.0f);
 }
