@@ -319,6 +319,9 @@ QWidget* frmFormat::BuildSsaPanel() {
     cmdSsaFont = NewButton(panel, "cmdSsaFont");
     cmdSsaColor = NewButton(panel, "cmdSsaColor");
     cmdSsaBack = NewButton(panel, "cmdSsaBack");
+    // A sample never grows the dialog beyond the screen, however large its font.
+    for (QLabel* sample : {lblSamiSample, lblSsaSample})
+        sample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     picSsaBack = NewPicture(panel, "picSsaBack");
     picSsaBack->setFixedSize(24, 24);
     lblSsaBorder = NewLabel(panel, "lblSsaBorder");
@@ -625,12 +628,8 @@ void frmFormat::UpdateSamples() {
         picSamiSample->setFont(lblSamiSample->font());
     else if (id == kSsaId)
         picSsaSample->setFont(lblSsaSample->font());
-    for (QLabel* sample : {lblSamiSample, lblSsaSample}) {
-        // A sample never grows the dialog beyond the screen, however large its font.
-        sample->setMinimumSize(0, 0);
-        sample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    for (QLabel* sample : {lblSamiSample, lblSsaSample})
         sample->update();
-    }
 }
 
 void frmFormat::lstFormats_Click() {

@@ -135,6 +135,25 @@ TEST_F(FormatDialogTest, CancelWritesNothingAndResetTouchesOnlyTheShownPanel) {
     EXPECT_EQ(d->txtSsaMarginl->text(), "99");
     EXPECT_EQ(d->txtDvdSubtitleAuthor->text(), "Someone");
     EXPECT_EQ(Stored(), before);
+
+    d = Open("DVDSUBTITLE");
+    d->txtDvdSubtitleWeb->setText("x");
+    d->cmdReset_Click();
+    EXPECT_EQ(d->txtDvdSubtitleAuthor->text(), "");
+    EXPECT_EQ(d->txtDvdSubtitleLang->text(), "EN");
+    EXPECT_EQ(d->txtDvdSubtitleWeb->text(), kMakerWebAddress);
+    EXPECT_EQ(d->txtDvdSubtitleInfo->text(), kDefaultDvdInfo);
+    EXPECT_EQ(d->lblSamiSample->font().family(), "Verdana");
+
+    Store("SUBSTATIONALPHA", "alignment", "7");
+    Store("SUBSTATIONALPHA", "borderstyle", "3");
+    d = Open("SUBSTATIONALPHA");
+    d->cmdReset_Click();
+    EXPECT_EQ(d->cmbSsaAlign->currentText(), "Center");
+    EXPECT_EQ(d->cmbSsaValign->currentText(), "Bottom");
+    EXPECT_EQ(d->cmbSsaStyle->currentIndex(), 0);
+    EXPECT_TRUE(d->txtSsaOutline->isEnabled());
+    EXPECT_EQ(d->lblSsaSample->font().pointSizeF(), 28);
 }
 
 TEST_F(FormatDialogTest, StoredValuesAreShown) {
