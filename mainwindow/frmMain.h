@@ -396,6 +396,8 @@ private:
 
     // Preview caption and caption editing.
     void CreatePreviewCaption();
+    // The caption's opaque box, shown only behind a caption.
+    void FillCaptionBox();
     void ConnectEditing();
     // The grid cell's font follows the row's style tags.
     void MirrorTags(int row);

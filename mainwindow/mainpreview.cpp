@@ -143,8 +143,8 @@ void frmMain::ApplyCaptionFont() {
         lblSub->hide();
         lblSubShadow->hide();
     } else {
-        lblSub->setAutoFillBackground(gCapOpaque);
         lblSubShadow->setVisible(!gCapOpaque);
+        FillCaptionBox();
         lblSub->show();
     }
     PlaceCaption();
@@ -162,11 +162,18 @@ void frmMain::ShowCaption(int row) {
     const QString text = PreviewText(GetLineText(row), gLineBreak);
     lblSub->setText(text);
     lblSubShadow->setText(text);
+    FillCaptionBox();
 }
 
 void frmMain::ClearCaption() {
     lblSub->clear();
     lblSubShadow->clear();
+    FillCaptionBox();
+}
+
+void frmMain::FillCaptionBox() {
+    // The opaque box belongs to a caption: without one it would be a black bar over the video.
+    lblSub->setAutoFillBackground(gCapOpaque && !lblSub->text().isEmpty());
 }
 
 void frmMain::mnuFont_Click() {

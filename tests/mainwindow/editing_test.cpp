@@ -369,9 +369,11 @@ TEST_F(EditingWindow, TheCaptionShowsOverThePictureAsTheSettingsSay) {
     EXPECT_TRUE(w->lblSub->autoFillBackground());
     EXPECT_TRUE(w->lblSubShadow->isHidden());
 
+    // Cleared, no box is left over the video.
     w->ResetControls(); // as every load and close does
     EXPECT_EQ(w->lblSub->text(), "");
     EXPECT_EQ(w->lblSubShadow->text(), "");
+    EXPECT_FALSE(w->lblSub->autoFillBackground());
 }
 
 TEST_F(EditingWindow, CaptionTextIsNeverMarkup) {
