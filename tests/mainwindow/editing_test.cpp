@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -272,6 +273,57 @@ TEST_F(EditingWindow, ResetOfAllTimesAndRemovalOfAllTagsAskFirst) {
     EXPECT_EQ(grdSubs().CellStyle(2, kColText), 0);
     EXPECT_FALSE(w->mnuFormatItalic->isChecked());
     EXPECT_EQ(w->txtSub->toPlainText(), "two");
+    EXPECT_TRUE(gModified);
+}
+
+TEST_F(EditingWindow, AddAtTheBottomShowsTheNewCaptionWithRowsAboveIt) {
+    for (const int captions : {5, 20, 300}) {
+        SCOPED_TRACE(captions);
+        std::vector<QString> texts;
+        for (int i = 1; i <= captions; ++i)
+            texts.push_back(QStringLiteral("c%1").arg(i));
+        Open(texts);
+        dialogs.inputs.push_back(QStringLiteral("last"));
+        w->mnuAddBottom->trigger();
+        QApplication::processEvents();
+        const int last = captions + 1;
+        EXPECT_EQ(CaptionCount(), last);
+        EXPECT_EQ(grdSubs().Row(), last);
+        EXPECT_EQ(GetLineText(last), "last");
+        // The new caption is in view with the rows above it (as far as the grid scrolls).
+        const int top = grdSubs().TopRow();
+        if (captions < 10) EXPECT_EQ(top, 1);
+        EXPECT_LE(top, std::max(1, last - 7));
+        EXPECT_GE(top + w->grdSubsView->VisibleRows() - 1, last);
+    }
+}
+
+TEST_F(EditingWindow, StyleRemoveAndEditCommandsActOnTheSelection) {
+    Open({QStringLiteral("a"), QStringLiteral("<b>b"), QStringLiteral("c"), QStringLiteral("d")});
+    grdSubs().SetRow(1);
+    grdSubs().SetRowSel(3);
+    // Bold is added to every row when any lacks it, then removed from all.
+    w->mnuFormatBold->trigger();
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(IsLineBold(i)) << i;
+    EXPECT_TRUE(w->mnuFormatBold->isChecked());
+    EXPECT_TRUE(w->rmnuBold->isChecked());
+    w->rmnuBold->trigger();
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_FALSE(IsLineBold(i)) << i;
+    EXPECT_FALSE(w->mnuFormatBold->isChecked());
+
+    // An edit through the input box that adds a tag shows in the grid's font.
+    SelectLine(4, false);
+    dialogs.inputs.push_back(QStringLiteral("<u>d"));
+    w->mnuEditSelected->trigger();
+    EXPECT_EQ(grdSubs().CellStyle(4, kColText), FlexGrid::kUnderline);
+
+    grdSubs().SetRow(2);
+    grdSubs().SetRowSel(3);
+    w->mnuRemove->trigger();
+    EXPECT_EQ(CaptionCount(), 2);
+    EXPECT_EQ(GetLineText(2), "<u>d");
     EXPECT_TRUE(gModified);
 }
 
