@@ -404,9 +404,9 @@ private:
     void CheckSeparatorItem();
     void SelectTimeDigit(int index, int selStart);
     int TimeBoxSelStart(int index) const;
-    QString mCaptionFontKey;    // the caption font settings ApplyCaptionFont last applied
+    QString mCaptionFontKey;      // the caption font settings ApplyCaptionFont last applied
     bool mCaptionBoxSync = false; // the caption box and the current caption are being matched
-    QString mTimeTag[2];        // each time box's text when it got the focus
+    QString mTimeTag[2];          // each time box's text when it got the focus
 
     friend class MainTimingView;
     friend class MainTimingFilter;

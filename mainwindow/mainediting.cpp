@@ -171,8 +171,9 @@ bool frmMain::txtTime_KeyPress(int index, QKeyEvent* event) {
     case Qt::Key_Right:
         // With Shift or Ctrl the box selects or jumps as it always does.
         if (mods != Qt::NoModifier) return false;
-        SelectTimeDigit(index, event->key() == Qt::Key_Left ? TimeBox::CaretAfterLeft(TimeBoxSelStart(index))
-                                                            : TimeBox::CaretAfterRight(TimeBoxSelStart(index)));
+        SelectTimeDigit(index, event->key() == Qt::Key_Left
+                                   ? TimeBox::CaretAfterLeft(TimeBoxSelStart(index))
+                                   : TimeBox::CaretAfterRight(TimeBoxSelStart(index)));
         return true;
     default:
         break;

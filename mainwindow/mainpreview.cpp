@@ -46,7 +46,8 @@ private:
 
 } // namespace
 
-CaptionPlace PlaceCaptionIn(int pictureWidth, int pictureHeight, int captionHeight, int placement, int shadow) {
+CaptionPlace PlaceCaptionIn(int pictureWidth, int pictureHeight, int captionHeight, int placement,
+                            int shadow) {
     CaptionPlace place;
     const int top = int((int64_t(pictureHeight) - captionHeight) * placement / 100);
     place.caption = QRect(8, top, std::max(0, pictureWidth - 16), captionHeight);

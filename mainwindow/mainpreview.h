@@ -11,7 +11,8 @@ struct CaptionPlace {
     QRect caption;
     QRect shadow;
 };
-CaptionPlace PlaceCaptionIn(int pictureWidth, int pictureHeight, int captionHeight, int placement, int shadow);
+CaptionPlace PlaceCaptionIn(int pictureWidth, int pictureHeight, int captionHeight, int placement,
+                            int shadow);
 
 // A caption as the preview shows it: each line-break marker a line break, the style tags gone
 // (the labels show italic and underline as their font; bold follows the setting alone).
