@@ -144,7 +144,9 @@ void TimingController::StartCaption(bool bMarkApply, bool bMarkNext) {
     mStartMs = start;
     mOldStart = GetLineStart(row);
     mOldEnd = GetLineEnd(row);
+    mOldModified = gModified;
     SetLineStart(row, start, false);
+    mStartGeneration = mGridGeneration;
     mView->ShowStartBox(start);
 
     if (autoEnd) {
@@ -173,10 +175,7 @@ void TimingController::EndCaption() {
     const int32_t end = mShownMs;
     if (end <= GetLineStart(row)) {
         // The position went back (a seek while the key was held): no span to write.
-        if (!autoSpan) {
-            SetLineStart(row, mOldStart, false);
-            SetLineEnd(row, mOldEnd);
-        }
+        if (!autoSpan) RestoreOldTimes();
         ScrollToLine(true);
         return;
     }
@@ -201,10 +200,16 @@ void TimingController::CancelCaption(bool bRestore) {
     mView->SetEndEnabled(false);
     mView->SetApplyEnabled(gTimingMode != 2 && Playing() && SubtitleOpen());
     // Never while a run over the document is under way: it owns the captions until it ends.
-    if (bRestore && !autoSpan && !IsDocumentBusy() && RowInGrid(mRow)) {
-        SetLineStart(mRow, mOldStart, false);
-        SetLineEnd(mRow, mOldEnd);
-    }
+    if (bRestore && !autoSpan && !IsDocumentBusy() && RowInGrid(mRow)) RestoreOldTimes();
+}
+
+void TimingController::RestoreOldTimes() {
+    // Nothing but the start was written since the caption started: the document is again what
+    // it was, modified or not. Any other change meanwhile keeps it modified.
+    const bool untouched = mGridGeneration == mStartGeneration;
+    SetLineStart(mRow, mOldStart, false);
+    SetLineEnd(mRow, mOldEnd);
+    if (untouched) gModified = mOldModified;
 }
 
 // --- Buttons ---

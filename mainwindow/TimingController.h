@@ -155,6 +155,8 @@ private:
     void TakePosition();
     bool Playing() const;
     bool SubtitleOpen() const;
+    // The caption being timed gets back the times (and the document the modified flag) it had.
+    void RestoreOldTimes();
 
     // FlexGrid::Observer: the document changing under a caption being timed.
     void GridAboutToReset() override;
@@ -181,6 +183,10 @@ private:
     // The times the caption being timed had before it started.
     int32_t mOldStart = 0;
     int32_t mOldEnd = 0;
+    // Whether the document was modified before the caption started, and the grid's state
+    // just after its start was written.
+    bool mOldModified = false;
+    uint64_t mStartGeneration = 0;
 
     // GetPreviewCap's last fruitless scan holds for positions in [mNoMatchFrom, mNoMatchTo)
     // while the captions stay as they were (mGridGeneration).

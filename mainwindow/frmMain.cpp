@@ -113,6 +113,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     CreateControls();
     CreateTiming();
     CreateMenus();
+    ConnectEditing();
     ConnectHooks();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmMain::OnFocusWindowChanged);
     ApplyGridFont();
@@ -190,13 +191,7 @@ void frmMain::CreateControls() {
     playerLayout->setContentsMargins(0, 0, 0, 0);
     playerLayout->addWidget(WMP->Widget());
     picPLogo = MakeIcon(fraPlayer, "picPLogo", 4, 64);
-    lblSubShadow = MakeLabel(fraPlayer, "lblSubShadow");
-    lblSub = MakeLabel(fraPlayer, "lblSub");
-    for (QLabel* l : {lblSubShadow, lblSub}) {
-        l->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-        l->setWordWrap(true);
-        l->hide();
-    }
+    CreatePreviewCaption();
     fraPlayer->installEventFilter(this);
     splMain->addWidget(grdSubsView);
     splMain->addWidget(fraPlayer);
@@ -584,18 +579,19 @@ void frmMain::ShowSelectedLine(int row) {
     // Only a text that differs is put into the box, so that a box being typed in keeps its caret.
     QString text = GetLineText(row, true);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (txtSub->toPlainText() != text) txtSub->setPlainText(text);
+    // While the box writes to the caption it already shows what the caption holds.
+    if (!mCaptionBoxSync && txtSub->toPlainText() != text) {
+        mCaptionBoxSync = true;
+        txtSub->setPlainText(text);
+        mCaptionBoxSync = false;
+    }
 
     const int32_t start = GetLineStart(row), end = GetLineEnd(row);
     const QString startText = MsToTime(start);
     if (txtTime[0]->text() != startText) txtTime[0]->setText(startText);
-    QString duration;
-    if (end == 0)
-        duration = kZeroTime;
-    else if (end > start)
-        duration = MsToTime(SaturateToInt32(double(end) - double(start)));
-    // A non-zero end not after the start leaves the duration box as it was.
-    if (!duration.isEmpty() && txtTime[1]->text() != duration) txtTime[1]->setText(duration);
+    // An end not after the start has no duration: the box never keeps another caption's.
+    const QString duration = end > start ? MsToTime(SaturateToInt32(double(end) - double(start))) : kZeroTime;
+    if (txtTime[1]->text() != duration) txtTime[1]->setText(duration);
 }
 
 // --- Grid events ---
@@ -737,6 +733,7 @@ void frmMain::EditLine(int row) {
     if (!ok || text.trimmed().isEmpty()) return;
     // Written as typed, even when it ends with the line-break marker.
     grdSubs().SetText(row, text);
+    MirrorTags(row);
     gModified = true;
     if (row == gCurrentRow) RefreshCurrentLine();
 }

@@ -10,6 +10,7 @@ class IMediaPlayer;
 class QAction;
 class QActionGroup;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -324,6 +325,25 @@ public:
     QAction* rmnuItalic = nullptr;
     QAction* rmnuUnderline = nullptr;
 
+    // --- Preview caption over the video and caption editing (mainpreview.cpp, mainediting.cpp) ---
+    // Puts the caption labels over the player's picture; called after every layout change.
+    void PlaceCaption();
+    // Gives the caption labels the caption font settings and shows or hides them.
+    void ApplyCaptionFont();
+    void mnuFont_Click();
+    void mnuReset_Click();
+    void mnuRemoveTags_Click();
+    void mnuSeparator_Click(int index);
+    void txtSub_Change();
+    void txtTime_GotFocus(int index);
+    void txtTime_LostFocus(int index);
+    // True when the key was taken (the box itself should not see it).
+    bool txtTime_KeyPress(int index, QKeyEvent* event);
+    void txtTime_Change(int index);
+    void txtTime_MouseUp(int index);
+    // Enter in either time box: the start and the duration become the current caption's times.
+    void txtTime_Enter(int index);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -376,6 +396,20 @@ private:
     bool mOtherWindowHadFocus = false;
     bool mActivatePending = false;
     bool mUnloaded = false;
+
+    // Preview caption and caption editing.
+    void CreatePreviewCaption();
+    // The caption's opaque box, shown only behind a caption.
+    void FillCaptionBox();
+    void ConnectEditing();
+    // The grid cell's font follows the row's style tags.
+    void MirrorTags(int row);
+    void CheckSeparatorItem();
+    void SelectTimeDigit(int index, int selStart);
+    int TimeBoxSelStart(int index) const;
+    QString mCaptionFontKey;      // the caption font settings ApplyCaptionFont last applied
+    bool mCaptionBoxSync = false; // the caption box and the current caption are being matched
+    QString mTimeTag[2];          // each time box's text when it got the focus
 
     friend class MainTimingView;
     friend class MainTimingFilter;

@@ -362,6 +362,9 @@ void frmMain::ResetControls() {
         w->setEnabled(video && sub);
 
     ClearCaption();
+    // What is open decides whether the caption shows at all.
+    ApplyCaptionFont();
+    PlaceCaption();
     UpdateFileLabels(false);
 }
 
@@ -376,11 +379,6 @@ void frmMain::EnableFileCommands(bool enabled) {
         for (QAction* a : {mnuClose, mnuSave, mnuSaveAs, mnuAppend})
             a->setEnabled(false);
     }
-}
-
-void frmMain::ClearCaption() {
-    lblSub->hide();
-    lblSubShadow->hide();
 }
 
 // --- Closing ---

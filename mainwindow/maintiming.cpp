@@ -174,24 +174,3 @@ void frmMain::DestroyTiming() {
     delete mTimingView;
     mTimingView = nullptr;
 }
-
-void frmMain::ShowCaption(int row) {
-    if (!IsDocumentGrid() || row < 1 || row >= grdSubs().Rows()) return;
-    QString text = GetLineText(row, true);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    for (const char* tag : {"<b>", "<i>", "<u>"})
-        text.remove(QLatin1String(tag));
-    QFont font = lblSub->font();
-    font.setBold(IsLineBold(row));
-    font.setItalic(IsLineItalic(row));
-    font.setUnderline(IsLineUnderline(row));
-    lblSub->setFont(font);
-    lblSub->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(0, 0, 0, 160); }"));
-    lblSub->setText(text);
-    // Across the bottom of the picture, as high as its lines need.
-    const QRect area = fraPlayer->rect();
-    const int height = std::min(area.height(), lblSub->heightForWidth(area.width()) + 8);
-    lblSub->setGeometry(0, area.height() - height - area.height() / 10, area.width(), height);
-    lblSub->show();
-    lblSub->raise();
-}

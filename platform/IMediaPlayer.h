@@ -75,6 +75,9 @@ public:
     // that shows the player places this widget (reparenting it is allowed); the player
     // deletes it with itself unless its new parent went first.
     virtual QWidget* Widget() = 0;
+    // The part of Widget() that shows the picture (all of it unless the player says otherwise).
+    // What lies over the picture, such as the preview caption, is put in this widget.
+    virtual QWidget* PictureWidget() { return Widget(); }
 
 Q_SIGNALS:
     void PlayStateChange(int newState);

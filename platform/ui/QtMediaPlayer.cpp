@@ -206,6 +206,10 @@ void QtMediaPlayer::SyncState() {
     Q_EMIT PlayStateChange(now);
 }
 
+QWidget* QtMediaPlayer::PictureWidget() {
+    return view_;
+}
+
 void QtMediaPlayer::BuildPanel(QWidget* parent) {
     panel_ = new QWidget(parent);
     panel_->setObjectName(QStringLiteral("mediaPlayer"));

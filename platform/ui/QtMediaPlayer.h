@@ -48,6 +48,7 @@ public:
     void setUiMode(const QString& mode) override;
 
     QWidget* Widget() override { return panel_; }
+    QWidget* PictureWidget() override;
     // The picture inside the player's area.
     VideoView* view() const { return view_; }
 

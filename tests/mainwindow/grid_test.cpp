@@ -164,15 +164,16 @@ TEST_F(GridWindow, SelectingARowFillsTheBoxesAndTheChecks) {
     EXPECT_TRUE(w->rmnuItalic->isChecked());
     EXPECT_FALSE(w->mnuFormatBold->isChecked());
 
-    // An end of 0 shows a zero duration; an end before the start leaves the box as it was.
-    SetLineEnd(4, 0);
-    SelectLine(4, false);
-    EXPECT_EQ(w->txtTime[1]->text(), "00:00:00,000");
-    SelectLine(3, false);
-    SetLineEnd(5, 100);
-    SelectLine(5, false);
-    EXPECT_EQ(w->txtTime[0]->text(), "00:00:05,000");
-    EXPECT_EQ(w->txtTime[1]->text(), "00:00:00,500");
+    // An end of 0, before the start or at it shows a zero duration, never the previous
+    // caption's.
+    for (const int32_t end : {0, 100, 4000}) {
+        SCOPED_TRACE(end);
+        SelectLine(3, false);
+        SetLineEnd(4, end);
+        SelectLine(4, false);
+        EXPECT_EQ(w->txtTime[0]->text(), "00:00:04,000");
+        EXPECT_EQ(w->txtTime[1]->text(), "00:00:00,000");
+    }
 
     // While a bulk operation has the grid disabled the checks are left alone.
     Grid().SetEnabled(false);
