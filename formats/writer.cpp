@@ -244,9 +244,9 @@ QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage) {
     const tWriterPath* path = FindWriterPath(job.id);
     if (path && path->write) {
         const QString text = path->write(job);
-        return path->byteText ? text.toLatin1() : EncodeCodePage(text, codePage);
+        return path->byteText ? text.toLatin1() : EncodeSubtitleText(text, codePage);
     }
-    return EncodeCodePage(WriteTemplate(job, path), codePage);
+    return EncodeSubtitleText(WriteTemplate(job, path), codePage);
 }
 
 bool SaveSubtitleFile(int count) {

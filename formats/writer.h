@@ -23,8 +23,13 @@ struct tWriteJob {
 };
 
 // The bytes of the whole file: the text of every format but ADOBEENCORE is encoded once in
-// codePage (-1 = the system ANSI code page); ADOBEENCORE is UTF-8 whatever the code page.
+// codePage (-1 = the system ANSI code page), or as UTF-8 with a byte-order mark when the code
+// page cannot hold all of it; ADOBEENCORE is UTF-8 whatever the code page.
 QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage = -1);
+
+// The bytes of a file's text: in codePage when the code page holds every character, else
+// UTF-8 with a byte-order mark, so that no character is ever written as "?".
+QByteArray EncodeSubtitleText(const QString& text, int32_t codePage);
 
 // Writes captions 1..count of the caption list to gSubFile in the format at gFormatIndex with
 // gFPS. The file is replaced in one step: a failure leaves the old file as it was and the

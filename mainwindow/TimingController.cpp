@@ -76,16 +76,20 @@ bool TimingController::SubtitleOpen() const {
 
 // --- Position ---
 
-void TimingController::TakePosition() {
-    mPositionMs = SaturateToInt32(RoundHalfEven(mPlayer->currentPosition() * 1000.0));
+void TimingController::TakePosition(int32_t atMs) {
+    mPositionMs = atMs >= 0 ? atMs : PlayPositionMs();
     mShownMs = mPositionMs;
     mView->ShowPosition(QString::number(mShownMs), PositionText(mShownMs));
     tmrLimit_Timer();
 }
 
-void TimingController::SamplePosition() {
+int32_t TimingController::PlayPositionMs() const {
+    return SaturateToInt32(RoundHalfEven(mPlayer->currentPosition() * 1000.0));
+}
+
+void TimingController::SamplePosition(int32_t atMs) {
     // While paused or stopped the position is what the last event left.
-    if (Playing()) TakePosition();
+    if (Playing()) TakePosition(atMs);
 }
 
 void TimingController::SetPositionMs(int32_t ms) {
@@ -225,9 +229,9 @@ void TimingController::cmdApply_KeyDown(int keyCode, bool autoRepeat) {
     if (gTimingMode == 0 && !mInProgress) StartCaption(false, false);
 }
 
-void TimingController::cmdApply_KeyUp(int keyCode, bool autoRepeat) {
+void TimingController::cmdApply_KeyUp(int keyCode, bool autoRepeat, int32_t atMs) {
     if (autoRepeat || keyCode != Qt::Key_Space) return;
-    SamplePosition();
+    SamplePosition(atMs);
     if (gTimingMode == 0 && !mLimitArmed) EndCaption();
 }
 
@@ -355,9 +359,12 @@ void TimingController::tmrPreview_Timer() {
 
 // --- Hot keys ---
 
+bool TimingController::TakesHotKey(int keyCode) const {
+    return gHotKeys != 0 && !mTyping && mPlayer->enabled() && SubtitleOpen() && IsHotKey(keyCode);
+}
+
 bool TimingController::Form_KeyDown(int keyCode, bool autoRepeat) {
-    if (gHotKeys == 0 || mTyping || !mPlayer->enabled() || !SubtitleOpen() || !IsHotKey(keyCode))
-        return false;
+    if (!TakesHotKey(keyCode)) return false;
     // A held key repeats; only its first press counts.
     if (autoRepeat) return true;
     SamplePosition();
@@ -394,14 +401,14 @@ bool TimingController::Form_KeyDown(int keyCode, bool autoRepeat) {
     return true;
 }
 
-bool TimingController::Form_KeyUp(int keyCode, bool autoRepeat) {
+bool TimingController::Form_KeyUp(int keyCode, bool autoRepeat, int32_t atMs) {
     if (gHotKeys == 0 || mTyping || gVideoFile.isEmpty() || !SubtitleOpen() || keyCode != gHkStart)
         return false;
     if (autoRepeat) return true;
     // In manual mode, and with the automatic end, starting disabled cmdApply: only
     // press-and-hold timing ends on release.
     if (mView->IsApplyEnabled() && !mLimitArmed) {
-        SamplePosition();
+        SamplePosition(atMs);
         EndCaption();
     }
     return true;

@@ -101,7 +101,9 @@ public:
     // --- Buttons ---
     void cmdApply_Click();
     void cmdApply_KeyDown(int keyCode, bool autoRepeat);
-    void cmdApply_KeyUp(int keyCode, bool autoRepeat);
+    // atMs: the play position when the key really came up, for a release handled later (held
+    // back to tell it from auto-repeat); -1 = the position now.
+    void cmdApply_KeyUp(int keyCode, bool autoRepeat, int32_t atMs = -1);
     void cmdApply_MouseDown(Qt::MouseButton button);
     void cmdApply_MouseUp(Qt::MouseButton button);
     void cmdNext_Click();
@@ -110,7 +112,12 @@ public:
     // --- Hot keys (the window's key preview) ---
     // True when the key was a hot key and was taken (the focused control should not see it).
     bool Form_KeyDown(int keyCode, bool autoRepeat);
-    bool Form_KeyUp(int keyCode, bool autoRepeat);
+    bool Form_KeyUp(int keyCode, bool autoRepeat, int32_t atMs = -1);
+    // True when Form_KeyDown would take this key now (hot keys on, not typing, a video and a
+    // subtitle open, the key one of the ten).
+    bool TakesHotKey(int keyCode) const;
+    // The play position a key event arriving now would take (ms).
+    int32_t PlayPositionMs() const;
 
     // --- Player and timers ---
     void WMP_PlayStateChange(int newState);
@@ -149,10 +156,11 @@ public:
     QTimer* tmrPreview = nullptr; // 10 ms in preview mode
 
 private:
-    // Reads the player's position now (while playing) and shows it.
-    void SamplePosition();
+    // Reads the player's position now (while playing) and shows it; atMs >= 0 takes that
+    // position instead (an event that happened earlier than it is handled).
+    void SamplePosition(int32_t atMs = -1);
     // Position bookkeeping shared by the tick, the events and the samples.
-    void TakePosition();
+    void TakePosition(int32_t atMs = -1);
     bool Playing() const;
     bool SubtitleOpen() const;
     // The caption being timed gets back the times (and the document the modified flag) it had.

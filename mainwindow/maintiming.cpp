@@ -6,6 +6,7 @@
 #include "language/lang.h"
 #include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/keyrepeat.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -13,11 +14,13 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 class MainTimingView final : public TimingView {
@@ -98,10 +101,12 @@ private:
 };
 
 // Installed on the application: the window sees its key events before the focused control
-// does (a key preview), and the Apply button's presses and releases reach the timing.
+// does (a key preview), and the Apply button's presses and releases reach the timing. The keys
+// that time captions go through a KeyRepeatGate, so that a held key is one press and one
+// release however the X server repeats it.
 class MainTimingFilter final : public QObject {
 public:
-    explicit MainTimingFilter(frmMain* window) : QObject(window), w(window) {}
+    explicit MainTimingFilter(frmMain* window) : QObject(window), w(window), mGate(kRepeatGapMs, this) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -111,11 +116,14 @@ protected:
             return Key(watched, static_cast<QKeyEvent*>(event));
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
+            // A key released just before the click came first.
+            if (InWindow(watched)) mGate.Flush();
             // A quick second press on Apply arrives as a double click: it starts a caption too.
             if (watched == w->cmdApply && w->cmdApply->isEnabled())
                 w->mTiming->cmdApply_MouseDown(static_cast<QMouseEvent*>(event)->button());
             break;
         case QEvent::MouseButtonRelease:
+            if (InWindow(watched)) mGate.Flush();
             if (watched == w->cmdApply && w->cmdApply->isEnabled())
                 w->mTiming->cmdApply_MouseUp(static_cast<QMouseEvent*>(event)->button());
             break;
@@ -125,6 +133,10 @@ protected:
         case QEvent::FocusOut:
             if (watched == w->txtSub) w->mTiming->SetTyping(false);
             break;
+        case QEvent::WindowDeactivate:
+            // The keys held now come up somewhere else.
+            if (watched == w) mGate.Reset();
+            break;
         default:
             break;
         }
@@ -132,24 +144,81 @@ protected:
     }
 
 private:
+    bool InWindow(QObject* watched) const {
+        return watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == w;
+    }
+
+    // Keys whose repeats must not act again: the hot keys while the timing takes them, and the
+    // space bar holding Apply in press-and-hold mode.
+    bool Gated(QObject* watched, int key) const {
+        if (w->mTiming->TakesHotKey(key)) return true;
+        return key == Qt::Key_Space && watched == w->cmdApply && w->cmdApply->isEnabled() && gTimingMode == 0;
+    }
+
     bool Key(QObject* watched, QKeyEvent* key) {
-        if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != w) return false;
+        if (!InWindow(watched)) return false;
+        // A release let through by the gate, on its way to where it was going.
+        if (key == mReplaying) return Dispatch(watched, key, mReplayAtMs);
+        const int code = key->key();
+        if (key->type() == QEvent::KeyPress) {
+            if (mGate.IsDown(code) || Gated(watched, code)) {
+                // A repeat goes nowhere: the first press did all there was to do.
+                if (!mGate.Press(code)) return true;
+            } else {
+                mGate.Flush();
+            }
+            return Dispatch(watched, key, -1);
+        }
+        if (mGate.IsDown(code)) {
+            // Held back until it is known not to be half of an auto-repeat pair; when it is
+            // real it ends what it ends at the position it came up at.
+            const int32_t atMs = w->mTiming->PlayPositionMs();
+            std::shared_ptr<QKeyEvent> copy(static_cast<QKeyEvent*>(key->clone()));
+            mGate.Release(code, [this, target = QPointer<QObject>(watched), copy, atMs] {
+                Replay(target, copy.get(), atMs);
+            });
+            return true;
+        }
+        mGate.Flush();
+        return Dispatch(watched, key, -1);
+    }
+
+    void Replay(const QPointer<QObject>& target, QKeyEvent* key, int32_t atMs) {
+        if (!target) {
+            // The control went away meanwhile: the window's own handling still gets the key.
+            Dispatch(w, key, atMs);
+            return;
+        }
+        QKeyEvent* const outer = mReplaying;
+        const int32_t outerAt = mReplayAtMs;
+        mReplaying = key;
+        mReplayAtMs = atMs;
+        QCoreApplication::sendEvent(target, key);
+        mReplaying = outer;
+        mReplayAtMs = outerAt;
+    }
+
+    // The timing's share of a key event; true when it took the key.
+    bool Dispatch(QObject* watched, QKeyEvent* key, int32_t atMs) {
         TimingController* timing = w->mTiming;
         const bool press = key->type() == QEvent::KeyPress;
         // A hot key the timing took goes no further (not even up to the parents).
         if (press ? timing->Form_KeyDown(key->key(), key->isAutoRepeat())
-                  : timing->Form_KeyUp(key->key(), key->isAutoRepeat()))
+                  : timing->Form_KeyUp(key->key(), key->isAutoRepeat(), atMs))
             return true;
         if (watched == w->cmdApply && w->cmdApply->isEnabled()) {
             if (press)
                 timing->cmdApply_KeyDown(key->key(), key->isAutoRepeat());
             else
-                timing->cmdApply_KeyUp(key->key(), key->isAutoRepeat());
+                timing->cmdApply_KeyUp(key->key(), key->isAutoRepeat(), atMs);
         }
         return false;
     }
 
     frmMain* w;
+    KeyRepeatGate mGate;
+    QKeyEvent* mReplaying = nullptr;
+    int32_t mReplayAtMs = -1;
 };
 
 void frmMain::CreateTiming() {

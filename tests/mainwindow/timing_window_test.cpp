@@ -7,6 +7,7 @@
 #include "mainwindow/GridView.h"
 #include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/keyrepeat.h"
 #include "mainwindow/mainwindow_fixture.h"
 #include "support/FakeMediaPlayer.h"
 #include "support/fixture.h"
@@ -54,6 +55,15 @@ protected:
         QApplication::sendEvent(target, &up);
         QApplication::sendEvent(target, &down);
     }
+    // What X11 often sends instead: the same pair, not marked as a repeat.
+    static void UnmarkedRepeat(QWidget* target, Qt::Key key, const QString& text) {
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text, false);
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text, false);
+        QApplication::sendEvent(target, &up);
+        QApplication::sendEvent(target, &down);
+    }
+    // A release is acted on once no press of the same key followed it.
+    static void Settle() { QTest::qWait(kRepeatGapMs * 3); }
 };
 
 } // namespace
@@ -85,6 +95,7 @@ TEST_F(TimingWindow, TheApplyButtonTimesWithTheMouseAndTheSpaceBar) {
     }
     At(5000);
     QTest::keyRelease(w->cmdApply, Qt::Key_Space);
+    Settle();
     EXPECT_EQ(Span(3), Span2(4000, 5000));
     EXPECT_EQ(grdSubs().Row(), 4);
     EXPECT_EQ(QApplication::focusWidget(), w->cmdApply);
@@ -98,6 +109,7 @@ TEST_F(TimingWindow, HotKeysReachTheTimingWhereverTheFocusIsButNotWhileTyping) {
     Repeat(w->grdSubsView, Qt::Key_B, "b");
     At(1900);
     QTest::keyRelease(w->grdSubsView, Qt::Key_B);
+    Settle();
     EXPECT_EQ(Span(1), Span2(1000, 1900));
     EXPECT_FALSE(w->cmdApply->font().underline());
 
@@ -142,4 +154,78 @@ TEST_F(TimingWindow, TheFocusStaysWithTheTimingButtons) {
     EXPECT_EQ(Span(3), Span2(3000, 4080));
     EXPECT_TRUE(w->cmdApply->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), w->cmdApply);
+}
+
+TEST_F(TimingWindow, AHeldKeyIsOneCaptionEvenWhenItsRepeatsAreNotMarked) {
+    struct Hold {
+        const char* name;
+        Qt::Key key;
+        const char* text;
+        bool onApply;
+    };
+    const Hold holds[] = {{"Start hot key", Qt::Key_B, "b", false}, {"space bar on Apply", Qt::Key_Space, " ", true}};
+    int row = 1;
+    for (const Hold& h : holds) {
+        SCOPED_TRACE(h.name);
+        QWidget* target = h.onApply ? static_cast<QWidget*>(w->cmdApply) : w->grdSubsView;
+        target->setFocus();
+        const int t0 = 10000 * row;
+        At(t0);
+        QTest::keyPress(target, h.key, Qt::NoModifier);
+        // 660 ms until the key repeats, then 25 pairs a second.
+        for (int t = t0 + 660; t < t0 + 1500; t += 40) {
+            At(t);
+            UnmarkedRepeat(target, h.key, h.text);
+        }
+        At(t0 + 1500);
+        QTest::keyRelease(target, h.key, Qt::NoModifier);
+        // The video plays on while the release waits: the end is where the key came up.
+        At(t0 + 1530);
+        Settle();
+        EXPECT_EQ(Span(row), Span2(t0, t0 + 1500));
+        EXPECT_EQ(grdSubs().Row(), row + 1);
+        EXPECT_EQ(Span(row + 1), Span2((row + 1) * 60000, (row + 1) * 60000 + 500)) << "untouched";
+        ++row;
+    }
+
+    // Pressed again once the release went through: a caption of its own.
+    w->grdSubsView->setFocus();
+    At(30000);
+    QTest::keyPress(w->grdSubsView, Qt::Key_B);
+    At(30600);
+    QTest::keyRelease(w->grdSubsView, Qt::Key_B);
+    Settle();
+    At(31000);
+    QTest::keyPress(w->grdSubsView, Qt::Key_B);
+    At(31300);
+    QTest::keyRelease(w->grdSubsView, Qt::Key_B);
+    Settle();
+    EXPECT_EQ(Span(3), Span2(30000, 30600));
+    EXPECT_EQ(Span(4), Span2(31000, 31300));
+}
+
+TEST_F(TimingWindow, HotKeysThatActOnPressActOncePerHold) {
+    w->grdSubsView->setFocus();
+    QTest::keyPress(w->grdSubsView, Qt::Key_F); // Jump: the next caption
+    for (int i = 0; i < 10; ++i)
+        UnmarkedRepeat(w->grdSubsView, Qt::Key_F, "f");
+    QTest::keyRelease(w->grdSubsView, Qt::Key_F);
+    Settle();
+    EXPECT_EQ(grdSubs().Row(), 2);
+    EXPECT_EQ(player->positionMs(), 120000); // the caption's start
+
+    // Manual timing on hot keys, each pressed while the last release is still held back.
+    w->optManual->setChecked(true);
+    w->optManual_Click();
+    At(121000);
+    QTest::keyPress(w->grdSubsView, Qt::Key_B);
+    At(121200);
+    QTest::keyRelease(w->grdSubsView, Qt::Key_B);
+    At(121500);
+    QTest::keyClick(w->grdSubsView, Qt::Key_N);
+    At(121800);
+    QTest::keyClick(w->grdSubsView, Qt::Key_M);
+    Settle();
+    EXPECT_EQ(Span(2), Span2(121000, 121500));
+    EXPECT_EQ(Span(3), Span2(121500, 121800));
 }

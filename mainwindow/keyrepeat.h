@@ -1,0 +1,56 @@
+#pragma once
+// Telling a held key from a key pressed again, from the key events alone.
+//
+// While a key is held, X11's auto-repeat sends a release and a press of that key every few
+// tens of milliseconds, and Qt marks them as auto-repeat only when it happens to see the
+// press already queued behind the release: often it does not, and the pair looks exactly like
+// the user letting go and pressing again. For a key that starts something on its press and
+// ends it on its release (press-and-hold timing) that splits one hold into many. The gate
+// therefore holds every release back for a moment: a press of the same key within that time
+// makes the pair a repeat (both are dropped); anything else, or the time running out, lets
+// the release through. A press of a key that is still down (X servers with detectable
+// auto-repeat send presses only) is a repeat too.
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+// How long a release waits for the press that would make it an auto-repeat. X sends the pair
+// together; this only has to cover the two being handled in different turns of the event loop.
+inline constexpr int kRepeatGapMs = 50;
+
+class KeyRepeatGate : public QObject {
+public:
+    explicit KeyRepeatGate(int holdMs = kRepeatGapMs, QObject* parent = nullptr);
+    ~KeyRepeatGate() override;
+
+    // A press of key. True when it is a new press; false when it only continues a key held
+    // down (the press of an auto-repeat pair, or a press while the key is still down), which
+    // the caller drops. A release of another key held back is delivered first.
+    bool Press(int key);
+    // A release of a key that went down through Press: deliver runs when the release turns
+    // out to be real (at the latest after the hold time), never for an auto-repeat.
+    void Release(int key, std::function<void()> deliver);
+    // Key went down through Press and has not come up for good.
+    bool IsDown(int key) const;
+    // A release is being held back.
+    bool Holding() const { return mHeld.has_value(); }
+    // Delivers a release held back now (another event came that must come after it).
+    void Flush();
+    // Delivers a release held back, then forgets every key down (the window lost the
+    // keyboard, so their releases will not come here).
+    void Reset();
+
+private:
+    struct Held {
+        int key;
+        std::function<void()> deliver;
+    };
+    std::optional<Held> mHeld;
+    // The keys down, each with the time of its last press or repeat.
+    QHash<int, QElapsedTimer> mDown;
+    QTimer mTimer;
+};
