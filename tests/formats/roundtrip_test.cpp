@@ -150,3 +150,23 @@ TEST_F(RoundTripTest, EveryFormatReadsBackWhatItWrote) {
         }
     }
 }
+
+TEST_F(RoundTripTest, TextBeyondTheAnsiCodePageSurvivesEveryFormat) {
+    const std::vector<tSubtitleLine> doc{{1000, 2500, QString::fromUtf8("Привет мир 你好")},
+                                         {3000, 4500, QString::fromUtf8("Ж|日本語 caf\u00e9")}};
+    for (int i = 0; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        SCOPED_TRACE(qPrintable(id));
+        const QByteArray bytes = Write(id, doc);
+        std::vector<QString> expected;
+        for (const tSubtitleLine& row : doc)
+            expected.push_back(Normalised(Expected(id, row).text));
+        Open(WriteFile(id + (id == "PLAINTEXT" ? ".txt" : ".sub"), bytes), IsFrameBased(id));
+        const std::vector<tSubtitleLine> got = Document();
+        ASSERT_EQ(got.size(), expected.size()) << bytes.toStdString();
+        for (size_t k = 0; k < got.size(); ++k)
+            EXPECT_EQ(Normalised(got[k].text), expected[k]) << "caption " << k + 1;
+        EXPECT_EQ(msgbox.count(), 0);
+        dialogs.inputs.clear();
+    }
+}

@@ -99,9 +99,30 @@ TEST_F(WriterTest, AdobeEncoreIsUtf8WhateverTheAnsiCodePage) {
     }
 }
 
-TEST_F(WriterTest, OtherFormatsAreWrittenInTheAnsiCodePage) {
-    EXPECT_EQ(Write("SUBRIP", {{0, 1000, QString::fromUtf8("\xD0\x96\xC3\xA9")}}, 0, 1251).toLatin1(),
-              "1\r\n00:00:00,000 --> 00:00:01,000\r\n\xC6?\r\n\r\n");
+TEST_F(WriterTest, TextTheAnsiCodePageCannotHoldIsWrittenAsUtf8WithAMark) {
+    const QString cyrillic = QString::fromUtf8("\xD0\x96\xD0\xB6");       // fits 1251
+    const QString mixed = QString::fromUtf8("\xD0\x96\xC3\xA9");          // 1251 lacks the e-acute
+    const QString cjk = QString::fromUtf8("Привет мир 你好");
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QByteArray srtHead = "1\r\n00:00:00,000 --> 00:00:01,000\r\n";
+    struct Case {
+        const char* id;
+        QString text;
+        int32_t cp;
+        QByteArray expected;
+    } const cases[] = {
+        {"SUBRIP", cyrillic, 1251, srtHead + "\xC6\xE6\r\n\r\n"},
+        {"SUBRIP", "caf\u00e9", 1252, srtHead + "caf\xE9\r\n\r\n"},
+        {"SUBRIP", mixed, 1251, bom + srtHead + mixed.toUtf8() + "\r\n\r\n"},
+        {"SUBRIP", cjk, 1252, bom + srtHead + cjk.toUtf8() + "\r\n\r\n"},
+        {"PLAINTEXT", cjk, 1252, bom + cjk.toUtf8() + "\r\n"},
+        {"TMPLAYER", cjk, 1252,
+         bom + ("00:00:00,1=" + cjk + "\r\n00:00:00,2=\r\n00:00:01,1=\r\n00:00:01,2=\r\n").toUtf8()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(QString(c.id) + " " + c.text + " " + QString::number(c.cp)));
+        EXPECT_EQ(Write(c.id, {{0, 1000, c.text}}, 0, c.cp).toLatin1(), c.expected);
+    }
 }
 
 TEST_F(WriterTest, SaveReplacesTheFileAndClearsModified) {
