@@ -8,6 +8,7 @@
 #include "formats/writerpaths.h"
 #include "language/lang.h"
 #include "platform/CodePage.h"
+#include "platform/FileErrors.h"
 #include "platform/MsgBox.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -282,12 +284,13 @@ bool SaveSubtitleFile(int count) {
         RefreshFileLabels();
         return false;
     }
+    errno = 0;
     const bool written = file.write(bytes) == bytes.size();
     if (!written || !file.commit()) {
-        const int number = file.error() == QFileDevice::ResourceError ? 61 : 57;
-        const QString reason = file.errorString();
+        // Named from the system's error while the half-written file still takes its room.
+        const tWriteFailure failure = DescribeWriteFailure(path, errno, bytes.size(), file.errorString());
         file.cancelWriting();
-        ShowSaveError(path, number, reason);
+        ShowSaveError(path, failure.number, failure.description);
         RefreshFileLabels();
         return false;
     }
