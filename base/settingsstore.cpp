@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -28,6 +29,9 @@ struct Store {
     qint64 size = -1;
     bool loaded = false;
     bool readFailed = false;
+    // The file did not read back cleanly (not UTF-8, lines that are no section or value):
+    // it is kept as a backup before the first write replaces it.
+    bool unclean = false;
     QList<Section> sections;
 };
 
@@ -47,19 +51,25 @@ QString FullSection(const QString& section) {
     return kMakerName + QLatin1Char('\\') + s;
 }
 
-void Parse(Store& st, const QByteArray& bytes) {
+// Reads the file into the cache; false when it does not read back cleanly: text that is not
+// UTF-8 (read as Latin-1, so no byte is lost), NUL bytes, or lines that are neither a section,
+// a value inside one, a comment nor empty. CR LF, LF and CR alone all end a line.
+bool Parse(Store& st, const QByteArray& bytes) {
     st.sections.clear();
-    const QString text = QString::fromUtf8(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(bytes);
+    bool clean = !utf8.hasError() && !bytes.contains('\0');
+    if (utf8.hasError()) text = QString::fromLatin1(bytes);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
     Section* current = nullptr;
     for (QStringView line : QStringView(text).split(u'\n')) {
-        if (line.endsWith(u'\r')) line.chop(1);
         if (line.isEmpty() || line.startsWith(u'#')) continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
             st.sections.append(Section{UnescapeStoreText(line.mid(1, line.size() - 2)), {}});
             current = &st.sections.last();
             continue;
         }
-        if (!current) continue;
         // The key ends at the first "=" that is not escaped.
         qsizetype eq = -1;
         for (qsizetype i = 0; i < line.size(); ++i) {
@@ -72,9 +82,24 @@ void Parse(Store& st, const QByteArray& bytes) {
                 break;
             }
         }
-        if (eq < 0) continue;
+        if (!current || eq < 0) {
+            clean = false;
+            continue;
+        }
         current->entries.append(Entry{UnescapeStoreText(line.left(eq)), UnescapeStoreText(line.mid(eq + 1))});
     }
+    return clean;
+}
+
+// Keeps a file that did not read back cleanly beside it, under the first free name
+// "<name>.bak", "<name>.bak1", ...; false when no copy could be made.
+bool KeepBackup(const QString& path) {
+    for (int n = 0; n < 100; ++n) {
+        const QString backup = path + QLatin1String(".bak") + (n ? QString::number(n) : QString());
+        if (QFileInfo::exists(backup)) continue;
+        return QFile::copy(path, backup);
+    }
+    return false;
 }
 
 // Brings the cache up to date with the file: on first use, when the store moved (tests point
@@ -91,6 +116,7 @@ void Refresh() {
     st.size = size;
     st.loaded = true;
     st.readFailed = false;
+    st.unclean = false;
     st.sections.clear();
     if (!fi.exists()) return;
     QFile f(path);
@@ -98,7 +124,7 @@ void Refresh() {
         st.readFailed = true;
         return;
     }
-    Parse(st, f.readAll());
+    st.unclean = !Parse(st, f.readAll());
 }
 
 Section* FindSection(Store& st, const QString& full) {
@@ -115,6 +141,11 @@ Entry* FindEntry(Section* s, const QString& key) {
 }
 
 bool WriteOut(Store& st) {
+    // What could not be read is never simply overwritten: the file is kept first, or left alone.
+    if (st.unclean && QFileInfo::exists(st.path)) {
+        if (!KeepBackup(st.path)) return false;
+        st.unclean = false;
+    }
     QByteArray out = "# " + kProductName.toUtf8() + " settings. Values are escaped: \\\\ \\n \\r \\t \\s.\n";
     for (const Section& s : st.sections) {
         out += '[' + EscapeStoreText(s.name, true).toUtf8() + "]\n";

@@ -6,6 +6,9 @@
 // compared without regard to case. Any text round-trips exactly (blanks, "=", ";", line breaks,
 // any Unicode). The store is one UTF-8 text file, $XDG_CONFIG_HOME/Orvalent/Scrivelle.conf,
 // rewritten atomically on every change so a crash mid-write never loses the old settings.
+// Reading accepts CR LF, LF or CR line ends and takes a file that is not UTF-8 as Latin-1; a
+// file that does not read back cleanly is copied to "Scrivelle.conf.bak" (or .bak1 ...) before
+// the first write replaces it.
 
 inline const QString kMainSection = QStringLiteral("Scrivelle");
 

@@ -109,6 +109,54 @@ TEST_F(Store, AnotherInstancesWriteIsSeen) {
     EXPECT_EQ(ReadSetting("LastFolder"), "/x"); // its keys survive our next write
 }
 
+TEST_F(Store, AFileThatDoesNotReadBackCleanlyIsKeptBeforeAnythingIsWritten) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* volume; // what the store reads for "Volume"; null: the caller's default
+        bool backup;
+    } const cases[] = {
+        {"random bytes", QByteArray("\x89\xff\x00\x13\xfe\x80garbage\x01\x02", 16), nullptr, true},
+        {"a file of another kind", "<?xml version=\"1.0\"?>\n<settings volume=\"3\"/>\n", nullptr, true},
+        {"values outside any section", "Volume=9\n[Orvalent\\\\Scrivelle]\nLanguage=X\n", nullptr, true},
+        {"CR-only line ends", "[Orvalent\\\\Scrivelle]\rVolume=42\rLanguage=GERMAN\r", "42", false},
+        {"Latin-1 text", "[Orvalent\\\\Scrivelle]\nVolume=caf\xe9\n", "caf\u00e9", true},
+        {"a clean file", "[Orvalent\\\\Scrivelle]\r\nVolume=7\r\n", "7", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ForgetCache();
+        const QString path = SettingsFilePath();
+        for (const QString& old : {path, path + ".bak", path + ".bak1"})
+            QFile::remove(old);
+        WriteFile("config/Orvalent/Scrivelle.conf", c.bytes);
+        EXPECT_EQ(ReadSetting("Volume", "default"), c.volume ? QString(c.volume) : QString("default"));
+        ASSERT_TRUE(WriteSetting("WindowState", "2"));
+        ASSERT_TRUE(WriteSetting("WindowWidth", "800"));
+        EXPECT_EQ(QFileInfo::exists(path + ".bak"), c.backup);
+        EXPECT_FALSE(QFileInfo::exists(path + ".bak1")) << "one backup, before the first write";
+        if (c.backup) {
+            QFile kept(path + ".bak");
+            ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+            EXPECT_EQ(kept.readAll(), c.bytes);
+        }
+        // Whatever was read survives the rewrite, and the new file reads back as written.
+        ForgetCache();
+        EXPECT_EQ(ReadSetting("Volume", "default"), c.volume ? QString(c.volume) : QString("default"));
+        EXPECT_EQ(ReadSetting("WindowWidth"), "800");
+    }
+    // An older backup is never overwritten.
+    for (const char* text : {"not settings at all", "nor this"}) {
+        ForgetCache();
+        WriteFile("config/Orvalent/Scrivelle.conf", text);
+        ASSERT_TRUE(WriteSetting("WindowState", "1"));
+    }
+    QFile first(SettingsFilePath() + ".bak"), second(SettingsFilePath() + ".bak1");
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), "not settings at all");
+    EXPECT_EQ(second.readAll(), "nor this");
+}
+
 TEST_F(Store, LivesUnderTheConfigHome) {
     EXPECT_EQ(SettingsFilePath(), TempPath("config/Orvalent/Scrivelle.conf"));
 }
