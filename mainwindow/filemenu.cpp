@@ -211,9 +211,15 @@ bool frmMain::LoadTextFile(const QString& path) {
 
 void frmMain::LoadVideoFile(const QString& path) {
     if (IsDocumentBusy()) return;
+    if (RefuseVideoFile(path)) return;
     UnloadReportWindow();
     gVideoFile = path;
+    mVideoOpening = path;
+    mRecentVideoBefore = ReadSetting(SettingKeys::VFileName);
+    mVideoFailed = false;
     WMP->setURL(path);
+    // The player may refuse the media at once; then it is forgotten already.
+    if (mVideoFailed) return;
     ResetControls();
     // An address has no folder to start the next dialog in.
     if (!IsMediaAddress(path)) SavePath(gVideoFile);
@@ -224,6 +230,7 @@ void frmMain::LoadVideoFile(const QString& path) {
 void frmMain::OnMediaError(const QString&) {
     if (gVideoFile.isEmpty()) return;
     MsgBox(LangText(50), vbExclamation, kProductName);
+    ForgetFailedVideo();
 }
 
 void frmMain::LoadAudioFile(const QString& path) {

@@ -383,6 +383,14 @@ private:
     void QueueActivate();
     void OnMediaError(const QString& description);
 
+    // Opening a video: a local file that is missing or empty is refused before the player
+    // sees it; one the player cannot open is forgotten again (mainvideo.cpp).
+    bool RefuseVideoFile(const QString& path);
+    void ForgetFailedVideo();
+    QString mVideoOpening;     // the path LoadVideoFile gave the player last
+    QString mRecentVideoBefore; // the recent video entry before it
+    bool mVideoFailed = false;  // the player could not open it
+
     // Menu entries and the text numbers that caption them ("..." appended when dots).
     struct MenuText {
         QAction* action;

@@ -361,7 +361,7 @@ TEST_F(MainWindowTest, OpenASubtitle) {
     EXPECT_TRUE(w->mnuTFileName->isVisible());
     EXPECT_TRUE(w->mnuLine0b->isVisible());
     EXPECT_EQ(w->lblTextFile->text(), path);
-    EXPECT_EQ(w->lblVideoFile->text(), LangText(25));
+    EXPECT_FALSE(w->lblVideoFile->text().contains("talk.mp4"));
     // No video: the timing modes stay off.
     EXPECT_FALSE(w->optPress->isEnabled());
 
@@ -387,7 +387,8 @@ TEST_F(MainWindowTest, AFileWithoutCaptionsLeavesNothingOpen) {
 
 TEST_F(MainWindowTest, OpeningPausesAPlayingVideoAndPlaysItAgain) {
     Make();
-    w->LoadVideoFile("/v/movie.avi");
+    const QString movie = WriteFile("movie.avi", "RIFF");
+    w->LoadVideoFile(movie);
     ASSERT_EQ(player->playState(), kPlayStatePlaying);
     player->calls.clear();
     ASSERT_TRUE(w->LoadTextFile(Srt("doc.srt", 2)));
@@ -395,7 +396,7 @@ TEST_F(MainWindowTest, OpeningPausesAPlayingVideoAndPlaysItAgain) {
               QStringList({"pause", "play"}));
     EXPECT_TRUE(w->cmdApply->isEnabled());
     EXPECT_TRUE(w->optPress->isEnabled());
-    EXPECT_EQ(w->WMP->URL(), "/v/movie.avi");
+    EXPECT_EQ(w->WMP->URL(), movie);
 }
 
 TEST_F(MainWindowTest, TheRulesRunOnLoadUnlessOnlyDuringTiming) {
@@ -448,7 +449,7 @@ TEST_F(MainWindowTest, UserInputDuringALoadCannotChangeTheDocument) {
 TEST_F(MainWindowTest, OpenVideoUrlAndAudio) {
     Make();
     Show();
-    dialogs.paths.push_back(TempPath("clips/movie.avi"));
+    dialogs.paths.push_back(WriteFile("clips/movie.avi", "RIFF"));
     w->mnuOpenVideo_Click();
     EXPECT_EQ(dialogs.calls[0].title, LangText(60).chopped(3));
     EXPECT_TRUE(dialogs.calls[0].filter.startsWith("All media types (*.mpeg *.mpg"));
@@ -470,10 +471,16 @@ TEST_F(MainWindowTest, OpenVideoUrlAndAudio) {
     EXPECT_EQ(player->URL(), gVideoFile);
     EXPECT_EQ(ReadSetting(SettingKeys::LastFolder), TempPath("clips/"));
 
-    // A video that cannot be played is reported.
+    // A video that cannot be played is reported, and is neither in the info bar nor the
+    // recent entry: that is still the last video that opened.
     msgbox.Answer(vbOK);
     player->FailMedia();
     EXPECT_EQ(msgbox.last().text, LangText(50));
+    EXPECT_TRUE(gVideoFile.isEmpty());
+    EXPECT_FALSE(w->lblVideoFile->text().contains("talk.mp4"));
+    EXPECT_EQ(ReadSetting(SettingKeys::VFileName), TempPath("clips/movie.avi"));
+    EXPECT_TRUE(w->mnuVFileName->text().contains("movie.avi"));
+    EXPECT_FALSE(w->tmrTime->isActive());
 
     // Audio for the player replaces the video; a missing file is reported.
     const QString song = WriteFile("song.mp3", "ID3");
@@ -505,7 +512,7 @@ TEST_F(MainWindowTest, AppendNeedsTheVideoAndMarksTheDocumentModified) {
     EXPECT_TRUE(dialogs.calls.isEmpty());
 
     player->SetMediaLength(600);
-    w->LoadVideoFile("/v/part1.avi");
+    w->LoadVideoFile(WriteFile("part1.avi", "RIFF"));
     dialogs.paths.push_back(Srt("more/part2.srt", 2));
     msgbox.AcceptAll(); // the reader tells the offset it used
     w->mnuAppend_Click();
@@ -572,7 +579,7 @@ TEST_F(MainWindowTest, NewFromClipboardStaysWithin32000Captions) {
 TEST_F(MainWindowTest, CloseAllPutsTheWindowBackToNothingLoaded) {
     Make();
     Show();
-    w->LoadVideoFile("/v/movie.avi");
+    w->LoadVideoFile(WriteFile("movie.avi", "RIFF"));
     ASSERT_TRUE(w->LoadTextFile(Srt("doc.srt", 3)));
     EXPECT_TRUE(w->optManual->isEnabled());
     ShowReportWindow(w.get());
@@ -646,7 +653,7 @@ TEST_F(MainWindowTest, TheCommandLineFileOpensOnceOnTheFirstActivation) {
 }
 
 TEST_F(MainWindowTest, ACommandLineVideoOrAudioGoesToThePlayer) {
-    gCmdFile = TempPath("my.srt.files/clip.avi");
+    gCmdFile = WriteFile("my.srt.files/clip.avi", "RIFF");
     Make();
     Show();
     ASSERT_TRUE(WaitFor([] { return !gVideoFile.isEmpty(); }));
@@ -808,11 +815,38 @@ TEST_F(MainWindowTest, AVideoTheRealPlayerCannotPlayIsReportedOnce) {
     w = std::make_unique<frmMain>(); // with its own Qt player
     w->Form_Load();
     msgbox.Answer(vbOK);
-    w->LoadVideoFile(TempPath("missing.avi"));
+    w->LoadVideoFile(WriteFile("broken.avi", "not a video at all"));
     ASSERT_TRUE(WaitFor([&] { return msgbox.count() == 1; }, 10000));
     EXPECT_EQ(msgbox.last().text, LangText(50));
     EXPECT_EQ(msgbox.last().icon, vbExclamation);
     QTest::qWait(300);
     EXPECT_EQ(msgbox.count(), 1);
     EXPECT_EQ(w->WMP->playState(), kPlayStateStopped);
+    EXPECT_TRUE(gVideoFile.isEmpty());
+    EXPECT_FALSE(w->mnuVFileName->isVisible());
+    EXPECT_EQ(ReadSetting(SettingKeys::VFileName, "none"), "none");
+}
+
+TEST_F(MainWindowTest, AMissingOrEmptyVideoIsSaidSoAndNotOpened) {
+    Make();
+    const QString good = WriteFile("good.avi", "RIFF");
+    w->LoadVideoFile(good);
+    const struct {
+        QString path;
+        QString message;
+    } cases[] = {
+        {TempPath("missing.avi"), LangText(157, TempPath("missing.avi"))},
+        {WriteFile("empty.avi", ""), "The file " + TempPath("empty.avi") + " is empty."},
+        {TempPath(""), LangText(157, TempPath(""))}, // a folder is no video either
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.path));
+        msgbox.Answer(vbOK);
+        w->LoadVideoFile(c.path);
+        EXPECT_EQ(msgbox.last().text, c.message);
+        EXPECT_EQ(msgbox.last().icon, vbCritical);
+        EXPECT_EQ(gVideoFile, good);
+        EXPECT_EQ(player->URL(), good);
+        EXPECT_EQ(ReadSetting(SettingKeys::VFileName), good);
+    }
 }

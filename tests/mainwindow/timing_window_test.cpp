@@ -40,7 +40,7 @@ protected:
             srt += QByteArray::number(i) + "\r\n00:0" + QByteArray::number(i) + ":00,000 --> 00:0" +
                    QByteArray::number(i) + ":00,500\r\ncaption " + QByteArray::number(i) + "\r\n\r\n";
         ASSERT_TRUE(w->LoadTextFile(WriteFile("doc.srt", srt)));
-        w->LoadVideoFile("/v/movie.avi");
+        w->LoadVideoFile(WriteFile("movie.avi", "RIFF"));
         w->optPress->setChecked(true);
         w->optPress_Click();
         ASSERT_TRUE(w->cmdApply->isEnabled());
