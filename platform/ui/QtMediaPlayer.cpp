@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaPlayer>
+#include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
@@ -31,6 +32,22 @@ int MapState(QMediaPlayer::PlaybackState state) {
     }
     return kPlayStateStopped;
 }
+
+} // namespace
+
+namespace {
+
+// A click on the seek bar's groove puts the handle where the click was (and the drag goes on
+// from there), as media players do, rather than moving it one page towards the click.
+class ClickToPointStyle final : public QProxyStyle {
+public:
+    explicit ClickToPointStyle(QObject* parent) { setParent(parent); }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons) return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 } // namespace
 
@@ -239,6 +256,7 @@ void QtMediaPlayer::BuildPanel(QWidget* parent) {
     seekBar_->setRange(0, 0);
     seekBar_->setSingleStep(1000);
     seekBar_->setPageStep(5000);
+    seekBar_->setStyle(new ClickToPointStyle(seekBar_));
     timeLabel_ = new QLabel(bar_);
     timeLabel_->setTextFormat(Qt::PlainText);
     volumeBar_ = new QSlider(Qt::Horizontal, bar_);

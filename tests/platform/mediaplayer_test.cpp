@@ -245,3 +245,18 @@ TEST_F(MediaPlayerTest, PlaysVideoAndSoundWithoutASoundDevice) {
     EXPECT_EQ(player.currentPosition(), 0.0);
     EXPECT_EQ(states.last().at(0).toInt(), kPlayStateStopped);
 }
+
+TEST_F(MediaPlayerTest, AClickOnTheSeekBarGoesToThatPoint) {
+    QtMediaPlayer player;
+    QWidget* area = player.Widget();
+    area->resize(400, 300);
+    area->show();
+    auto* seekBar = area->findChild<QSlider*>();
+    ASSERT_NE(seekBar, nullptr);
+    seekBar->setRange(0, 100000); // as a 100 s media sets it
+    for (const double at : {0.75, 0.25}) {
+        QTest::mouseClick(seekBar, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(int(seekBar->width() * at), seekBar->height() / 2));
+        EXPECT_NEAR(seekBar->value(), 100000 * at, 5000) << at; // not one page step from before
+    }
+}
