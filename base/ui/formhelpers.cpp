@@ -1,6 +1,9 @@
 #include "base/ui/formhelpers.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,9 +11,52 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace {
+
+// Moves a window with the mouse until the button comes up, where the window system cannot
+// move it itself (no window manager, or one that does not offer moving on request).
+class ManualDrag final : public QObject {
+public:
+    explicit ManualDrag(QWidget* window)
+        : mWindow(window), mGrabAt(QCursor::pos()), mWindowAt(window->pos()) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseMove: {
+            const auto* move = static_cast<QMouseEvent*>(event);
+            if (!mWindow || !(move->buttons() & Qt::LeftButton)) {
+                deleteLater();
+                return false;
+            }
+            mWindow->move(mWindowAt + (move->globalPosition().toPoint() - mGrabAt));
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            deleteLater();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QPointer<QWidget> mWindow;
+    QPoint mGrabAt;
+    QPoint mWindowAt;
+};
+
+} // namespace
+
 void DragForm(QWidget* window) {
     if (!window) return;
-    if (QWindow* handle = window->window()->windowHandle()) handle->startSystemMove();
+    QWidget* top = window->window();
+    QWindow* handle = top->windowHandle();
+    if (handle && handle->startSystemMove()) return;
+    // Deletes itself when the button comes up.
+    new ManualDrag(top);
 }
 
 void UnloadForm(QWidget* window) {

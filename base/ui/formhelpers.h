@@ -5,7 +5,8 @@ class QPainter;
 class QWidget;
 
 // Starts moving a window without a title bar as if its title bar were dragged (from a
-// mouse-press handler of the picture that stands in for the title).
+// mouse-press handler of the picture that stands in for the title). The window manager moves
+// it where it offers that; elsewhere the window follows the mouse until the button comes up.
 void DragForm(QWidget* window);
 
 // Closes and deletes a window only when it is one of the live top-level windows; a null

@@ -60,6 +60,9 @@ frmReport::frmReport(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
         picTop->setPixmap(icon);
         picTop->setAlignment(Qt::AlignCenter);
     }
+    // The icon is part of the title: it moves the window too.
+    picTop->setCursor(Qt::SizeAllCursor);
+    picTop->installEventFilter(this);
     imgDrag = new QLabel(this);
     imgDrag->setObjectName(QStringLiteral("imgDrag"));
     imgDrag->setMinimumHeight(kIconSize + 8);
@@ -210,7 +213,7 @@ bool frmReport::eventFilter(QObject* watched, QEvent* event) {
             lblDefine_MouseDown(button);
             return true;
         }
-        if (watched == imgDrag) {
+        if (watched == imgDrag || watched == picTop) {
             imgDrag_MouseDown(button);
             return true;
         }

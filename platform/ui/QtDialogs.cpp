@@ -4,7 +4,15 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QInputDialog>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 QFont ToQFont(const tFontSpec& record) {
     QFont f(record.name);
@@ -61,7 +69,39 @@ QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title) {
     return QFileDialog::getExistingDirectory(owner, title);
 }
 
+int InputBoxTitleWidth(const QString& title) {
+    // The frame draws the title in a bold face beside the icon and three buttons.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + 160;
+}
+
 QString QtDialogs::InputBox(QWidget* owner, const QString& prompt, const QString& title,
                             const QString& defaultText, bool* ok) {
-    return QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, ok);
+    // Our own box rather than QInputDialog: that one is only as wide as its prompt, so a short
+    // prompt cuts the title off, and it leaves a strip of its own below the buttons.
+    QDialog box(owner);
+    box.setObjectName(QStringLiteral("InputBox"));
+    box.setWindowTitle(title);
+    auto* label = new QLabel(prompt, &box);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    auto* edit = new QLineEdit(defaultText, &box);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    // Exactly as large as its content, never resized into empty space.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const QMargins m = layout->contentsMargins();
+    const int width = std::max({InputBoxTitleWidth(title), label->fontMetrics().horizontalAdvance(prompt) / 2, 300});
+    edit->setMinimumWidth(std::min(width, 900) - m.left() - m.right());
+    edit->selectAll();
+    edit->setFocus();
+    const bool accepted = box.exec() == QDialog::Accepted;
+    if (ok) *ok = accepted;
+    return accepted ? edit->text() : QString();
 }

@@ -3,7 +3,7 @@
 
 #include <QFont>
 
-// The dialogs over Qt's colour, font, file and input dialogs.
+// The dialogs over Qt's colour, font and file dialogs, and an input box of our own.
 class QtDialogs final : public IDialogs {
 public:
     int32_t ShowColor(QWidget* owner, int32_t flags, int32_t initial) override;
@@ -16,6 +16,9 @@ public:
     QString InputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText,
                      bool* ok) override;
 };
+
+// How wide an input box must be for the window frame to show its whole title.
+int InputBoxTitleWidth(const QString& title);
 
 // A QFont from the program's font record and back.
 QFont ToQFont(const tFontSpec& record);

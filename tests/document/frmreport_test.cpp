@@ -7,7 +7,9 @@
 #include "support/fixture.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -154,4 +156,31 @@ TEST_F(ReportWindowTest, EscapeClosesTheWindowForGood) {
     Settle();
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(ReportWindow(), nullptr);
+}
+
+TEST_F(ReportWindowTest, TheTitleAndItsIconMoveTheWindowWhereNoWindowManagerDoes) {
+    QPointer<frmReport> w = ShowReportWindow(nullptr);
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    for (QLabel* title : {w->imgDrag, w->picTop}) {
+        SCOPED_TRACE(qPrintable(title->objectName()));
+        const QPoint before = w->pos();
+        const QPoint grab = title->mapToGlobal(QPoint(5, 5));
+        QCursor::setPos(grab);
+        QTest::mousePress(title, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        for (const QPoint step : {QPoint(10, 4), QPoint(40, 25)}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(title->mapFromGlobal(grab + step)), QPointF(grab + step),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(title, &move);
+        }
+        QTest::mouseRelease(title, Qt::LeftButton, Qt::NoModifier, title->mapFromGlobal(grab + QPoint(40, 25)));
+        EXPECT_EQ(w->pos(), before + QPoint(40, 25));
+        // Once the button is up, the mouse moves no window.
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(grab + QPoint(90, 90)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(title, &move);
+        Settle();
+        EXPECT_EQ(w->pos(), before + QPoint(40, 25));
+    }
+    UnloadReportWindow();
 }

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QLineEdit>
+#include <QTest>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -182,3 +184,27 @@ TEST(MsgBoxStyle, AnswersOfEachButtonSet) {
 }
 
 } // namespace
+
+TEST(QtDialogsLive, TheInputBoxShowsItsWholeTitleAndIsNoLargerThanItsContent) {
+    QtDialogs d;
+    const QString title = "Go to line number, a title far longer than its prompt";
+    QSize size, hint;
+    OnModal<QDialog>([&](QDialog* box) {
+        size = box->size();
+        hint = box->sizeHint();
+        auto* edit = box->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->text(), "12");
+        QTest::keyClicks(edit, "7");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    bool ok = false;
+    EXPECT_EQ(d.InputBox(nullptr, "Line:", title, "12", &ok), "7");
+    EXPECT_TRUE(ok);
+    EXPECT_GE(size.width(), InputBoxTitleWidth(title));
+    EXPECT_EQ(size, hint);
+
+    OnModal<QDialog>([](QDialog* box) { QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Escape); });
+    EXPECT_EQ(d.InputBox(nullptr, "Line:", "Go to", "12", &ok), "");
+    EXPECT_FALSE(ok);
+}
