@@ -546,6 +546,8 @@ void frmEmbed::EnterReadyPage() {
 
 bool frmEmbed::WriteScript() {
     QPointer<frmEmbed> self(this);
+    // Whatever happens below, no script of an earlier choice is left for the run to find.
+    QFile::remove(m_ScriptPath);
     if (const auto unfit = UnfitScriptPath({gVideoFile, gSubFile, m_TargetPath})) {
         MsgBox(UnfitPathText(*unfit), vbCritical, windowTitle());
         return false;
