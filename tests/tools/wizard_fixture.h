@@ -5,6 +5,7 @@
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
+#include "document/captions.h"
 #include "mainwindow/mainwindow_fixture.h"
 #include "mainwindow/mainstate.h"
 #include "support/scoped.h"
