@@ -1,6 +1,7 @@
 #include "tools/videotool.h"
 
 #include "base/toolbox.h"
+#include "platform/RegistryAccess.h"
 #include "platform/processstate.h"
 
 #include <QDir>
@@ -12,12 +13,10 @@ const QString kFilterDownloadPage = kProductWebPage + QStringLiteral("virtualdub
 const QString kCodecDownloadPage = kProductWebPage + QStringLiteral("xvid/");
 const QString kCodecMakerPage = QStringLiteral("http://www.xvid.org/");
 
-std::function<void(const QString&, const QString&, uint32_t)> gWriteUserDWORD;
 int gToolPausePercent = 100;
 
 namespace {
 void ResetVideoTool() {
-    gWriteUserDWORD = nullptr;
     gToolPausePercent = 100;
 }
 SCRIVELLE_REGISTER_RESET(ResetVideoTool);
@@ -43,7 +42,7 @@ bool StartToolDetached(const QString& exe, const QString& scriptPath, const QStr
 }
 
 void ShowToolStatusWindow() {
-    if (gWriteUserDWORD) gWriteUserDWORD(kToolPreferencesKey, kToolStatusWindowValue, 1);
+    gReg.WriteDWORD(kToolPreferencesKey, kToolStatusWindowValue, 1);
 }
 
 TargetProblem CheckTargetPath(const QString& target, const QStringList& inputs) {

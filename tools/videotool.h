@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
 
 // The tool's program file inside the folder the user chose (stored as "VDPATH").
 inline const QString kToolExeName = QStringLiteral("VirtualDub.exe");
@@ -32,12 +31,10 @@ QStringList ToolArguments(const QString& scriptPath);
 bool StartToolDetached(const QString& exe, const QString& scriptPath, const QString& workingFolder);
 
 // The tool keeps its preferences in its own registry key; the wizards switch on its batch
-// status window there so the user sees the tool at work. The key, below HKEY_CURRENT_USER:
-inline const QString kToolPreferencesKey = QStringLiteral("Software\\Freeware\\VirtualDub\\Preferences");
+// status window there so the user sees the tool at work.
+inline const QString kToolPreferencesKey =
+    QStringLiteral("HKEY_CURRENT_USER\\Software\\Freeware\\VirtualDub\\Preferences");
 inline const QString kToolStatusWindowValue = QStringLiteral("Batch: Show status window");
-// Writes one 32-bit value under HKEY_CURRENT_USER (key, value name, value). Nothing is written
-// while no registry is connected: the tool's settings do not exist here.
-extern std::function<void(const QString& key, const QString& name, uint32_t value)> gWriteUserDWORD;
 void ShowToolStatusWindow();
 
 // Why an output path cannot be used, or TargetOk.

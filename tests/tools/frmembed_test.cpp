@@ -1,6 +1,7 @@
 // The burn-in wizard driven through its buttons, with the fake tool in the tool folder.
 #include "document/captions.h"
 #include "language/lang.h"
+#include "platform/RegistryAccess.h"
 #include "tools/jobscript.h"
 #include "tools/ui/frmEmbed.h"
 #include "wizard_fixture.h"
@@ -190,9 +191,8 @@ TEST_F(EmbedTest, ARunStartsTheToolWithTheScriptAndOnlyThenClosesTheEditorsFiles
     EXPECT_EQ(EmbedWindow(), dlg);
     EXPECT_EQ(gSubFile, subtitle);
     EXPECT_FALSE(QFile::exists(TempPath("tool.log")));
+    EXPECT_EQ(gReg.ReadDWORD(kToolPreferencesKey, kToolStatusWindowValue, 0), 0);
 
-    QStringList registry;
-    gWriteUserDWORD = [&](const QString&, const QString& name, uint32_t) { registry << name; };
     msgbox.Answer(vbNo);
     Click(dlg->cmdNext);
     const QStringList log = ToolLog();
@@ -200,7 +200,7 @@ TEST_F(EmbedTest, ARunStartsTheToolWithTheScriptAndOnlyThenClosesTheEditorsFiles
     EXPECT_EQ(ToolArgs(log), (QStringList{"/s", gTempDir + "embedsub.vcf", "/x"}));
     EXPECT_TRUE(log.contains("cwd " + toolFolder.chopped(1)));
     EXPECT_TRUE(ReadFileBytes(TempPath("tool.log")).contains("script-begin\n" + ReadFileBytes(gTempDir + "embedsub.vcf")));
-    EXPECT_EQ(registry, QStringList{kToolStatusWindowValue});
+    EXPECT_EQ(gReg.ReadDWORD(kToolPreferencesKey, kToolStatusWindowValue, 0), 1);
     EXPECT_TRUE(WaitFor([&] { return QFile::exists(target); }));
     // The tool has the files: the editor let go of them, and the wizard is gone.
     EXPECT_TRUE(gSubFile.isEmpty());
