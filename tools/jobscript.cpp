@@ -125,7 +125,8 @@ bool WriteJobScript(const QString& path, const QStringList& lines, QString* erro
         if (error) *error = why;
         return false;
     };
-    if (QFile::exists(path) && !QFile::remove(path)) return fail(QStringLiteral("cannot remove the old script"));
+    if (QFile::exists(path) && !QFile::remove(path))
+        return fail(QStringLiteral("cannot remove the old script"));
     const int32_t codePage = SystemAnsiCodePage();
     QByteArray bytes;
     for (const QString& line : lines) {

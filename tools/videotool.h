@@ -40,8 +40,8 @@ void ShowToolStatusWindow();
 // Why an output path cannot be used, or TargetOk.
 enum TargetProblem {
     TargetOk,
-    TargetNotAFile,    // empty, relative, or a folder
-    TargetIsInput,     // the same file as one of the inputs
+    TargetNotAFile, // empty, relative, or a folder
+    TargetIsInput,  // the same file as one of the inputs
     TargetFolderMissing,
 };
 TargetProblem CheckTargetPath(const QString& target, const QStringList& inputs);

@@ -59,9 +59,10 @@ TEST_F(AudioWizardTest, AWavRunExtractsThroughTheToolAndHandsTheFileOn) {
     RunThrough();
     ASSERT_EQ(wiz->m_Step, 4);
     EXPECT_EQ(Tasks(), (QList<int>{kTaskDone, kTaskDone, kTaskDone}));
-    EXPECT_EQ(ScriptLines(), (QStringList{"VirtualDub.Open(\"" + video + "\",0,0);", "VirtualDub.audio.SetMode(1);",
-                                          "VirtualDub.audio.SetConversion(22050,0,0);",
-                                          "VirtualDub.SaveWAV(\"" + target + "\");"}));
+    EXPECT_EQ(ScriptLines(),
+              (QStringList{"VirtualDub.Open(\"" + video + "\",0,0);", "VirtualDub.audio.SetMode(1);",
+                           "VirtualDub.audio.SetConversion(22050,0,0);",
+                           "VirtualDub.SaveWAV(\"" + target + "\");"}));
     EXPECT_EQ(ToolArgs(ToolLog()), (QStringList{"/s", gTempDir + "aext.vcf", "/x"}));
     EXPECT_TRUE(ReadFileBytes(target).startsWith("RIFF"));
     EXPECT_EQ(gExtractedWav, target);

@@ -43,7 +43,8 @@ protected:
         return true;
     }
     QStringList ScriptLines() const {
-        return QString::fromLatin1(ReadFileBytes(gTempDir + "embedsub.vcf")).split("\r\n", Qt::SkipEmptyParts);
+        return QString::fromLatin1(ReadFileBytes(gTempDir + "embedsub.vcf"))
+            .split("\r\n", Qt::SkipEmptyParts);
     }
 };
 
@@ -112,7 +113,7 @@ TEST_F(EmbedTest, SizeBoxesTakeDigitsOnlyAndKeepAClampedSize) {
         const char* shown;
         const char* kept;
     } cases[] = {
-        {"1x2;", "12", "32"}, {"0640", "0640", "640"}, {"30000", "3000", "2048"},
+        {"1x2;", "12", "32"},   {"0640", "0640", "640"}, {"30000", "3000", "2048"},
         {"100;", "100", "100"}, {"", "", "32"},
     };
     for (const Case& c : cases) {
@@ -136,8 +137,8 @@ TEST_F(EmbedTest, SizeBoxesTakeDigitsOnlyAndKeepAClampedSize) {
 TEST_F(EmbedTest, PreviewNeedsAMediaLengthOfTwoMinutes) {
     struct Case {
         double seconds;
-        int text;     // the message, 0 none
-        int maximum;  // the slider's maximum when accepted
+        int text;    // the message, 0 none
+        int maximum; // the slider's maximum when accepted
     } cases[] = {{119, 400, 0}, {120, 0, 2}, {179, 0, 2}, {600, 0, 10}};
     OpenFiles();
     for (const Case& c : cases) {
@@ -199,7 +200,8 @@ TEST_F(EmbedTest, ARunStartsTheToolWithTheScriptAndOnlyThenClosesTheEditorsFiles
     ASSERT_FALSE(log.isEmpty());
     EXPECT_EQ(ToolArgs(log), (QStringList{"/s", gTempDir + "embedsub.vcf", "/x"}));
     EXPECT_TRUE(log.contains("cwd " + toolFolder.chopped(1)));
-    EXPECT_TRUE(ReadFileBytes(TempPath("tool.log")).contains("script-begin\n" + ReadFileBytes(gTempDir + "embedsub.vcf")));
+    EXPECT_TRUE(ReadFileBytes(TempPath("tool.log"))
+                    .contains("script-begin\n" + ReadFileBytes(gTempDir + "embedsub.vcf")));
     EXPECT_EQ(gReg.ReadDWORD(kToolPreferencesKey, kToolStatusWindowValue, 0), 1);
     EXPECT_TRUE(WaitFor([&] { return QFile::exists(target); }));
     // The tool has the files: the editor let go of them, and the wizard is gone.
@@ -228,8 +230,8 @@ TEST_F(EmbedTest, TheOutputFileIsCheckedBeforeTheScriptIsWritten) {
     const QString existing = WriteFile("out/old.avi", "old");
     struct Case {
         QString typed;
-        bool viaDialog;  // chosen through the save dialog first
-        int answer;      // to the question that comes, 0 when a refusal comes
+        bool viaDialog; // chosen through the save dialog first
+        int answer;     // to the question that comes, 0 when a refusal comes
         bool advances;
     } cases[] = {
         {existing, false, vbNo, false},

@@ -37,10 +37,12 @@ TEST_F(JobScriptTest, EmbedScriptMatchesItsGoldenFileForEveryPreviewAndResizeCho
     for (bool preview : {false, true})
         for (bool resize : {false, true}) {
             SCOPED_TRACE(testing::Message() << "preview " << preview << " resize " << resize);
-            const QString name = QStringLiteral("embedsub_preview%1_resize%2.vcf").arg(int(preview)).arg(int(resize));
+            const QString name =
+                QStringLiteral("embedsub_preview%1_resize%2.vcf").arg(int(preview)).arg(int(resize));
             const QString written = TempPath(name);
             ASSERT_TRUE(WriteJobScript(written, BuildEmbedScript(GoldenInput(preview, resize))));
-            const QByteArray golden = ReadFileBytes(SourceDir() + QStringLiteral("/tests/tools/data/") + name);
+            const QByteArray golden =
+                ReadFileBytes(SourceDir() + QStringLiteral("/tests/tools/data/") + name);
             ASSERT_FALSE(golden.isEmpty());
             EXPECT_EQ(ReadFileBytes(written), golden);
         }
@@ -50,7 +52,8 @@ TEST_F(JobScriptTest, EmbedScriptIsTheSameInEveryUiLanguage) {
     // The UI texts play no part: the template is read by id from the English block.
     gLang.fill(QStringLiteral("x"));
     EXPECT_EQ(BuildEmbedScript(GoldenInput(true, true)).size(), 25);
-    EXPECT_EQ(BuildEmbedScript(GoldenInput(true, true)).first(), "VirtualDub.Open(\"/media/clips/Été b.avi\",0,0);");
+    EXPECT_EQ(BuildEmbedScript(GoldenInput(true, true)).first(),
+              "VirtualDub.Open(\"/media/clips/Été b.avi\",0,0);");
 }
 
 TEST_F(JobScriptTest, EmbedScriptPathsTakeTheirThreeForms) {
@@ -83,9 +86,9 @@ TEST_F(JobScriptTest, PreviewEndIsAPositiveMillisecondCountOrNothing) {
 }
 
 TEST_F(JobScriptTest, FrameSizeIsTheClampedLeadingNumber) {
-    const std::pair<const char*, int> cases[] = {
-        {"640", 640}, {"0640", 640}, {"100;", 100}, {"31", 32}, {"", 32}, {"2049", 2048}, {"9999", 2048},
-        {"32", 32},   {"2048", 2048}};
+    const std::pair<const char*, int> cases[] = {{"640", 640},   {"0640", 640}, {"100;", 100},
+                                                 {"31", 32},     {"", 32},      {"2049", 2048},
+                                                 {"9999", 2048}, {"32", 32},    {"2048", 2048}};
     for (const auto& [text, size] : cases)
         EXPECT_EQ(ClampFrameSize(QString::fromLatin1(text)), size) << text;
 }
@@ -164,7 +167,7 @@ TEST_F(JobScriptTest, OutputPathsAreCheckedAgainstTheInputs) {
         TargetProblem problem;
     } cases[] = {
         {TempPath("out/clip.avi"), TargetOk},
-        {video, TargetOk},             // an existing file that is no input is asked about, not refused
+        {video, TargetOk}, // an existing file that is no input is asked about, not refused
         {QString(), TargetNotAFile},
         {QStringLiteral("   "), TargetNotAFile},
         {QStringLiteral("clip.avi"), TargetNotAFile}, // relative: the tool would put it in its own folder
@@ -179,7 +182,8 @@ TEST_F(JobScriptTest, OutputPathsAreCheckedAgainstTheInputs) {
         const QStringList inputs = {c.target == video ? QString() : video, sub};
         EXPECT_EQ(CheckTargetPath(c.target, inputs), c.problem) << c.target.toStdString();
     }
-    EXPECT_TRUE(TargetProblemText(TargetFolderMissing, TempPath("missing/clip.avi")).endsWith(TempPath("missing")));
+    EXPECT_TRUE(
+        TargetProblemText(TargetFolderMissing, TempPath("missing/clip.avi")).endsWith(TempPath("missing")));
 }
 
 TEST_F(JobScriptTest, AFileCountsAsWrittenOnlyWhenItIsNotTheOneStampedBefore) {
@@ -198,5 +202,7 @@ TEST_F(JobScriptTest, AFileCountsAsWrittenOnlyWhenItIsNotTheOneStampedBefore) {
 
 TEST_F(JobScriptTest, TheToolIsToldToShowItsStatusWindow) {
     ShowToolStatusWindow();
-    EXPECT_EQ(gReg.ReadDWORD("HKCU\\Software\\Freeware\\VirtualDub\\Preferences", "batch: show status window", 0), 1);
+    EXPECT_EQ(
+        gReg.ReadDWORD("HKCU\\Software\\Freeware\\VirtualDub\\Preferences", "batch: show status window", 0),
+        1);
 }

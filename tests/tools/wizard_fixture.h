@@ -6,8 +6,8 @@
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "document/captions.h"
-#include "mainwindow/mainwindow_fixture.h"
 #include "mainwindow/mainstate.h"
+#include "mainwindow/mainwindow_fixture.h"
 #include "support/scoped.h"
 #include "tools/videotool.h"
 

@@ -402,8 +402,8 @@ void frmAudioWizard::cmdBrowseVD_Click() {
 }
 
 void frmAudioWizard::cmdSave_Click() {
-    const QString result = ShowSave(this, QStringLiteral("WAVE audio (wav)|*.wav"), WithoutEllipsis(cmdSave->text()),
-                                    WizardStartFolder(), txtSave->text());
+    const QString result = ShowSave(this, QStringLiteral("WAVE audio (wav)|*.wav"),
+                                    WithoutEllipsis(cmdSave->text()), WizardStartFolder(), txtSave->text());
     if (result.trimmed().isEmpty()) return;
     txtSave->setText(RemoveExtension(result.trimmed()) + QStringLiteral(".wav"));
     // The save dialog has asked about replacing the file.
@@ -432,7 +432,8 @@ void frmAudioWizard::ExtractAudio() {
     QString why;
     if (!WriteJobScript(m_ScriptPath, BuildAudioScript(in), &why)) {
         FinishWizard(true, 0,
-                     QStringLiteral("Failed to create script file:") + kCRLF + kCRLF + m_ScriptPath + kCRLF + why);
+                     QStringLiteral("Failed to create script file:") + kCRLF + kCRLF + m_ScriptPath + kCRLF +
+                         why);
         return;
     }
     Wait(ToolPause(2000));

@@ -22,8 +22,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -193,7 +193,8 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     txtHeight = MakeLineEdit(p0, "txtHeight");
     // Sizes are whole numbers of pixels: digits only, and no more than the largest size has.
     for (QLineEdit* box : {txtWidth, txtHeight}) {
-        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), box));
+        box->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), box));
         box->setMaxLength(4);
         box->setFixedWidth(60);
         box->installEventFilter(this);
@@ -324,8 +325,8 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     cmdCancel = MakeButton(this, "cmdCancel");
 
     // Every control whose hint the help panel shows.
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdBrowseVD, imgVD, imgSave, imgFormat, cmdConfigure, imgRes,
-                                                      imgMode, imgPreview, cmdCancel, imgConfigure,
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdBrowseVD, imgVD, imgSave, imgFormat, cmdConfigure,
+                                                      imgRes, imgMode, imgPreview, cmdCancel, imgConfigure,
                                                       imgGetVirtualDub, cmbResolution})
         w->installEventFilter(this);
 
@@ -361,6 +362,11 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     connect(txtSave, &QLineEdit::textEdited, this, [this] { m_ConfirmOverwrite = true; });
 
     Form_Load();
+}
+
+frmEmbed::~frmEmbed() {
+    // Unloaded from outside in the middle of a wait: the busy pointer goes with it.
+    if (mBusy) QGuiApplication::restoreOverrideCursor();
 }
 
 void frmEmbed::Form_Load() {
@@ -497,7 +503,8 @@ void frmEmbed::cmdNext_Click() {
             MsgBox(UnfitPathText(*unfit), vbCritical, windowTitle());
             return;
         }
-        if (const TargetProblem problem = CheckTargetPath(m_TargetPath, {gVideoFile, gSubFile}); problem != TargetOk) {
+        if (const TargetProblem problem = CheckTargetPath(m_TargetPath, {gVideoFile, gSubFile});
+            problem != TargetOk) {
             MsgBox(TargetProblemText(problem, m_TargetPath), vbExclamation, windowTitle());
             return;
         }
@@ -563,7 +570,8 @@ bool frmEmbed::WriteScript() {
         if (!self) return false;
         const auto end = PreviewEndTime(length, sldPreview->value());
         if (!end) {
-            MsgBox(LangText(length <= 0 ? 399 : 400), length <= 0 ? vbCritical : vbExclamation, windowTitle());
+            MsgBox(LangText(length <= 0 ? 399 : 400), length <= 0 ? vbCritical : vbExclamation,
+                   windowTitle());
             return false;
         }
         in.previewEndMs = *end;
@@ -649,8 +657,8 @@ void frmEmbed::cmdBrowseVD_Click() {
 }
 
 void frmEmbed::cmdSave_Click() {
-    const QString result = ShowSave(this, LangText(405) + QStringLiteral("|*.avi"), WithoutEllipsis(cmdSave->text()),
-                                    WizardStartFolder(), txtSave->text());
+    const QString result = ShowSave(this, LangText(405) + QStringLiteral("|*.avi"),
+                                    WithoutEllipsis(cmdSave->text()), WizardStartFolder(), txtSave->text());
     if (result.trimmed().isEmpty()) return;
     txtSave->setText(RemoveExtension(result.trimmed()) + QStringLiteral(".avi"));
     // The save dialog has asked about replacing the file.

@@ -21,6 +21,7 @@ class frmEmbed : public QDialog {
     Q_OBJECT
 public:
     explicit frmEmbed(QWidget* owner = nullptr);
+    ~frmEmbed() override;
 
     void Form_Load();
     void Form_MouseMove();

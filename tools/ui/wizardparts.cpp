@@ -67,8 +67,8 @@ QString BrowseToolFolder(QWidget* owner, bool checkFilter) {
         return QString();
     }
     if (checkFilter && !FileExists(folder + kSubtitlerFilter)) {
-        if (MsgBox(LangText(402, folder + kSubtitlerFilter), vbYesNo + vbExclamation + vbDefaultButton2, title) ==
-            vbYes)
+        if (MsgBox(LangText(402, folder + kSubtitlerFilter), vbYesNo + vbExclamation + vbDefaultButton2,
+                   title) == vbYes)
             ShellOpen(kFilterDownloadPage);
         return QString();
     }

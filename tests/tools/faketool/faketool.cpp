@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "sleep")
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(Env("SCRIVELLE_FAKETOOL_MS", "500").c_str())));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::atoi(Env("SCRIVELLE_FAKETOOL_MS", "500").c_str())));
     const std::string out = OutputPath(script);
     if (!out.empty()) WriteWav(out);
     return 0;
