@@ -356,7 +356,7 @@ void frmMain::CreateMenus() {
     mnuSave = item(mnuFile, "mnuSave", 44, false, &frmMain::mnuSave_Click);
     mnuSaveAs = item(mnuFile, "mnuSaveAs", 45, false, &frmMain::mnuSaveAs_Click);
     mnuFile->addSeparator();
-    mnuEmbed = item(mnuFile, "mnuEmbed", 362, true);
+    mnuEmbed = item(mnuFile, "mnuEmbed", 362, true, &frmMain::mnuEmbed_Click);
     mnuLine0b = mnuFile->addSeparator();
     mnuLine0b->setObjectName(QStringLiteral("mnuLine0b"));
     mnuLine0b->setVisible(false);
@@ -411,7 +411,7 @@ void frmMain::CreateMenus() {
     mnuTools = menu(nullptr, "mnuTools", 4);
     mnuSpell = item(mnuTools, "mnuSpell", 259, false, &frmMain::mnuSpell_Click);
     mnuRules = item(mnuTools, "mnuRules", 31, false, &frmMain::mnuRules_Click);
-    mnuAudioExtract = item(mnuTools, "mnuAudioExtract", 437, true);
+    mnuAudioExtract = item(mnuTools, "mnuAudioExtract", 437, true, &frmMain::mnuAudioExtract_Click);
     mnuTools->addSeparator();
     mnuReport = item(mnuTools, "mnuReport", 184, false, &frmMain::mnuReport_Click);
 

@@ -125,6 +125,12 @@ public:
     // --- Format settings (mainwindow/mainformats.cpp) ---
     void mnuFormatSettings_Click();
 
+    // --- Video-tool wizards (mainwindow/maintools.cpp) ---
+    void mnuEmbed_Click();
+    void mnuAudioExtract_Click();
+    // Hands the WAV the audio extraction wizard made to the audio bar.
+    void LoadExtractedWav(const QString& path);
+
     // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
     TimingController* Timing() const { return mTiming; }
     void optPress_Click();

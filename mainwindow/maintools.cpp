@@ -1,0 +1,46 @@
+// The main window's commands that hand work to the external video tool: burning the subtitle
+// into the video, and extracting the video's audio for the audio bar.
+#include "base/appinfo.h"
+#include "base/toolbox.h"
+#include "document/busy.h"
+#include "language/lang.h"
+#include "mainwindow/frmMain.h"
+#include "mainwindow/mainstate.h"
+#include "platform/IMediaPlayer.h"
+#include "platform/MsgBox.h"
+#include "tools/ui/frmAudioWizard.h"
+#include "tools/ui/frmEmbed.h"
+
+void frmMain::mnuEmbed_Click() {
+    if (IsDocumentBusy()) return;
+    if (!CanEmbed()) return;
+    CloseSideWindows();
+    ShowEmbedWindow(this);
+}
+
+void frmMain::mnuAudioExtract_Click() {
+    if (IsDocumentBusy()) return;
+    if (gVideoFile.isEmpty()) {
+        MsgBox(LangText(438), vbExclamation, LangText(437));
+        return;
+    }
+    const QString tail = gVideoFile.right(3).toLower();
+    if (tail != QLatin1String("mpg") && tail != QLatin1String("avi") && tail != QLatin1String("peg")) {
+        MsgBox(LangText(366), vbCritical, LangText(437));
+        return;
+    }
+    CloseSideWindows();
+    UnloadEmbedWindow();
+    if (WMP->playState() == kPlayStatePlaying) WMP->pause();
+    {
+        frmAudioWizard wizard(this);
+        wizard.exec();
+    }
+    if (!gExtractedWav.isEmpty() && FileExists(gExtractedWav)) LoadExtractedWav(gExtractedWav);
+}
+
+void frmMain::LoadExtractedWav(const QString& path) {
+    // The audio bar only; the video stays in the player.
+    gAudioChoice = 1;
+    LoadAudioFile(path);
+}
