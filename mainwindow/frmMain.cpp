@@ -24,6 +24,7 @@
 #include "platform/MsgBox.h"
 #include "platform/ui/QtMediaPlayer.h"
 #include "platform/ui/VideoView.h"
+#include "waveform/ui/WavePane.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -115,6 +116,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     CreateMenus();
     ConnectEditing();
     ConnectHooks();
+    CreateWave();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmMain::OnFocusWindowChanged);
     ApplyGridFont();
     ResetGrid(false);
@@ -124,6 +126,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     DisconnectHooks();
     disconnect(qApp, nullptr, this, nullptr);
+    DestroyWave();
     DestroyTiming();
     // The player goes before the widgets that show it, so that no event of it reaches a
     // window half torn down.
@@ -285,14 +288,8 @@ void frmMain::CreateControls() {
     picAudio->setObjectName(QStringLiteral("picAudio"));
     auto* audio = new QHBoxLayout(picAudio);
     audio->setContentsMargins(8, 4, 8, 0);
-    picLevel = new QFrame(picAudio);
-    picLevel->setObjectName(QStringLiteral("picLevel"));
-    picLevel->setFrameShape(QFrame::StyledPanel);
-    picLevel->setFixedWidth(12);
-    picWave = new QFrame(picAudio);
-    picWave->setObjectName(QStringLiteral("picWave"));
-    picWave->setFrameShape(QFrame::StyledPanel);
-    picWave->setFixedHeight(64);
+    picLevel = new LevelMeter(picAudio);
+    picWave = new WavePane(picAudio);
     sldWavScale = new QSlider(Qt::Vertical, picAudio);
     sldWavScale->setObjectName(QStringLiteral("sldWavScale"));
     sldWavScale->setRange(1, 5000);

@@ -25,6 +25,8 @@ class QWindow;
 class TimingController;
 class MainTimingView;
 class MainTimingFilter;
+class WaveBar;
+class WaveHost;
 
 // The main editor window: the caption grid beside the media player, the caption and time
 // boxes, the timing buttons and modes, the info bar, the audio bar and the menus.
@@ -142,6 +144,15 @@ public:
 
     // --- Layout ---
     void ArrangeMainForm(bool bForce);
+
+    // --- Audio bar (waveform/ui/WaveBar.h) and the audio target chooser (dialogs/frmAudio.h) ---
+    WaveBar* Wave() const { return mWave; }
+    // An audio file was chosen (Open audio, the audio extraction wizard): the chooser asks
+    // where it goes, then it is loaded onto the audio bar, into the player or both. Nothing
+    // happens when the chooser is cancelled.
+    void LoadChosenAudioFile(const QString& path);
+    void mnuAudioBar_Click();
+    void mnuFullWave_Click();
 
     // --- Grid ---
     // Clears the grid and sets it up for an open subtitle (true) or for nothing loaded (false),
@@ -424,6 +435,12 @@ private:
     QString mCaptionFontKey;      // the caption font settings ApplyCaptionFont last applied
     bool mCaptionBoxSync = false; // the caption box and the current caption are being matched
     QString mTimeTag[2];          // each time box's text when it got the focus
+
+    // The audio bar: made with the window, taken down before the player goes.
+    void CreateWave();
+    void DestroyWave();
+    WaveHost* mWaveHost = nullptr;
+    WaveBar* mWave = nullptr;
 
     friend class MainTimingView;
     friend class MainTimingFilter;

@@ -17,6 +17,7 @@
 #include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainstate.h"
+#include "waveform/ui/WaveBar.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
 #include "platform/SubtitleFilter.h"
@@ -105,6 +106,7 @@ void frmMain::LoadOptions() {
         picLevel->setVisible(gAudioBar);
         picWave->setVisible(gAudioBar);
         mnuFullWave->setChecked(gFullWave);
+        mWave->SetWaveColor(gAudioBarColor);
         sldWavScale->setValue(gWavScale / 10);
         sldWavScale->setVisible(gAudioBar);
 
@@ -389,7 +391,10 @@ void frmMain::CloseSideWindows() {
 }
 
 void frmMain::CloseAll() {
-    if (!gWaveFile.isEmpty()) gStopWave = true;
+    if (!gWaveFile.isEmpty()) {
+        gStopWave = true;
+        mWave->ResetWave(true);
+    }
     for (QTimer* t : {tmrPreview, tmrTime, tmrWave})
         t->stop();
     for (QWidget* w : std::initializer_list<QWidget*>{lblSub, lblSubShadow, imgText, imgVideo})

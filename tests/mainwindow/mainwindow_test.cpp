@@ -485,6 +485,7 @@ TEST_F(MainWindowTest, OpenVideoUrlAndAudio) {
     // Audio for the player replaces the video; a missing file is reported.
     const QString song = WriteFile("song.mp3", "ID3");
     dialogs.paths.push_back(song);
+    w->showAudioChooser = [] { gAudioChoice = 2; };
     w->mnuOpenWav_Click();
     EXPECT_EQ(dialogs.calls[2].filter, ConvertFilter(AudioOpenFilter(2)));
     EXPECT_EQ(gAudioChoice, 2);
