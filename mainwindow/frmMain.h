@@ -197,17 +197,16 @@ public:
     std::function<int()> playerState;
     std::function<void(double seconds)> playerSeek;
 
-    // Where an audio file goes (sets gAudioChoice; 0 = cancelled). Until the audio chooser is
-    // connected the player is the only place that takes one.
+    // Where an audio file goes (sets gAudioChoice; 0 = cancelled): the audio target chooser
+    // (tests may replace it). Without one the player is the only place that takes one.
     std::function<void()> showAudioChooser;
     // The export dialog of Save as: chooses gFormatIndex and gFPS; false when cancelled. Tests
     // may replace it.
     std::function<bool()> showExportDialog;
-    // Loads a WAV file into the audio bar (sets gWaveFile). Does nothing until the waveform is
-    // connected.
+    // Loads a WAV file into the audio bar (sets gWaveFile): the audio bar's LoadWave.
     std::function<void(const QString& path)> loadWave;
     // The waveform's play cursor: one tick of it, and shown or hidden (hiding redraws the
-    // wave). They do nothing until the waveform is connected.
+    // wave): the audio bar's.
     std::function<void()> waveCursorTick;
     std::function<void(bool on)> showWaveCursor;
 

@@ -85,7 +85,7 @@ void RenderWave(QImage& image, const std::vector<int16_t>& peaks, int64_t loaded
         }
     }
     // The file ends inside the pane: a bar drawing goes on flat.
-    if (!full && lastBlock >= totalBlocks && x < width) {
+    if (!full && totalBlocks > 0 && lastBlock >= totalBlocks && x < width) {
         const QRgb c = RgbOf(waveColor);
         for (; x < width; ++x)
             reinterpret_cast<QRgb*>(image.scanLine(height - 1))[x] = c;

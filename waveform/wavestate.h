@@ -24,7 +24,7 @@ inline constexpr int32_t kWavePosColor = 0xFFFFC0;
 inline constexpr int32_t kWaveSeekColor = 0xFFFFFF;
 inline constexpr int32_t kWaveTakeColor = 0x00FF00; // what a right-drag would take
 inline constexpr int32_t kWaveKeepColor = 0x0000FF; // what it would leave
-inline constexpr int32_t kWaveSpanColor = 0xC0C0C0; // the span at rest
+inline constexpr int32_t kWaveSpanColor = 0x0080FF; // the span at rest (orange)
 inline constexpr int32_t kWaveSecondColor = 0x808080;
 
 // The two caption lines may not come closer than this.

@@ -189,6 +189,19 @@ TEST_F(WaveBarTest, RightDragRetimesOnlyTheBoundThatMoved) {
     ASSERT_EQ(pane()->lnStart().x, 100);
     ASSERT_EQ(pane()->lnEnd().x, 300);
 
+    // Hovering shows the hint over the span and colours what a right-drag would take.
+    Mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, 100);
+    EXPECT_TRUE(w->lblWaveTip->isVisible());
+    EXPECT_EQ(pane()->lnStart().color, kWaveTakeColor);
+    EXPECT_EQ(pane()->lnEnd().color, kWaveKeepColor);
+    EXPECT_EQ(pane()->cursor().shape(), Qt::SizeHorCursor);
+    Mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, 200);
+    EXPECT_EQ(pane()->shpWav().color, kWaveTakeColor);
+    EXPECT_EQ(pane()->cursor().shape(), Qt::ArrowCursor);
+    Mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, 320);
+    EXPECT_FALSE(w->lblWaveTip->isVisible());
+    EXPECT_EQ(pane()->lnStart().color, kWaveSpanColor);
+
     // Outside the lines nothing is taken.
     RightDrag(50, 80);
     RightUp(80);

@@ -179,6 +179,9 @@ TEST_F(WaveDrawTest, ColumnsScaleWithTheSettingAndStopAtTheData) {
     EXPECT_EQ(TopOfColumn(img, 4, back), -1);
     RenderWave(img, peaks, 2, 4, 0, 10000, false, 0xFFFF00);
     EXPECT_EQ(TopOfColumn(img, 2, back), -1);
+    // An empty pane has no flat line.
+    RenderWave(img, {}, 0, 0, 0, 10000, false, 0xFFFF00);
+    EXPECT_EQ(TopOfColumn(img, 0, back), -1);
 }
 
 TEST_F(WaveDrawTest, WholeSecondsAreMarked) {

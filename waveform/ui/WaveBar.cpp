@@ -66,6 +66,7 @@ WaveBar::WaveBar(WaveHost* host, const WaveControls& controls, QObject* parent)
     connect(c.picWave, &WavePane::MouseMove, this, &WaveBar::picWave_MouseMove);
     connect(c.picWave, &WavePane::MouseUp, this, &WaveBar::picWave_MouseUp);
     connect(c.picWave, &WavePane::Resized, this, &WaveBar::Placed);
+    connect(c.picWave, &WavePane::PointerLeft, this, &WaveBar::PointerLeft);
     connect(c.sldWavScale, &QSlider::valueChanged, this, &WaveBar::sldWavScale_Change);
     connect(c.tmrWave, &QTimer::timeout, this, &WaveBar::tmrWave_Timer);
     // The entries are checkable: Qt has turned the check over by the time they report.
@@ -241,10 +242,6 @@ void WaveBar::Placed() {
     ReplaceSelection();
 }
 
-int32_t WaveBar::RestColor() const {
-    return gWaveBackColor == 0xFFFFFF ? 0x404040 : kWaveSpanColor;
-}
-
 void WaveBar::SetWaveColor(int32_t color) {
     const WavePalette palette = WavePaletteFor(color);
     gAudioBarColor = palette.wave;
@@ -274,7 +271,7 @@ void WaveBar::ShowWaveSelection(int32_t startMs, int32_t endMs) {
         }
     }
     start.visible = end.visible = span.visible = visible;
-    if (mTarget == 0) start.color = end.color = span.color = RestColor();
+    if (mTarget == 0) start.color = end.color = span.color = kWaveSpanColor;
     pane->SetStart(start);
     pane->SetEnd(end);
     pane->SetSpan(span);
@@ -355,7 +352,6 @@ void WaveBar::PlacePosition(int x, bool visible, int32_t color) {
     m.color = color;
     c.picWave->SetPos(m);
     c.imgWavPos->move(x - 2, 0);
-    if (c.imgWavPos->isVisible()) c.imgWavPos->raise();
 }
 
 // --- Mouse ---
@@ -405,11 +401,16 @@ void WaveBar::picWave_MouseUp(Qt::MouseButton button, int, int) {
     }
 }
 
+void WaveBar::PointerLeft() {
+    c.lblWaveTip->hide();
+    if (mTarget == 0) ColorLines(0);
+}
+
 void WaveBar::ColorLines(int target) {
     WavePane* pane = c.picWave;
     WaveMark start = pane->lnStart(), end = pane->lnEnd(), span = pane->shpWav();
     if (target == 0) {
-        start.color = end.color = span.color = RestColor();
+        start.color = end.color = span.color = kWaveSpanColor;
     } else {
         start.color = target == 1 || target == 3 ? kWaveTakeColor : kWaveKeepColor;
         end.color = target == 2 || target == 3 ? kWaveTakeColor : kWaveKeepColor;

@@ -92,6 +92,8 @@ public:
 
     // The pane was placed again (a layout or a resize): it takes its new size and redraws.
     void Placed();
+    // The pointer left the pane: the hint goes and the lines take their rest colours.
+    void PointerLeft();
 
     bool Loading() const { return mLoader->Running(); }
     WaveLoader& Loader() { return *mLoader; }
@@ -110,7 +112,6 @@ private:
     bool LinesShown() const;
     // Colours the lines for what a right-drag at x would take (target 0: their rest colours).
     void ColorLines(int target);
-    int32_t RestColor() const;
     void Drag(int x);
     void Seek(int x);
     void PlacePosition(int x, bool visible, int32_t color);

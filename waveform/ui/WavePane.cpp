@@ -48,8 +48,11 @@ void WavePane::paintEvent(QPaintEvent* event) {
         p.fillRect(r, RgbOf(gWaveBackColor));
     const int bottom = height() - 1;
     if (mSpan.visible) {
+        // A light wash over the caption's time, its outline in the span's colour.
+        QColor wash(RgbOf(mSpan.color));
+        wash.setAlpha(60);
         p.setPen(QColor(RgbOf(mSpan.color)));
-        p.setBrush(Qt::NoBrush);
+        p.setBrush(wash);
         p.drawRect(QRect(QPoint(mSpan.x, 0), QPoint(mSpan.x2, bottom)));
     }
     for (const WaveMark* m : {&mStart, &mEnd, &mPos}) {
@@ -77,6 +80,11 @@ void WavePane::mouseMoveEvent(QMouseEvent* event) {
 void WavePane::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     Q_EMIT MouseUp(event->button(), pos.x(), pos.y());
+}
+
+void WavePane::leaveEvent(QEvent* event) {
+    QFrame::leaveEvent(event);
+    Q_EMIT PointerLeft();
 }
 
 // --- Level meter ---

@@ -40,6 +40,7 @@ Q_SIGNALS:
     void MouseMove(Qt::MouseButtons buttons, int x, int y);
     void MouseUp(Qt::MouseButton button, int x, int y);
     void Resized();
+    void PointerLeft();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +48,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void Set(WaveMark& mark, const WaveMark& to);
