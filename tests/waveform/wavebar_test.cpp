@@ -1,6 +1,7 @@
 // The audio bar in the main window, driven by the mouse and the fake player: opening a WAV
 // through the chooser, seeking, retiming the caption by dragging its lines, following
 // playback, stopping a load.
+#include "document/busy.h"
 #include "document/captions.h"
 #include "document/timecode.h"
 #include "mainwindow/TimingController.h"
@@ -235,6 +236,14 @@ TEST_F(WaveBarTest, RightDragRetimesOnlyTheBoundThatMoved) {
     EXPECT_EQ(GetLineStart(1), 2000);
     EXPECT_EQ(GetLineEnd(1), 4000);
     RightUp(400);
+
+    // While a run holds the document, a drag writes nothing.
+    {
+        DocumentBusyGuard busy;
+        RightDrag(400, 450);
+        RightUp(450);
+    }
+    EXPECT_EQ(GetLineEnd(1), 4000);
 
     // Holding still writes nothing: a saved document stays unmodified.
     gModified = false;

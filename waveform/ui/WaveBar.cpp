@@ -2,6 +2,7 @@
 
 #include "base/numbers.h"
 #include "base/settings.h"
+#include "document/busy.h"
 #include "document/captions.h"
 #include "language/lang.h"
 #include "mainwindow/mainstate.h"
@@ -433,6 +434,8 @@ void WaveBar::PlaceTip(bool visible) {
 }
 
 void WaveBar::Drag(int x) {
+    // A run over the document (a read, the rules) owns the captions until it ends.
+    if (IsDocumentBusy()) return;
     FlexGrid& grid = grdSubs();
     const int row = grid.Row();
     if (!CurrentRowOk(row)) return;
