@@ -120,7 +120,7 @@ void WaveBar::LoadWave(const QString& path) {
     // The caption's lines appear on the new wave.
     if (!gSubFile.isEmpty() && CurrentRowOk(grdSubs().Row())) SelectLine(grdSubs().Row(), false);
     c.imgWavPos->show();
-    PlacePosition(c.picWave->lnWavPos().x, true, kWavePosColor);
+    PlacePosition(std::max(mHost->PositionMs(), 0) / 10, true, kWavePosColor);
     DrawWave(0);
 }
 
