@@ -22,7 +22,10 @@ public:
     void CaptionRetimed() override {
         if (gTimingMode == 2) w->Timing()->GetPreviewCap();
     }
-    void Relayout() override { w->ArrangeMainForm(true); }
+    void Relayout() override {
+        w->ArrangeMainForm(true);
+        w->PlaceCaption();
+    }
     void SetLoadCommandEnabled(bool on) override { w->mnuAFileName->setEnabled(on); }
     void ShowAudioEntry(const QString& path) override {
         w->mnuAFileName->setText(ShortenPath(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
