@@ -131,6 +131,25 @@ public:
     // Hands the WAV the audio extraction wizard made to the audio bar.
     void LoadExtractedWav(const QString& path);
 
+    // --- Find, replace, time shift, conversion, help and the dialogs of other work
+    // (mainwindow/menucommands.cpp) ---
+    void mnuFind_Click();
+    void mnuReplace_Click();
+    void mnuDelay_Click();
+    void mnuUTF8_Click();
+    void mnuHelpTopics_Click();
+    void mnuGSettings_Click();
+    void mnuAbout_Click();
+    void mnuSpell_Click();
+    void mnuUpdate_Click();
+    // The help file for the UI language (gLanguage) in the program folder.
+    static QString HelpFilePath(const QString& language);
+    // The windows these commands open; each command does nothing until its window is connected.
+    std::function<void()> showSettingsDialog; // the settings dialog, modal
+    std::function<void()> showAboutBox;       // the about box, modal
+    std::function<void()> runSpellCheck;      // the spell check over the captions
+    std::function<void()> runUpdateCheck;     // the update check, interactive
+
     // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
     TimingController* Timing() const { return mTiming; }
     void optPress_Click();
@@ -358,6 +377,8 @@ protected:
 private:
     void CreateControls();
     void CreateMenus();
+    // Connects the commands of menucommands.cpp to their menu entries.
+    void ConnectMenuCommands();
     void ConnectHooks();
     void DisconnectHooks();
     void ComputeFrameMetrics();
