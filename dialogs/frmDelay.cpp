@@ -40,6 +40,8 @@ QScrollBar* MakeBar(QWidget* parent, const char* name, int limit) {
     bar->setRange(-limit, limit);
     bar->setValue(0);
     bar->setSingleStep(1);
+    // A value chooser, not a view's scroll bar: Right and Up make the value larger.
+    bar->setInvertedControls(false);
     bar->setPageStep(std::max(1, limit / 6));
     bar->setMinimumWidth(220);
     return bar;
