@@ -44,6 +44,8 @@ QScrollBar* MakeBar(QWidget* parent, const char* name, int limit) {
     bar->setInvertedControls(false);
     bar->setPageStep(std::max(1, limit / 6));
     bar->setMinimumWidth(220);
+    // The keyboard moves the bars too.
+    bar->setFocusPolicy(Qt::StrongFocus);
     return bar;
 }
 
@@ -119,6 +121,7 @@ frmDelay::frmDelay(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     connect(cmdCancel, &QPushButton::clicked, this, &frmDelay::cmdCancel_Click);
 
     Form_Load();
+    sldMin->setFocus();
 }
 
 void frmDelay::Form_Load() {
@@ -193,6 +196,14 @@ void frmDelay::cmdApply_Click() {
 
 void frmDelay::cmdCancel_Click() {
     reject();
+}
+
+void frmDelay::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    // Without a title bar the window needs an edge of its own.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 bool frmDelay::eventFilter(QObject* watched, QEvent* event) {

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QPointer<frmFind> gFindWindow;
@@ -40,6 +42,8 @@ constexpr int kInfoIconSize = 16;
 FindWindowBase::FindWindowBase(QWidget* owner, int captionText) : QDialog(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
+    // A small tool window: nothing to minimise or maximise.
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     setWindowTitle(LangText(captionText));
 
     fraFind = new QGroupBox(LangText(139), this);
@@ -69,6 +73,9 @@ FindWindowBase::FindWindowBase(QWidget* owner, int captionText) : QDialog(owner)
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     lblInfo->setTextFormat(Qt::PlainText);
+    // Room for the result line from the start, so the window does not jump when it shows.
+    lblInfo->setMinimumSize(lblInfo->fontMetrics().horizontalAdvance(LangText(436, QStringLiteral("00000"))),
+                            std::max(kInfoIconSize, lblInfo->fontMetrics().height()));
 
     mBoxes = new QVBoxLayout();
     mBoxes->addWidget(fraFind);

@@ -64,7 +64,10 @@ QString Replace(const QString& text, const QString& find, const QString& replace
 bool WriteCaption(int row, const QString& before, const QString& after) {
     if (after == before) return false;
     SetLineText(row, after);
-    return grdSubs().Text(row) == after;
+    if (grdSubs().Text(row) != after) return false;
+    // The preview over the video shows the caption as it now reads.
+    if (row == gPreviewRow && gTimingMode == 2 && gOnShowCaption) gOnShowCaption(row);
+    return true;
 }
 
 } // namespace
