@@ -131,24 +131,17 @@ public:
     // Hands the WAV the audio extraction wizard made to the audio bar.
     void LoadExtractedWav(const QString& path);
 
-    // --- Find, replace, time shift, conversion, help and the dialogs of other work
-    // (mainwindow/menucommands.cpp) ---
+    // --- Find, replace, time shift, conversion, help and settings (mainwindow/menucommands.cpp) ---
     void mnuFind_Click();
     void mnuReplace_Click();
     void mnuDelay_Click();
     void mnuUTF8_Click();
     void mnuHelpTopics_Click();
     void mnuGSettings_Click();
-    void mnuAbout_Click();
-    void mnuSpell_Click();
-    void mnuUpdate_Click();
     // The help file for the UI language (gLanguage) in the program folder.
     static QString HelpFilePath(const QString& language);
-    // The windows these commands open; each command does nothing until its window is connected.
-    std::function<void()> showSettingsDialog; // the settings dialog, modal
-    std::function<void()> showAboutBox;       // the about box, modal
-    std::function<void()> runSpellCheck;      // the spell check over the captions
-    std::function<void()> runUpdateCheck;     // the update check, interactive
+    // The settings dialog, shown modally; General Settings does only its own part until it is set.
+    std::function<void()> showSettingsDialog;
 
     // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
     TimingController* Timing() const { return mTiming; }

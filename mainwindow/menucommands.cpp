@@ -1,6 +1,5 @@
 // The main window's small menu commands: find and replace, the time shift, re-reading captions
-// as UTF-8, help, and the commands that open the settings dialog, the about box, the spell
-// check and the update check.
+// as UTF-8, help, and General Settings.
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/toolbox.h"
@@ -16,6 +15,7 @@
 #include "mainwindow/mainstate.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
+#include "tools/ui/frmEmbed.h"
 
 #include <QAction>
 #include <QRadioButton>
@@ -27,9 +27,6 @@ void frmMain::ConnectMenuCommands() {
     connect(mnuUTF8, &QAction::triggered, this, &frmMain::mnuUTF8_Click);
     connect(mnuHelpTopics, &QAction::triggered, this, &frmMain::mnuHelpTopics_Click);
     connect(mnuGSettings, &QAction::triggered, this, &frmMain::mnuGSettings_Click);
-    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
-    connect(mnuSpell, &QAction::triggered, this, &frmMain::mnuSpell_Click);
-    connect(mnuUpdate, &QAction::triggered, this, &frmMain::mnuUpdate_Click);
 }
 
 // --- Find and replace ---
@@ -94,26 +91,14 @@ void frmMain::mnuHelpTopics_Click() {
         OpenWebsite();
 }
 
-// --- Commands that open the windows of other work ---
+// --- Settings ---
 
 void frmMain::mnuGSettings_Click() {
     if (IsDocumentBusy()) return;
     CloseSideWindows();
+    UnloadEmbedWindow();
     if (showSettingsDialog) showSettingsDialog();
     // The dialog may have changed the automatic duration and the player's mode.
     optPress->setText(LangText(33) + (AutoEndOn() ? QStringLiteral(" [auto]") : QString()));
     WMP->setUiMode(gUIMode);
-}
-
-void frmMain::mnuAbout_Click() {
-    if (showAboutBox) showAboutBox();
-}
-
-void frmMain::mnuSpell_Click() {
-    if (IsDocumentBusy()) return;
-    if (runSpellCheck) runSpellCheck();
-}
-
-void frmMain::mnuUpdate_Click() {
-    if (runUpdateCheck) runUpdateCheck();
 }
