@@ -61,8 +61,9 @@ int main(int argc, char** argv) {
         const char* const* pair = words[run % 2];
         int changed = 0;
         replaceWorst = std::max(replaceWorst, Measure("replace all (whole word, any case)", [&] {
-            changed = FindInLines(QLatin1String(pair[0]), 1, 0, true, QLatin1String(pair[1]), true);
-        }));
+                                    changed = FindInLines(QLatin1String(pair[0]), 1, 0, true,
+                                                          QLatin1String(pair[1]), true);
+                                }));
         if (changed != n) std::printf("  changed %d captions, expected %d\n", changed, n);
         const int64_t delay = run % 2 ? -1230 : 1230;
         shiftWorst = std::max(shiftWorst, Measure("time shift", [&] { ShiftAllTimes(delay); }));

@@ -97,7 +97,8 @@ frmDelay::frmDelay(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     bars->addWidget(lblResult, 3, 0, 1, 2);
     bars->addWidget(lblDetail, 4, 0, 1, 2);
     // The unit labels keep room for their longest text.
-    bars->setColumnMinimumWidth(1, lblMs->fontMetrics().horizontalAdvance(QStringLiteral("-990 milliseconds")) + 8);
+    bars->setColumnMinimumWidth(
+        1, lblMs->fontMetrics().horizontalAdvance(QStringLiteral("-990 milliseconds")) + 8);
 
     auto* title = new QVBoxLayout();
     title->addWidget(imgDrag);
@@ -165,14 +166,16 @@ void frmDelay::sldMs_Change() {
 }
 
 void frmDelay::GetResult() {
-    mDelay = int64_t(sldMin->value()) * 60000 + int64_t(sldSec->value()) * 1000 + int64_t(sldMs->value()) * 10;
+    mDelay =
+        int64_t(sldMin->value()) * 60000 + int64_t(sldSec->value()) * 1000 + int64_t(sldMs->value()) * 10;
     cmdApply->setEnabled(mDelay != 0);
     const QString amount = QString::number(std::abs(mDelay)) + QLatin1Char(' ') + LangText(176);
     if (mDelay == 0)
         lblResult->setText(LangText(177));
     else
         lblResult->setText(LangText(mDelay < 0 ? 178 : 179, amount));
-    const int64_t start = std::clamp<int64_t>(int64_t(gSelStart) + mDelay, 0, std::numeric_limits<int32_t>::max());
+    const int64_t start =
+        std::clamp<int64_t>(int64_t(gSelStart) + mDelay, 0, std::numeric_limits<int32_t>::max());
     lblDetail->setText(LangText(344) + QLatin1Char('\n') + MsToTime(int32_t(start)));
 }
 

@@ -132,7 +132,8 @@ void FindWindowBase::ShowInfo(const QString& text) {
 void FindWindowBase::Search(bool doReplace, bool replaceAll, const QString& replaceWith) {
     // A file being read or the rules running own the captions until they are done.
     if (IsDocumentBusy() || txtFind->text().isEmpty()) return;
-    mCount = int16_t(FindInLines(txtFind->text(), WholeWord(), MatchCase(), doReplace, replaceWith, replaceAll));
+    mCount =
+        int16_t(FindInLines(txtFind->text(), WholeWord(), MatchCase(), doReplace, replaceWith, replaceAll));
     if (replaceAll)
         ShowInfo(LangText(436, QString::number(mCount)));
     else if (mCount != 0)

@@ -28,7 +28,7 @@ void ForEachOccurrence(const QString& text, const QString& find, FindOptions opt
         const qsizetype coreEnd = coreStart + find.size();
         // In the caption's own positions (the padded text has one space in front).
         const qsizetype s = coreStart - 1, e = coreEnd - 1;
-        if (!visit(std::clamp<qsizetype>(s, 0, n), std::clamp<qsizetype>(e, 0, n), s < 0, e > n)) return;
+        if (!visit(std::clamp<qsizetype>(s, 0, n), std::clamp<qsizetype>(e, 0, n), s<0, e> n)) return;
         // A whole word's closing space may open the next word: "art art" holds two.
         from = coreEnd;
     }

@@ -54,7 +54,8 @@ void frmMain::mnuDelay_Click() {
     // The selected caption shows its new times (and its span on the waveform).
     if (IsLineTimed(row)) SelectLine(row, false);
     if (wasPlaying) WMP->play();
-    if (!gWaveFile.isEmpty() && gOnShowWaveSelection) gOnShowWaveSelection(GetLineStart(row), GetLineEnd(row));
+    if (!gWaveFile.isEmpty() && gOnShowWaveSelection)
+        gOnShowWaveSelection(GetLineStart(row), GetLineEnd(row));
 }
 
 // --- Convert from UTF-8 ---

@@ -33,7 +33,8 @@ protected:
         ResetCaptionGrid(true);
         std::vector<tSubtitleLine> lines;
         for (int i = 0; i < texts.size(); ++i) {
-            const auto t = size_t(i) < times.size() ? times[size_t(i)] : std::pair(i * 1000 + 1000, i * 1000 + 1500);
+            const auto t =
+                size_t(i) < times.size() ? times[size_t(i)] : std::pair(i * 1000 + 1000, i * 1000 + 1500);
             lines.push_back({t.first, t.second, texts[i]});
         }
         ASSERT_TRUE(FillLines(0, lines));
@@ -58,7 +59,8 @@ TEST_F(SideWindows, TypingASearchTextEnablesTheSearchButtons) {
     EXPECT_EQ(r->windowTitle(), "Replace");
     EXPECT_TRUE(r->txtFind->hasFocus() || QApplication::focusWidget() == r->txtFind);
     const auto enabled = [r] {
-        return std::vector<bool>{r->cmdFind->isEnabled(), r->cmdReplace->isEnabled(), r->cmdReplaceAll->isEnabled()};
+        return std::vector<bool>{r->cmdFind->isEnabled(), r->cmdReplace->isEnabled(),
+                                 r->cmdReplaceAll->isEnabled()};
     };
     EXPECT_EQ(enabled(), std::vector<bool>({false, false, false}));
     EXPECT_TRUE(r->cmdClose->isEnabled());
@@ -141,12 +143,12 @@ TEST_F(SideWindows, TimeShiftBarsReadAsTheyShould) {
         const char* start;
     };
     const Case cases[] = {
-        {-1, 0, 0, "-1 minute", "0 seconds", "0 milliseconds", "Subtitles will appear 60000 milliseconds earlier.",
-         "00:00:00,000"},
-        {1, -30, 0, "1 minute", "-30 seconds", "0 milliseconds", "Subtitles will appear 30000 milliseconds later.",
-         "00:00:31,000"},
-        {0, 1, -5, "0 minutes", "1 second", "-50 milliseconds", "Subtitles will appear 950 milliseconds later.",
-         "00:00:01,950"},
+        {-1, 0, 0, "-1 minute", "0 seconds", "0 milliseconds",
+         "Subtitles will appear 60000 milliseconds earlier.", "00:00:00,000"},
+        {1, -30, 0, "1 minute", "-30 seconds", "0 milliseconds",
+         "Subtitles will appear 30000 milliseconds later.", "00:00:31,000"},
+        {0, 1, -5, "0 minutes", "1 second", "-50 milliseconds",
+         "Subtitles will appear 950 milliseconds later.", "00:00:01,950"},
         {0, 0, 0, "0 minutes", "0 seconds", "0 milliseconds", "No changes will be applied.", "00:00:01,000"},
     };
     for (const Case& c : cases) {
@@ -157,7 +159,8 @@ TEST_F(SideWindows, TimeShiftBarsReadAsTheyShould) {
         EXPECT_EQ(d.lblSec->text(), c.lblSec);
         EXPECT_EQ(d.lblMs->text(), c.lblMs);
         EXPECT_EQ(d.lblResult->text(), c.result);
-        EXPECT_EQ(d.lblDetail->text(), QStringLiteral("Resulting appear time for selected caption:\n") + c.start);
+        EXPECT_EQ(d.lblDetail->text(),
+                  QStringLiteral("Resulting appear time for selected caption:\n") + c.start);
         EXPECT_EQ(d.cmdApply->isEnabled(), c.min || c.sec || c.ms);
     }
     // The arrow keys move a bar.
@@ -177,8 +180,8 @@ TEST_F(SideWindows, TimeShiftAsksBeforeClearingCaptions) {
     EXPECT_EQ(msgbox.last().title, "Warning");
     EXPECT_EQ(msgbox.last().icon, vbExclamation);
     EXPECT_EQ(msgbox.last().defaultIndex, 1); // No
-    EXPECT_TRUE(msgbox.last().text.startsWith(
-        "You have chosen to reduce the subtitles delay in 2000 milliseconds, but this would cause 2 captions"));
+    EXPECT_TRUE(msgbox.last().text.startsWith("You have chosen to reduce the subtitles delay in 2000 "
+                                              "milliseconds, but this would cause 2 captions"));
     EXPECT_TRUE(msgbox.last().text.endsWith("reset the timing of 2 captions to zero?"));
     // No: the window stays with its values and nothing changes.
     EXPECT_TRUE(d.isVisible());

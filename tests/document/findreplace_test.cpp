@@ -79,8 +79,8 @@ TEST_F(Editing, ReplaceInCaptionFollowsTheMatchingRules) {
     };
     for (const ReplaceCase& c : cases) {
         const FindOptions options{c.wholeWord, c.matchCase};
-        EXPECT_EQ(ReplaceInCaption(QString::fromUtf8(c.text), QString::fromUtf8(c.find), QString::fromUtf8(c.with),
-                                   options),
+        EXPECT_EQ(ReplaceInCaption(QString::fromUtf8(c.text), QString::fromUtf8(c.find),
+                                   QString::fromUtf8(c.with), options),
                   QString::fromUtf8(c.expected))
             << c.text << " / " << c.find;
     }

@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <functional>
@@ -87,8 +88,8 @@ TEST_F(MenuCommands, ButtonsSeparatorAndFileLabelsFollowTheState) {
         bool textIcon, videoIcon;
     };
     const Case cases[] = {
-        {"", "", false, "Welcome to Quenlark Scrivelle.", "Use the File menu to create or load a text or subtitle file.",
-         false, false},
+        {"", "", false, "Welcome to Quenlark Scrivelle.",
+         "Use the File menu to create or load a text or subtitle file.", false, false},
         {"NEW", "", false, "New subtitle", "No video file loaded.", true, false},
         {"", "/v/film.avi", false, "No text or subtitle file loaded.", "/v/film.avi", false, true},
         {"/s/a.srt", "/v/film.avi", false, "/s/a.srt", "/v/film.avi", true, true},
@@ -130,8 +131,12 @@ TEST_F(MenuCommands, FindAndReplaceWindowsBelongToTheMainWindowOneAtATime) {
     QTest::mouseClick(r->cmdReplace, Qt::LeftButton);
     EXPECT_EQ(w->txtSub->toPlainText(), "a y");
     EXPECT_TRUE(gModified);
+    // The next keystroke in the caption box goes on from the replaced text.
+    w->txtSub->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w->txtSub, QStringLiteral("!"));
+    EXPECT_EQ(GetLineText(1), "a y!");
     QTest::mouseClick(r->cmdReplaceAll, Qt::LeftButton);
-    EXPECT_EQ(Texts(), QStringList({"a y", "b y"}));
+    EXPECT_EQ(Texts(), QStringList({"a y!", "b y"}));
     EXPECT_EQ(w->txtSub->toPlainText(), "b y");
 
     // The rules and closing the document unload it.
@@ -185,11 +190,13 @@ TEST_F(MenuCommands, ConvertFromUtf8AsksAndConvertsEveryCaption) {
     w->mnuUTF8->trigger();
     ASSERT_EQ(msgbox.count(), 1);
     EXPECT_EQ(msgbox.last().title, "Convert from UTF-8");
-    EXPECT_TRUE(msgbox.last().text.startsWith("Do you want to convert the captions of the loaded subtitle file from UTF-8?"));
+    EXPECT_TRUE(msgbox.last().text.startsWith(
+        "Do you want to convert the captions of the loaded subtitle file from UTF-8?"));
     EXPECT_EQ(Texts().first(), misread);
     msgbox.Answer(vbYes);
     w->mnuUTF8->trigger();
-    EXPECT_EQ(Texts(), QStringList({QString::fromUtf8("été"), QString::fromUtf8("日本"), QString::fromUtf8("été")}));
+    EXPECT_EQ(Texts(),
+              QStringList({QString::fromUtf8("été"), QString::fromUtf8("日本"), QString::fromUtf8("été")}));
     EXPECT_EQ(w->txtSub->toPlainText(), QString::fromUtf8("été"));
     EXPECT_TRUE(gModified);
 }
@@ -218,7 +225,8 @@ TEST_F(MenuCommands, HelpOpensTheLanguagesFileTheEnglishOneOrTheWebPage) {
         const int before = msgbox.count();
         if (c.message) msgbox.Answer(vbOK);
         w->mnuHelpTopics->trigger();
-        EXPECT_EQ(msgbox.count() - before, c.message ? 1 : 0) << c.language << c.files.join(',').toStdString();
+        EXPECT_EQ(msgbox.count() - before, c.message ? 1 : 0)
+            << c.language << c.files.join(',').toStdString();
         if (c.message) {
             EXPECT_EQ(msgbox.last().text, LangText(160));
             EXPECT_EQ(msgbox.last().title, "Help Topics");
