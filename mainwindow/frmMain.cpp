@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "base/toolbox.h"
 #include "base/ui/formhelpers.h"
+#include "dialogs/frmFind.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/rules.h"
@@ -115,6 +116,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     CreateTiming();
     CreateMenus();
     ConnectEditing();
+    ConnectMenuCommands();
     ConnectHooks();
     CreateWave();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmMain::OnFocusWindowChanged);
@@ -467,8 +469,7 @@ void frmMain::ConnectHooks() {
     gRulesHooks.resumePlayer = [this] { WMP->play(); };
     gRulesHooks.showProgress = [this](const QString& text) { lblTextFile->setText(text); };
     gRulesHooks.restoreFileLabels = [this] { UpdateFileLabels(false); };
-    // The find and replace windows come later; there is nothing else to close yet.
-    gRulesHooks.unloadSideWindows = [] {};
+    gRulesHooks.unloadSideWindows = UnloadFindWindows;
     gOnGetMediaLength = [this] { return GetMediaLength(*WMP); };
     gOnEnableFileCommands = [this](bool enabled) { EnableFileCommands(enabled); };
 }

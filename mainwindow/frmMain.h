@@ -133,6 +133,18 @@ public:
     // Hands the WAV the audio extraction wizard made to the audio bar.
     void LoadExtractedWav(const QString& path);
 
+    // --- Find, replace, time shift, conversion, help and settings (mainwindow/menucommands.cpp) ---
+    void mnuFind_Click();
+    void mnuReplace_Click();
+    void mnuDelay_Click();
+    void mnuUTF8_Click();
+    void mnuHelpTopics_Click();
+    void mnuGSettings_Click();
+    // The help file for the UI language (gLanguage) in the program folder.
+    static QString HelpFilePath(const QString& language);
+    // The settings dialog, shown modally; General Settings does only its own part until it is set.
+    std::function<void()> showSettingsDialog;
+
     // --- Timing modes, hot keys and the player's position (mainwindow/TimingController.h) ---
     TimingController* Timing() const { return mTiming; }
     void optPress_Click();
@@ -368,6 +380,8 @@ protected:
 private:
     void CreateControls();
     void CreateMenus();
+    // Connects the commands of menucommands.cpp to their menu entries.
+    void ConnectMenuCommands();
     void ConnectHooks();
     void DisconnectHooks();
     void ComputeFrameMetrics();
