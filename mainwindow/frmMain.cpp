@@ -11,6 +11,7 @@
 #include "document/captions.h"
 #include "document/rules.h"
 #include "document/timecode.h"
+#include "dialogs/frmSettings.h"
 #include "document/ui/frmReport.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
@@ -427,7 +428,7 @@ void frmMain::CreateMenus() {
     mnuSeparator[1]->setText(QStringLiteral("/n"));
     mnuSeparator[2]->setText(QStringLiteral("[br]"));
     mnuSettings->addSeparator();
-    mnuGSettings = item(mnuSettings, "mnuGSettings", 193, true);
+    mnuGSettings = item(mnuSettings, "mnuGSettings", 193, true, &frmMain::mnuGSettings_Click);
 
     mnuHelp = menu(nullptr, "mnuHelp", 6);
     mnuHelpTopics = item(mnuHelp, "mnuHelpTopics", 159, false);
@@ -472,6 +473,8 @@ void frmMain::ConnectHooks() {
     gRulesHooks.unloadSideWindows = UnloadFindWindows;
     gOnGetMediaLength = [this] { return GetMediaLength(*WMP); };
     gOnEnableFileCommands = [this](bool enabled) { EnableFileCommands(enabled); };
+    gSettingsHooks.setStretch = [this](bool on) { WMP->setStretchToFit(on); };
+    gShowRulesSettings = [this] { mnuGSettings_Click(); };
 }
 
 void frmMain::DisconnectHooks() {
@@ -486,6 +489,8 @@ void frmMain::DisconnectHooks() {
     gRulesHooks.unloadSideWindows = nullptr;
     gOnGetMediaLength = nullptr;
     gOnEnableFileCommands = nullptr;
+    gSettingsHooks = SettingsHooks{};
+    gShowRulesSettings = nullptr;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
