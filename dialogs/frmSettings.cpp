@@ -14,12 +14,12 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -259,7 +259,8 @@ void frmSettings::HighlightOption(QCheckBox* check, QFrame* box, int height) {
     // Everything inside the highlighted area stands on the box.
     for (QObject* child : picOptions[0]->children()) {
         auto* w = qobject_cast<QWidget*>(child);
-        if (!w || w == box || w == picAutoJoin || w == picDuration || w == picCredits || !w->isVisible()) continue;
+        if (!w || w == box || w == picAutoJoin || w == picDuration || w == picCredits || !w->isVisible())
+            continue;
         if (box->geometry().intersects(w->geometry())) w->raise();
     }
     check->raise();
@@ -275,7 +276,6 @@ void frmSettings::ShowCurrentSettings() {
     ShowKeysSettings();
     ShowPreviewSettings();
     ShowPlayerSettings();
-    mKeysJustReset = false;
 }
 
 void frmSettings::ApplyLanguage() {

@@ -190,7 +190,7 @@ private:
     QHash<QObject*, std::function<void()>> mHover;
     bool mActivated = false;
     bool mUnloaded = false;
-    bool mKeysJustReset = false;
+    bool mLettersShown = false;
 };
 
 // Settings > Options and the report's link: shows the dialog modally over owner.

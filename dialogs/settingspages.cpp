@@ -18,9 +18,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QLineEdit>
 #include <QLinearGradient>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -140,8 +140,10 @@ void frmSettings::BuildRulesPage() {
     cmbApply = new QComboBox(page);
     cmbApply->setObjectName(QStringLiteral("cmbApply"));
 
-    connect(chkAutoSplit, &QCheckBox::toggled, this, [this] { gAutoSplit = uint8_t(CheckValue(chkAutoSplit)); });
-    connect(chkCollision, &QCheckBox::toggled, this, [this] { gCollision = uint8_t(CheckValue(chkCollision)); });
+    connect(chkAutoSplit, &QCheckBox::toggled, this,
+            [this] { gAutoSplit = uint8_t(CheckValue(chkAutoSplit)); });
+    connect(chkCollision, &QCheckBox::toggled, this,
+            [this] { gCollision = uint8_t(CheckValue(chkCollision)); });
     connect(chkAutoJoin, &QCheckBox::toggled, this, &frmSettings::chkAutoJoin_Click);
     connect(chkDuration, &QCheckBox::toggled, this, &frmSettings::chkDuration_Click);
     connect(chkCredits, &QCheckBox::toggled, this, &frmSettings::chkCredits_Click);
@@ -214,7 +216,8 @@ void frmSettings::EnableRulesControls() {
     for (QWidget* w : std::initializer_list<QWidget*>{lblShort, lblMedium, lblLong})
         w->setEnabled(gDurationMode == 1);
     for (int i = 0; i < 3; ++i)
-        for (QWidget* w : std::initializer_list<QWidget*>{lblDuration[i], lblTolerance[i], sldDuration[i], sldTolerance[i]})
+        for (QWidget* w : std::initializer_list<QWidget*>{lblDuration[i], lblTolerance[i], sldDuration[i],
+                                                          sldTolerance[i]})
             w->setEnabled(gDurationMode == 1);
     lblCredits->setEnabled(gRemoveCredits == 1);
     txtCredits->setEnabled(gRemoveCredits == 1);
@@ -353,10 +356,10 @@ void frmSettings::BuildKeysPage() {
     auto* playback = new QGridLayout(fraPlayback);
     auto* captioning = new QGridLayout(fraCaptioning);
     auto* other = new QGridLayout(fraOther);
-    QGridLayout* groupOf[10] = {playback, playback, playback, captioning, captioning, captioning,
-                                other,    other,    other,    other};
-    static const char* const kNames[10] = {"lblPlay",   "lblPause",  "lblStop",   "lblStart",  "lblNext",
-                                           "lblEnd",    "lblReturn", "lblJump",   "lblRewind", "lblForward"};
+    QGridLayout* groupOf[10] = {playback,   playback, playback, captioning, captioning,
+                                captioning, other,    other,    other,      other};
+    static const char* const kNames[10] = {"lblPlay", "lblPause",  "lblStop", "lblStart",  "lblNext",
+                                           "lblEnd",  "lblReturn", "lblJump", "lblRewind", "lblForward"};
     int rows[3] = {0, 0, 0};
     for (int i = 0; i < 10; ++i) {
         QGridLayout* g = groupOf[i];
@@ -384,10 +387,11 @@ void frmSettings::BuildKeysPage() {
             txtPosition[s]->setObjectName(QStringLiteral("txtPosition%1").arg(s));
             txtPosition[s]->setFixedWidth(56);
             txtPosition[s]->setMaxLength(6);
-            txtPosition[s]->setValidator(
-                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtPosition[s]));
+            txtPosition[s]->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), txtPosition[s]));
             txtPosition[s]->installEventFilter(this);
-            connect(txtPosition[s], &QLineEdit::editingFinished, this, [this, s] { txtPosition_LostFocus(s); });
+            connect(txtPosition[s], &QLineEdit::editingFinished, this,
+                    [this, s] { txtPosition_LostFocus(s); });
             lblSeconds[s] = Label(g->parentWidget());
             g->addWidget(txtPosition[s], rows[group], 2);
             g->addWidget(lblSeconds[s], rows[group], 3);
@@ -441,13 +445,18 @@ void frmSettings::txtPosition_LostFocus(int index) {
 void frmSettings::ShowKeysSettings() {
     chkKeys->setChecked(gHotKeys != 0);
     chkKeys_Click();
-    for (int i = 0; i < 10; ++i) {
-        const HotKeySetting& hk = kHotKeySettings[i];
-        if (mKeysJustReset) continue; // the reset's default letters stay in the boxes
-        QString letter = ReadSetting(QString::fromLatin1(hk.letterKey), QString(QChar(hk.defaultCode)));
-        letter = letter.left(1).toUpper();
-        if (letter.isEmpty() || letter[0] < u'A' || letter[0] > u'Z') letter = QString(QChar(*hk.variable));
-        txtHotkey[i]->setText(letter);
+    // The letters come from the store when the dialog loads; afterwards only typing and this
+    // page's reset change them, so a refresh never puts back a letter whose code was changed.
+    if (!mLettersShown) {
+        for (int i = 0; i < 10; ++i) {
+            const HotKeySetting& hk = kHotKeySettings[i];
+            QString letter = ReadSetting(QString::fromLatin1(hk.letterKey), QString(QChar(hk.defaultCode)));
+            letter = letter.left(1).toUpper();
+            if (letter.isEmpty() || letter[0] < u'A' || letter[0] > u'Z')
+                letter = QString(QChar(*hk.variable));
+            txtHotkey[i]->setText(letter);
+        }
+        mLettersShown = true;
     }
     txtPosition[0]->setText(QString::number(gRewindSecs));
     txtPosition[1]->setText(QString::number(gForwardSecs));
@@ -472,7 +481,6 @@ void frmSettings::ResetKeysPage() {
         *kHotKeySettings[i].variable = kHotKeySettings[i].defaultCode;
         txtHotkey[i]->setText(QString(QChar(kHotKeySettings[i].defaultCode)));
     }
-    mKeysJustReset = true;
 }
 
 // --- Page 2: player ---
@@ -532,12 +540,16 @@ void frmSettings::cmdVSFilter_Click() {
 
 void frmSettings::ShowPlayerSettings() {
     chkStretch->setChecked(gStretch != 0);
-    if (gUIMode != QLatin1String("none") && gUIMode != QLatin1String("mini") && gUIMode != QLatin1String("full"))
+    if (gUIMode != QLatin1String("none") && gUIMode != QLatin1String("mini") &&
+        gUIMode != QLatin1String("full"))
         gUIMode = QStringLiteral("full");
-    cmbUImode->setCurrentIndex(gUIMode == QLatin1String("none") ? 0 : gUIMode == QLatin1String("mini") ? 1 : 2);
+    cmbUImode->setCurrentIndex(gUIMode == QLatin1String("none")   ? 0
+                               : gUIMode == QLatin1String("mini") ? 1
+                                                                  : 2);
     (gVSFilterMode != 0 ? optVSHide : optVSDisable)->setChecked(true);
     const bool filter = SubtitleFilterKeyExists(1);
-    for (QWidget* w : std::initializer_list<QWidget*>{lblVSFilter, lblVSNotice, optVSDisable, optVSHide, cmdVSFilter})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lblVSFilter, lblVSNotice, optVSDisable, optVSHide, cmdVSFilter})
         w->setEnabled(filter);
 }
 

@@ -474,6 +474,8 @@ void frmMain::ConnectHooks() {
     gOnGetMediaLength = [this] { return GetMediaLength(*WMP); };
     gOnEnableFileCommands = [this](bool enabled) { EnableFileCommands(enabled); };
     gSettingsHooks.setStretch = [this](bool on) { WMP->setStretchToFit(on); };
+    gSettingsHooks.applyCaptionFont = [this] { ApplyCaptionFont(); };
+    gSettingsHooks.placeCaption = [this] { PlaceCaption(); };
     gShowRulesSettings = [this] { mnuGSettings_Click(); };
 }
 
