@@ -69,6 +69,12 @@ frmSettings::frmSettings(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frame
     BuildPreviewPage();
     // The language page is its own part of the dialog; its place is kept here.
     Form_Load();
+    // The dialog keeps one size whichever page shows: that of the largest page.
+    QSize largest;
+    for (QWidget* page : picOptions)
+        largest = largest.expandedTo(page->sizeHint());
+    picOptions[0]->parentWidget()->setMinimumSize(largest);
+    adjustSize();
 }
 
 frmSettings::~frmSettings() = default;
@@ -143,7 +149,7 @@ void frmSettings::BuildFrame() {
     shpDetails = new QFrame(frameBox);
     shpDetails->setObjectName(QStringLiteral("shpDetails"));
     shpDetails->setFrameShape(QFrame::StyledPanel);
-    shpDetails->setMinimumHeight(70);
+    shpDetails->setMinimumHeight(64);
     lblDetailsTitle = new QLabel(shpDetails);
     lblDetailsTitle->setTextFormat(Qt::PlainText);
     QFont bold = lblDetailsTitle->font();

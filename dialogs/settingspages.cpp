@@ -207,6 +207,12 @@ void frmSettings::BuildRulesPage() {
     grid->addWidget(lblWhen, r++, 0, 1, 4);
     grid->addWidget(cmbApply, r++, 1, 1, 3);
     grid->setColumnMinimumWidth(0, 16);
+    grid->setColumnStretch(3, 1);
+    for (int i = 0; i < 3; ++i) {
+        sldDuration[i]->setMinimumWidth(140);
+        sldTolerance[i]->setMinimumWidth(140);
+    }
+    grid->setVerticalSpacing(4);
     grid->setRowStretch(r, 1);
 }
 
