@@ -428,7 +428,7 @@ void frmMain::CreateMenus() {
     mnuSeparator[1]->setText(QStringLiteral("/n"));
     mnuSeparator[2]->setText(QStringLiteral("[br]"));
     mnuSettings->addSeparator();
-    mnuGSettings = item(mnuSettings, "mnuGSettings", 193, true, &frmMain::mnuGSettings_Click);
+    mnuGSettings = item(mnuSettings, "mnuGSettings", 193, true);
 
     mnuHelp = menu(nullptr, "mnuHelp", 6);
     mnuHelpTopics = item(mnuHelp, "mnuHelpTopics", 159, false);
@@ -477,6 +477,7 @@ void frmMain::ConnectHooks() {
     gSettingsHooks.applyCaptionFont = [this] { ApplyCaptionFont(); };
     gSettingsHooks.placeCaption = [this] { PlaceCaption(); };
     gShowRulesSettings = [this] { mnuGSettings_Click(); };
+    showSettingsDialog = [this] { ShowSettingsDialog(this); };
 }
 
 void frmMain::DisconnectHooks() {

@@ -113,8 +113,6 @@ public:
     void mnuRemove_Click();
     void mnuWebsite_Click();
     void mnuAbout_Click();
-    // Settings > Options (and the rule report's link to the rules).
-    void mnuGSettings_Click();
 
     // --- Update check and spell check ---
     void mnuUpdate_Click();
