@@ -165,6 +165,7 @@ public:
     void LoadChosenAudioFile(const QString& path);
     void mnuAudioBar_Click();
     void mnuFullWave_Click();
+    void mnuAudioBarColor_Click();
 
     // --- Grid ---
     // Clears the grid and sets it up for an open subtitle (true) or for nothing loaded (false),

@@ -1,12 +1,15 @@
 // The main window's part of the audio bar: what the bar reaches of the window, the hooks that
 // bring the selection and the player's events to it, and the audio target chooser in front of
 // every audio file opened.
+#include "base/settings.h"
+#include "base/settingsstore.h"
 #include "base/toolbox.h"
-#include "document/captions.h"
 #include "dialogs/frmAudio.h"
+#include "document/captions.h"
 #include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainstate.h"
+#include "platform/Dialogs.h"
 #include "waveform/ui/WaveBar.h"
 #include "waveform/ui/WavePane.h"
 
@@ -51,12 +54,15 @@ void frmMain::CreateWave() {
     controls.mnuAudioBar = mnuAudioBar;
     controls.mnuFullWave = mnuFullWave;
     mWave = new WaveBar(mWaveHost, controls, this);
+    connect(mnuAudioBarColor, &QAction::triggered, this, &frmMain::mnuAudioBarColor_Click);
 
     loadWave = [this](const QString& path) { mWave->LoadWave(path); };
     waveCursorTick = [this] { mWave->tmrWave_Timer(); };
     showWaveCursor = [this](bool on) { mWave->ShowCursor(on); };
     showAudioChooser = [this] { ShowAudioChooser(this); };
-    gOnShowWaveSelection = [this](int32_t startMs, int32_t endMs) { mWave->ShowWaveSelection(startMs, endMs); };
+    gOnShowWaveSelection = [this](int32_t startMs, int32_t endMs) {
+        mWave->ShowWaveSelection(startMs, endMs);
+    };
 }
 
 void frmMain::DestroyWave() {
@@ -81,4 +87,12 @@ void frmMain::mnuAudioBar_Click() {
 
 void frmMain::mnuFullWave_Click() {
     mWave->mnuFullWave_Click();
+}
+
+void frmMain::mnuAudioBarColor_Click() {
+    const int32_t color = ShowColor(this, 1, gAudioBarColor);
+    if (color == -1) return;
+    if (color != gAudioBarColor) mWave->SetWaveColor(color);
+    gAudioBarColor = color;
+    WriteSetting(QStringLiteral("M_AUDIOBARCOLOR"), gAudioBarColor);
 }

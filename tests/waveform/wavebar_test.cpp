@@ -1,6 +1,7 @@
 // The audio bar in the main window, driven by the mouse and the fake player: opening a WAV
 // through the chooser, seeking, retiming the caption by dragging its lines, following
 // playback, stopping a load.
+#include "base/settingsstore.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/timecode.h"
@@ -355,6 +356,17 @@ TEST_F(WaveBarTest, ViewMenuShowsTheBarAndTheFullWave) {
     bar().SetWaveColor(0x202020);
     EXPECT_EQ(gWaveBackColor, 0xFFFFFF);
     EXPECT_EQ(pane()->Picture().pixel(pane()->width() - 1, 0), qRgb(255, 255, 255));
+
+    // The colour command: Cancel changes nothing; a choice recolours the wave and is stored.
+    const QImage before = pane()->Picture().copy();
+    dialogs.colors = {-1, 0x00FF00};
+    w->mnuAudioBarColor->trigger();
+    EXPECT_EQ(gAudioBarColor, 0x202020);
+    EXPECT_EQ(pane()->Picture(), before);
+    w->mnuAudioBarColor->trigger();
+    EXPECT_EQ(gAudioBarColor, 0x00FF00);
+    EXPECT_NE(pane()->Picture(), before);
+    EXPECT_EQ(ReadSetting(QStringLiteral("M_AUDIOBARCOLOR")), QStringLiteral("65280"));
 }
 
 } // namespace
