@@ -1,5 +1,6 @@
 #include "tools/videotool.h"
 
+#include "base/paths.h"
 #include "base/toolbox.h"
 #include "platform/RegistryAccess.h"
 #include "platform/processstate.h"
@@ -28,6 +29,14 @@ QString SameFileKey(const QString& path) {
     return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
 }
 } // namespace
+
+QString CodecLibraryPath(const QString& toolFolder) {
+    const QString system = gSysDir + kCodecLibrary;
+    if (FileExists(system) || toolFolder.isEmpty()) return system;
+    QString folder = toolFolder;
+    if (!folder.endsWith(u'/')) folder += u'/';
+    return FileExists(folder + kCodecLibrary) ? folder + kCodecLibrary : system;
+}
 
 QString ToolExePath(const QString& folder) {
     return folder + kToolExeName;

@@ -13,6 +13,10 @@ inline const QString kToolExeName = QStringLiteral("VirtualDub.exe");
 inline const QString kSubtitlerFilter = QStringLiteral("plugins/subtitler.vdf");
 // The video codec the burn-in script encodes with, in the system folder.
 inline const QString kCodecLibrary = QStringLiteral("xvidvfw.dll");
+// Where the codec is: the system folder, or else the tool's own folder (where the tool runs under
+// a layer of its own, its codecs live beside it, not in this system's folders). The system
+// folder's path when it is in neither.
+QString CodecLibraryPath(const QString& toolFolder);
 
 // The maker's pages for the tool, its filter and the codec.
 extern const QString kToolDownloadPage;

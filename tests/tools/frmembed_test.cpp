@@ -96,6 +96,21 @@ TEST_F(EmbedTest, TheMenuCommandOpensOneModelessWizard) {
     EXPECT_NE(EmbedWindow(), first);
 }
 
+TEST_F(EmbedTest, TheCodecIsFoundInTheSystemFolderOrBesideTheTool) {
+    OpenFiles();
+    QFile::remove(gSysDir + kCodecLibrary);
+    w->mnuEmbed->trigger();
+    frmEmbed* wizard = EmbedWindow();
+    ASSERT_TRUE(wizard);
+    msgbox.Answer(vbNo);
+    wizard->cmdNext_Click();
+    EXPECT_EQ(wizard->m_Step, 0);
+    EXPECT_EQ(msgbox.shown().back().text, LangText(404));
+    WriteFile("vd/xvidvfw.dll", "codec");
+    wizard->cmdNext_Click();
+    EXPECT_EQ(wizard->m_Step, 1);
+}
+
 TEST_F(EmbedTest, SizeBoxesTakeDigitsOnlyAndKeepAClampedSize) {
     OpenFiles();
     frmEmbed* dlg = Open();

@@ -480,6 +480,7 @@ void frmEmbed::cmdNext_Click() {
     if (!CanEmbed()) return;
     switch (m_Step) {
     case 0:
+        m_CodecDll = CodecLibraryPath(txtVirtualdub->text());
         if (!FileExists(m_CodecDll)) {
             if (MsgBox(LangText(404), vbYesNo + vbExclamation, windowTitle()) == vbYes)
                 ShellOpen(kCodecDownloadPage);
