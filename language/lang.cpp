@@ -6,6 +6,7 @@
 #include "language/stringtable.h"
 #include "platform/processstate.h"
 
+#include <QGuiApplication>
 #include <QHash>
 
 std::array<QString, kLangTextCount> gLang;
@@ -34,6 +35,8 @@ void ResetLang() {
     gSysLanguage.clear();
     gCharset = 0;
     gCharsetName.clear();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setLayoutDirection(Qt::LeftToRight);
 }
 SCRIVELLE_REGISTER_RESET(ResetLang);
 
@@ -126,7 +129,18 @@ bool LoadLanguageStrings() {
         gLangPercent = std::clamp(percent, 0, 99);
     }
     gLangComplete = complete;
+    // Arabic and Persian read right to left: every window then mirrors its layout.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setLayoutDirection(LanguageDirection(gLangIndex));
     return complete;
+}
+
+Qt::LayoutDirection LanguageDirection(int row) {
+    if (row < 0 || row >= kLangRows) return Qt::LeftToRight;
+    bool ok = false;
+    const uint lcid = gLangInfo[size_t(row)][kLangLocale].toUInt(&ok);
+    const std::optional<QLocale> locale = ok ? LocaleFromId(uint32_t(lcid)) : std::nullopt;
+    return locale && locale->textDirection() == Qt::RightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
 }
 
 void DetectSystemLanguage(const QString& defaultKey) {

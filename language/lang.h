@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <Qt>
 #include <QStringList>
 
 #include <array>
@@ -38,6 +39,10 @@ void InitLanguageTable();
 // Fills gLang from block gLangIndex, English standing in for each text the block lacks.
 // Sets gLangComplete (also the result) and, when texts are missing, gLangPercent.
 bool LoadLanguageStrings();
+
+// The reading direction of a language row's locale; left to right for a row out of range or
+// without a known locale. LoadLanguageStrings gives the application this direction.
+Qt::LayoutDirection LanguageDirection(int row);
 
 // Sets gLanguage to defaultKey, then picks the first row whose key name begins the user's
 // language name (gSysLanguage): gLanguage and gLangIndex follow that row. Without a match

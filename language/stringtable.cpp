@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QtGlobal>
 
 // The resources live in a static library: referencing their initialiser keeps the linker from
@@ -16,8 +18,10 @@ namespace {
 
 const QString kResourceFolder = QStringLiteral(":/strings");
 
+// Blocks are read when an id of theirs is first asked for: a session needs English (the
+// fall-back and the language rows) and the one language the user chose, not all 26 files.
 struct Table {
-    bool loaded = false;
+    QSet<int> loadedBlocks;
     QHash<int, QString> texts;
 };
 
@@ -54,11 +58,18 @@ QString Unescape(QStringView text) {
     return out;
 }
 
-void LoadTable(Table& t) {
-    t.loaded = true;
-    t.texts.clear();
+// The block number a file name starts with ("block07_portuguese.txt" gives 7), or -1.
+int BlockOfFile(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^block(\\d{2})_"));
+    const QRegularExpressionMatch m = pattern.match(name);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+void LoadBlock(Table& t, int block) {
+    t.loadedBlocks.insert(block);
     InitStringResources();
     for (const QString& name : StringTableFiles()) {
+        if (BlockOfFile(name) != block) continue;
         QFile f(kResourceFolder + QLatin1Char('/') + name);
         if (!f.open(QIODevice::ReadOnly)) {
             qWarning("string table: cannot read %s", qPrintable(name));
@@ -68,7 +79,10 @@ void LoadTable(Table& t) {
         for (const QString& e : parsed.errors)
             qWarning("string table %s: %s", qPrintable(name), qPrintable(e));
         for (auto it = parsed.texts.cbegin(); it != parsed.texts.cend(); ++it) {
-            if (t.texts.contains(it.key()))
+            // A file speaks for its own block only; a stray id would shadow another language.
+            if (it.key() / 1000 != block)
+                qWarning("string table %s: id %d is not of block %d", qPrintable(name), it.key(), block);
+            else if (t.texts.contains(it.key()))
                 qWarning("string table %s: id %d is also in another file", qPrintable(name), it.key());
             else
                 t.texts.insert(it.key(), it.value());
@@ -76,15 +90,15 @@ void LoadTable(Table& t) {
     }
 }
 
-Table& LoadedTable() {
+Table& TableWithBlock(int block) {
     Table& t = TheTable();
-    if (!t.loaded) LoadTable(t);
+    if (!t.loadedBlocks.contains(block)) LoadBlock(t, block);
     return t;
 }
 
 void ResetStringTable() {
     // Drops made-up blocks; the compiled-in table is read again on the next look-up.
-    TheTable().loaded = false;
+    TheTable().loadedBlocks.clear();
     TheTable().texts.clear();
 }
 SCRIVELLE_REGISTER_RESET(ResetStringTable);
@@ -129,14 +143,15 @@ QStringList StringTableFiles() {
 }
 
 std::optional<QString> LoadResString(int id) {
-    const Table& t = LoadedTable();
+    if (id < 0) return std::nullopt;
+    const Table& t = TableWithBlock(id / 1000);
     const auto it = t.texts.constFind(id);
     if (it == t.texts.cend()) return std::nullopt;
     return *it;
 }
 
 void ReplaceStringTableBlock(int block, const QHash<int, QString>& texts) {
-    Table& t = LoadedTable();
+    Table& t = TableWithBlock(block);
     const int first = block * 1000;
     for (auto it = t.texts.begin(); it != t.texts.end();) {
         if (it.key() >= first && it.key() < first + 1000)

@@ -1,0 +1,157 @@
+// The translated blocks of the string table: complete, carrying the placeholders, line breaks,
+// accelerators and blanks their users rely on, really translated, and shown by the main window.
+#include "fixture.h"
+#include "language/lang.h"
+#include "language/stringtable.h"
+#include "mainwindow/mainwindow_fixture.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSet>
+
+namespace {
+
+const char* const kBlockNames[kLangRows] = {
+    "English",    "Spanish",   "Dutch",      "Greek",     "Italian", "French",  "PortugueseBR",
+    "Portuguese", "Catalan",   "Serbian",    "Hungarian", "Romanian", "Finnish", "Persian",
+    "Arabic",     "Danish",    "Bulgarian",  "Kazakh",    "Indonesian", "Swedish", "Thai",
+    "German",     "Japanese",  "Russian",    "Croatian",  "Chinese"};
+
+QString English(int k) {
+    return LoadResString(k).value_or(QString());
+}
+
+QString Translated(int block, int k) {
+    return LoadResString(block * 1000 + k).value_or(QString());
+}
+
+class Translation : public ScrivelleTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Translation, HasEveryTextWithTheMarksOfTheEnglishOne) {
+    const int block = GetParam();
+    const QString marks[] = {"%1", "%2", "%FN", "\n", "&"};
+    for (int k = 0; k < kLangTextCount; ++k) {
+        const std::optional<QString> text = LoadResString(block * 1000 + k);
+        ASSERT_TRUE(text.has_value()) << "text " << k;
+        EXPECT_FALSE(text->trimmed().isEmpty()) << "text " << k;
+        const QString english = English(k);
+        for (const QString& mark : marks)
+            EXPECT_EQ(text->count(mark), english.count(mark))
+                << "text " << k << " mark " << mark.toStdString() << ": " << text->toStdString();
+        // Report lines are indented by their blank; labels ending in a blank are followed by a name.
+        EXPECT_EQ(text->startsWith(u' '), english.startsWith(u' ')) << "text " << k;
+        EXPECT_EQ(text->endsWith(u' '), english.endsWith(u' ')) << "text " << k;
+    }
+}
+
+TEST_P(Translation, LeavesOnlyNamesAndSymbolsInEnglish) {
+    const int block = GetParam();
+    // Texts that may read the same as in English: "OK", names of products, formats and units.
+    static const QSet<int> same = {66};
+    QStringList english;
+    for (int k = 0; k < kLangTextCount; ++k)
+        if (!same.contains(k) && Translated(block, k) == English(k)) english << QString::number(k);
+    EXPECT_TRUE(english.isEmpty()) << "left in English: " << english.join(", ").toStdString();
+}
+
+TEST_P(Translation, LoadsComplete) {
+    InitLanguageTable();
+    gLangIndex = uint8_t(GetParam());
+    gLangPercent = 12;
+    EXPECT_TRUE(LoadLanguageStrings());
+    EXPECT_TRUE(gLangComplete);
+    EXPECT_EQ(gLangPercent, 12);
+    EXPECT_EQ(LangText(0), Translated(GetParam(), 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, Translation, ::testing::Range(1, kLangRows),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(kBlockNames[info.param]);
+                         });
+
+// Every caption, menu text and tool tip the main window shows.
+QStringList WindowTexts(QWidget* w) {
+    QStringList texts;
+    for (QAction* a : w->findChildren<QAction*>())
+        texts << a->text() << a->toolTip();
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+        texts << b->text() << b->toolTip();
+    for (QLabel* l : w->findChildren<QLabel*>())
+        texts << l->text() << l->toolTip();
+    for (QWidget* c : w->findChildren<QWidget*>())
+        texts << c->toolTip();
+    texts.removeAll(QString());
+    return texts;
+}
+
+struct Family {
+    const char* name;
+    int block;
+    std::initializer_list<QChar::Script> scripts;
+    Qt::LayoutDirection direction;
+};
+
+class MainWindowLanguage : public MainWindowFixture, public ::testing::WithParamInterface<Family> {};
+
+TEST_P(MainWindowLanguage, ReCaptionsTheWindowInTheLanguageAndItsDirection) {
+    const Family& f = GetParam();
+    InitLanguageTable();
+    Make();
+    const QString englishFile = w->menuBar()->actions().first()->text();
+    ASSERT_EQ(englishFile, English(0));
+
+    gLangIndex = uint8_t(f.block);
+    ASSERT_TRUE(LoadLanguageStrings());
+    w->ApplyLanguageToMain();
+
+    const QString file = w->menuBar()->actions().first()->text();
+    EXPECT_EQ(file, Translated(f.block, 0));
+    bool inScript = false;
+    for (QChar c : file)
+        inScript = inScript || std::find(f.scripts.begin(), f.scripts.end(), c.script()) != f.scripts.end();
+    EXPECT_TRUE(inScript) << file.toStdString();
+
+    // No text the language translates differently may still show in English.
+    QSet<QString> english;
+    for (int k = 0; k < kLangTextCount; ++k)
+        if (Translated(f.block, k) != English(k)) english << English(k);
+    for (QString text : WindowTexts(w.get())) {
+        if (text.endsWith(QStringLiteral("..."))) text.chop(3);
+        EXPECT_FALSE(english.contains(text)) << "still in English: " << text.toStdString();
+    }
+    EXPECT_EQ(QApplication::layoutDirection(), f.direction);
+    EXPECT_EQ(w->layoutDirection(), f.direction);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, MainWindowLanguage,
+    ::testing::Values(Family{"Latin", 21, {QChar::Script_Latin}, Qt::LeftToRight},
+                      Family{"Cyrillic", 23, {QChar::Script_Cyrillic}, Qt::LeftToRight},
+                      Family{"Greek", 3, {QChar::Script_Greek}, Qt::LeftToRight},
+                      Family{"Arabic", 14, {QChar::Script_Arabic}, Qt::RightToLeft},
+                      Family{"Persian", 13, {QChar::Script_Arabic}, Qt::RightToLeft},
+                      Family{"Thai", 20, {QChar::Script_Thai}, Qt::LeftToRight},
+                      Family{"Japanese", 22, {QChar::Script_Han, QChar::Script_Hiragana, QChar::Script_Katakana},
+                             Qt::LeftToRight},
+                      Family{"Chinese", 25, {QChar::Script_Han}, Qt::LeftToRight}),
+    [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.name); });
+
+class MainWindowDirection : public MainWindowFixture {};
+
+TEST_F(MainWindowDirection, BackToEnglishReadsLeftToRightAgain) {
+    InitLanguageTable();
+    Make();
+    gLangIndex = 14;
+    LoadLanguageStrings();
+    w->ApplyLanguageToMain();
+    gLangIndex = 0;
+    ASSERT_TRUE(LoadLanguageStrings());
+    w->ApplyLanguageToMain();
+    EXPECT_EQ(w->menuBar()->actions().first()->text(), English(0));
+    EXPECT_EQ(w->layoutDirection(), Qt::LeftToRight);
+}
+
+} // namespace
