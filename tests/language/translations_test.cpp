@@ -12,6 +12,9 @@
 #include <QMenuBar>
 #include <QSet>
 
+#include <array>
+#include <ostream>
+
 namespace {
 
 const char* const kBlockNames[kLangRows] = {
@@ -90,9 +93,13 @@ QStringList WindowTexts(QWidget* w) {
 struct Family {
     const char* name;
     int block;
-    std::initializer_list<QChar::Script> scripts;
     Qt::LayoutDirection direction;
+    std::array<QChar::Script, 3> scripts; // unused places are Script_Unknown
 };
+
+void PrintTo(const Family& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class MainWindowLanguage : public MainWindowFixture, public ::testing::WithParamInterface<Family> {};
 
@@ -111,7 +118,8 @@ TEST_P(MainWindowLanguage, ReCaptionsTheWindowInTheLanguageAndItsDirection) {
     EXPECT_EQ(file, Translated(f.block, 0));
     bool inScript = false;
     for (QChar c : file)
-        inScript = inScript || std::find(f.scripts.begin(), f.scripts.end(), c.script()) != f.scripts.end();
+        inScript = inScript || (c.script() != QChar::Script_Unknown &&
+                                std::find(f.scripts.begin(), f.scripts.end(), c.script()) != f.scripts.end());
     EXPECT_TRUE(inScript) << file.toStdString();
 
     // No text the language translates differently may still show in English.
@@ -128,15 +136,15 @@ TEST_P(MainWindowLanguage, ReCaptionsTheWindowInTheLanguageAndItsDirection) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scripts, MainWindowLanguage,
-    ::testing::Values(Family{"Latin", 21, {QChar::Script_Latin}, Qt::LeftToRight},
-                      Family{"Cyrillic", 23, {QChar::Script_Cyrillic}, Qt::LeftToRight},
-                      Family{"Greek", 3, {QChar::Script_Greek}, Qt::LeftToRight},
-                      Family{"Arabic", 14, {QChar::Script_Arabic}, Qt::RightToLeft},
-                      Family{"Persian", 13, {QChar::Script_Arabic}, Qt::RightToLeft},
-                      Family{"Thai", 20, {QChar::Script_Thai}, Qt::LeftToRight},
-                      Family{"Japanese", 22, {QChar::Script_Han, QChar::Script_Hiragana, QChar::Script_Katakana},
-                             Qt::LeftToRight},
-                      Family{"Chinese", 25, {QChar::Script_Han}, Qt::LeftToRight}),
+    ::testing::Values(Family{"Latin", 21, Qt::LeftToRight, {QChar::Script_Latin}},
+                      Family{"Cyrillic", 23, Qt::LeftToRight, {QChar::Script_Cyrillic}},
+                      Family{"Greek", 3, Qt::LeftToRight, {QChar::Script_Greek}},
+                      Family{"Arabic", 14, Qt::RightToLeft, {QChar::Script_Arabic}},
+                      Family{"Persian", 13, Qt::RightToLeft, {QChar::Script_Arabic}},
+                      Family{"Thai", 20, Qt::LeftToRight, {QChar::Script_Thai}},
+                      Family{"Japanese", 22, Qt::LeftToRight,
+                             {QChar::Script_Han, QChar::Script_Hiragana, QChar::Script_Katakana}},
+                      Family{"Chinese", 25, Qt::LeftToRight, {QChar::Script_Han}}),
     [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.name); });
 
 class MainWindowDirection : public MainWindowFixture {};
