@@ -163,6 +163,20 @@ TEST(StringTable, JobScriptLines) {
 
 class StringTableBlocks : public ScrivelleTest {};
 
+// Blocks are read one at a time, when first asked for; asking for one never hides another.
+TEST_F(StringTableBlocks, EachBlockIsReadWhenFirstAskedFor) {
+    const QStringList files = StringTableFiles();
+    EXPECT_EQ(files.size(), 26) << files.join(", ").toStdString();
+    for (int block : {25, 0, 14, 3}) {
+        EXPECT_TRUE(LoadResString(block * 1000).has_value()) << block;
+        EXPECT_TRUE(LoadResString(block * 1000 + 468).has_value()) << block;
+        EXPECT_FALSE(LoadResString(block * 1000 + 999).has_value()) << block;
+    }
+    EXPECT_FALSE(LoadResString(26000).has_value());
+    EXPECT_FALSE(LoadResString(-1).has_value());
+    EXPECT_EQ(Text(600), "1252-&H0809-ENGLISH");
+}
+
 TEST_F(StringTableBlocks, MadeUpBlockReplacesOnlyItsOwnIdsAndIsUndoneByTheReset) {
     ReplaceStringTableBlock(3, {{3000, "alpha"}, {3005, "beta"}, {5, "not block 3"}});
     EXPECT_EQ(Text(3000), "alpha");
@@ -176,7 +190,9 @@ TEST_F(StringTableBlocks, MadeUpBlockReplacesOnlyItsOwnIdsAndIsUndoneByTheReset)
 
     TearDown();
     SetUp();
-    EXPECT_FALSE(LoadResString(3000).has_value());
+    // The shipped Greek block is back in full.
+    EXPECT_NE(Text(3000), "alpha");
+    EXPECT_TRUE(LoadResString(3001).has_value());
     EXPECT_EQ(Text(0), "&File");
     EXPECT_EQ(Text(1), "&Edit");
 }
