@@ -8,9 +8,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QHash>
 #include <QLabel>
 #include <QMenuBar>
-#include <QHash>
 #include <QSet>
 
 #include <array>
@@ -19,10 +19,10 @@
 namespace {
 
 const char* const kBlockNames[kLangRows] = {
-    "English",    "Spanish",   "Dutch",      "Greek",     "Italian", "French",  "PortugueseBR",
-    "Portuguese", "Catalan",   "Serbian",    "Hungarian", "Romanian", "Finnish", "Persian",
-    "Arabic",     "Danish",    "Bulgarian",  "Kazakh",    "Indonesian", "Swedish", "Thai",
-    "German",     "Japanese",  "Russian",    "Croatian",  "Chinese"};
+    "English",    "Spanish",  "Dutch",     "Greek",     "Italian",    "French",  "PortugueseBR",
+    "Portuguese", "Catalan",  "Serbian",   "Hungarian", "Romanian",   "Finnish", "Persian",
+    "Arabic",     "Danish",   "Bulgarian", "Kazakh",    "Indonesian", "Swedish", "Thai",
+    "German",     "Japanese", "Russian",   "Croatian",  "Chinese"};
 
 QString English(int k) {
     return LoadResString(k).value_or(QString());
@@ -56,19 +56,19 @@ TEST_P(Translation, HasEveryTextWithTheMarksOfTheEnglishOne) {
 const QSet<int>& SameAsEnglish(int block) {
     static const QSet<int> everywhere = {2, 66, 349, 350, 380};
     static const QHash<int, QSet<int>> shared = {
-        {1, {69, 264}},                               // Spanish: &No, Color...
-        {2, {6, 86, 100, 190, 279}},                  // Dutch: &Help, Credits, Timing, Details, Frames
-        {4, {0, 69}},                                 // Italian: &File, &No
-        {5, {88, 127, 172, 173, 336, 378}},           // French: Version, Pause, minute(s), Style, Mode
-        {6, {381, 417}},                              // Brazilian Portuguese: Bilinear, Player
-        {7, {381}},                                   // Portuguese: Bilinear
-        {8, {69, 229, 264, 360, 378}},                // Catalan: &No, Text, Color..., Mode
-        {11, {216, 229, 360, 382, 417}},              // Romanian: Font..., Text, Bicubic, Player
-        {15, {40, 88, 100, 127, 128, 208}},           // Danish: Start, Version, Timing, Pause, Stop, Tolerance
-        {18, {378, 381}},                             // Indonesian: Mode, Bilinear
-        {19, {40, 88, 229, 360}},                     // Swedish: Start, Version, Text
+        {1, {69, 264}},                     // Spanish: &No, Color...
+        {2, {6, 86, 100, 190, 279}},        // Dutch: &Help, Credits, Timing, Details, Frames
+        {4, {0, 69}},                       // Italian: &File, &No
+        {5, {88, 127, 172, 173, 336, 378}}, // French: Version, Pause, minute(s), Style, Mode
+        {6, {381, 417}},                    // Brazilian Portuguese: Bilinear, Player
+        {7, {381}},                         // Portuguese: Bilinear
+        {8, {69, 229, 264, 360, 378}},      // Catalan: &No, Text, Color..., Mode
+        {11, {216, 229, 360, 382, 417}},    // Romanian: Font..., Text, Bicubic, Player
+        {15, {40, 88, 100, 127, 128, 208}}, // Danish: Start, Version, Timing, Pause, Stop, Tolerance
+        {18, {378, 381}},                   // Indonesian: Mode, Bilinear
+        {19, {40, 88, 229, 360}},           // Swedish: Start, Version, Text
         {21, {40, 88, 127, 190, 229, 279, 360, 381, 417}}, // German: Start, Version, Pause, Details, Text ...
-        {24, {216}},                                  // Croatian: Font...
+        {24, {216}},                                       // Croatian: Font...
     };
     static QHash<int, QSet<int>> merged;
     if (!merged.contains(block)) merged.insert(block, everywhere + shared.value(block));
@@ -166,7 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Family{"Arabic", 14, Qt::RightToLeft, {QChar::Script_Arabic}},
                       Family{"Persian", 13, Qt::RightToLeft, {QChar::Script_Arabic}},
                       Family{"Thai", 20, Qt::LeftToRight, {QChar::Script_Thai}},
-                      Family{"Japanese", 22, Qt::LeftToRight,
+                      Family{"Japanese",
+                             22,
+                             Qt::LeftToRight,
                              {QChar::Script_Han, QChar::Script_Hiragana, QChar::Script_Katakana}},
                       Family{"Chinese", 25, Qt::LeftToRight, {QChar::Script_Han}}),
     [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.name); });
