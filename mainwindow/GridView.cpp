@@ -483,9 +483,8 @@ void GridView::keyPressEvent(QKeyEvent* event) {
 }
 
 void GridView::wheelEvent(QWheelEvent* event) {
-    // The main window decides what a wheel turn does; the grid itself does not scroll.
-    const int delta = event->angleDelta().y();
-    if (delta != 0) Q_EMIT MouseWheel(delta);
+    // The grid itself does not scroll by the wheel: the main window's wheel hook moves its top
+    // row. The turn ends here rather than scrolling a window around the grid.
     event->accept();
 }
 

@@ -2,7 +2,8 @@
 // The caption grid on screen: a table view over an adapter model on the FlexGrid. The grid
 // model is the only state; the view shows its cells, selection and top row, and turns mouse
 // and keyboard input into the grid's own behaviour (current row, selection, top row). What the
-// main window does on top (pop-up menu, Delete, seeking, the wheel) comes through the signals.
+// main window does on top (pop-up menu, Delete, seeking) comes through the signals; the wheel
+// reaches the main window through its wheel hook.
 #include "platform/FlexGrid.h"
 
 #include <QAbstractTableModel>
@@ -77,8 +78,6 @@ Q_SIGNALS:
     void DblClick();
     // Before the grid's own handling of the key.
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
-    // One signal per wheel event; delta > 0 when the wheel turns away from the user.
-    void MouseWheel(int delta);
     void Resized();
 
 protected:

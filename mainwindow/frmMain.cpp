@@ -31,10 +31,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,7 +41,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QSplitter>
 #include <QStyle>
 #include <QTimer>
 #include <QWindow>
@@ -120,6 +117,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     ConnectMenuCommands();
     ConnectHooks();
     CreateWave();
+    CreateWindowHooks();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmMain::OnFocusWindowChanged);
     ApplyGridFont();
     ResetGrid(false);
@@ -127,6 +125,7 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() {
+    DestroyWindowHooks();
     DisconnectHooks();
     disconnect(qApp, nullptr, this, nullptr);
     DestroyWave();
@@ -145,16 +144,21 @@ frmMain* frmMain::Instance() {
 }
 
 void frmMain::CreateControls() {
+    // Nothing here is laid out by Qt: ArrangeMainForm (mainlayout.cpp) places every control
+    // whenever the window's size or a bar changes.
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 4);
-    column->setSpacing(0);
 
-    // Info bar: the two file labels with their icons and the new-version button.
+    // Info bar: the etched rule under the menu bar, the two file labels with their icons and
+    // the new-version button.
     picStatus = new QWidget(central);
     picStatus->setObjectName(QStringLiteral("picStatus"));
-    picStatus->setFixedHeight(56);
+    Line1 = MakeLine(picStatus, "Line1", QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Plain);
+    Line1->setForegroundRole(QPalette::Dark);
+    Line2 = MakeLine(picStatus, "Line2", QFrame::HLine);
+    Line2->setFrameShadow(QFrame::Plain);
+    Line2->setForegroundRole(QPalette::Light);
     imgText = MakeIcon(picStatus, "imgText", 0, 16);
     lblTextFile = MakeLabel(picStatus, "lblTextFile");
     imgVideo = MakeIcon(picStatus, "imgVideo", 4, 16);
@@ -165,132 +169,62 @@ void frmMain::CreateControls() {
     cmdUpdate->hide();
     imgText->hide();
     imgVideo->hide();
-    lblTextFile->move(8, 0);
-    lblVideoFile->move(8, 0);
-    picStatus->installEventFilter(this);
-    column->addWidget(picStatus);
 
-    // An etched rule: a dark line with a light one a pixel below.
-    Line1 = MakeLine(central, "Line1", QFrame::HLine);
-    Line1->setFrameShadow(QFrame::Plain);
-    Line1->setFixedHeight(1);
-    Line1->setForegroundRole(QPalette::Dark);
-    Line2 = MakeLine(central, "Line2", QFrame::HLine);
-    Line2->setFrameShadow(QFrame::Plain);
-    Line2->setFixedHeight(1);
-    Line2->setForegroundRole(QPalette::Light);
-    column->addWidget(Line1);
-    column->addWidget(Line2);
-
-    // The grid beside the player, with the splitter between them.
-    splMain = new QSplitter(Qt::Horizontal, central);
-    splMain->setObjectName(QStringLiteral("splMain"));
-    splMain->setChildrenCollapsible(false);
-    grdSubsView = new GridView(grdSubs(), splMain);
+    // The grid beside the player, with the splitter between them (made by CreateLayout).
+    grdSubsView = new GridView(grdSubs(), central);
     grdSubsView->setObjectName(QStringLiteral("grdSubs"));
-    // Neither side can be dragged away: the grid keeps 64 pixels, the player 180.
-    grdSubsView->setMinimumWidth(64);
-    fraPlayer = new QWidget(splMain);
-    fraPlayer->setObjectName(QStringLiteral("fraPlayer"));
-    fraPlayer->setMinimumWidth(180);
-    auto* playerLayout = new QVBoxLayout(fraPlayer);
-    playerLayout->setContentsMargins(0, 0, 0, 0);
-    playerLayout->addWidget(WMP->Widget());
-    picPLogo = MakeIcon(fraPlayer, "picPLogo", 4, 64);
+    WMP->Widget()->setParent(central);
+    picPLogo = MakeIcon(central, "picPLogo", 4, 64);
     CreatePreviewCaption();
-    fraPlayer->installEventFilter(this);
-    splMain->addWidget(grdSubsView);
-    splMain->addWidget(fraPlayer);
-    splMain->setStretchFactor(0, 1);
-    splMain->setStretchFactor(1, 1);
-    splMain->setSizes({450, 450});
-    imgSize = splMain->handle(1);
-    imgSize->setObjectName(QStringLiteral("imgSize"));
-    column->addWidget(splMain, 1);
 
     // Bottom panel: caption box, time boxes, timing buttons, position and the timing modes.
     picBottom = new QWidget(central);
     picBottom->setObjectName(QStringLiteral("picBottom"));
-    auto* bottom = new QVBoxLayout(picBottom);
-    bottom->setContentsMargins(8, 4, 8, 0);
-    auto* editRow = new QHBoxLayout();
     txtSub = new QPlainTextEdit(picBottom);
     txtSub->setObjectName(QStringLiteral("txtSub"));
-    txtSub->setFixedHeight(txtSub->fontMetrics().lineSpacing() * 3 + 12);
-    editRow->addWidget(txtSub, 1);
-    Line3 = MakeLine(picBottom, "Line3", QFrame::VLine);
-    editRow->addWidget(Line3);
-    auto* times = new QGridLayout();
     lblShow = MakeLabel(picBottom, "lblShow");
     lblDuration = MakeLabel(picBottom, "lblDuration");
-    times->addWidget(lblShow, 0, 0);
-    times->addWidget(lblDuration, 1, 0);
     for (int i = 0; i < 2; ++i) {
         txtTime[i] = new QLineEdit(kZeroTime, picBottom);
         txtTime[i]->setObjectName(QStringLiteral("txtTime%1").arg(i));
         txtTime[i]->setMaxLength(12);
-        txtTime[i]->setFixedWidth(txtTime[i]->fontMetrics().horizontalAdvance(kZeroTime) + 16);
-        times->addWidget(txtTime[i], i, 1);
     }
     lblPosition = MakeLabel(picBottom, "lblPosition");
     lblStringPos = MakeLabel(picBottom, "lblStringPos");
     lblStringPos->setText(QStringLiteral("00:00.000"));
     lblTime = MakeLabel(picBottom, "lblTime");
     lblTime->setText(QStringLiteral("0"));
-    times->addWidget(lblPosition, 2, 0);
-    times->addWidget(lblStringPos, 2, 1);
-    times->addWidget(lblTime, 3, 1);
-    editRow->addLayout(times);
-    Line4 = MakeLine(picBottom, "Line4", QFrame::VLine);
-    editRow->addWidget(Line4);
-    auto* buttons = new QVBoxLayout();
     cmdApply = MakeButton(picBottom, "cmdApply");
     cmdNext = MakeButton(picBottom, "cmdNext");
     cmdEnd = MakeButton(picBottom, "cmdEnd");
-    for (QPushButton* b : {cmdApply, cmdNext, cmdEnd})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    editRow->addLayout(buttons);
-    bottom->addLayout(editRow);
-
+    // Two etched rules: at the panel's top and between the caption row and the modes.
+    Line3 = MakeLine(picBottom, "Line3", QFrame::HLine);
+    Line4 = MakeLine(picBottom, "Line4", QFrame::HLine);
     Line5 = MakeLine(picBottom, "Line5", QFrame::HLine);
-    bottom->addWidget(Line5);
-    auto* modeRow = new QHBoxLayout();
-    auto* modes = new QVBoxLayout();
+    Line6 = MakeLine(picBottom, "Line6", QFrame::HLine);
+    for (QFrame* line : {Line3, Line4, Line5, Line6}) {
+        line->setFrameShadow(QFrame::Plain);
+        line->setForegroundRole(line == Line3 || line == Line5 ? QPalette::Dark : QPalette::Light);
+    }
     lblMainMode = MakeLabel(picBottom, "lblMainMode");
     QFont heading = lblMainMode->font();
     heading.setBold(true);
     lblMainMode->setFont(heading);
-    modes->addWidget(lblMainMode);
-    auto* options = new QHBoxLayout();
     optPress = new QRadioButton(picBottom);
     optPress->setObjectName(QStringLiteral("optPress"));
     optManual = new QRadioButton(picBottom);
     optManual->setObjectName(QStringLiteral("optManual"));
     optPreview = new QRadioButton(picBottom);
     optPreview->setObjectName(QStringLiteral("optPreview"));
-    for (QRadioButton* o : {optPress, optManual, optPreview}) {
+    for (QRadioButton* o : {optPress, optManual, optPreview})
         o->setEnabled(false);
-        options->addWidget(o);
-    }
-    options->addStretch(1);
-    modes->addLayout(options);
     lblMode = MakeLabel(picBottom, "lblMode");
     lblMode->setWordWrap(true);
-    modes->addWidget(lblMode);
-    modeRow->addLayout(modes, 1);
     imgLogo = MakeIcon(picBottom, "imgLogo", 0, 48);
-    modeRow->addWidget(imgLogo, 0, Qt::AlignTop);
-    bottom->addLayout(modeRow);
-    Line6 = MakeLine(picBottom, "Line6", QFrame::HLine);
-    bottom->addWidget(Line6);
-    column->addWidget(picBottom);
 
     // Audio bar: level meter, waveform pane and its zoom slider.
     picAudio = new QWidget(central);
     picAudio->setObjectName(QStringLiteral("picAudio"));
-    auto* audio = new QHBoxLayout(picAudio);
-    audio->setContentsMargins(8, 4, 8, 0);
     picLevel = new LevelMeter(picAudio);
     picWave = new WavePane(picAudio);
     sldWavScale = new QSlider(Qt::Vertical, picAudio);
@@ -302,10 +236,6 @@ void frmMain::CreateControls() {
     lblWave = MakeLabel(picWave, "lblWave");
     for (QLabel* l : {imgWavPos, lblWaveTip, lblWave})
         l->hide();
-    audio->addWidget(picLevel);
-    audio->addWidget(picWave, 1);
-    audio->addWidget(sldWavScale);
-    column->addWidget(picAudio);
     setCentralWidget(central);
 
     tmrWave = MakeTimer(this, "tmrWave", 20);
@@ -314,12 +244,11 @@ void frmMain::CreateControls() {
     connect(grdSubsView, &GridView::MouseUp, this, &frmMain::grdSubs_MouseUp);
     connect(grdSubsView, &GridView::DblClick, this, &frmMain::grdSubs_DblClick);
     connect(grdSubsView, &GridView::KeyDown, this, &frmMain::grdSubs_KeyDown);
-    connect(grdSubsView, &GridView::MouseWheel, this, &frmMain::m_MW_MouseWheel);
-    connect(grdSubsView, &GridView::Resized, this, &frmMain::SizeGridColumns);
     connect(cmdUpdate, &QPushButton::clicked, this, &frmMain::cmdUpdate_Click);
     connect(optPress, &QRadioButton::clicked, this, &frmMain::optPress_Click);
     connect(optManual, &QRadioButton::clicked, this, &frmMain::optManual_Click);
     connect(optPreview, &QRadioButton::clicked, this, &frmMain::optPreview_Click);
+    CreateLayout();
 }
 
 void frmMain::CreateMenus() {
@@ -496,34 +425,6 @@ void frmMain::DisconnectHooks() {
     gShowRulesSettings = nullptr;
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) {
-        if (watched == picStatus)
-            PlaceStatusLabels();
-        else if (watched == fraPlayer)
-            PlacePlayerOverlays();
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::PlaceStatusLabels() {
-    const int w = picStatus->width();
-    // The labels keep the left edge UpdateFileLabels gave them (8 or 32 pixels).
-    lblTextFile->setGeometry(lblTextFile->x(), 8, std::max(0, w - lblTextFile->x() - 8), 18);
-    lblVideoFile->setGeometry(lblVideoFile->x(), 30, std::max(0, w - lblVideoFile->x() - 8), 18);
-    imgText->move(8, 9);
-    imgVideo->move(8, 31);
-    cmdUpdate->adjustSize();
-    cmdUpdate->move(w - cmdUpdate->width() - 8, 6);
-    cmdUpdate->raise();
-}
-
-void frmMain::PlacePlayerOverlays() {
-    const QRect area = fraPlayer->rect();
-    picPLogo->move(area.center().x() - picPLogo->width() / 2, area.center().y() - picPLogo->height() / 2);
-    picPLogo->raise();
-}
-
 void frmMain::ApplyGridFont() {
     QFont font = QApplication::font();
     if (!gGridFontName.isEmpty()) font.setFamily(gGridFontName);
@@ -544,29 +445,6 @@ void frmMain::ResetGrid(bool bSubtitle) {
     // In preview mode the time boxes stay off: the preview owns the times.
     for (QLineEdit* box : txtTime)
         box->setEnabled(gTimingMode == 2 ? false : bSubtitle);
-}
-
-void frmMain::SizeGridColumns() {
-    FlexGrid& grid = grdSubs();
-    const int width = grid.Width();
-    if (grid.Cols() == 1) {
-        grid.SetColWidth(0, width);
-        return;
-    }
-    int c0, c1;
-    if (grdSubsView->width() < splMain->width() - 2) {
-        // The player stands beside the grid: narrow fixed columns.
-        c0 = 34 * gTwipsX;
-        c1 = 58 * gTwipsX;
-    } else {
-        c0 = int(width * 0.08);
-        c1 = int(width * 0.15);
-    }
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent) * gTwipsX;
-    grid.SetColWidth(0, c0);
-    grid.SetColWidth(1, c1);
-    grid.SetColWidth(2, c1);
-    grid.SetColWidth(3, width - c0 - 2 * c1 - scrollBar - 8 * gTwipsX);
 }
 
 void frmMain::SetStyleChecks(int row) {
@@ -639,8 +517,8 @@ void frmMain::grdSubs_KeyDown(int key, Qt::KeyboardModifiers) {
         SeekToLine(grid.Row(), 0);
 }
 
-void frmMain::m_MW_MouseWheel(int delta) {
-    if (gSubFile.isEmpty()) return;
+void frmMain::m_MW_MouseWheel(QObject* hWnd, int delta, int, int, int, int, bool&) {
+    if (gSubFile.isEmpty() || !IsGridWindow(hWnd)) return;
     FlexGrid& grid = grdSubs();
     // One row per wheel event, whatever its size; the selection stays where it is.
     const int t = grid.TopRow() - (delta > 0 ? 1 : delta < 0 ? -1 : 0);

@@ -1,10 +1,14 @@
 #pragma once
+#include "mainwindow/layout.h"
+#include "platform/HookXP.h"
+
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
 
 #include <functional>
 
+class CHookMinMax;
 class GridView;
 class IMediaPlayer;
 class QAction;
@@ -18,8 +22,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
-class QSplitter;
-class QSplitterHandle;
 class QTimer;
 class QWindow;
 class TimingController;
@@ -37,7 +39,7 @@ class WaveHost;
 //
 // Every handler that changes the document does nothing while the document is busy
 // (document/busy.h): a file being read or the rules running let window events run.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public IHookXP {
     Q_OBJECT
 public:
     // The window plays through player and becomes its owner; without one it makes its own
@@ -154,8 +156,23 @@ public:
     // Shows a caption over the video (the preview and the caption being timed).
     void ShowCaption(int row);
 
-    // --- Layout ---
+    // --- Layout and the window's hooks (mainwindow/mainlayout.cpp, mainwindow/layout.h) ---
+    // Re-flows the window for its size (bForce: the height too, after a bar was switched).
     void ArrangeMainForm(bool bForce);
+    // The grid, splitter and player after the grid (bFromGrid) or the splitter moved, then the
+    // columns; bColumnsOnly sizes only the columns.
+    void ApplyResize(bool bFromGrid, bool bColumnsOnly);
+    void imgSize_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void imgLogo_MouseDown(Qt::MouseButton Button);
+    void m_MinMax_GetMinMax(int& MinTrackX, int& MinTrackY, int& MaxTrackX, int& MaxTrackY);
+    // The window's own hook: it passes every event on.
+    bool Message(QObject* hWnd, QEvent* msg, quintptr dwRefData) override;
+    const MainLayout& Layout() const { return mLayout; }
+    // The audio bar after a layout changed its width: called once a burst of resizes is over.
+    // Does nothing until the waveform is connected.
+    std::function<void()> wavePlaced;
+    CHookMinMax* m_MinMax = nullptr;
+    CHookMouseWheel* m_MW = nullptr;
 
     // --- Audio bar (waveform/ui/WaveBar.h) and the audio target chooser (dialogs/frmAudio.h) ---
     WaveBar* Wave() const { return mWave; }
@@ -189,7 +206,7 @@ public:
     void grdSubs_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
     void grdSubs_DblClick();
     void grdSubs_KeyDown(int key, Qt::KeyboardModifiers shift);
-    void m_MW_MouseWheel(int delta);
+    void m_MW_MouseWheel(QObject* hWnd, int delta, int shift, int button, int x, int y, bool& cancel);
 
     // Grid menu commands.
     void mnuGoTo_Click();
@@ -235,10 +252,9 @@ public:
     QFrame* Line1 = nullptr;
     QFrame* Line2 = nullptr;
 
-    QSplitter* splMain = nullptr; // the grid beside the player
-    QSplitterHandle* imgSize = nullptr;
+    QWidget* imgSize = nullptr;  // the splitter between the grid and the player
+    QFrame* imgSlide = nullptr;  // its grip
     GridView* grdSubsView = nullptr;
-    QWidget* fraPlayer = nullptr; // holds the player's area and what lies over it
     QLabel* picPLogo = nullptr;
     QLabel* lblSub = nullptr;
     QLabel* lblSubShadow = nullptr;
@@ -376,7 +392,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -387,7 +402,20 @@ private:
     void DisconnectHooks();
     void ComputeFrameMetrics();
     void PlaceStatusLabels();
-    void PlacePlayerOverlays();
+    // Layout (mainlayout.cpp).
+    void CreateLayout();
+    void CreateWindowHooks();
+    void DestroyWindowHooks();
+    LayoutDesign MeasureDesign() const;
+    // Measures the design again; true when it changed (the layout then re-flows whole).
+    bool RefreshDesign();
+    void ApplyLayout();
+    void ApplyColumnWidths();
+    bool IsGridWindow(const QObject* hWnd) const;
+    LayoutDesign mDesign;
+    MainLayout mLayout;
+    bool mArranging = false;
+    QTimer* mWaveRedraw = nullptr;
     void SetStyleChecks(int row);
     // Seeks the player to the row's start when the row is timed and the player is playing.
     void SeekToLine(int row, double extraSeconds);

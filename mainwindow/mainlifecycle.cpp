@@ -431,12 +431,6 @@ void frmMain::mnuInfoBar_Click() {
     ToggleInfoBar();
 }
 
-void frmMain::ArrangeMainForm(bool) {
-    if (isMinimized()) return;
-    PlaceStatusLabels();
-    PlacePlayerOverlays();
-}
-
 // --- Timing modes ---
 
 void frmMain::optPress_Click() {

@@ -301,7 +301,8 @@ TEST_F(GridWindow, TheWheelNeverReachesTheLastRowIndex) {
     Open(2);
     Wheel(-120);
     EXPECT_EQ(Grid().TopRow(), 1);
-    w->m_MW_MouseWheel(-120);
+    bool cancel = false;
+    w->m_MW_MouseWheel(Cells(), -120, 0, 0, 0, 0, cancel);
     EXPECT_EQ(Grid().TopRow(), 1);
     // On a long subtitle the view stops at its last page.
     Open(60);
