@@ -32,16 +32,16 @@ struct LayoutDesign {
     QSize fileIcon{16, 16};
 
     // Bottom panel.
-    int minWidth = 700;    // the narrowest window: the caption box row fits in it
-    int rowHeight = 22;    // a time box and its label
+    int minWidth = 700; // the narrowest window: the caption box row fits in it
+    int rowHeight = 22; // a time box and its label
     int timeLabelWidth = 70;
     int timeBoxWidth = 100;
-    QSize button{96, 26};  // cmdApply, cmdNext, cmdEnd
+    QSize button{96, 26}; // cmdApply, cmdNext, cmdEnd
     int headingHeight = 18;
     int optionHeight = 20;
     int modeTextHeight = 36;
-    QSize logo{48, 48};    // imgLogo
-    int logoAbove = 1000;  // the logo shows only in a window wider than this
+    QSize logo{48, 48};   // imgLogo
+    int logoAbove = 1000; // the logo shows only in a window wider than this
 
     // Audio bar.
     int levelWidth = 18;

@@ -208,6 +208,9 @@ void frmMain::Form_Activate() {
     // them must not start anything.
     if (IsDocumentBusy() || mUnloaded) return;
     ComputeFrameMetrics();
+    // The player and the grid share one height: a layout that went amiss is made again.
+    if (WMP->Widget()->height() != grdSubsView->height() && windowState() == Qt::WindowNoState)
+        ArrangeMainForm(true);
 
     if (!gCmdFile.isEmpty()) {
         // Forgotten before it is opened: an activation during the load must not open it again.

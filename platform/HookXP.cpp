@@ -140,8 +140,9 @@ bool MHookXP::SetSubclass(QObject* hWnd, IHookXP* obj, quintptr dwRefData) {
 bool MHookXP::RemoveSubclass(QObject* hWnd, IHookXP* obj) {
     if (!gProc || !gProc->IsHooked(hWnd, obj)) return false;
     QList<Registration>& list = gProc->hooks[hWnd];
-    list.erase(std::remove_if(list.begin(), list.end(), [obj](const Registration& r) { return r.obj == obj; }),
-               list.end());
+    list.erase(
+        std::remove_if(list.begin(), list.end(), [obj](const Registration& r) { return r.obj == obj; }),
+        list.end());
     if (list.isEmpty()) {
         gProc->hooks.remove(hWnd);
         QObject::disconnect(gProc->destroys.take(hWnd));
@@ -191,9 +192,11 @@ bool CHookMouseWheel::Message(QObject* hWnd, QEvent* msg, quintptr) {
     if (msg->type() != QEvent::Wheel || !mEnabled) return false;
     const auto* wheel = static_cast<QWheelEvent*>(msg);
     const Qt::MouseButtons b = wheel->buttons();
-    const int button = (b & Qt::LeftButton ? 1 : 0) + (b & Qt::RightButton ? 2 : 0) + (b & Qt::MiddleButton ? 4 : 0);
+    const int button =
+        (b & Qt::LeftButton ? 1 : 0) + (b & Qt::RightButton ? 2 : 0) + (b & Qt::MiddleButton ? 4 : 0);
     const Qt::KeyboardModifiers m = wheel->modifiers();
-    const int shift = (m & Qt::ShiftModifier ? 1 : 0) + (m & Qt::ControlModifier ? 2 : 0) + (m & Qt::AltModifier ? 4 : 0);
+    const int shift =
+        (m & Qt::ShiftModifier ? 1 : 0) + (m & Qt::ControlModifier ? 2 : 0) + (m & Qt::AltModifier ? 4 : 0);
     const QPoint at = wheel->globalPosition().toPoint();
     // The widget the turn reached is the one under the pointer.
     QObject* target = MHookXP::Receiver() ? MHookXP::Receiver() : hWnd;

@@ -13,7 +13,8 @@ void AskMinMax(QWidget* window, QSize minTrack, QSize maxTrack) {
     QCoreApplication::sendEvent(window, &ask);
     if (!alive) return;
     window->setMinimumSize(ask.minTrack.expandedTo(QSize(0, 0)));
-    window->setMaximumSize(ask.maxTrack.expandedTo(ask.minTrack).boundedTo(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
+    window->setMaximumSize(
+        ask.maxTrack.expandedTo(ask.minTrack).boundedTo(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
 }
 
 CHookMinMax::CHookMinMax(QObject* parent) : QObject(parent) {}

@@ -12,7 +12,6 @@
 
 #include <functional>
 
-
 // The question a window puts to its hooks: the limits it would take, which a hook may change.
 class MinMaxInfoEvent : public QEvent {
 public:
