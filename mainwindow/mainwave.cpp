@@ -59,6 +59,7 @@ void frmMain::CreateWave() {
     loadWave = [this](const QString& path) { mWave->LoadWave(path); };
     waveCursorTick = [this] { mWave->tmrWave_Timer(); };
     showWaveCursor = [this](bool on) { mWave->ShowCursor(on); };
+    wavePlaced = [this] { mWave->Placed(); };
     showAudioChooser = [this] { ShowAudioChooser(this); };
     gOnShowWaveSelection = [this](int32_t startMs, int32_t endMs) {
         mWave->ShowWaveSelection(startMs, endMs);
@@ -70,6 +71,7 @@ void frmMain::DestroyWave() {
     loadWave = nullptr;
     waveCursorTick = nullptr;
     showWaveCursor = nullptr;
+    wavePlaced = nullptr;
     // Stops a load in progress before the controls it draws on go.
     delete mWave;
     mWave = nullptr;

@@ -66,7 +66,6 @@ WaveBar::WaveBar(WaveHost* host, const WaveControls& controls, QObject* parent)
     connect(c.picWave, &WavePane::MouseDown, this, &WaveBar::picWave_MouseDown);
     connect(c.picWave, &WavePane::MouseMove, this, &WaveBar::picWave_MouseMove);
     connect(c.picWave, &WavePane::MouseUp, this, &WaveBar::picWave_MouseUp);
-    connect(c.picWave, &WavePane::Resized, this, &WaveBar::Placed);
     connect(c.picWave, &WavePane::PointerLeft, this, &WaveBar::PointerLeft);
     connect(c.sldWavScale, &QSlider::valueChanged, this, &WaveBar::sldWavScale_Change);
     connect(c.tmrWave, &QTimer::timeout, this, &WaveBar::tmrWave_Timer);

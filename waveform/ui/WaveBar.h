@@ -90,7 +90,8 @@ public:
     void picWave_MouseMove(Qt::MouseButtons buttons, int x, int y);
     void picWave_MouseUp(Qt::MouseButton button, int x, int y);
 
-    // The pane was placed again (a layout or a resize): it takes its new size and redraws.
+    // The pane was placed again: the window calls it once a burst of resizes is over; it takes
+    // its new size and redraws.
     void Placed();
     // The pointer left the pane: the hint goes and the lines take their rest colours.
     void PointerLeft();
