@@ -7,8 +7,15 @@ JOBS ?= $(shell nproc)
 setup:
 	bash scripts/setup
 
+# CMake 3.25's automatic moc does not notice a header added to an existing build: when the
+# list of headers changes, its stamps go, so the next build runs moc over the new ones too.
 configure: setup
 	cmake -S . -B $(BUILD) -G Ninja
+	@find . -path ./$(BUILD) -prune -o -name '*.h' -print | sort > $(BUILD)/headers.list.new
+	@if ! cmp -s $(BUILD)/headers.list.new $(BUILD)/headers.list; then \
+	  find $(BUILD) -path '*_autogen/timestamp' -delete; \
+	  mv $(BUILD)/headers.list.new $(BUILD)/headers.list; \
+	else rm -f $(BUILD)/headers.list.new; fi
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
