@@ -250,8 +250,9 @@ void frmSettings::ApplyLanguageTexts() {
     lblWarning->setText(ToLanguageCharset(LangText(146)));
     lblCurrLang->setText(ToLanguageCharset(LangText(92)) + u' ' +
                          GetLocaleString(kLocaleUserDefault, kLocaleEnglishLanguageName));
-    lblReqLang->setText(ToLanguageCharset(LangText(93)) + u' ' + GetLocaleString(lcid, kLocaleEnglishLanguageName) +
-                        QStringLiteral(" (") + GetLocaleString(lcid, kLocaleNativeLanguageName) + u')');
+    lblReqLang->setText(ToLanguageCharset(LangText(93)) + u' ' +
+                        GetLocaleString(lcid, kLocaleEnglishLanguageName) + QStringLiteral(" (") +
+                        GetLocaleString(lcid, kLocaleNativeLanguageName) + u')');
 }
 
 void frmSettings::imgAddLanguage_MouseDown(Qt::MouseButton button) {

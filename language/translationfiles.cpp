@@ -10,7 +10,7 @@
 namespace {
 
 // Header texts of the string table (English block only).
-constexpr int kCompletionHeaderFirst = 660; // 660..669
+constexpr int kCompletionHeaderFirst = 660;  // 660..669
 constexpr int kNewLanguageHeaderFirst = 670; // 670..679
 constexpr int kHeaderLines = 10;
 

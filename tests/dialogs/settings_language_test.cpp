@@ -1,7 +1,6 @@
 // The settings dialog's language page, driven through its widgets with made-up translations.
 #include "base/paths.h"
 #include "base/settings.h"
-#include "base/settingsstore.h"
 #include "dialogs/frmSettings.h"
 #include "fixture.h"
 #include "language/lang.h"
@@ -51,7 +50,8 @@ protected:
     static void MakeBlock(int block, const QList<int>& lacking) {
         QHash<int, QString> texts;
         for (int k = 0; k < kLangTextCount; ++k)
-            if (!lacking.contains(k)) texts.insert(block * 1000 + k, QStringLiteral("b%1 t%2").arg(block).arg(k));
+            if (!lacking.contains(k))
+                texts.insert(block * 1000 + k, QStringLiteral("b%1 t%2").arg(block).arg(k));
         ReplaceStringTableBlock(block, texts);
     }
     void Open() {
@@ -151,13 +151,6 @@ TEST_F(LanguagePage, CodePageNoticeNamesTheRequiredLanguage) {
     EXPECT_EQ(d->lblReqLang->text(), LangText(93) + QStringLiteral(" Finnish (suomi)"));
 }
 
-TEST_F(LanguagePage, TheChosenLanguageIsStoredHoweverTheDialogCloses) {
-    Open();
-    Choose(kGerman);
-    QTest::keyClick(d, Qt::Key_Escape);
-    EXPECT_EQ(ReadSetting("Language"), "GERMAN");
-}
-
 TEST_F(LanguagePage, LinksWriteTheFilesAndOpenThemInTheEditor) {
     Open();
     Choose(kFinnish);
@@ -231,22 +224,6 @@ TEST_F(LanguagePage, ResetChoosesTheUsersLanguageOrEnglishInFull) {
         EXPECT_EQ(mainTexts, QStringList{LangText(0)});
         EXPECT_EQ(d->txtCharset->text(), c.charset);
         delete d.data();
-    }
-}
-
-TEST_F(LanguagePage, DetailsOfTheLinksAndTheCharacterSet) {
-    Open();
-    Choose(kFinnish);
-    const std::pair<QWidget*, QString> details[] = {
-        {d->lblComplete, "To complete the FINNISH translation, click the Complete this translation link and "
-                         "follow the instructions. Thank you!"},
-        {d->imgAddLanguage, "Click to find out how to add a new translation for Quenlark Scrivelle. Thank you!"},
-        {static_cast<QWidget*>(d->fraCharset), LangText(78) + "\n\n" + LangText(79)},
-    };
-    for (const auto& [widget, text] : details) {
-        QEvent enter(QEvent::Enter);
-        QApplication::sendEvent(widget, &enter);
-        EXPECT_EQ(d->lblDetails->text(), text);
     }
 }
 
