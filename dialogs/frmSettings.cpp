@@ -67,7 +67,7 @@ frmSettings::frmSettings(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frame
     BuildKeysPage();
     BuildPlayerPage();
     BuildPreviewPage();
-    // The language page is its own part of the dialog; its place is kept here.
+    BuildLanguagePage();
     Form_Load();
     // The dialog keeps one size whichever page shows: that of the largest page.
     QSize largest;
@@ -219,6 +219,8 @@ void frmSettings::Form_Load() {
     for (QWidget* page : picOptions)
         page->hide();
     if (gLangIndex < kLangRows) gLanguage = gLangInfo[gLangIndex][kLangKey];
+    // Selecting the current language translates the dialog and the main window.
+    FillLanguageList();
     ApplyLanguage();
     ShowCurrentSettings();
     RefreshSampleBackground();
@@ -299,6 +301,7 @@ void frmSettings::ApplyLanguage() {
     ApplyKeysTexts();
     ApplyPreviewTexts();
     ApplyPlayerTexts();
+    ApplyLanguageTexts();
 }
 
 void frmSettings::lblMenu_MouseDown(int index, Qt::MouseButton button) {
@@ -414,6 +417,9 @@ void frmSettings::cmdReset_Click() {
         break;
     case 3:
         ResetPreviewPage();
+        break;
+    case 4:
+        ResetLanguagePage();
         break;
     default:
         break;

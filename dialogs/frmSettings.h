@@ -20,6 +20,8 @@ struct SettingsHooks {
     std::function<void()> applyCaptionFont;
     std::function<void()> placeCaption;
     std::function<void(bool)> setStretch;
+    // Re-captions the main window after the UI language changed.
+    std::function<void()> applyLanguageToMain;
 };
 extern SettingsHooks gSettingsHooks;
 
@@ -158,6 +160,29 @@ public:
     QLabel* lblSample = nullptr;
     QLabel* lblSampleShadow = nullptr;
 
+    // --- Page 4: language (settingslanguage.cpp) ---
+    void cboLanguage_Click();
+    void imgAddLanguage_MouseDown(Qt::MouseButton button);
+    void lblComplete_MouseDown(Qt::MouseButton button);
+    void lblReqLang_MouseDown(Qt::MouseButton button);
+    void cmdRegionalSettings_Click();
+    QGroupBox* fraLanguage = nullptr;
+    QComboBox* cboLanguage = nullptr;
+    QLabel* lblTranslator = nullptr;
+    QLabel* lblComplete = nullptr;
+    QLabel* imgAddLanguage = nullptr;
+    QGroupBox* fraCharset = nullptr;
+    QLineEdit* txtCharset = nullptr;
+    QLabel* lblCharset = nullptr;
+    QFrame* fraNotice = nullptr;
+    QLabel* lblWarning = nullptr;
+    QLabel* lblCurrLang = nullptr;
+    QLabel* lblReqLang = nullptr;
+    QPushButton* cmdRegionalSettings = nullptr;
+    QLabel* imgLanguage = nullptr;
+    QLabel* imgCharset = nullptr;
+    QLabel* imgNotice = nullptr;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -181,6 +206,10 @@ private:
     void ResetKeysPage();
     void ResetPlayerPage();
     void ResetPreviewPage();
+    void BuildLanguagePage();
+    void FillLanguageList();
+    void ApplyLanguageTexts();
+    void ResetLanguagePage();
     void EnableRulesControls();
     // What the mouse over a control shows in the details pane.
     void OnHover(QWidget* control, std::function<void()> handler);

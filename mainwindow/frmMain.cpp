@@ -405,6 +405,7 @@ void frmMain::ConnectHooks() {
     gSettingsHooks.setStretch = [this](bool on) { WMP->setStretchToFit(on); };
     gSettingsHooks.applyCaptionFont = [this] { ApplyCaptionFont(); };
     gSettingsHooks.placeCaption = [this] { PlaceCaption(); };
+    gSettingsHooks.applyLanguageToMain = [this] { ApplyLanguageToMain(); };
     gShowRulesSettings = [this] { mnuGSettings_Click(); };
     showSettingsDialog = [this] { ShowSettingsDialog(this); };
 }
