@@ -1,6 +1,7 @@
+#include "app/ui/frmStart.h"
 #include "base/appinfo.h"
 #include "base/ui/formhelpers.h"
-#include "app/ui/frmStart.h"
+#include "base/ui/windowplacement.h"
 #include "platform/ui/QtDialogs.h"
 #include "platform/ui/QtMsgBox.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AppIcon(0));
 
     InstallQtMsgBox();
+    InstallFramelessPlacementFix(app);
     QtDialogs dialogs;
     SetDialogs(&dialogs);
 

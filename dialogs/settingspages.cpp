@@ -93,6 +93,12 @@ private:
     int i;
 };
 
+// The highlight behind an option covers its check box and the controls under it down to last
+// (the option's own rows in this page's layout), and nothing of the next option.
+int OptionHeight(const QWidget* check, const QWidget* last) {
+    return last->geometry().bottom() - check->y() + 9;
+}
+
 // The sample picture behind the sample caption: a still of a street at dusk, drawn once.
 QPixmap SamplePicture(const QSize& size) {
     QPixmap pix(size);
@@ -164,12 +170,14 @@ void frmSettings::BuildRulesPage() {
     OnHover(chkCollision, [this] { ShowDetails(LangText(197)); });
     OnHover(chkAutoJoin, [this] {
         ShowDetails(LangText(83) + QStringLiteral("\n\n") + LangText(248));
-        if (!picAutoJoin->isVisible()) HighlightOption(chkAutoJoin, picAutoJoin, 62);
+        if (!picAutoJoin->isVisible())
+            HighlightOption(chkAutoJoin, picAutoJoin, OptionHeight(chkAutoJoin, sldAutoJoin));
     });
     OnHover(lblAutoJoin, [this] { ShowDetails(LangText(83)); });
     OnHover(chkDuration, [this] {
         ShowDetails(LangText(199));
-        if (!picDuration->isVisible()) HighlightOption(chkDuration, picDuration, 154);
+        if (!picDuration->isVisible())
+            HighlightOption(chkDuration, picDuration, OptionHeight(chkDuration, sldTolerance[2]));
     });
     OnHover(lblShort, [this] { ShowDetails(LangText(204, QStringLiteral("5"))); });
     OnHover(lblMedium, [this] { ShowDetails(LangText(205, QStringLiteral("15"))); });
@@ -180,7 +188,8 @@ void frmSettings::BuildRulesPage() {
     }
     OnHover(chkCredits, [this] {
         ShowDetails(LangText(430));
-        if (!picCredits->isVisible()) HighlightOption(chkCredits, picCredits, 70);
+        if (!picCredits->isVisible())
+            HighlightOption(chkCredits, picCredits, OptionHeight(chkCredits, txtCredits));
     });
     OnHover(chkBreaks, [this] { ShowDetails(LangText(106)); });
 

@@ -95,6 +95,27 @@ TEST_F(SettingsDialogTest, PagesMenuDetailsAndTheFirstPageOnce) {
     EXPECT_TRUE(d->lblDetails->text().isEmpty());
 }
 
+TEST_F(SettingsDialogTest, HighlightsCoverTheirOptionAndNoOther) {
+    Open();
+    const struct {
+        QCheckBox* frmSettings::*check;
+        QFrame* frmSettings::*box;
+        QWidget* inside;
+        QWidget* next;
+    } rows[] = {{&frmSettings::chkAutoJoin, &frmSettings::picAutoJoin, d->sldAutoJoin, d->chkDuration},
+                {&frmSettings::chkDuration, &frmSettings::picDuration, d->sldTolerance[2], d->chkCredits},
+                {&frmSettings::chkCredits, &frmSettings::picCredits, d->txtCredits, d->chkBreaks}};
+    for (const auto& r : rows) {
+        Hover(d->*r.check);
+        QFrame* box = d->*r.box;
+        ASSERT_TRUE(box->isVisible());
+        EXPECT_TRUE(box->geometry().contains(r.inside->geometry()));
+        EXPECT_FALSE(box->geometry().intersects(r.next->geometry()));
+    }
+    Hover(d->chkAutoSplit);
+    EXPECT_FALSE(d->picCredits->isVisible());
+}
+
 TEST_F(SettingsDialogTest, RulesPageWritesItsVariablesAtOnce) {
     Open();
     d->sldAutoJoin->setValue(d->sldAutoJoin->maximum());
