@@ -51,7 +51,7 @@ TEST_F(ReaderTest, SamiMarkupIsRemovedEvenWhenUnclosed) {
     EXPECT_EQ(StripSamiMarkup(u"x <b>y</b> a < b"), "x <b>y a < b");
     EXPECT_EQ(StripSamiMarkup(QString(100000, u'<')), QString(100000, u'<'));
     EXPECT_EQ(UnescapeMarkup(u"&lt;&gt;&amp;&quot;&apos;&#65;&#x42;&nbsp;&#0;&#1114112; & x;"),
-              "<>&\"'AB&nbsp;&#0;&#1114112; & x;");
+              "<>&\"'AB\u00a0&#0;&#1114112; & x;");
     EXPECT_EQ(UnescapeMarkup(u"&#128512;"), QString::fromUtf8("\xF0\x9F\x98\x80"));
 }
 
