@@ -207,7 +207,7 @@ QString FileSample(QStringView text) {
     ForEachLine(text, [&](QStringView raw) {
         const QStringView line = TrimLine(raw);
         if (inData) {
-            if (!line.startsWith(u'[')) return true;
+            if (!line.startsWith(u'[') || !line.endsWith(u']')) return true;
             inData = false;
         }
         if (IsEmbeddedDataSection(line)) {

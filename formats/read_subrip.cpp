@@ -58,9 +58,17 @@ void ReadSubRipLine(tCaptionReader& r, QStringView line) {
     }
     if (line.isEmpty()) {
         if (r.start >= 0 && r.end >= 0) r.FlushCaption();
+        r.textClosed = false;
         return;
     }
-    // The caption number before the time line is not text.
-    if (r.start < 0 || r.end < 0) return;
+    // The caption number before the time line is not text; text without a time line (one that
+    // is broken) is a caption that cannot be read, counted once.
+    if (r.start < 0 || r.end < 0) {
+        if (!AllDigits(line) && !r.textClosed) {
+            ++r.skipped;
+            r.textClosed = true;
+        }
+        return;
+    }
     r.AppendText(line);
 }

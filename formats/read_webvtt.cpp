@@ -110,6 +110,12 @@ void ReadWebVttLine(tCaptionReader& r, QStringView line) {
     }
     switch (r.grammarState) {
     case kBetween:
+        if (arrow > 0) {
+            // A timing line that cannot be read: its cue is skipped.
+            ++r.skipped;
+            r.grammarState = kSkipBlock;
+            return;
+        }
         if (line.startsWith(QLatin1String("NOTE")) || line.startsWith(QLatin1String("STYLE")) ||
             line.startsWith(QLatin1String("REGION")))
             r.grammarState = kSkipBlock;

@@ -34,6 +34,27 @@ TEST(FormatTimeTest, PatternsWriteTheirFields) {
     EXPECT_EQ(MsToTimecode(Pattern("h:mm:ss.zz"), 3723450, 0), "1:02:03.45");
 }
 
+// A whole-second pattern rounds a remainder above a quarter second up only without a frame rate;
+// a fraction is written at any frame rate, frames read as none without one.
+TEST(FormatTimeTest, FractionsAndFramesWhateverTheFrameRate) {
+    struct Case {
+        const char* pattern;
+        int32_t ms;
+        float fps;
+        const char* text;
+    } const cases[] = {
+        {"hh:mm:ss", 1251, 0, "00:00:02"},       {"hh:mm:ss", 1250, 0, "00:00:01"},
+        {"hh:mm:ss", 1900, 25, "00:00:01"},      {"hh:mm:ss.zz", 1450, 25, "00:00:01.45"},
+        {"hh:mm:ss,zzz", 1999, 29.97f, "00:00:01,999"}, {"hh:mm:ss:ff", 1900, 0, "00:00:01:00"},
+        {"hh:mm:ss:ff", 1900, 25, "00:00:01:22"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MsToTimecode(Pattern(c.pattern), c.ms, c.fps), c.text) << c.pattern << " " << c.ms << " " << c.fps;
+    // A "z" pattern reads its fraction at a frame rate too; "ff" reads nothing without one.
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss.zz"), u"00:00:01.45", 25), 1450);
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss:ff"), u"00:00:01:22", 0), 1000);
+}
+
 TEST(FormatTimeTest, RoundingCarriesAndNothingOverflows) {
     const tFormatDef whole = Pattern("hh:mm:ss");
     EXPECT_EQ(MsToTimecode(whole, 59600, 0), "00:01:00");

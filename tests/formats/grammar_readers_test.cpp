@@ -123,6 +123,12 @@ TEST_F(ReaderTest, UleadEndMarkerEndsTheLastCaption) {
               (Captions{{1000, 2000, "One"}, {3000, 4000, "Two|lines"}}));
 }
 
+TEST_F(ReaderTest, TheNoneLineBreakTokenIsNoTextToReplace) {
+    // "none" writes line breaks as blanks: on reading, the word is text like any other.
+    EXPECT_EQ(Parse("KARAOKELRC", "[00:01.00]none of them|none\n[00:02.00]\n").captions,
+              (Captions{{1000, 2000, "none of them|none"}}));
+}
+
 TEST_F(ReaderTest, PlainTextIsOneUntimedCaptionPerLine) {
     EXPECT_EQ(Parse("PLAINTEXT", "  a  \r\n\r\n\tb|c\r\n").captions, (Captions{{0, 0, "a"}, {0, 0, "b|c"}}));
 }

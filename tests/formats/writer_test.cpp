@@ -157,6 +157,7 @@ TEST_F(WriterTest, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     EXPECT_FALSE(SaveSubtitleFile(1));
     ASSERT_EQ(msgbox.count(), 1);
     EXPECT_EQ(msgbox.last().icon, vbExclamation);
+    EXPECT_EQ(msgbox.last().text, LangText(306, gSubFile));
     EXPECT_TRUE(gModified);
 
     // A folder that does not exist: the error is reported with its reason.
@@ -189,6 +190,7 @@ TEST_F(WriterTest, ReadOnlyFileIsReportedAndLeftAlone) {
     QFile::setPermissions(gSubFile, QFileDevice::ReadOwner);
     msgbox.Answer(vbOK);
     EXPECT_FALSE(SaveSubtitleFile(1));
+    EXPECT_EQ(msgbox.last().text, LangText(306, gSubFile));
     EXPECT_EQ(Read(gSubFile), "old");
     EXPECT_TRUE(gModified);
 }
