@@ -1,5 +1,7 @@
 #include "formats/readerpaths.h"
 
+#include <algorithm>
+
 namespace {
 
 // A WebVTT timestamp: "mm:ss.ttt" or "hh:mm:ss.ttt" (hours may have more digits). Some
