@@ -89,7 +89,8 @@ void ReportReadLosses(const tReadOutcome& outcome) {
     if (outcome.skipped == 1)
         lines << QStringLiteral("1 caption of the file could not be read and was skipped.");
     else if (outcome.skipped > 1)
-        lines << QStringLiteral("%1 captions of the file could not be read and were skipped.").arg(outcome.skipped);
+        lines << QStringLiteral("%1 captions of the file could not be read and were skipped.")
+                     .arg(outcome.skipped);
     if (outcome.clampedTimes == 1)
         lines << QStringLiteral("1 time of the file lay beyond 99:59:59.999 and was read as 99:59:59.999.");
     else if (outcome.clampedTimes > 1)

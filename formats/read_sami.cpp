@@ -84,9 +84,8 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
     }
     if (line.isEmpty()) return;
     if (r.Complete()) r.FlushCaption();
-    const bool blank = IsClearingLine(syncAt >= 0 && line.indexOf(u'>', syncAt) >= 0
-                                          ? line.mid(line.indexOf(u'>', syncAt) + 1)
-                                          : line);
+    const bool blank = IsClearingLine(
+        syncAt >= 0 && line.indexOf(u'>', syncAt) >= 0 ? line.mid(line.indexOf(u'>', syncAt) + 1) : line);
     if (syncAt >= 0) {
         const int32_t t = r.LimitTime(SyncTime(line, syncAt));
         const qsizetype tagEnd = line.indexOf(u'>', syncAt);

@@ -48,15 +48,16 @@ const QByteArray kTtmlConverterB =
     R"(<ttml:p xml:id="c2" end="5s" begin="3s"><ttml:span>Three</ttml:span></ttml:p>)"
     R"(</ttml:div></ttml:body></ttml:tt>)";
 
-const QByteArray kDfxpHandWritten = "<tt xmlns=\"http://www.w3.org/2006/10/ttaf1\">\n"
-                                    "<body><div>\n"
-                                    "<p begin=\"00:00:01.00\" end=\"00:00:02.00\">One</p>\n"
-                                    "<p begin=\"00:00:02.50\"\n"
-                                    "   end=\"00:00:04.00\"><span style=\"x\">Two</span>\n"
-                                    "   <br />lines</p>\n"
-                                    "<p\n"
-                                    "begin=\"00:00:05.00\" end=\"00:00:06.00\">Three &#10;broken&#13;&#10;up</p>\n"
-                                    "</div></body></tt>\n";
+const QByteArray kDfxpHandWritten =
+    "<tt xmlns=\"http://www.w3.org/2006/10/ttaf1\">\n"
+    "<body><div>\n"
+    "<p begin=\"00:00:01.00\" end=\"00:00:02.00\">One</p>\n"
+    "<p begin=\"00:00:02.50\"\n"
+    "   end=\"00:00:04.00\"><span style=\"x\">Two</span>\n"
+    "   <br />lines</p>\n"
+    "<p\n"
+    "begin=\"00:00:05.00\" end=\"00:00:06.00\">Three &#10;broken&#13;&#10;up</p>\n"
+    "</div></body></tt>\n";
 
 QByteArray WebVttOfManyCues(int n) {
     QByteArray vtt = "WEBVTT\n\n";
@@ -122,9 +123,11 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          "WEBVTT",
          {{5000, 6000, "First"}}},
         {"WebVTT in UTF-8 with a byte-order mark and CR LF lines",
-         Utf8("\xEF\xBB\xBFWEBVTT\r\n\r\n00:01.000 --> 00:02.000\r\nCaf\xC3\xA9 &nbsp;ol\xC3\xA9\r\n"), "WEBVTT",
+         Utf8("\xEF\xBB\xBFWEBVTT\r\n\r\n00:01.000 --> 00:02.000\r\nCaf\xC3\xA9 &nbsp;ol\xC3\xA9\r\n"),
+         "WEBVTT",
          {{1000, 2000, QString::fromUtf8("Caf\xC3\xA9 \xC2\xA0ol\xC3\xA9")}}},
-        {"VPlayer: each line runs until the next", "00:00:01:Hello\n00:00:04:World\n00:00:06:\n00:00:08:Last\n",
+        {"VPlayer: each line runs until the next",
+         "00:00:01:Hello\n00:00:04:World\n00:00:06:\n00:00:08:Last\n",
          "VPLAYER",
          {{1000, 4000, "Hello"}, {4000, 6000, "World"}, {8000, 11000, "Last"}}},
         {"LRC lyrics with tags, a closing time and a repeated line",
@@ -136,35 +139,55 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
           {25000, 30500, "Chorus"},
           {30500, 40000, "Verse"},
           {40000, 43000, "Chorus"}}},
-        {"SubCreator", "00:00:01.0:Hello|world\n00:00:03.5:Next\n", "SUBCREATOR",
+        {"SubCreator",
+         "00:00:01.0:Hello|world\n00:00:03.5:Next\n",
+         "SUBCREATOR",
          {{1000, 3500, "Hello|world"}, {3500, 6500, "Next"}}},
-        {"DKS", "[00:00:01]Hello[br]there\n[00:00:03]\n[00:00:05]Again\n[00:00:07]\n", "DKS",
+        {"DKS",
+         "[00:00:01]Hello[br]there\n[00:00:03]\n[00:00:05]Again\n[00:00:07]\n",
+         "DKS",
          {{1000, 3000, "Hello|there"}, {5000, 7000, "Again"}}},
         {"TTML from a converter: attributes in any order, over several lines, offsets and frames",
-         kTtmlConverterA, "TTML",
-         {{1000, 3000, "<i>First line|second line"}, {5500, 6700, "Offsets & durations"}, {10480, 11000, "Frames at 25"}}},
-        {"TTML on one line with a namespace prefix and ticks", kTtmlConverterB, "TTML",
+         kTtmlConverterA,
+         "TTML",
+         {{1000, 3000, "<i>First line|second line"},
+          {5500, 6700, "Offsets & durations"},
+          {10480, 11000, "Frames at 25"}}},
+        {"TTML on one line with a namespace prefix and ticks",
+         kTtmlConverterB,
+         "TTML",
          {{1000, 2500, "One|two"}, {3000, 5000, "Three"}}},
-        {"DFXP written by hand, line breaks as character references", kDfxpHandWritten, "DFXP",
+        {"DFXP written by hand, line breaks as character references",
+         kDfxpHandWritten,
+         "DFXP",
          {{1000, 2000, "One"}, {2500, 4000, "Two|lines"}, {5000, 6000, "Three |broken|up"}}},
         {"SAMI with named character references",
-         "<SAMI>\n<BODY>\n<SYNC Start=1000><P Class=ENCC>Caf&eacute; cr&egrave;me &amp; &lt;tea&gt; &quot;hot&quot;\n"
+         "<SAMI>\n<BODY>\n<SYNC Start=1000><P Class=ENCC>Caf&eacute; cr&egrave;me &amp; &lt;tea&gt; "
+         "&quot;hot&quot;\n"
          "<SYNC Start=2000><P Class=ENCC>&nbsp;\n"
          "<SYNC Start=3000><P Class=ENCC>Two&nbsp;words &euro;5&#13;&#10;next\n"
          "<SYNC Start=4000><P Class=ENCC>&nbsp;\n</BODY></SAMI>\n",
          "SAMI",
          {{1000, 2000, QString::fromUtf8("Caf\xC3\xA9 cr\xC3\xA8me & <tea> \"hot\"")},
           {3000, 4000, QString::fromUtf8("Two\xC2\xA0words \xE2\x82\xAC") + "5|next"}}},
-        {"Advanced SSA with embedded fonts and pictures", AssWithEmbeddedFont(true), "ADVANCEDSSA",
+        {"Advanced SSA with embedded fonts and pictures",
+         AssWithEmbeddedFont(true),
+         "ADVANCEDSSA",
          {{1000, 2500, "Hello, world"}, {3000, 4000, "Two|lines"}}},
-        {"SubStation Alpha with embedded fonts and pictures", AssWithEmbeddedFont(false), "SUBSTATIONALPHA",
+        {"SubStation Alpha with embedded fonts and pictures",
+         AssWithEmbeddedFont(false),
+         "SUBSTATIONALPHA",
          {{1000, 2500, "Hello"}}},
         {"SubRip with one-digit hours",
-         "1\n0:00:01,000 --> 0:00:02,000\nOne\n\n2\n0:00:03,500 --> 0:00:04,000\nTwo\n\n", "SUBRIP",
+         "1\n0:00:01,000 --> 0:00:02,000\nOne\n\n2\n0:00:03,500 --> 0:00:04,000\nTwo\n\n",
+         "SUBRIP",
          {{1000, 2000, "One"}, {3500, 4000, "Two"}}},
-        {"SubRip with one-digit hours and decimal points", "1\n0:00:01.000 --> 0:00:02.000\nOne\n", "SUBRIP",
+        {"SubRip with one-digit hours and decimal points",
+         "1\n0:00:01.000 --> 0:00:02.000\nOne\n",
+         "SUBRIP",
          {{1000, 2000, "One"}}},
-        {"SubRip whose text holds a time", "1\n00:00:01,000 --> 00:00:02,000\nThe train leaves at 10:30:00 today\n",
+        {"SubRip whose text holds a time",
+         "1\n00:00:01,000 --> 00:00:02,000\nThe train leaves at 10:30:00 today\n",
          "SUBRIP",
          {{1000, 2000, "The train leaves at 10:30:00 today"}}},
         {"YouTube SBV whose text holds a time",
@@ -172,7 +195,8 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          "10:30:00.000 is when\n\n",
          "YOUTUBESBV",
          {{1000, 2000, "Meet at 10:30:00.000 sharp"}, {3000, 4000, "10:30:00.000 is when"}}},
-        {"MicroDVD whose text holds a time", "{25}{50}The train leaves at 10:30:00 today\n{75}{100}Next\n",
+        {"MicroDVD whose text holds a time",
+         "{25}{50}The train leaves at 10:30:00 today\n{75}{100}Next\n",
          "MICRODVD",
          {{1000, 2000, "The train leaves at 10:30:00 today"}, {3000, 4000, "Next"}}},
     };

@@ -43,13 +43,17 @@ TEST(FormatTimeTest, FractionsAndFramesWhateverTheFrameRate) {
         float fps;
         const char* text;
     } const cases[] = {
-        {"hh:mm:ss", 1251, 0, "00:00:02"},       {"hh:mm:ss", 1250, 0, "00:00:01"},
-        {"hh:mm:ss", 1900, 25, "00:00:01"},      {"hh:mm:ss.zz", 1450, 25, "00:00:01.45"},
-        {"hh:mm:ss,zzz", 1999, 29.97f, "00:00:01,999"}, {"hh:mm:ss:ff", 1900, 0, "00:00:01:00"},
+        {"hh:mm:ss", 1251, 0, "00:00:02"},
+        {"hh:mm:ss", 1250, 0, "00:00:01"},
+        {"hh:mm:ss", 1900, 25, "00:00:01"},
+        {"hh:mm:ss.zz", 1450, 25, "00:00:01.45"},
+        {"hh:mm:ss,zzz", 1999, 29.97f, "00:00:01,999"},
+        {"hh:mm:ss:ff", 1900, 0, "00:00:01:00"},
         {"hh:mm:ss:ff", 1900, 25, "00:00:01:22"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MsToTimecode(Pattern(c.pattern), c.ms, c.fps), c.text) << c.pattern << " " << c.ms << " " << c.fps;
+        EXPECT_EQ(MsToTimecode(Pattern(c.pattern), c.ms, c.fps), c.text)
+            << c.pattern << " " << c.ms << " " << c.fps;
     // A "z" pattern reads its fraction at a frame rate too; "ff" reads nothing without one.
     EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss.zz"), u"00:00:01.45", 25), 1450);
     EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss:ff"), u"00:00:01:22", 0), 1000);
