@@ -91,6 +91,14 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
     timed_ = timedSample;
     enterBreaks_ = def.LineBreakToken.compare(QLatin1String("[enter]"), kCi) == 0;
     singleLine_ = def.SingleLineBody;
+    // The template's own lines without a placeholder ("}", "[end]", "</subtitles>"): a file
+    // holds them between and after its captions.
+    for (const QString& piece : {def.Body, def.Footer}) {
+        for (const QString& l : piece.split(kCrLf)) {
+            const QString t = l.trimmed();
+            if (!t.isEmpty() && !t.contains(QLatin1String("zrv"), kCi)) templateLines_ << t;
+        }
+    }
 }
 
 // Where a time field preceded by delim stands in the masked line, from position from on: the
@@ -127,6 +135,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     // one without text is dropped then, so that its times go to no other caption's text.
     if (line.isEmpty()) {
         if (r.start >= 0 && r.end >= 0) r.FlushCaption();
+        strayCounted_ = false;
         return;
     }
     const QString L = line.toString() + kCrLf;
@@ -135,6 +144,16 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     qsizetype maskEnd = 0;
     const qsizetype startField = FindField(M, bs_, as_, startAtLineStart_, 0, maskEnd);
     const qsizetype startMaskEnd = maskEnd;
+
+    // Between captions, a line that is no time line and none of the template's own lines is
+    // what is left of a caption whose time line could not be read: counted once a block (every
+    // such line where each line is a caption). Lines before the first caption are a header.
+    if (r.start == -1 && startField < 0 && !r.captions.empty() && (singleLine_ || !strayCounted_) &&
+        !templateLines_.contains(line.trimmed().toString(), kCi)) {
+        ++r.skipped;
+        strayCounted_ = true;
+    }
+    if (startField >= 0) strayCounted_ = false;
 
     // In a one-line format every line is a caption of its own.
     if (singleLine_ ? r.start >= 0 : r.start >= 0 && r.end >= 0 && startField >= 0 && M.contains(as_, kCi))

@@ -6,6 +6,7 @@
 #include "formats/reader.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -131,6 +132,8 @@ private:
     bool singleLine_ = false;
     bool startAtLineStart_ = false; // the start field begins its line
     bool endAtLineStart_ = false;   // the end field begins its line
+    QStringList templateLines_;     // the body's and the footer's lines without a placeholder
+    bool strayCounted_ = false;     // a stray line of this block has been counted
 };
 
 // Markup of SAMI text removed, line breaks and the style tags kept.

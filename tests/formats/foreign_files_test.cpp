@@ -232,6 +232,15 @@ TEST_F(ForeignFilesTest, WhatCannotBeReadIsCountedAndTold) {
          "WEBVTT\n\n00:01.000 --> 00:02.000\nOne\n\n00:03.000 --> 00:0x.000\nLost\n\n"
          "abc --> def\nLost too\n\n00:05.000 --> 00:06.000\nThree\n",
          2, "2 captions of the file could not be read and were skipped."},
+        {"SubViewer 2 block with a broken time line",
+         "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,00:00:02.00\nOne\n\n"
+         "00:00:0x.00,00:00:04.00\nLost\n\n00:00:05.00,00:00:06.00\nThree\n",
+         2, "1 caption of the file could not be read and was skipped."},
+        {"YouTube SBV blocks whose time lines are broken",
+         "0:00:01.000,0:00:02.000\nOne\n\n0:00:03.000;0:00:04.000\nLost\n\n0:00:0.000,0:00:06.000\nLost "
+         "too\n\n"
+         "0:00:07.000,0:00:08.000\nFour\n",
+         2, "2 captions of the file could not be read and were skipped."},
         {"SSA dialogue lines with too few fields",
          "[V4+ Styles]\n[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\n"
          "Dialogue: 0,0:00:03.00,0:00:04.00,Default,short\n",
