@@ -93,11 +93,47 @@ QString PatternMask(const QString& pattern) {
     return ReplaceText(mask, u"ff", u"00");
 }
 
-bool Matches(const QString& sample, const QString& shortSample, bool timed) {
+enum MatchMode { kTimed, kUntimed, kMarked };
+
+bool Matches(const QString& sample, const QString& shortSample, MatchMode mode) {
     const tFormatDef& def = gFormatDef;
     const bool untimedFormat = def.TimeMask == QLatin1String("0");
-    if (timed) return !untimedFormat && sample.contains(def.Sample, Qt::CaseInsensitive);
-    return untimedFormat && shortSample.contains(def.Sample, Qt::CaseInsensitive);
+    switch (mode) {
+    case kTimed:
+        return !untimedFormat && sample.contains(def.Sample, Qt::CaseInsensitive);
+    case kUntimed:
+        return untimedFormat && shortSample.contains(def.Sample, Qt::CaseInsensitive);
+    case kMarked:
+        return !untimedFormat && !def.Sample.contains(def.TimeMask, Qt::CaseInsensitive) &&
+               sample.contains(def.Sample, Qt::CaseInsensitive);
+    }
+    return false;
+}
+
+// The first format (in list order) that matches; its definition stays loaded, with the
+// second time pattern applied where that is what matched. 0 when none does.
+int SecondPass(const QString& sample, const QString& shortSample, MatchMode mode) {
+    for (int i = 1; i <= gFormatMax; ++i) {
+        const QString& id = gFormatIds[i];
+        if (!LoadFormatDefinition(id, false, false) || !IsReadableDefinition(gFormatDef)) continue;
+        if (Matches(sample, shortSample, mode)) return i;
+        // Second time patterns (SubRip with decimal points, with one-digit hours), separated
+        // by "|": the sample's time fields are swapped for each pattern's and the test runs
+        // again.
+        const QString rss = ReadFormatIni(id, QStringLiteral("timecoderss"));
+        if (rss.isEmpty() || mode == kMarked) continue;
+        const tFormatDef loaded = gFormatDef;
+        for (const QString& pattern : rss.split(u'|', Qt::SkipEmptyParts)) {
+            const QString mask = PatternMask(pattern);
+            gFormatDef = loaded;
+            gFormatDef.Timecode = pattern;
+            gFormatDef.Sample = ReplaceText(loaded.Sample, loaded.TimeMask, mask);
+            gFormatDef.TimeMask = mask;
+            if (Matches(sample, shortSample, mode)) return i;
+        }
+        gFormatDef = loaded;
+    }
+    return 0;
 }
 
 // Reloads the definition as one of the look-alike formats. The move happens only when that
@@ -157,12 +193,29 @@ QStringView TrimLine(QStringView line) {
     return line.mid(a, e - a);
 }
 
+// A section of encoded fonts or pictures that SubStation Alpha files embed: it can run to
+// thousands of lines before the captions and tells nothing about the format.
+bool IsEmbeddedDataSection(QStringView line) {
+    return line.compare(QLatin1String("[Fonts]"), Qt::CaseInsensitive) == 0 ||
+           line.compare(QLatin1String("[Graphics]"), Qt::CaseInsensitive) == 0;
+}
+
 QString FileSample(QStringView text) {
     QString sample;
     int lines = 0;
-    ForEachLine(text, [&](QStringView line) {
+    bool inData = false;
+    ForEachLine(text, [&](QStringView raw) {
+        const QStringView line = TrimLine(raw);
+        if (inData) {
+            if (!line.startsWith(u'[') || !line.endsWith(u']')) return true;
+            inData = false;
+        }
+        if (IsEmbeddedDataSection(line)) {
+            inData = true;
+            return true;
+        }
         sample += QLatin1String("\r\n");
-        sample += TrimLine(line);
+        sample += line;
         return ++lines < kSampleLines;
     });
     for (QChar& c : sample)
@@ -194,23 +247,21 @@ tDetection DetectFormat(QStringView text) {
     }
     found.timedSample = gTimedSample;
 
-    // Second pass: the first format whose sample occurs, in list order.
-    for (int i = 1; i <= gFormatMax && found.index == 0; ++i) {
-        const QString& id = gFormatIds[i];
-        if (!LoadFormatDefinition(id, false, false) || !IsReadableDefinition(gFormatDef)) continue;
-        if (Matches(sample, shortSample, gTimedSample)) {
-            found.index = i;
-            break;
-        }
-        // A second time pattern (SubRip with decimal points): the sample's time fields are
-        // swapped for that pattern's and the test runs again.
-        const QString rss = ReadFormatIni(id, QStringLiteral("timecoderss"));
-        if (rss.isEmpty()) continue;
-        const QString mask = PatternMask(rss);
-        gFormatDef.Timecode = rss;
-        gFormatDef.Sample = ReplaceText(gFormatDef.Sample, gFormatDef.TimeMask, mask);
-        gFormatDef.TimeMask = mask;
-        if (Matches(sample, shortSample, gTimedSample)) found.index = i;
+    // Second pass: the first format whose sample occurs, in list order. A file whose captions
+    // hold a time-like text ("leaves at 10:30:00") may be of a format without a time pattern:
+    // when nothing matches as timed, the untimed test runs too; and a format that is known by
+    // a mark of its own rather than by its time lines ("WEBVTT", a TTML namespace) is known by
+    // that mark whatever its times look like.
+    const bool timed = gTimedSample;
+    found.index = SecondPass(sample, shortSample, timed ? kTimed : kUntimed);
+    if (found.index == 0 && timed) {
+        found.index = SecondPass(sample, shortSample, kUntimed);
+        if (found.index != 0) found.timedSample = gTimedSample = false;
+    }
+    if (found.index == 0) {
+        found.index = SecondPass(sample, shortSample, kMarked);
+        if (found.index != 0)
+            found.timedSample = gTimedSample = sample.contains(gFormatDef.TimeMask, Qt::CaseInsensitive);
     }
     if (found.index == 0) return found;
 

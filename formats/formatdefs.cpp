@@ -188,8 +188,21 @@ bool LoadFormatsList() {
         const QString id = line.trimmed().toUpper();
         if (id == QLatin1String("</FORMATSLIST>")) break;
         if (id == QLatin1String("<FORMATSLIST>")) continue;
-        // The index is 8 bits wide in the file's design: ids past the limit are left out.
-        if (gFormatIds.size() < kMaxFormats) gFormatIds.append(id);
+        // The index is 8 bits wide in the file's design: one id more overflows it. Such a
+        // list is a broken installation, reported as one, not a shorter list.
+        if (gFormatIds.size() == kMaxFormats) {
+            gFormatIds.clear();
+            gFormatMax = -1;
+            MsgBox(LangText(287) + QStringLiteral("\r\n\r\n[") + gFormatDatFile +
+                       QStringLiteral("]\r\n\r\nError #6: Overflow"),
+                   vbCritical, LangText(146));
+            if (ProgramEnd())
+                ProgramEnd()(1);
+            else
+                std::exit(1);
+            return false;
+        }
+        gFormatIds.append(id);
     }
     gFormatMax = int(gFormatIds.size()) - 1;
     return true;
@@ -214,6 +227,7 @@ bool LoadFormatDefinition(const QString& id, bool showStatus, bool timecodeOnly)
         def.TagClose = ReadFormatIni(id, QStringLiteral("tagclose"));
     }
     def.TextEscape = ReadFormatIni(id, QStringLiteral("escape")).toLower();
+    def.Encoding = ReadFormatIni(id, QStringLiteral("encoding")).trimmed().toLower();
 
     const std::optional<QString> block = FindBlock(id);
     const QString text = block.value_or(QString());

@@ -28,6 +28,9 @@ struct tFormatDef {
     bool CaptionAfterEnd = false; // zrvCaption stands after zrvEnd in the body
     bool SingleLineBody = false;  // the body is one line and line breaks are written as a token
     QString TextEscape;           // "escape": "xml" = markup characters and non-ASCII as references
+    // "encoding": "utf-8" = the format's files are UTF-8 (without a byte-order mark) whatever the
+    // code page; empty = the code page decides. Markup needs no references for non-ASCII then.
+    QString Encoding;
 };
 
 extern tFormatDef gFormatDef;
@@ -45,11 +48,12 @@ extern bool gBadFormatWarned;
 // of the file it read.
 extern int gConfigFormatIndex;
 
-// The most ids the list can hold; further lines are ignored.
+// The most ids the list can hold; a list of more is reported as a broken installation.
 inline constexpr int kMaxFormats = 255;
 
 // Loads the id list from formats.dat. When either format file is missing, each missing one is
-// reported and the program ends (see SetProgramEndHandler); the result is then false.
+// reported and the program ends (see SetProgramEndHandler); the result is then false. So it is
+// when the list holds more than kMaxFormats ids.
 bool LoadFormatsList();
 
 // Loads the definition of id into gFormatDef. With timecodeOnly only the time code and its

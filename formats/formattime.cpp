@@ -16,17 +16,16 @@ int64_t RunValue(QStringView digits) {
     return digits.toLongLong();
 }
 
-int32_t Saturate(int64_t v) {
-    if (v < 0) return 0;
-    return v > INT32_MAX ? INT32_MAX : int32_t(v);
-}
-
 } // namespace
+
+int32_t ClampTime(int64_t ms) {
+    return int32_t(std::clamp<int64_t>(ms, 0, kMaxTimeMs));
+}
 
 int32_t MsToFrames(int32_t ms, float fps) {
     if (!(fps > 0) || ms <= 0) return 0;
-    const int64_t scaled = std::llround(double(fps) * double(ms));
-    return Saturate(scaled / 1000);
+    const int64_t scaled = std::llround(double(fps) * double(ClampTime(ms)));
+    return int32_t(scaled / 1000);
 }
 
 int32_t FramesToMs(int64_t frame, float fps) {
@@ -50,7 +49,7 @@ tTimecodeLayout TimecodeLayout(const tFormatDef& def) {
 }
 
 void AppendTimecode(QString& out, const tTimecodeLayout& layout, int32_t ms, float fps) {
-    if (ms < 0) ms = 0;
+    ms = ClampTime(ms);
     int64_t h = ms / 3600000;
     int64_t m = (ms / 60000) % 60;
     int64_t s = (ms / 1000) % 60;
@@ -58,9 +57,9 @@ void AppendTimecode(QString& out, const tTimecodeLayout& layout, int32_t ms, flo
     const QString& pattern = layout.pattern;
     const bool hasFraction = layout.hasFraction;
     const bool hasFrames = layout.hasFrames;
-    if (!hasFraction && !hasFrames && r > 250) {
+    if (!hasFraction && !hasFrames && !(fps > 0) && r > 250 && ms - r + 1000 <= kMaxTimeMs) {
         // Whole seconds only: a remainder above a quarter second counts as the next second,
-        // carried into the minutes and hours.
+        // carried into the minutes and hours (never past the largest time).
         if (++s == 60) {
             s = 0;
             if (++m == 60) {
@@ -144,12 +143,16 @@ tTimecodeReader TimecodeReader(const tFormatDef& def) {
     return r;
 }
 
-int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps) {
-    if (reader.kind == tTimecodeReader::Ms) return std::max(0, LeadingInt32Saturated(text));
+int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped) {
+    const auto limited = [clamped](int64_t ms) {
+        if (clamped) *clamped = ms > kMaxTimeMs;
+        return ClampTime(ms);
+    };
+    if (reader.kind == tTimecodeReader::Ms) return limited(LeadingInt32Saturated(text));
     if (reader.kind == tTimecodeReader::Frames) {
-        if (!(fps > 0)) return 0;
+        if (!(fps > 0)) return limited(0);
         const double frames = LeadingNumber(text);
-        return frames > 0 ? FramesToMs(int64_t(std::min(RoundHalfEven(frames), 1e15)), fps) : 0;
+        return limited(frames > 0 ? FramesToMs(int64_t(std::min(RoundHalfEven(frames), 1e15)), fps) : 0);
     }
     const bool hasHours = reader.hasHours;
     const bool frames = reader.frames && fps > 0;
@@ -211,7 +214,7 @@ int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps)
         }
         if (fraction > 0) total += fraction;
     }
-    return Saturate(total);
+    return limited(total);
 }
 
 int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {

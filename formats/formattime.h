@@ -8,10 +8,18 @@
 
 #include <cstdint>
 
+// The largest time any file holds: 99:59:59.999. Every format's hours have two digits at most
+// in the files other programs write and read, so the reader sets a later time to this one (and
+// says so) and the writer never writes beyond it; every format then reads back what it wrote.
+inline constexpr int32_t kMaxTimeMs = 100 * 3600000 - 1;
+// A time within 0..kMaxTimeMs.
+int32_t ClampTime(int64_t ms);
+
 // The time ms in the pattern of def. fps 0 writes the pattern's fraction; a frame rate writes
 // frames in place of "ff". A pattern with neither a fraction nor frames rounds a remainder
 // above 250 ms up to the next second. Fields carry over (never "60" seconds) and never wrap:
 // hours (and the minutes of KARAOKELRC, which holds the hours too) take as many digits as they need.
+// Times beyond kMaxTimeMs are written as kMaxTimeMs, and rounding never carries past it.
 QString MsToTimecode(const tFormatDef& def, int32_t ms, float fps);
 // The pattern of a definition prepared once for writing many times.
 struct tTimecodeLayout {
@@ -37,7 +45,7 @@ int32_t FramesToMs(int64_t frame, float fps);
 
 // A time field of def's kind back to milliseconds: "ms" reads the leading number, "ff" a frame
 // number (0 without a frame rate), a pattern its fields. The result is never negative and
-// saturates instead of wrapping.
+// never beyond kMaxTimeMs; clamped (when given) tells that the field held a later time.
 int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps);
 // The pattern of a definition prepared once for reading many fields (the reader's loop).
 struct tTimecodeReader {
@@ -48,5 +56,5 @@ struct tTimecodeReader {
     int fractionWidth = 0;
 };
 tTimecodeReader TimecodeReader(const tFormatDef& def);
-int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps);
+int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped = nullptr);
 int32_t TimecodeToMs(QStringView text, float fps);

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <vector>
@@ -53,23 +54,49 @@ void ShowLoadError(const QString& path, int number, const QString& description) 
            vbExclamation);
 }
 
-// The whole file, or false after the load error message.
+// The whole file, or false after the load error message. Only regular files are read: a pipe
+// would block the window until something writes to it, and a device may never end.
 bool ReadFileBytes(const QString& path, QByteArray& bytes) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        ShowLoadError(path, kErrPathAccess, QStringLiteral("Not a regular file"));
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ShowLoadError(path, file.exists() ? kErrPathAccess : kErrFileNotFound, file.errorString());
         return false;
     }
-    if (file.size() > kMaxFileBytes) {
+    // The size the file system reports may be wrong (files in /proc say 0): at most one byte
+    // more than the limit is read, which tells a file that is too large.
+    bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes) {
+        bytes.clear();
         ShowLoadError(path, kErrOutOfMemory, QStringLiteral("Out of memory"));
         return false;
     }
-    bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         ShowLoadError(path, kErrDeviceIO, file.errorString());
         return false;
     }
     return true;
+}
+
+// What the read could not take as the file holds it: captions it had to skip, times beyond the
+// largest one. Said once, after the captions are in the document.
+void ReportReadLosses(const tReadOutcome& outcome) {
+    QStringList lines;
+    if (outcome.skipped == 1)
+        lines << QStringLiteral("1 caption of the file could not be read and was skipped.");
+    else if (outcome.skipped > 1)
+        lines << QStringLiteral("%1 captions of the file could not be read and were skipped.")
+                     .arg(outcome.skipped);
+    if (outcome.clampedTimes == 1)
+        lines << QStringLiteral("1 time of the file lay beyond 99:59:59.999 and was read as 99:59:59.999.");
+    else if (outcome.clampedTimes > 1)
+        lines << QStringLiteral("%1 times of the file lay beyond 99:59:59.999 and were read as 99:59:59.999.")
+                     .arg(outcome.clampedTimes);
+    if (!lines.isEmpty()) MsgBox(lines.join(QStringLiteral("\r\n\r\n")), vbExclamation);
 }
 
 void EnableFileCommands(bool enabled) {
@@ -157,6 +184,7 @@ bool ReadText(const QString& path, QStringView text, bool append) {
                 grid.SetRedraw(redraw);
                 if (read) {
                     SelectLine(base + int(captions.size()), false);
+                    ReportReadLosses(outcome);
                     if (append) {
                         // The document now differs from every file it came from.
                         gModified = true;

@@ -13,7 +13,7 @@ bool IsBodyLine(QStringView line) {
 }
 
 // The time of a SYNC tag: the number after its first "=" (quotes allowed), in ms.
-int32_t SyncTime(QStringView line, qsizetype syncAt) {
+int64_t SyncTime(QStringView line, qsizetype syncAt) {
     qsizetype at = line.indexOf(u'=', syncAt);
     if (at < 0) return 0;
     ++at;
@@ -22,6 +22,14 @@ int32_t SyncTime(QStringView line, qsizetype syncAt) {
     // A sign is no part of a time.
     if (at < line.size() && (line[at] == u'-' || line[at] == u'+')) return 0;
     return std::max(0, LeadingInt32Saturated(line.mid(at)));
+}
+
+// A line that shows nothing but "&nbsp;" (around markup) clears the screen; a caption that
+// merely holds a non-breaking space somewhere is text.
+bool IsClearingLine(QStringView line) {
+    if (!line.contains(QLatin1String("&nbsp;"), kCi)) return false;
+    const QString text = StripSamiMarkup(line);
+    return IsBlank(ReplaceText(text, u"&nbsp;", u"", kCi));
 }
 
 } // namespace
@@ -76,9 +84,10 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
     }
     if (line.isEmpty()) return;
     if (r.Complete()) r.FlushCaption();
-    const bool blank = line.contains(QLatin1String("&nbsp;"), kCi);
+    const bool blank = IsClearingLine(
+        syncAt >= 0 && line.indexOf(u'>', syncAt) >= 0 ? line.mid(line.indexOf(u'>', syncAt) + 1) : line);
     if (syncAt >= 0) {
-        const int32_t t = SyncTime(line, syncAt);
+        const int32_t t = r.LimitTime(SyncTime(line, syncAt));
         const qsizetype tagEnd = line.indexOf(u'>', syncAt);
         const QString rest = tagEnd >= 0 ? StripSamiMarkup(line.mid(tagEnd + 1)) : QString();
         const bool restIsText = !blank && !IsBlank(rest);
@@ -104,5 +113,5 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
     } else if (!blank && r.text.isEmpty()) {
         r.text = StripSamiMarkup(line);
     }
-    if (blank) r.ClearPending();
+    if (blank) r.DropPending();
 }

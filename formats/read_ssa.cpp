@@ -9,7 +9,10 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
     qsizetype from = 0;
     for (qsizetype& at : commas) {
         at = line.indexOf(u',', from);
-        if (at < 0) return;
+        if (at < 0) {
+            ++r.skipped;
+            return;
+        }
         from = at + 1;
     }
     r.ClearPending();

@@ -9,32 +9,66 @@ bool AllDigits(QStringView s) {
     return true;
 }
 
+// "h:mm:ss,zzz" as tools write it: one to three digits of hours, a comma or a point before the
+// milliseconds (which some tools shorten).
+bool IsSubRipTime(QStringView t) {
+    int colons = 0, digits = 0;
+    bool fraction = false;
+    for (QChar c : t) {
+        if (c.isDigit()) {
+            ++digits;
+        } else if (c == u':' && !fraction) {
+            ++colons;
+        } else if ((c == u',' || c == u'.') && colons == 2 && !fraction) {
+            fraction = true;
+        } else {
+            return false;
+        }
+    }
+    return colons == 2 && digits >= 5 && t[0].isDigit() && t.back().isDigit() && t.size() <= 16;
+}
+
 } // namespace
 
 // SubRip: a number line, a time line "00:00:01,000 --> 00:00:03,500" (anything after the end
 // time, such as position coordinates, is not part of it), the text lines, a blank line.
 void ReadSubRipLine(tCaptionReader& r, QStringView line) {
-    // A caption line may hold " --> " too; a time line begins with a digit.
-    if (line.size() >= 17 && line.mid(12, 5) == QLatin1String(" --> ") && line[0].isDigit()) {
-        if (r.Complete()) {
-            // No blank line before this caption: the caption before it is complete all the same,
-            // and its last line is this caption's number.
-            const QString& mark = r.LineBreak();
-            const qsizetype cut = mark.isEmpty() ? -1 : r.text.lastIndexOf(mark);
-            if (cut > 0 && AllDigits(QStringView(r.text).mid(cut + mark.size()))) r.text.truncate(cut);
-            r.FlushCaption();
+    // A caption line may hold "-->" too; a time line is two times around it.
+    const qsizetype arrow = line.indexOf(QLatin1String("-->"));
+    if (arrow > 0) {
+        const QStringView from = TrimLine(line.left(arrow));
+        QStringView to = TrimLine(line.mid(arrow + 3));
+        const qsizetype blank = to.indexOf(u' ');
+        if (blank > 0) to = to.left(blank);
+        if (IsSubRipTime(from) && IsSubRipTime(to)) {
+            if (r.Complete()) {
+                // No blank line before this caption: the caption before it is complete all the
+                // same, and its last line is this caption's number.
+                const QString& mark = r.LineBreak();
+                const qsizetype cut = mark.isEmpty() ? -1 : r.text.lastIndexOf(mark);
+                if (cut > 0 && AllDigits(QStringView(r.text).mid(cut + mark.size()))) r.text.truncate(cut);
+                r.FlushCaption();
+            }
+            r.text.clear();
+            r.textClosed = false;
+            r.start = r.Time(from);
+            r.end = r.Time(to);
+            return;
         }
-        r.text.clear();
-        r.textClosed = false;
-        r.start = r.Time(line.left(12));
-        r.end = r.Time(line.mid(17, 12));
-        return;
     }
     if (line.isEmpty()) {
         if (r.start >= 0 && r.end >= 0) r.FlushCaption();
+        r.textClosed = false;
         return;
     }
-    // The caption number before the time line is not text.
-    if (r.start < 0 || r.end < 0) return;
+    // The caption number before the time line is not text; text without a time line (one that
+    // is broken) is a caption that cannot be read, counted once.
+    if (r.start < 0 || r.end < 0) {
+        if (!AllDigits(line) && !r.textClosed) {
+            ++r.skipped;
+            r.textClosed = true;
+        }
+        return;
+    }
     r.AppendText(line);
 }

@@ -64,8 +64,21 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
         captionOnLaterLine_ = bc.contains(kCrLf);
     }
     endOnLaterLine_ = body.mid(afterStart, e - afterStart).contains(kCrLf);
+    // A field whose delimiter begins its template line stands at the start of a file's line:
+    // a time inside a caption's text ("leaves at 10:30:00") is not one.
+    startAtLineStart_ = f == 0 || bs.contains(kCrLf);
+    endAtLineStart_ = be.contains(kCrLf);
     bs_ = CutBefore(bs);
     be_ = CutBefore(be);
+    // Lines are read trimmed.
+    auto trimFront = [](QString& d) {
+        qsizetype k = 0;
+        while (k < d.size() && (d[k] == u' ' || d[k] == u'\t'))
+            ++k;
+        d.remove(0, k);
+    };
+    if (startAtLineStart_) trimFront(bs_);
+    if (endAtLineStart_) trimFront(be_);
     bc_ = CutBefore(bc);
     as_ = CutAfter(as);
     ae_ = CutAfter(ae);
@@ -78,19 +91,35 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
     timed_ = timedSample;
     enterBreaks_ = def.LineBreakToken.compare(QLatin1String("[enter]"), kCi) == 0;
     singleLine_ = def.SingleLineBody;
+    // The template's own lines without a placeholder ("}", "[end]", "</subtitles>"): a file
+    // holds them between and after its captions.
+    for (const QString& piece : {def.Body, def.Footer}) {
+        for (const QString& l : piece.split(kCrLf)) {
+            const QString t = l.trimmed();
+            if (!t.isEmpty() && !t.contains(QLatin1String("zrv"), kCi)) templateLines_ << t;
+        }
+    }
 }
 
 // Where a time field preceded by delim stands in the masked line, from position from on: the
 // field is where the time mask occurs, widened over further leading digits (a hundredth hour,
-// minutes that hold the hours), right after the delimiter. -1 when there is none.
-qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, qsizetype from,
-                                     qsizetype& maskEnd) const {
+// minutes that hold the hours), right after the delimiter. A field at the line's start stands
+// nowhere else; in a timed file the delimiter after the field follows the mask at once. -1
+// when there is none.
+qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, const QString& after,
+                                     bool atLineStart, qsizetype from, qsizetype& maskEnd) const {
+    if (atLineStart && from > 0) return -1;
     for (qsizetype k = M.indexOf(mask_, from, maskCase_); k >= 0; k = M.indexOf(mask_, k + 1, maskCase_)) {
+        if (atLineStart && k > delim.size() + kMaxField) break;
+        if (timed_ && !after.isEmpty() &&
+            QStringView(M).mid(k + mask_.size(), after.size()).compare(after, kCi) != 0)
+            continue;
         // No wider than a time field can be (and no quadratic walk back over a long run of zeros).
         qsizetype widest = k;
         while (widest > from && k - widest < kMaxField && M[widest - 1] == u'0')
             --widest;
         for (qsizetype a = widest; a <= k; ++a) {
+            if (atLineStart && a != delim.size()) continue;
             if (a - delim.size() >= from &&
                 QStringView(M).mid(a - delim.size(), delim.size()).compare(delim, kCi) == 0) {
                 maskEnd = k + mask_.size();
@@ -106,14 +135,25 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     // one without text is dropped then, so that its times go to no other caption's text.
     if (line.isEmpty()) {
         if (r.start >= 0 && r.end >= 0) r.FlushCaption();
+        strayCounted_ = false;
         return;
     }
     const QString L = line.toString() + kCrLf;
     const QString M = MaskLine(L);
 
     qsizetype maskEnd = 0;
-    const qsizetype startField = FindField(M, bs_, 0, maskEnd);
+    const qsizetype startField = FindField(M, bs_, as_, startAtLineStart_, 0, maskEnd);
     const qsizetype startMaskEnd = maskEnd;
+
+    // Between captions, a line that is no time line and none of the template's own lines is
+    // what is left of a caption whose time line could not be read: counted once a block (every
+    // such line where each line is a caption). Lines before the first caption are a header.
+    if (r.start == -1 && startField < 0 && !r.captions.empty() && (singleLine_ || !strayCounted_) &&
+        !templateLines_.contains(line.trimmed().toString(), kCi)) {
+        ++r.skipped;
+        strayCounted_ = true;
+    }
+    if (startField >= 0) strayCounted_ = false;
 
     // In a one-line format every line is a caption of its own.
     if (singleLine_ ? r.start >= 0 : r.start >= 0 && r.end >= 0 && startField >= 0 && M.contains(as_, kCi))
@@ -145,7 +185,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     auto readEnd = [&](qsizetype from) {
         if (r.end != -1 || (startLine && endOnLaterLine_)) return;
         qsizetype end = 0;
-        const qsizetype p1 = FindField(M, be_, from, end);
+        const qsizetype p1 = FindField(M, be_, ae_, endAtLineStart_, from, end);
         if (p1 < 0) return;
         const qsizetype p2 = fieldEnd(p1, end, ae_);
         if (field(p1, p2, r.end)) {
@@ -165,7 +205,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     };
     // A line that begins a caption's time line is never caption text.
     qsizetype unused = 0;
-    const bool timeLine = startField >= 0 || FindField(M, be_, 0, unused) == be_.size();
+    const bool timeLine = startField >= 0 || FindField(M, be_, ae_, endAtLineStart_, 0, unused) == be_.size();
 
     if (!captionAfterEnd_) {
         // Start, caption, end.

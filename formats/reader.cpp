@@ -10,6 +10,15 @@ namespace {
 
 const tReaderPath kReaderPaths[] = {
     {"SUBRIP", &ReadSubRipLine},
+    {"WEBVTT", &ReadWebVttLine},
+    {"VPLAYER", &ReadTimedLine, nullptr, &FinishTimedLines},
+    {"SUBCREATOR", &ReadTimedLine, nullptr, &FinishTimedLines},
+    {"DKS", &ReadTimedLine, nullptr, &FinishTimedLines},
+    {"KARAOKELRC", &ReadTimedLine, nullptr, &FinishTimedLines},
+    {"DFXP", &ReadTimedTextLine, nullptr, &FinishTimedText},
+    {"TTML", &ReadTimedTextLine, nullptr, &FinishTimedText},
+    {"SMPTETT", &ReadTimedTextLine, nullptr, &FinishTimedText},
+    {"EBUTTD", &ReadTimedTextLine, nullptr, &FinishTimedText},
     {"SAMI", &ReadSamiLine},
     {"SUBSTATIONALPHA", &ReadSsaLine},
     {"ADVANCEDSSA", &ReadSsaLine},
@@ -54,54 +63,6 @@ bool IsReadableDefinition(const tFormatDef& def) {
     return s >= 0 && e > s && c > s;
 }
 
-QString UnescapeMarkup(QStringView text) {
-    if (!text.contains(u'&')) return text.toString();
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'&') {
-            out += text[i];
-            continue;
-        }
-        const qsizetype semi = text.indexOf(u';', i + 1);
-        // References are short; a lone "&" is text.
-        if (semi < 0 || semi - i > 10) {
-            out += text[i];
-            continue;
-        }
-        const QStringView name = text.mid(i + 1, semi - i - 1);
-        char32_t code = 0;
-        if (name == QLatin1String("amp"))
-            code = u'&';
-        else if (name == QLatin1String("lt"))
-            code = u'<';
-        else if (name == QLatin1String("gt"))
-            code = u'>';
-        else if (name == QLatin1String("quot"))
-            code = u'"';
-        else if (name == QLatin1String("apos"))
-            code = u'\'';
-        else if (name.size() > 1 && name[0] == u'#') {
-            bool ok = false;
-            const uint value = (name[1] == u'x' || name[1] == u'X') ? name.mid(2).toUInt(&ok, 16)
-                                                                    : name.mid(1).toUInt(&ok, 10);
-            if (ok && value > 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF)) code = value;
-        }
-        if (code == 0) {
-            out += text[i];
-            continue;
-        }
-        if (QChar::requiresSurrogates(code)) {
-            out += QChar(QChar::highSurrogate(code));
-            out += QChar(QChar::lowSurrogate(code));
-        } else {
-            out += QChar(char16_t(code));
-        }
-        i = semi;
-    }
-    return out;
-}
-
 // --- The reader's state ---
 
 tCaptionReader::tCaptionReader(const tReadSetup& setup)
@@ -135,8 +96,16 @@ void tCaptionReader::PrepareDefinition() {
     unescape_ = def_.TextEscape == QLatin1String("xml");
 }
 
-int32_t tCaptionReader::Time(QStringView field) const {
-    return TimecodeToMs(time_, field, setup_.fps);
+int32_t tCaptionReader::Time(QStringView field) {
+    bool clamped = false;
+    const int32_t ms = TimecodeToMs(time_, field, setup_.fps, &clamped);
+    if (clamped) ++clampedTimes;
+    return ms;
+}
+
+int32_t tCaptionReader::LimitTime(int64_t ms) {
+    if (ms > kMaxTimeMs) ++clampedTimes;
+    return ClampTime(ms);
 }
 
 void tCaptionReader::AppendText(QStringView piece) {
@@ -146,6 +115,11 @@ void tCaptionReader::AppendText(QStringView piece) {
         text += lineBreak_;
         text += piece;
     }
+}
+
+void tCaptionReader::DropPending() {
+    if (!IsBlank(text)) ++skipped;
+    ClearPending();
 }
 
 void tCaptionReader::ClearPending() {
@@ -173,17 +147,18 @@ void tCaptionReader::FlushCaption() {
     if (replaceToken_ && text.contains(def_.LineBreakToken.front()))
         text = ReplaceText(text, def_.LineBreakToken, lineBreak_);
     if (text.contains(u'\r')) text.remove(QLatin1String("\r\n"));
-    if (unescape_) text = UnescapeMarkup(text);
-    if (!IsBlank(text)) AddImportedCaption();
+    if (unescape_) {
+        // Styles are the tags the file wrote as markup; a "<b>" that the file wrote escaped
+        // ("&lt;b&gt;") is text and stays where it stands.
+        const QString t = UnescapeMarkup(FrontStyles(text), lineBreak_);
+        if (!IsBlank(t)) Store(t);
+    } else if (!IsBlank(text)) {
+        AddImportedCaption();
+    }
     ClearPending();
 }
 
-void tCaptionReader::AddImportedCaption() {
-    if (int(captions.size()) >= limit_) {
-        limitReached = true;
-        return;
-    }
-    QString t = text;
+QString tCaptionReader::FrontStyles(QString t) const {
     if (def_.TagFlags > 0 && t.contains(u'<')) {
         for (int k = 0; k < 3; ++k) {
             if (!t.contains(kTagNames[k], Qt::CaseInsensitive)) continue;
@@ -192,7 +167,19 @@ void tCaptionReader::AddImportedCaption() {
             t.prepend(kTagNames[k]);
         }
     }
+    return t;
+}
+
+void tCaptionReader::Store(QString t) {
+    if (int(captions.size()) >= limit_) {
+        limitReached = true;
+        return;
+    }
     captions.push_back({std::max(start, 0), std::max(end, 0), std::move(t)});
+}
+
+void tCaptionReader::AddImportedCaption() {
+    Store(FrontStyles(text));
 }
 
 bool tCaptionReader::SwitchFormat(const QString& id) {
@@ -254,9 +241,18 @@ tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
             parser->ReadLine(reader, line);
         return !reader.limitReached;
     });
-    if (!outcome.aborted && !reader.limitReached && reader.Complete()) reader.FlushCaption();
+    if (!outcome.aborted && !reader.limitReached) {
+        if (path && path->finish) path->finish(reader);
+        if (reader.Complete())
+            reader.FlushCaption();
+        else if (!reader.limitReached)
+            // A caption whose times the file never completed.
+            reader.DropPending();
+    }
     outcome.captions = std::move(reader.captions);
     outcome.limitReached = reader.limitReached;
+    outcome.skipped = reader.skipped;
+    outcome.clampedTimes = reader.clampedTimes;
     outcome.formatId = reader.Def().Id;
     return outcome;
 }

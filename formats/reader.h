@@ -62,6 +62,8 @@ struct tReadOutcome {
     bool limitReached = false;            // more captions followed than the limit allows
     bool aborted = false;                 // poll stopped the read
     QString formatId;                     // the format the read ended with
+    int skipped = 0;                      // captions of the file that could not be read
+    int clampedTimes = 0;                 // times beyond 99:59:59.999, read as that time
 };
 
 // Reads the text (lines end at CR LF, LF or CR; each is trimmed) with the setup's format.

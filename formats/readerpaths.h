@@ -6,6 +6,7 @@
 #include "formats/reader.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -18,8 +19,13 @@ public:
     const tFormatDef& Def() const { return def_; }
     const QString& LineBreak() const { return lineBreak_; }
     bool TimedSample() const { return timedSample_; }
-    // A time field of the format converted to ms (never negative, saturated).
-    int32_t Time(QStringView field) const;
+    float Fps() const { return setup_.fps; }
+    int Limit() const { return limit_; }
+    // A time field of the format converted to ms (never negative, at most kMaxTimeMs; a later
+    // time is counted in clampedTimes).
+    int32_t Time(QStringView field);
+    // A time a grammar computed itself, limited the same way.
+    int32_t LimitTime(int64_t ms);
 
     // The pending caption.
     QString text;
@@ -30,6 +36,9 @@ public:
     // becomes the text.
     void AppendText(QStringView piece);
     void ClearPending();
+    // Gives up the pending caption: one with text is counted as skipped (it could not be read
+    // whole), then it is cleared.
+    void DropPending();
 
     // Finishes the pending caption: the format's style tags become the program's, its line-break
     // token the marker, markup text is unescaped; a caption with text goes into the buffer. The
@@ -46,15 +55,32 @@ public:
     // dropped if the heading turns up after all.
     bool sectionGuessed = false;
     size_t sectionFirstCaption = 0;
+    // Where a grammar with blocks of several kinds stands (WebVTT: header, cue, note...).
+    int grammarState = 0;
 
     // Moves the read to another format's definition; false (nothing changed) when it is bad.
     bool SwitchFormat(const QString& id);
 
     std::vector<tImportCaption> captions;
     bool limitReached = false;
+    // Captions of the file that could not be read, and times later than the largest one.
+    int skipped = 0;
+    int clampedTimes = 0;
+    // What a grammar keeps until the end of the file (the whole document of a markup format;
+    // the time lines of formats whose lines carry only a start).
+    QString document;
+    struct tTimedEntry {
+        int32_t time;
+        QString text; // empty: the line only ends the caption before
+    };
+    std::vector<tTimedEntry> entries;
+    bool entriesUnordered = false;
 
 private:
     void PrepareDefinition();
+    // The program's style tags moved to the front of the text (where the format carries styles).
+    QString FrontStyles(QString t) const;
+    void Store(QString t);
 
     tFormatDef def_;
     tTimecodeReader time_;
@@ -78,6 +104,8 @@ struct tReaderPath {
     void (*readLine)(tCaptionReader& reader, QStringView line) = nullptr;
     // Runs before a line is read: returns false when the line counts as empty.
     bool (*prepareLine)(tCaptionReader& reader, QStringView line) = nullptr;
+    // Runs at the end of the file, before the last pending caption is flushed.
+    void (*finish)(tCaptionReader& reader) = nullptr;
 };
 
 // The grammar of an id, or null for formats read through the template alone.
@@ -90,7 +118,8 @@ public:
     void ReadLine(tCaptionReader& reader, QStringView line);
 
 private:
-    qsizetype FindField(const QString& M, const QString& delim, qsizetype from, qsizetype& maskEnd) const;
+    qsizetype FindField(const QString& M, const QString& delim, const QString& after, bool atLineStart,
+                        qsizetype from, qsizetype& maskEnd) const;
 
     QString bs_, as_, be_, ae_, bc_, ac_; // before/after start, end and caption
     QString mask_;                        // the format's time mask ("0" for ms and frames)
@@ -101,15 +130,25 @@ private:
     bool endOnLaterLine_ = false;     // the end stands on a later line than the start
     bool enterBreaks_ = false;        // line breaks inside a caption are real lines
     bool singleLine_ = false;
+    bool startAtLineStart_ = false; // the start field begins its line
+    bool endAtLineStart_ = false;   // the end field begins its line
+    QStringList templateLines_;     // the body's and the footer's lines without a placeholder
+    bool strayCounted_ = false;     // a stray line of this block has been counted
 };
 
 // Markup of SAMI text removed, line breaks and the style tags kept.
 QString StripSamiMarkup(QStringView text);
-// "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" and numeric references as characters; anything
-// else stays as written.
-QString UnescapeMarkup(QStringView text);
+// Named references (XML's and HTML's common set) and numeric ones as characters; anything else
+// stays as written. A referenced line break (CR, LF or the pair) becomes lineBreak (a blank when
+// that is empty), a tab a blank; other control characters are dropped.
+QString UnescapeMarkup(QStringView text, QStringView lineBreak = u"|");
 
 void ReadSubRipLine(tCaptionReader& reader, QStringView line);
+void ReadWebVttLine(tCaptionReader& reader, QStringView line);
+void ReadTimedLine(tCaptionReader& reader, QStringView line);
+void FinishTimedLines(tCaptionReader& reader);
+void ReadTimedTextLine(tCaptionReader& reader, QStringView line);
+void FinishTimedText(tCaptionReader& reader);
 void ReadSamiLine(tCaptionReader& reader, QStringView line);
 void ReadSsaLine(tCaptionReader& reader, QStringView line);
 void ReadTmPlayerLine(tCaptionReader& reader, QStringView line);

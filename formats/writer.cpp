@@ -23,6 +23,19 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// The format's definition fixes its files as UTF-8.
+bool IsUtf8Format(const tFormatDef& def) {
+    return def.Encoding == QLatin1String("utf-8");
+}
+
+// The file's bytes of its text: UTF-8 without a byte-order mark where the format's definition
+// says so, else the code page.
+// (Plain text is written without loading a definition: the one loaded may be another format's.)
+QByteArray EncodeForFormat(const QString& text, const tWriteJob& job, int32_t codePage) {
+    if (IsUtf8Format(job.def) && job.def.Id == job.id) return text.toUtf8();
+    return EncodeSubtitleText(text, codePage);
+}
+
 const tWriterPath kWriterPaths[] = {
     {"PLAINTEXT", &WritePlainText, false, 1, false, true},
     {"ADOBEENCORE", &WriteAdobeEncore, true},
@@ -31,10 +44,11 @@ const tWriterPath kWriterPaths[] = {
     {"CSVE", nullptr, false, 1, true},
 };
 
-// Markup characters as entity references and every character beyond ASCII as a numeric
-// reference, so the text stays valid markup whatever code page the file is written in.
-// Control characters other than tab and line breaks are not allowed in markup and are dropped.
-QString EscapeMarkup(QStringView text) {
+// Markup characters as entity references and, unless the format's files are Unicode by
+// definition, every character beyond ASCII as a numeric reference, so the text stays valid
+// markup whatever code page the file is written in. Control characters other than tab and line
+// breaks are not allowed in markup and are dropped.
+QString EscapeMarkup(QStringView text, bool keepNonAscii) {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -47,7 +61,7 @@ QString EscapeMarkup(QStringView text) {
             out += QLatin1String("&gt;");
         else if (c < 0x20 && c != u'\t' && c != u'\r' && c != u'\n')
             continue;
-        else if (c < 0x80)
+        else if (c < 0x80 || keepNonAscii)
             out += QChar(c);
         else {
             char32_t code = c;
@@ -71,6 +85,7 @@ constexpr StyleTag kStyleTags[] = {{u"<b>", u'b', 1}, {u"<i>", u'i', 2}, {u"<u>"
 // Closing tags go to the end of the text, innermost first, so that tags nest properly.
 QString StyledText(const QString& text, const tFormatDef& def) {
     const bool escape = def.TextEscape == QLatin1String("xml");
+    const bool keepNonAscii = IsUtf8Format(def);
     if (!escape && !text.contains(u'<')) return text;
     const bool closes = !def.TagClose.isEmpty() && def.TagClose != QLatin1String("---");
     QString out;
@@ -88,7 +103,7 @@ QString StyledText(const QString& text, const tFormatDef& def) {
             continue;
         }
         const QStringView piece = QStringView(text).mid(segment, i - segment);
-        out += escape ? EscapeMarkup(piece) : piece.toString();
+        out += escape ? EscapeMarkup(piece, keepNonAscii) : piece.toString();
         if (firstAt[which] < 0) firstAt[which] = i;
         const StyleTag& st = kStyleTags[which];
         if ((def.TagFlags & st.bit) != 0) out += ReplaceText(def.TagOpen, u"b", QStringView(&st.letter, 1));
@@ -96,7 +111,7 @@ QString StyledText(const QString& text, const tFormatDef& def) {
         segment = i;
     }
     const QStringView rest = QStringView(text).mid(segment);
-    out += escape ? EscapeMarkup(rest) : rest.toString();
+    out += escape ? EscapeMarkup(rest, keepNonAscii) : rest.toString();
     if (closes) {
         std::vector<int> order;
         for (int t = 0; t < 3; ++t)
@@ -182,7 +197,7 @@ QString WriteTemplate(const tWriteJob& job, const tWriterPath* path) {
             case BodyPiece::End: {
                 const int32_t t = piece.kind == BodyPiece::Start ? row.start : row.end;
                 if (ms)
-                    out += QString::number(t);
+                    out += QString::number(ClampTime(t));
                 else if (frames)
                     out += QString::number(MsToFrames(t, job.fps));
                 else
@@ -246,9 +261,9 @@ QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage) {
     const tWriterPath* path = FindWriterPath(job.id);
     if (path && path->write) {
         const QString text = path->write(job);
-        return path->byteText ? text.toLatin1() : EncodeSubtitleText(text, codePage);
+        return path->byteText ? text.toLatin1() : EncodeForFormat(text, job, codePage);
     }
-    return EncodeSubtitleText(WriteTemplate(job, path), codePage);
+    return EncodeForFormat(WriteTemplate(job, path), job, codePage);
 }
 
 bool SaveSubtitleFile(int count) {

@@ -204,7 +204,39 @@ TEST_F(Rules, JoinSnapsNearStartsAndTheRunMarksThemModified) {
     EXPECT_FALSE(gModified);
 }
 
+TEST_F(Rules, AStartExactlyTheNearGapAfterThePreviousEndIsJoined) {
+    struct Case {
+        int32_t start, expected;
+    } const cases[] = {
+        {2000 + gNear, 2000},
+        {2000 + gNear + 1, 2000 + gNear + 1},
+        {2000 - gNear - 1, 2000},
+    };
+    for (const Case& c : cases) {
+        Document({{1000, 2000, QStringLiteral("one")}, {c.start, c.start + 5000, QStringLiteral("two")}});
+        JoinWithPrevious(2, false);
+        EXPECT_EQ(GetLineStart(2), c.expected) << c.start;
+    }
+}
+
 // --- Rules 2c and 2d ---
+
+TEST_F(Rules, ADurationExactlyAtTargetPlusOrMinusToleranceIsKept) {
+    OnlyRules(false, false, false, true, false, false);
+    // Four characters: 250 ms each, give or take 200.
+    gRuleDuration[0] = 250;
+    gRuleTolerance[0] = 200;
+    struct Case {
+        int32_t duration, expected;
+    } const cases[] = {
+        {4 * 450, 4 * 450}, {4 * 450 + 1, 1000}, {4 * 50, 4 * 50}, {4 * 50 - 1, 1000}, {1000, 1000},
+    };
+    for (const Case& c : cases) {
+        Document({{10000, 10000 + c.duration, QStringLiteral("abcd")}});
+        CheckDuration(1, true);
+        EXPECT_EQ(GetLineEnd(1) - GetLineStart(1), c.expected) << c.duration;
+    }
+}
 
 TEST_F(Rules, DurationOutsideTheRangeIsSetToTheTarget) {
     OnlyRules(false, false, false, true, false, false);

@@ -84,9 +84,10 @@ TEST_F(DetectTest, TimePatternsDecideWhichFormatsMayMatch) {
     EXPECT_TRUE(gTimedSample);
     EXPECT_EQ(Detected("{25}{50}Hello\r\n{75}{100}World\r\n"), "MICRODVD");
     EXPECT_FALSE(gTimedSample);
-    // A frame-based file whose text holds a time: only formats with time patterns may match.
-    EXPECT_EQ(Detected("{25}{50}At 10:20:30 sharp\r\n"), "");
-    EXPECT_TRUE(gTimedSample);
+    // A frame-based file whose text holds a time: no format with a time pattern matches, so the
+    // formats without one are tried too, and the reader is told the file is not timed.
+    EXPECT_EQ(Detected("{25}{50}At 10:20:30 sharp\r\n"), "MICRODVD");
+    EXPECT_FALSE(gTimedSample);
     // The second pattern of SubRip: decimal points instead of commas.
     EXPECT_EQ(Detected("1\r\n00:00:01.000 --> 00:00:02.500\r\nDots\r\n\r\n"), "SUBRIP");
     EXPECT_EQ(gFormatDef.Timecode, "hh:mm:ss.zzz");

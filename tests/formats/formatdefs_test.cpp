@@ -93,9 +93,9 @@ TEST_F(FormatDefsTest, ListIsReadUpToItsEndMarkerTrimmedAndUpperCased) {
     EXPECT_TRUE(exitCodes.isEmpty());
 }
 
-TEST_F(FormatDefsTest, WithoutEndMarkerEveryLineIsAnIdAndTheListStopsAt255) {
+TEST_F(FormatDefsTest, WithoutEndMarkerEveryLineIsAnIdUpTo255) {
     QByteArray dat = "<FORMATSLIST>\nA\n---A FORMAT---\n";
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 253; ++i)
         dat += "X" + QByteArray::number(i) + "\n";
     UseFiles(kIni, dat);
     ASSERT_TRUE(LoadFormatsList());
@@ -103,6 +103,18 @@ TEST_F(FormatDefsTest, WithoutEndMarkerEveryLineIsAnIdAndTheListStopsAt255) {
     EXPECT_EQ(gFormatMax, 254);
     EXPECT_EQ(gFormatIds[1], "---A FORMAT---");
     EXPECT_EQ(gFormatIds[254], "X252");
+    EXPECT_TRUE(exitCodes.isEmpty());
+
+    // One more overflows the list: a broken installation, reported, and the program ends.
+    UseFiles(kIni, dat + "X253\n");
+    ClearFormatFileCache();
+    msgbox.Answer(vbOK);
+    EXPECT_FALSE(LoadFormatsList());
+    ASSERT_EQ(msgbox.count(), 1);
+    EXPECT_TRUE(msgbox.shown()[0].text.contains("[" + gFormatDatFile + "]"));
+    EXPECT_TRUE(msgbox.shown()[0].text.endsWith("Error #6: Overflow"));
+    EXPECT_EQ(exitCodes, QList<int>{1});
+    EXPECT_TRUE(gFormatIds.isEmpty());
 }
 
 TEST_F(FormatDefsTest, MissingFilesAreEachReportedThenTheProgramEnds) {

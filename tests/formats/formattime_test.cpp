@@ -34,20 +34,77 @@ TEST(FormatTimeTest, PatternsWriteTheirFields) {
     EXPECT_EQ(MsToTimecode(Pattern("h:mm:ss.zz"), 3723450, 0), "1:02:03.45");
 }
 
+// A whole-second pattern rounds a remainder above a quarter second up only without a frame rate;
+// a fraction is written at any frame rate, frames read as none without one.
+TEST(FormatTimeTest, FractionsAndFramesWhateverTheFrameRate) {
+    struct Case {
+        const char* pattern;
+        int32_t ms;
+        float fps;
+        const char* text;
+    } const cases[] = {
+        {"hh:mm:ss", 1251, 0, "00:00:02"},
+        {"hh:mm:ss", 1250, 0, "00:00:01"},
+        {"hh:mm:ss", 1900, 25, "00:00:01"},
+        {"hh:mm:ss.zz", 1450, 25, "00:00:01.45"},
+        {"hh:mm:ss,zzz", 1999, 29.97f, "00:00:01,999"},
+        {"hh:mm:ss:ff", 1900, 0, "00:00:01:00"},
+        {"hh:mm:ss:ff", 1900, 25, "00:00:01:22"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MsToTimecode(Pattern(c.pattern), c.ms, c.fps), c.text)
+            << c.pattern << " " << c.ms << " " << c.fps;
+    // A "z" pattern reads its fraction at a frame rate too; "ff" reads nothing without one.
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss.zz"), u"00:00:01.45", 25), 1450);
+    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss:ff"), u"00:00:01:22", 0), 1000);
+}
+
 TEST(FormatTimeTest, RoundingCarriesAndNothingOverflows) {
     const tFormatDef whole = Pattern("hh:mm:ss");
     EXPECT_EQ(MsToTimecode(whole, 59600, 0), "00:01:00");
     EXPECT_EQ(MsToTimecode(whole, 3599600, 0), "01:00:00");
-    // Beyond 255 hours and 99 hours.
-    EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss,zzz"), 360000000, 0), "100:00:00,000");
-    EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss,zzz"), 1000 * 3600 * 300, 0), "300:00:00,000");
     // Karaoke lyrics count hours in the minutes, past 255 of them.
     const tFormatDef lrc = Pattern("mm:ss.zz", "KARAOKELRC");
     EXPECT_EQ(MsToTimecode(lrc, 3723450, 0), "62:03.45");
     EXPECT_EQ(MsToTimecode(lrc, 5 * 3600000 + 1000, 0), "300:01.00");
     EXPECT_EQ(TimecodeToMs(lrc, u"300:01.00", 0), 5 * 3600000 + 1000);
-    EXPECT_EQ(TimecodeToMs(Pattern("hh:mm:ss,zzz"), u"100:00:00,000", 0), 360000000);
     EXPECT_EQ(MsToTimecode(Pattern("hh:mm:ss,zzz"), -5, 0), "00:00:00,000");
+}
+
+// 99:59:59.999 is the largest time both ways: later times are written as it, read as it (and
+// told), and rounding to whole seconds never carries past it.
+TEST(FormatTimeTest, OneTimeLimitForReadingAndWriting) {
+    const tFormatDef srt = Pattern("hh:mm:ss,zzz");
+    struct Case {
+        tFormatDef def;
+        int32_t ms;
+        float fps;
+        const char* text;
+    } const cases[] = {
+        {srt, kMaxTimeMs, 0, "99:59:59,999"},
+        {srt, 360000000, 0, "99:59:59,999"},
+        {srt, INT32_MAX, 0, "99:59:59,999"},
+        {Pattern("hh:mm:ss"), 359999990, 0, "99:59:59"},
+        {Pattern("hh:mm:ss"), 359998500, 0, "99:59:59"},
+        {Pattern("hh:mm:ss.zz"), kMaxTimeMs, 0, "99:59:59.99"},
+        {Pattern("hh:mm:ss:ff"), kMaxTimeMs, 25, "99:59:59:24"},
+        {Pattern("mm:ss.zz", "KARAOKELRC"), kMaxTimeMs, 0, "5999:59.99"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MsToTimecode(c.def, c.ms, c.fps), c.text) << c.ms;
+        bool clamped = true;
+        const int32_t back = TimecodeToMs(TimecodeReader(c.def), QString(c.text), c.fps, &clamped);
+        EXPECT_FALSE(clamped) << c.text;
+        EXPECT_LE(kMaxTimeMs - back, 999) << c.text;
+    }
+    bool clamped = false;
+    EXPECT_EQ(TimecodeToMs(TimecodeReader(srt), u"100:00:00,000", 0, &clamped), kMaxTimeMs);
+    EXPECT_TRUE(clamped);
+    tFormatDef frames;
+    frames.Timecode = "ff";
+    EXPECT_EQ(TimecodeToMs(TimecodeReader(frames), u"9000000", 25, &clamped), kMaxTimeMs);
+    EXPECT_TRUE(clamped);
+    EXPECT_EQ(MsToFrames(INT32_MAX, 25), 8999999);
 }
 
 TEST(FormatTimeTest, PatternsReadBack) {
@@ -63,7 +120,7 @@ TEST(FormatTimeTest, PatternsReadBack) {
     // Too few fields fall back to fixed positions; junk reads as 0; huge fields saturate.
     EXPECT_EQ(TimecodeToMs(srt, u"", 0), 0);
     EXPECT_EQ(TimecodeToMs(srt, u"xx", 0), 0);
-    EXPECT_EQ(TimecodeToMs(srt, u"99999999999999:00:00,000", 0), INT32_MAX);
+    EXPECT_EQ(TimecodeToMs(srt, u"99999999999999:00:00,000", 0), kMaxTimeMs);
 }
 
 TEST(FormatTimeTest, MillisecondAndFrameFields) {

@@ -51,7 +51,7 @@ TEST_F(ReaderTest, SamiMarkupIsRemovedEvenWhenUnclosed) {
     EXPECT_EQ(StripSamiMarkup(u"x <b>y</b> a < b"), "x <b>y a < b");
     EXPECT_EQ(StripSamiMarkup(QString(100000, u'<')), QString(100000, u'<'));
     EXPECT_EQ(UnescapeMarkup(u"&lt;&gt;&amp;&quot;&apos;&#65;&#x42;&nbsp;&#0;&#1114112; & x;"),
-              "<>&\"'AB&nbsp;&#0;&#1114112; & x;");
+              "<>&\"'AB\u00a0&#0;&#1114112; & x;");
     EXPECT_EQ(UnescapeMarkup(u"&#128512;"), QString::fromUtf8("\xF0\x9F\x98\x80"));
 }
 
@@ -121,6 +121,12 @@ TEST_F(ReaderTest, UleadEndMarkerEndsTheLastCaption) {
                          "#Subtitle text end\n";
     EXPECT_EQ(Parse("UDVDWORKSHOP20", file, 25, true).captions,
               (Captions{{1000, 2000, "One"}, {3000, 4000, "Two|lines"}}));
+}
+
+TEST_F(ReaderTest, TheNoneLineBreakTokenIsNoTextToReplace) {
+    // "none" writes line breaks as blanks: on reading, the word is text like any other.
+    EXPECT_EQ(Parse("KARAOKELRC", "[00:01.00]none of them|none\n[00:02.00]\n").captions,
+              (Captions{{1000, 2000, "none of them|none"}}));
 }
 
 TEST_F(ReaderTest, PlainTextIsOneUntimedCaptionPerLine) {

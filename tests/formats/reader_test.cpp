@@ -2,6 +2,8 @@
 // grid filled in one step, hostile fields, re-entry and failed reads.
 #include "formats/reader_fixture.h"
 
+#include "formats/formattime.h"
+
 #include "document/busy.h"
 #include "document/timecode.h"
 
@@ -75,12 +77,15 @@ TEST_F(ImportTest, LongLinesAndHugeOrNegativeFieldsReadSafely) {
               0, true)
             .captions,
         (std::vector<tSubtitleLine>{{1000, 2000, "far"}}));
-    // Twelve digits saturate; a sign is not where a time field can stand.
-    EXPECT_EQ(Parse("MICRODVD", "{999999999999}{999999999999}big\n{-25}{-1}neg\n").captions,
-              (std::vector<tSubtitleLine>{{INT32_MAX, INT32_MAX, "big"}}));
+    // Twelve digits stop at the largest time, and are counted; a sign is not where a time field
+    // can stand.
+    const tReadOutcome big = Parse("MICRODVD", "{999999999999}{999999999999}big\n{-25}{-1}neg\n");
+    EXPECT_EQ(big.captions, (std::vector<tSubtitleLine>{{kMaxTimeMs, kMaxTimeMs, "big"}}));
+    EXPECT_EQ(big.clampedTimes, 2);
     const tReadOutcome sami =
         Parse("SAMI", "<BODY>\n<SYNC Start=-500><P>neg\n<SYNC Start=999999999999><P>&nbsp;\n");
-    EXPECT_EQ(sami.captions, (std::vector<tSubtitleLine>{{0, INT32_MAX, "neg"}}));
+    EXPECT_EQ(sami.captions, (std::vector<tSubtitleLine>{{0, kMaxTimeMs, "neg"}}));
+    EXPECT_EQ(sami.clampedTimes, 1);
 }
 
 TEST_F(ImportTest, FrameRateIsAskedBeforeAFrameBasedFileIsRead) {

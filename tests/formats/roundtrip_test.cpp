@@ -2,6 +2,7 @@
 // back, and comes back as the format can carry it.
 #include "formats/reader_fixture.h"
 
+#include "formats/formattime.h"
 #include "formats/textops.h"
 
 #include <QSet>
@@ -168,5 +169,39 @@ TEST_F(RoundTripTest, TextBeyondTheAnsiCodePageSurvivesEveryFormat) {
             EXPECT_EQ(Normalised(got[k].text), expected[k]) << "caption " << k + 1;
         EXPECT_EQ(msgbox.count(), 0);
         dialogs.inputs.clear();
+    }
+}
+
+// Captions that look like time lines, markup, line breaks and the largest time: what every
+// format must carry through a save and an open.
+TEST_F(RoundTripTest, TimeLikeTextMarkupAndTheLargestTimeReadBack) {
+    const std::vector<tSubtitleLine> doc{
+        {1000, 2500, "The train leaves at 10:30:00 today"},
+        {3000, 4500, "Meet at 10:30:00.000 sharp|10:30:00.000 is the time"},
+        {5000, 6000, "a & b < c > d &amp; &lt; x"},
+        {7000, 8000, "two|lines|and three"},
+        {kMaxTimeMs - 2000, kMaxTimeMs, "<i>The very end"},
+    };
+    for (int i = 0; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        SCOPED_TRACE(qPrintable(id));
+        const QByteArray bytes = Write(id, doc);
+        const tFormatDef written = gFormatDef;
+        Open(WriteFile(id + (id == "PLAINTEXT" ? ".txt" : ".sub"), bytes), IsFrameBased(id));
+        EXPECT_TRUE(OpenFormat() == id || kLookAlikes.value(id).contains(OpenFormat()))
+            << "recognised as " << qPrintable(OpenFormat());
+        const std::vector<tSubtitleLine> got = Document();
+        ASSERT_EQ(got.size(), doc.size()) << bytes.toStdString();
+        // Whole seconds are never rounded past the largest time: it loses its fraction.
+        const int32_t resolution = Resolution(written);
+        for (size_t k = 0; k < got.size(); ++k) {
+            const tSubtitleLine e = Expected(id, doc[k]);
+            EXPECT_EQ(Normalised(got[k].text), Normalised(e.text)) << "caption " << k + 1;
+            if (id == "PLAINTEXT") continue;
+            const int32_t tolerance = resolution == 750 && k + 1 == got.size() ? 999 : resolution;
+            EXPECT_LE(std::abs(got[k].start - e.start), tolerance) << "caption " << k + 1;
+            EXPECT_LE(std::abs(got[k].end - e.end), tolerance) << "caption " << k + 1;
+        }
+        EXPECT_EQ(msgbox.count(), 0) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
     }
 }

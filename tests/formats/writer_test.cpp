@@ -60,8 +60,9 @@ TEST_F(WriterTest, StylesNestAndOnlyDeclaredOnesAreWritten) {
 TEST_F(WriterTest, MarkupFormatsEscapeTheirText) {
     const QString vtt =
         Write("WEBVTT", {{0, 1000, QString::fromUtf8("<b>a < b --> c & d \xC3\xA9|\xF0\x9F\x98\x80")}});
-    EXPECT_EQ(vtt, "WEBVTT\r\n\r\n00:00:00.000 --> 00:00:01.000\r\n"
-                   "<b>a &lt; b --&gt; c &amp; d &#233;\r\n&#128512;</b>\r\n\r\n");
+    // WebVTT is UTF-8 by definition: only the markup characters are escaped.
+    EXPECT_EQ(vtt.toLatin1(), "WEBVTT\r\n\r\n00:00:00.000 --> 00:00:01.000\r\n"
+                            "<b>a &lt; b --&gt; c &amp; d \xC3\xA9\r\n\xF0\x9F\x98\x80</b>\r\n\r\n");
     const QString ttml = Write("TTML", {{0, 1000, "x|<y>"}});
     EXPECT_TRUE(ttml.contains("<p begin=\"00:00:00.000\" end=\"00:00:01.000\">x<br/>&lt;y&gt;</p>"))
         << qPrintable(ttml);
@@ -156,6 +157,7 @@ TEST_F(WriterTest, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     EXPECT_FALSE(SaveSubtitleFile(1));
     ASSERT_EQ(msgbox.count(), 1);
     EXPECT_EQ(msgbox.last().icon, vbExclamation);
+    EXPECT_EQ(msgbox.last().text, LangText(306, gSubFile));
     EXPECT_TRUE(gModified);
 
     // A folder that does not exist: the error is reported with its reason.
@@ -188,6 +190,7 @@ TEST_F(WriterTest, ReadOnlyFileIsReportedAndLeftAlone) {
     QFile::setPermissions(gSubFile, QFileDevice::ReadOwner);
     msgbox.Answer(vbOK);
     EXPECT_FALSE(SaveSubtitleFile(1));
+    EXPECT_EQ(msgbox.last().text, LangText(306, gSubFile));
     EXPECT_EQ(Read(gSubFile), "old");
     EXPECT_TRUE(gModified);
 }

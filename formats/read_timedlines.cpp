@@ -1,0 +1,147 @@
+// Formats whose lines carry only a start time: "hh:mm:ss:text" (VPlayer), "hh:mm:ss.z:text"
+// (SubCreator), "[hh:mm:ss]text" (DKS), "[mm:ss.xx]text" (LRC lyrics). Each line with text opens
+// a caption that runs until the next line's time; a time line without text only ends the
+// caption before it. The last caption without such a line gets a fixed duration.
+#include "formats/readerpaths.h"
+
+#include "formats/textops.h"
+
+#include <algorithm>
+
+namespace {
+
+// How long the last caption shows when no line ends it.
+constexpr int32_t kDefaultDuration = 3000;
+
+// What stands before the time on a line and between the time and the text, from the format's
+// template ("[" and "]" for "[zrvStart]zrvCaption").
+struct LineShape {
+    QString prefix, separator;
+};
+
+LineShape ShapeOf(const tFormatDef& def) {
+    const QString& body = def.Body;
+    const qsizetype s = body.indexOf(QLatin1String("zrvStart"));
+    const qsizetype c = body.indexOf(QLatin1String("zrvCaption"));
+    LineShape shape;
+    if (s < 0 || c < s) return shape;
+    const qsizetype lineStart = body.lastIndexOf(u'\n', s) + 1;
+    shape.prefix = body.mid(lineStart, s - lineStart);
+    shape.separator = body.mid(s + 8, c - s - 8);
+    return shape;
+}
+
+// Reads a time of the compact pattern (one letter per field: h, m, s, z) at pos; the fraction
+// and its separator may be missing, and the minutes may hold the hours. Moves pos past it.
+int64_t ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern) {
+    int64_t h = 0, m = 0, s = 0, fraction = 0;
+    qsizetype i = pos;
+    for (qsizetype k = 0; k < pattern.size(); ++k) {
+        const QChar f = pattern[k];
+        const bool fractionNext = k + 1 < pattern.size() && pattern[k + 1] == u'z';
+        if (f == u'h' || f == u'm' || f == u's' || f == u'z') {
+            const int most = f == u'h' ? 3 : f == u'm' ? 5 : f == u's' ? 2 : 3;
+            int digits = 0;
+            int64_t value = 0;
+            while (i < line.size() && line[i].isDigit() && digits < most) {
+                value = value * 10 + (line[i].unicode() - u'0');
+                ++digits;
+                ++i;
+            }
+            if (digits == 0) return -1;
+            if (f == u'h') h = value;
+            if (f == u'm') m = value;
+            if (f == u's') s = value;
+            if (f == u'z') {
+                for (int d = digits; d < 3; ++d)
+                    value *= 10;
+                fraction = value;
+            }
+            continue;
+        }
+        if (fractionNext) {
+            // The fraction is optional; tools write ".", "," or ":" before it.
+            if (i < line.size() && (line[i] == u'.' || line[i] == u',' || line[i] == u':') &&
+                i + 1 < line.size() && line[i + 1].isDigit()) {
+                ++i;
+                continue;
+            }
+            break;
+        }
+        if (i >= line.size() || line[i] != f) return -1;
+        ++i;
+    }
+    pos = i;
+    return h * 3600000 + m * 60000 + s * 1000 + fraction;
+}
+
+void Close(tCaptionReader& r, int32_t start, int32_t end, const QString& text) {
+    r.start = start;
+    r.end = end;
+    r.text = text;
+    r.FlushCaption();
+}
+
+} // namespace
+
+void ReadTimedLine(tCaptionReader& r, QStringView line) {
+    if (line.isEmpty()) return;
+    const LineShape shape = ShapeOf(r.Def());
+    std::vector<int32_t> times;
+    qsizetype pos = 0;
+    // Lyrics may give one line several times ("[00:12.00][01:30.00]chorus").
+    while (line.mid(pos).startsWith(shape.prefix)) {
+        qsizetype at = pos + shape.prefix.size();
+        const int64_t t = ReadPatternTime(line, at, r.Def().CompactPattern);
+        if (t < 0 || !line.mid(at).startsWith(shape.separator)) break;
+        times.push_back(r.LimitTime(t));
+        pos = at + shape.separator.size();
+        // Only a bracketed time can be followed by another one; a text that begins with a
+        // time is text.
+        if (shape.prefix.isEmpty()) break;
+    }
+    if (times.empty()) {
+        // A line without a time: a further line of the caption before, where the format has
+        // lines in its captions at all; headers and tags ("[ar:Artist]") are passed over.
+        if (!r.entries.empty() && !r.entries.back().text.isEmpty() &&
+            r.Def().LineBreakToken.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0)
+            r.entries.back().text += r.Def().LineBreakToken + line.toString();
+        return;
+    }
+    const QString text = line.mid(pos).toString();
+    // One caption more than the limit is enough to tell that the file goes beyond it.
+    if (r.entries.size() > size_t(r.Limit()) * 4 + 4) return;
+    if (times.size() > 1) r.entriesUnordered = true;
+    for (const int32_t t : times) {
+        r.entries.push_back({t, IsBlank(text) ? QString() : text});
+    }
+}
+
+void FinishTimedLines(tCaptionReader& r) {
+    std::vector<tCaptionReader::tTimedEntry> entries = std::move(r.entries);
+    r.entries.clear();
+    // Lyrics that give a line several times are put in time order; otherwise the file's order
+    // stands, untimed captions among timed ones included.
+    if (r.entriesUnordered) {
+        bool sorted = true;
+        for (size_t i = 1; i < entries.size() && sorted; ++i)
+            sorted = entries[i - 1].time <= entries[i].time;
+        if (!sorted)
+            std::stable_sort(entries.begin(), entries.end(),
+                             [](const auto& a, const auto& b) { return a.time < b.time; });
+    }
+    for (size_t i = 0; i < entries.size() && !r.limitReached; ++i) {
+        const auto& e = entries[i];
+        if (e.text.isEmpty()) continue;
+        int32_t end = -1;
+        if (i + 1 < entries.size()) {
+            const auto& next = entries[i + 1];
+            // A line that only ends the caption may end it at its start (an untimed caption);
+            // the next caption's start must lie after it.
+            if (next.text.isEmpty() ? next.time >= e.time : next.time > e.time) end = next.time;
+        }
+        if (end < 0) end = ClampTime(int64_t(e.time) + kDefaultDuration);
+        Close(r, e.time, end, e.text);
+    }
+    r.ClearPending();
+}

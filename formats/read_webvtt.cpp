@@ -1,0 +1,133 @@
+#include "formats/readerpaths.h"
+
+#include <algorithm>
+
+namespace {
+
+// A WebVTT timestamp: "mm:ss.ttt" or "hh:mm:ss.ttt" (hours may have more digits). Some
+// converters write a comma before the milliseconds. -1 when the text is no timestamp.
+int64_t WebVttTime(QStringView t) {
+    int64_t fields[3] = {0, 0, 0};
+    int count = 0;
+    int64_t value = 0;
+    int digits = 0;
+    qsizetype i = 0;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c.isDigit()) {
+            if (++digits > 10) return -1;
+            value = value * 10 + (c.unicode() - u'0');
+        } else if (c == u':') {
+            if (digits == 0 || count == 2) return -1;
+            fields[count++] = value;
+            value = 0;
+            digits = 0;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0 || count == 0 || i >= t.size() || (t[i] != u'.' && t[i] != u',')) return -1;
+    const int64_t seconds = value;
+    int64_t ms = 0;
+    int fractionDigits = 0;
+    for (++i; i < t.size() && t[i].isDigit(); ++i) {
+        if (fractionDigits < 3) ms = ms * 10 + (t[i].unicode() - u'0');
+        ++fractionDigits;
+    }
+    if (fractionDigits == 0 || i != t.size()) return -1;
+    for (int k = fractionDigits; k < 3; ++k)
+        ms *= 10;
+    const int64_t hours = count == 2 ? fields[0] : 0;
+    const int64_t minutes = count == 2 ? fields[1] : fields[0];
+    return std::min<int64_t>(hours, 10000000) * 3600000 + minutes * 60000 + seconds * 1000 + ms;
+}
+
+// The cue text with the program's style tags: "<b>", "<i>", "<u>" (with or without classes)
+// and their closing tags stay, voices, classes, languages, ruby and timestamps go. A "<" that
+// no ">" follows is text.
+QString CueText(QStringView text) {
+    if (!text.contains(u'<')) return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] != u'<') {
+            out += text[i++];
+            continue;
+        }
+        const qsizetype close = text.indexOf(u'>', i + 1);
+        if (close < 0) {
+            out += text.mid(i);
+            break;
+        }
+        const QStringView tag = text.mid(i + 1, close - i - 1);
+        const bool closing = tag.startsWith(u'/');
+        const QStringView name = closing ? tag.mid(1) : tag;
+        qsizetype nameEnd = 0;
+        while (nameEnd < name.size() && name[nameEnd].isLetter())
+            ++nameEnd;
+        const QStringView letter = name.left(nameEnd);
+        if (letter == QLatin1String("b") || letter == QLatin1String("i") || letter == QLatin1String("u")) {
+            out += closing ? QStringLiteral("</") : QStringLiteral("<");
+            out += letter;
+            out += u'>';
+        }
+        i = close + 1;
+    }
+    return out;
+}
+
+enum : int { kHeader = 0, kBetween, kSkipBlock, kCueText };
+
+} // namespace
+
+// WebVTT: the "WEBVTT" line and its header (up to the first blank line), then blocks separated
+// by blank lines: NOTE, STYLE and REGION blocks, and cues of an optional identifier line, a
+// timing line "start --> end" with optional settings, and the text lines.
+void ReadWebVttLine(tCaptionReader& r, QStringView line) {
+    if (line.isEmpty()) {
+        if (r.grammarState == kCueText && r.start >= 0 && r.end >= 0) r.FlushCaption();
+        r.grammarState = kBetween;
+        return;
+    }
+    // Neither the header nor a NOTE block may hold "-->": a line with two timestamps around it
+    // always begins a cue.
+    const qsizetype arrow = line.indexOf(QLatin1String("-->"));
+    if (arrow > 0) {
+        const int64_t from = WebVttTime(TrimLine(line.left(arrow)));
+        const QStringView rest = TrimLine(line.mid(arrow + 3));
+        qsizetype blank = 0;
+        while (blank < rest.size() && !rest[blank].isSpace())
+            ++blank;
+        const int64_t to = WebVttTime(rest.left(blank));
+        if (from >= 0 && to >= 0) {
+            if (r.Complete())
+                r.FlushCaption();
+            else
+                r.DropPending();
+            r.start = r.LimitTime(from);
+            r.end = r.LimitTime(to);
+            r.grammarState = kCueText;
+            return;
+        }
+    }
+    switch (r.grammarState) {
+    case kBetween:
+        if (arrow > 0) {
+            // A timing line that cannot be read: its cue is skipped.
+            ++r.skipped;
+            r.grammarState = kSkipBlock;
+            return;
+        }
+        if (line.startsWith(QLatin1String("NOTE")) || line.startsWith(QLatin1String("STYLE")) ||
+            line.startsWith(QLatin1String("REGION")))
+            r.grammarState = kSkipBlock;
+        // Anything else is a cue identifier: the timing line follows.
+        return;
+    case kCueText:
+        r.AppendText(CueText(line));
+        return;
+    default:
+        // The header ("WEBVTT", "X-TIMESTAMP-MAP=...", "Kind: ...") and skipped blocks.
+        return;
+    }
+}

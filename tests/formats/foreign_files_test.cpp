@@ -1,0 +1,287 @@
+// Files as other editors, converters and sites write them: each is opened as the open command
+// opens it (recognised, then read), and every caption comes back with its times and text, or
+// the user is told what could not be read.
+#include "formats/reader_fixture.h"
+
+#include "formats/formattime.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Captions = std::vector<tSubtitleLine>;
+
+struct ForeignFile {
+    const char* what;
+    QByteArray bytes;
+    QString format;
+    Captions captions;
+};
+
+QByteArray Utf8(const char* text) {
+    return QByteArray(text);
+}
+
+// Three paragraphs the way three producers of timed text write them.
+const QByteArray kTtmlConverterA = R"(<?xml version="1.0" encoding="utf-8"?>
+<tt xmlns="http://www.w3.org/ns/ttml" xmlns:tts="http://www.w3.org/ns/ttml#styling"
+    xmlns:ttp="http://www.w3.org/ns/ttml#parameter" ttp:frameRate="25" xml:lang="en">
+  <head><styling><style xml:id="s1" tts:color="white"/></styling></head>
+  <body>
+    <div>
+      <p end="00:00:03.000" begin="00:00:01.000" style="s1"
+         region="bottom">First <span tts:fontStyle="italic">line</span><br/>second line</p>
+      <p begin="5.5s" dur="1200ms">Offsets &amp; durations</p>
+      <p begin="00:00:10:12" end="00:00:11:00">Frames at 25</p>
+      <!-- <p begin="1s" end="2s">commented out</p> -->
+    </div>
+  </body>
+</tt>
+)";
+
+const QByteArray kTtmlConverterB =
+    R"(<?xml version="1.0" encoding="UTF-8"?><ttml:tt xmlns:ttml="http://www.w3.org/ns/ttml" )"
+    R"(xmlns:ttp="http://www.w3.org/ns/ttml#parameter" ttp:tickRate="10000000"><ttml:body><ttml:div>)"
+    R"(<ttml:p begin="10000000t" end="25000000t" xml:id="c1">One<ttml:br/>two</ttml:p>)"
+    R"(<ttml:p xml:id="c2" end="5s" begin="3s"><ttml:span>Three</ttml:span></ttml:p>)"
+    R"(</ttml:div></ttml:body></ttml:tt>)";
+
+const QByteArray kDfxpHandWritten =
+    "<tt xmlns=\"http://www.w3.org/2006/10/ttaf1\">\n"
+    "<body><div>\n"
+    "<p begin=\"00:00:01.00\" end=\"00:00:02.00\">One</p>\n"
+    "<p begin=\"00:00:02.50\"\n"
+    "   end=\"00:00:04.00\"><span style=\"x\">Two</span>\n"
+    "   <br />lines</p>\n"
+    "<p\n"
+    "begin=\"00:00:05.00\" end=\"00:00:06.00\">Three &#10;broken&#13;&#10;up</p>\n"
+    "</div></body></tt>\n";
+
+QByteArray WebVttOfManyCues(int n) {
+    QByteArray vtt = "WEBVTT\n\n";
+    for (int i = 0; i < n; ++i) {
+        const int at = i * 2000;
+        vtt += QString::asprintf("%02d:%02d.%03d --> %02d:%02d.%03d\nCue %d\n\n", at / 60000, at / 1000 % 60,
+                                 at % 1000, (at + 1500) / 60000, (at + 1500) / 1000 % 60, (at + 1500) % 1000,
+                                 i + 1)
+                   .toLatin1();
+    }
+    return vtt;
+}
+
+// An ASS file with an embedded font of many encoded lines before its events.
+QByteArray AssWithEmbeddedFont(bool v4plus) {
+    QByteArray ass = "[Script Info]\nScriptType: v4.00+\n\n";
+    ass += "[Fonts]\nfontname: Foo_0.ttf\n";
+    for (int i = 0; i < 2000; ++i)
+        ass += "M)!$H0\"8.'<\\'L)DT%;48Z0\\2S%M3PT:6U+6$LR2!T`*7D`.V5E8U)-1(5C.2$\n";
+    ass += "\n[Graphics]\nfilename: logo.png\n";
+    for (int i = 0; i < 500; ++i)
+        ass += "B7E.A?0I%40!O9=<\n";
+    if (v4plus) {
+        ass += "\n[V4+ Styles]\nFormat: Name, Fontname\nStyle: Default,Arial\n\n[Events]\n"
+               "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+               "Dialogue: 0,0:00:01.00,0:00:02.50,Default,,0,0,0,,Hello, world\n"
+               "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Two\\Nlines\n";
+    } else {
+        ass += "\n[V4 Styles]\nFormat: Name, Fontname\n\n[Events]\n"
+               "Dialogue: Marked=0,0:00:01.00,0:00:02.50,Default,,0000,0000,0000,,Hello\n";
+    }
+    return ass;
+}
+
+} // namespace
+
+class ForeignFilesTest : public ReaderTest {
+protected:
+    // Opens the file as the open command does and returns the document.
+    Captions OpenBytes(const QByteArray& bytes, const QString& name = "foreign.sub") {
+        Open(WriteFile(name, bytes), false);
+        return Document();
+    }
+};
+
+TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
+    const std::vector<ForeignFile> files{
+        {"WebVTT without hours, with identifiers, settings, NOTE, STYLE and REGION blocks",
+         "WEBVTT - made by a converter\nKind: captions\nLanguage: en\n\n"
+         "REGION\nid:fred\nwidth:40%\n\nSTYLE\n::cue { color: yellow }\n\n"
+         "NOTE a comment\nthat spans lines\n\n"
+         "intro\n01:02.500 --> 01:04.000 align:start line:90%\n<v Anna>Hello</v> <c.yellow>there</c>\n\n"
+         "2\n01:05.000 --> 01:07.250\n<i>Karaoke</i> <01:05.500>in <01:06.000>time\n\n"
+         "01:00:00.000 --> 01:00:01.000\nA &lt;b&gt; tag &amp; x &gt; y\n\n"
+         "01:08.000 --> 01:09.000\nThe train leaves at 10:30:00.000 today\nMeet at 10:30 sharp\n",
+         "WEBVTT",
+         {{62500, 64000, "Hello there"},
+          {65000, 67250, "<i>Karaoke in time"},
+          {3600000, 3601000, "A <b> tag & x > y"},
+          {68000, 69000, "The train leaves at 10:30:00.000 today|Meet at 10:30 sharp"}}},
+        {"WebVTT for streaming: the timestamp map belongs to the header",
+         "WEBVTT\nX-TIMESTAMP-MAP=LOCAL:00:00:00.000,MPEGTS:0\n\n00:00:05.000 --> 00:00:06.000\nFirst\n",
+         "WEBVTT",
+         {{5000, 6000, "First"}}},
+        {"WebVTT in UTF-8 with a byte-order mark and CR LF lines",
+         Utf8("\xEF\xBB\xBFWEBVTT\r\n\r\n00:01.000 --> 00:02.000\r\nCaf\xC3\xA9 &nbsp;ol\xC3\xA9\r\n"),
+         "WEBVTT",
+         {{1000, 2000, QString::fromUtf8("Caf\xC3\xA9 \xC2\xA0ol\xC3\xA9")}}},
+        {"VPlayer: each line runs until the next",
+         "00:00:01:Hello\n00:00:04:World\n00:00:06:\n00:00:08:Last\n",
+         "VPLAYER",
+         {{1000, 4000, "Hello"}, {4000, 6000, "World"}, {8000, 11000, "Last"}}},
+        {"LRC lyrics with tags, a closing time and a repeated line",
+         "[ti:Song]\n[ar:Someone]\n[length:03:20]\n[00:12.00]Line one\n[00:17.20]Line two\n[00:21.10]\n"
+         "[00:25.00][00:40.00]Chorus\n[00:30.5]Verse\n",
+         "KARAOKELRC",
+         {{12000, 17200, "Line one"},
+          {17200, 21100, "Line two"},
+          {25000, 30500, "Chorus"},
+          {30500, 40000, "Verse"},
+          {40000, 43000, "Chorus"}}},
+        {"SubCreator",
+         "00:00:01.0:Hello|world\n00:00:03.5:Next\n",
+         "SUBCREATOR",
+         {{1000, 3500, "Hello|world"}, {3500, 6500, "Next"}}},
+        {"DKS",
+         "[00:00:01]Hello[br]there\n[00:00:03]\n[00:00:05]Again\n[00:00:07]\n",
+         "DKS",
+         {{1000, 3000, "Hello|there"}, {5000, 7000, "Again"}}},
+        {"TTML from a converter: attributes in any order, over several lines, offsets and frames",
+         kTtmlConverterA,
+         "TTML",
+         {{1000, 3000, "<i>First line|second line"},
+          {5500, 6700, "Offsets & durations"},
+          {10480, 11000, "Frames at 25"}}},
+        {"TTML on one line with a namespace prefix and ticks",
+         kTtmlConverterB,
+         "TTML",
+         {{1000, 2500, "One|two"}, {3000, 5000, "Three"}}},
+        {"DFXP written by hand, line breaks as character references",
+         kDfxpHandWritten,
+         "DFXP",
+         {{1000, 2000, "One"}, {2500, 4000, "Two|lines"}, {5000, 6000, "Three |broken|up"}}},
+        {"SAMI with named character references",
+         "<SAMI>\n<BODY>\n<SYNC Start=1000><P Class=ENCC>Caf&eacute; cr&egrave;me &amp; &lt;tea&gt; "
+         "&quot;hot&quot;\n"
+         "<SYNC Start=2000><P Class=ENCC>&nbsp;\n"
+         "<SYNC Start=3000><P Class=ENCC>Two&nbsp;words &euro;5&#13;&#10;next\n"
+         "<SYNC Start=4000><P Class=ENCC>&nbsp;\n</BODY></SAMI>\n",
+         "SAMI",
+         {{1000, 2000, QString::fromUtf8("Caf\xC3\xA9 cr\xC3\xA8me & <tea> \"hot\"")},
+          {3000, 4000, QString::fromUtf8("Two\xC2\xA0words \xE2\x82\xAC") + "5|next"}}},
+        {"Advanced SSA with embedded fonts and pictures",
+         AssWithEmbeddedFont(true),
+         "ADVANCEDSSA",
+         {{1000, 2500, "Hello, world"}, {3000, 4000, "Two|lines"}}},
+        {"SubStation Alpha with embedded fonts and pictures",
+         AssWithEmbeddedFont(false),
+         "SUBSTATIONALPHA",
+         {{1000, 2500, "Hello"}}},
+        {"SubRip with one-digit hours",
+         "1\n0:00:01,000 --> 0:00:02,000\nOne\n\n2\n0:00:03,500 --> 0:00:04,000\nTwo\n\n",
+         "SUBRIP",
+         {{1000, 2000, "One"}, {3500, 4000, "Two"}}},
+        {"SubRip with one-digit hours and decimal points",
+         "1\n0:00:01.000 --> 0:00:02.000\nOne\n",
+         "SUBRIP",
+         {{1000, 2000, "One"}}},
+        {"SubRip whose text holds a time",
+         "1\n00:00:01,000 --> 00:00:02,000\nThe train leaves at 10:30:00 today\n",
+         "SUBRIP",
+         {{1000, 2000, "The train leaves at 10:30:00 today"}}},
+        {"YouTube SBV whose text holds a time",
+         "0:00:01.000,0:00:02.000\nMeet at 10:30:00.000 sharp\n\n0:00:03.000,0:00:04.000\n"
+         "10:30:00.000 is when\n\n",
+         "YOUTUBESBV",
+         {{1000, 2000, "Meet at 10:30:00.000 sharp"}, {3000, 4000, "10:30:00.000 is when"}}},
+        {"MicroDVD whose text holds a time",
+         "{25}{50}The train leaves at 10:30:00 today\n{75}{100}Next\n",
+         "MICRODVD",
+         {{1000, 2000, "The train leaves at 10:30:00 today"}, {3000, 4000, "Next"}}},
+    };
+    for (const ForeignFile& f : files) {
+        SCOPED_TRACE(f.what);
+        const bool frames = IsFrameBased(f.format);
+        Open(WriteFile("foreign.sub", f.bytes), frames);
+        EXPECT_EQ(OpenFormat(), f.format);
+        EXPECT_EQ(Document(), f.captions);
+        EXPECT_EQ(msgbox.count(), 0) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+    }
+}
+
+TEST_F(ForeignFilesTest, ThreeHundredWebVttCuesWithoutHoursAreThreeHundredCaptions) {
+    const Captions got = OpenBytes(WebVttOfManyCues(300), "many.vtt");
+    ASSERT_EQ(got.size(), 300u);
+    EXPECT_EQ(got[0], (tSubtitleLine{0, 1500, "Cue 1"}));
+    EXPECT_EQ(got[299], (tSubtitleLine{598000, 599500, "Cue 300"}));
+}
+
+TEST_F(ForeignFilesTest, WhatCannotBeReadIsCountedAndTold) {
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        size_t read;
+        const char* told;
+    } const cases[] = {
+        {"SubRip block with a broken time line",
+         "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:0x,000 -> 00:00:04,000\nLost\n\n"
+         "3\n00:00:05,000 --> 00:00:06,000\nThree\n",
+         2, "1 caption of the file could not be read and was skipped."},
+        {"WebVTT cues with broken timing lines",
+         "WEBVTT\n\n00:01.000 --> 00:02.000\nOne\n\n00:03.000 --> 00:0x.000\nLost\n\n"
+         "abc --> def\nLost too\n\n00:05.000 --> 00:06.000\nThree\n",
+         2, "2 captions of the file could not be read and were skipped."},
+        {"SubViewer 2 block with a broken time line",
+         "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,00:00:02.00\nOne\n\n"
+         "00:00:0x.00,00:00:04.00\nLost\n\n00:00:05.00,00:00:06.00\nThree\n",
+         2, "1 caption of the file could not be read and was skipped."},
+        {"YouTube SBV blocks whose time lines are broken",
+         "0:00:01.000,0:00:02.000\nOne\n\n0:00:03.000;0:00:04.000\nLost\n\n0:00:0.000,0:00:06.000\nLost "
+         "too\n\n"
+         "0:00:07.000,0:00:08.000\nFour\n",
+         2, "2 captions of the file could not be read and were skipped."},
+        {"SSA dialogue lines with too few fields",
+         "[V4+ Styles]\n[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\n"
+         "Dialogue: 0,0:00:03.00,0:00:04.00,Default,short\n",
+         1, "1 caption of the file could not be read and was skipped."},
+        {"TTML paragraph without a time",
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div><p begin=\"1s\" end=\"2s\">One</p>"
+         "<p>No time</p></div></body></tt>\n",
+         1, "1 caption of the file could not be read and was skipped."},
+        {"SAMI times beyond the largest one",
+         "<SAMI><BODY>\n<SYNC Start=1000><P>One\n<SYNC Start=99999999999><P>&nbsp;\n</BODY></SAMI>\n", 1,
+         "1 time of the file lay beyond 99:59:59.999 and was read as 99:59:59.999."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int before = msgbox.count();
+        msgbox.Answer(vbOK);
+        const Captions got = OpenBytes(c.bytes);
+        EXPECT_EQ(got.size(), c.read);
+        ASSERT_EQ(msgbox.count(), before + 1);
+        EXPECT_EQ(msgbox.last().text, c.told);
+        EXPECT_EQ(msgbox.last().icon, vbExclamation);
+    }
+}
+
+TEST_F(ForeignFilesTest, FramesBeyondTheLargestTimeAreReadAsItAndTold) {
+    msgbox.Answer(vbOK);
+    Open(WriteFile("big.sub", "{25}{9000000}Long\n"), true);
+    EXPECT_EQ(Document(), (Captions{{1000, kMaxTimeMs, "Long"}}));
+    EXPECT_EQ(msgbox.count(), 1);
+}
+
+TEST_F(ForeignFilesTest, OnlyRegularFilesAreOpened) {
+    // A pipe would block the window until something writes to it; a device never ends.
+    const QString fifo = TempPath("pipe.srt");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(qPrintable(path));
+        const int before = msgbox.count();
+        msgbox.Answer(vbOK);
+        ImportSubtitleFile(path, false, false);
+        ASSERT_EQ(msgbox.count(), before + 1);
+        EXPECT_TRUE(msgbox.last().text.contains("Not a regular file")) << qPrintable(msgbox.last().text);
+    }
+}
