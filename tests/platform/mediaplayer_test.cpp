@@ -174,14 +174,21 @@ TEST_F(MediaPlayerTest, PlaysVideoAndSoundWithoutASoundDevice) {
     EXPECT_NEAR(player.duration(), 3.0, 0.2);
     ASSERT_TRUE(WaitFor([&] { return player.currentPosition() >= 0.5; })) << "the position does not move";
     // Read live from the pipeline, not from Qt's position reports (a few a second): reads a
-    // little apart all differ.
+    // little apart move on, most of them every time (a loaded machine may stall the pipeline for
+    // a moment, so not every pair has to differ).
     QList<double> reads;
     for (int i = 0; i < 10; ++i) {
         reads << player.currentPosition();
         QTest::qWait(15);
     }
-    for (int i = 1; i < reads.size(); ++i)
-        EXPECT_GT(reads[i], reads[i - 1]) << i;
+    int moved = 0;
+    for (int i = 1; i < reads.size(); ++i) {
+        EXPECT_GE(reads[i], reads[i - 1]) << i;
+        if (reads[i] > reads[i - 1]) ++moved;
+    }
+    // Qt's own reports come at most about ten times a second: over these 9 gaps they could
+    // change only once or twice.
+    EXPECT_GE(moved, 4);
     // The frames reach our own view and are painted there.
     ASSERT_TRUE(WaitFor([&] { return player.view()->frameSize() == QSize(160, 120); }));
     const QRect picture = player.view()->pictureRect();
