@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -20,57 +19,43 @@ const QString kDonationPage = QStringLiteral("https://www.orvalent.com/scrivelle
 
 namespace {
 constexpr int kIconSize = 48;
-
-QLabel* PlainLabel(QWidget* parent, const char* name) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 } // namespace
 
 frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    picTop = PlainLabel(this, "picTop");
+    picTop = MakePlainLabel(this, "picTop");
     picTop->setMinimumHeight(kIconSize + 12);
     picTop->setAutoFillBackground(true);
     picTop->setCursor(Qt::SizeAllCursor);
     picTop->installEventFilter(this);
-    {
-        QPixmap icon(kIconSize, kIconSize);
-        icon.fill(Qt::transparent);
-        QPainter painter(&icon);
-        DrawAppIcon(painter, 0, 0, 0, kIconSize, kIconSize);
-        painter.end();
-        picTop->setPixmap(icon);
-        picTop->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
+    picTop->setPixmap(AppIconPixmap(0, kIconSize));
+    picTop->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    lblTitle = PlainLabel(this, "lblTitle");
+    lblTitle = MakePlainLabel(this, "lblTitle");
     lblTitle->setText(kProductName);
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     lblTitle->setFont(titleFont);
 
-    lblVersion = PlainLabel(this, "lblVersion");
-    lblFree = PlainLabel(this, "lblFree");
+    lblVersion = MakePlainLabel(this, "lblVersion");
+    lblFree = MakePlainLabel(this, "lblFree");
     lblFree->setText(QStringLiteral("Free software"));
-    lblFormat = PlainLabel(this, "lblFormat");
-    lblOsName = PlainLabel(this, "lblOsName");
+    lblFormat = MakePlainLabel(this, "lblFormat");
+    lblOsName = MakePlainLabel(this, "lblOsName");
     lblOsName->setWordWrap(true);
-    lblMemo = PlainLabel(this, "lblMemo");
-    lblWebsite = PlainLabel(this, "lblWebsite");
+    lblMemo = MakePlainLabel(this, "lblMemo");
+    lblWebsite = MakePlainLabel(this, "lblWebsite");
     lblWebsite->setCursor(Qt::PointingHandCursor);
     QFont link = lblWebsite->font();
     link.setUnderline(true);
     lblWebsite->setFont(link);
     lblWebsite->installEventFilter(this);
-    lblCopyright = PlainLabel(this, "lblCopyright");
+    lblCopyright = MakePlainLabel(this, "lblCopyright");
     lblCopyright->setText(QStringLiteral("Copyright \u00A9 ") + kMakerName);
-    lblIcons = PlainLabel(this, "lblIcons");
+    lblIcons = MakePlainLabel(this, "lblIcons");
     lblIcons->setText(QStringLiteral("Icons drawn by the program itself"));
 
     linSeparator = new QFrame(this);

@@ -18,10 +18,6 @@ namespace {
 // The stored mode when "AUDIOMODE" holds nothing this dialog offers.
 constexpr uint8_t kDefaultMode = 1;
 
-QString WithoutDots(QString text) {
-    return text.remove(QStringLiteral("..."));
-}
-
 } // namespace
 
 QString AudioFormatsFor(int mode) {
@@ -91,7 +87,7 @@ void frmAudio::Form_Load() {
     cmdOK->setText(LangText(66));
     cmdCancel->setText(LangText(67));
     lblTop->setText(LangText(416));
-    setWindowTitle(WithoutDots(LangText(61)));
+    setWindowTitle(WithoutEllipsis(LangText(61)));
     setLayoutDirection(Qt::LeftToRight);
     UpdateFormats();
 }

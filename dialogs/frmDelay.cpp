@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -26,13 +25,6 @@
 namespace {
 
 constexpr int kIconSize = 32;
-
-QLabel* MakeLabel(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
 
 QScrollBar* MakeBar(QWidget* parent, const char* name, int limit) {
     auto* bar = new QScrollBar(Qt::Horizontal, parent);
@@ -55,16 +47,16 @@ frmDelay::frmDelay(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     setObjectName(QStringLiteral("frmDelay"));
     setModal(true);
 
-    picTop = MakeLabel(this, "picTop");
+    picTop = MakePlainLabel(this, "picTop");
     picTop->setFixedSize(kIconSize + 24, kIconSize + 24);
-    imgDrag = MakeLabel(this, "imgDrag");
+    imgDrag = MakePlainLabel(this, "imgDrag");
     imgDrag->setCursor(Qt::SizeAllCursor);
     QFont titleFont = imgDrag->font();
     titleFont.setBold(true);
     imgDrag->setFont(titleFont);
     imgDrag->installEventFilter(this);
     picTop->installEventFilter(this);
-    lblTop = MakeLabel(this, "lblTop");
+    lblTop = MakePlainLabel(this, "lblTop");
     lblTop->setWordWrap(true);
 
     fraInfo = new QFrame(this);
@@ -73,12 +65,12 @@ frmDelay::frmDelay(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     sldMin = MakeBar(fraInfo, "sldMin", 60);
     sldSec = MakeBar(fraInfo, "sldSec", 59);
     sldMs = MakeBar(fraInfo, "sldMs", 99);
-    lblMin = MakeLabel(fraInfo, "lblMin");
-    lblSec = MakeLabel(fraInfo, "lblSec");
-    lblMs = MakeLabel(fraInfo, "lblMs");
-    lblResult = MakeLabel(fraInfo, "lblResult");
+    lblMin = MakePlainLabel(fraInfo, "lblMin");
+    lblSec = MakePlainLabel(fraInfo, "lblSec");
+    lblMs = MakePlainLabel(fraInfo, "lblMs");
+    lblResult = MakePlainLabel(fraInfo, "lblResult");
     lblResult->setWordWrap(true);
-    lblDetail = MakeLabel(fraInfo, "lblDetail");
+    lblDetail = MakePlainLabel(fraInfo, "lblDetail");
 
     cmdApply = new QPushButton(this);
     cmdApply->setObjectName(QStringLiteral("cmdApply"));
@@ -126,12 +118,7 @@ frmDelay::frmDelay(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
 }
 
 void frmDelay::Form_Load() {
-    QPixmap icon(picTop->size());
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
-    DrawAppIcon(painter, 2, 12, 12, kIconSize, kIconSize);
-    painter.end();
-    picTop->setPixmap(icon);
+    picTop->setPixmap(AppIconPixmap(2, kIconSize, 12));
 
     setWindowTitle(LangText(170));
     imgDrag->setText(LangText(170));

@@ -5,9 +5,11 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QHash>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPushButton>
 #include <QWidget>
 #include <QWindow>
 
@@ -114,4 +116,31 @@ QIcon AppIcon(int index) {
 
 void DrawAppIcon(QPainter& painter, int index, int x, int y, int width, int height) {
     AppIcon(index).paint(&painter, QRect(x, y, width, height));
+}
+
+QPixmap AppIconPixmap(int index, int size, int margin) {
+    QPixmap pm(size + 2 * margin, size + 2 * margin);
+    pm.fill(Qt::transparent);
+    QPainter painter(&pm);
+    DrawAppIcon(painter, index, margin, margin, size, size);
+    painter.end();
+    return pm;
+}
+
+QLabel* MakePlainLabel(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton* MakeNamedButton(QWidget* parent, const char* name) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QString WithoutEllipsis(QString text) {
+    return text.remove(QStringLiteral("..."));
 }

@@ -1,7 +1,11 @@
 #pragma once
 #include <QIcon>
+#include <QPixmap>
+#include <QString>
 
+class QLabel;
 class QPainter;
+class QPushButton;
 class QWidget;
 
 // Starts moving a window without a title bar as if its title bar were dragged (from a
@@ -19,3 +23,15 @@ QIcon AppIcon(int index);
 
 // Draws icon number index at x, y in the given size (pixels).
 void DrawAppIcon(QPainter& painter, int index, int x, int y, int width, int height);
+
+// Icon number index drawn size x size pixels with margin pixels of clear room on every side
+// (the pixmap is size + 2 * margin square): the title pictures of the borderless windows.
+QPixmap AppIconPixmap(int index, int size, int margin = 0);
+
+// A label named name that shows its text as plain text (text from files stays text).
+QLabel* MakePlainLabel(QWidget* parent, const char* name);
+// A button named name that leaves Enter to the window's default button when it has the focus.
+QPushButton* MakeNamedButton(QWidget* parent, const char* name);
+
+// A menu or button text without its "..." ("Save as..." -> "Save as"), for window titles.
+QString WithoutEllipsis(QString text);

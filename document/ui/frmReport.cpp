@@ -13,8 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -51,15 +49,8 @@ frmReport::frmReport(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     picTop = new QLabel(this);
     picTop->setObjectName(QStringLiteral("picTop"));
     picTop->setFixedSize(kIconSize + 8, kIconSize + 8);
-    {
-        QPixmap icon(kIconSize, kIconSize);
-        icon.fill(Qt::transparent);
-        QPainter painter(&icon);
-        DrawAppIcon(painter, 0, 0, 0, kIconSize, kIconSize);
-        painter.end();
-        picTop->setPixmap(icon);
-        picTop->setAlignment(Qt::AlignCenter);
-    }
+    picTop->setPixmap(AppIconPixmap(0, kIconSize));
+    picTop->setAlignment(Qt::AlignCenter);
     // The icon is part of the title: it moves the window too.
     picTop->setCursor(Qt::SizeAllCursor);
     picTop->installEventFilter(this);

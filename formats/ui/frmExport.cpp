@@ -2,6 +2,7 @@
 
 #include "base/appinfo.h"
 #include "base/numbers.h"
+#include "base/ui/formhelpers.h"
 #include "formats/formatdefs.h"
 #include "formats/formatsettings.h"
 #include "formats/ui/frmFormat.h"
@@ -57,13 +58,6 @@ QPixmap StyleIcon(char letter) {
     return pm;
 }
 
-QLabel* NewLabel(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
-
 QString FormatKey(int index, const char* key, const QString& def = QString()) {
     return index >= 0 && index < gFormatIds.size() ? ReadFormatIni(gFormatIds[index], QLatin1String(key), def)
                                                    : def;
@@ -94,26 +88,26 @@ frmExport::frmExport(QWidget* owner) : QDialog(owner) {
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    lblTop = NewLabel(this, "lblTop");
+    lblTop = MakePlainLabel(this, "lblTop");
     cboFormats = new QComboBox(this);
     cboFormats->setObjectName(QStringLiteral("cboFormats"));
     cboFormats->setMaxVisibleItems(20);
-    lblTotal = NewLabel(this, "lblTotal");
+    lblTotal = MakePlainLabel(this, "lblTotal");
 
     fraFormat = new QGroupBox(this);
     fraFormat->setObjectName(QStringLiteral("fraFormat"));
-    lblMode = NewLabel(fraFormat, "lblMode");
-    lblMode2 = NewLabel(fraFormat, "lblMode2");
-    lblTimecode = NewLabel(fraFormat, "lblTimecode");
-    lblTimecode2 = NewLabel(fraFormat, "lblTimecode2");
-    lblHeader = NewLabel(fraFormat, "lblHeader");
-    lblHeader2 = NewLabel(fraFormat, "lblHeader2");
-    lblTags = NewLabel(fraFormat, "lblTags");
-    imgBold = NewLabel(fraFormat, "imgBold");
+    lblMode = MakePlainLabel(fraFormat, "lblMode");
+    lblMode2 = MakePlainLabel(fraFormat, "lblMode2");
+    lblTimecode = MakePlainLabel(fraFormat, "lblTimecode");
+    lblTimecode2 = MakePlainLabel(fraFormat, "lblTimecode2");
+    lblHeader = MakePlainLabel(fraFormat, "lblHeader");
+    lblHeader2 = MakePlainLabel(fraFormat, "lblHeader2");
+    lblTags = MakePlainLabel(fraFormat, "lblTags");
+    imgBold = MakePlainLabel(fraFormat, "imgBold");
     imgBold->setPixmap(StyleIcon('B'));
-    imgItalic = NewLabel(fraFormat, "imgItalic");
+    imgItalic = MakePlainLabel(fraFormat, "imgItalic");
     imgItalic->setPixmap(StyleIcon('I'));
-    imgUnderline = NewLabel(fraFormat, "imgUnderline");
+    imgUnderline = MakePlainLabel(fraFormat, "imgUnderline");
     imgUnderline->setPixmap(StyleIcon('U'));
     for (QLabel* value : {lblMode2, lblTimecode2, lblHeader2}) {
         QFont f = value->font();
@@ -121,7 +115,7 @@ frmExport::frmExport(QWidget* owner) : QDialog(owner) {
         value->setFont(f);
     }
 
-    lblFPS = NewLabel(this, "lblFPS");
+    lblFPS = MakePlainLabel(this, "lblFPS");
     cmbFPS = new QComboBox(this);
     cmbFPS->setObjectName(QStringLiteral("cmbFPS"));
     cmbFPS->setEditable(true);

@@ -21,8 +21,6 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -105,24 +103,10 @@ void MakeLink(QLabel* label) {
     label->setPalette(p);
 }
 
-QLabel* NewLabel(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
-
 QLineEdit* NewBox(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
     return e;
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name) {
-    auto* b = new QPushButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 QComboBox* NewList(QWidget* parent, const char* name) {
@@ -168,15 +152,8 @@ frmFormat::frmFormat(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     picTop = new QLabel(this);
     picTop->setObjectName(QStringLiteral("picTop"));
     picTop->setFixedSize(kIconSize + 24, kIconSize + 24);
-    {
-        QPixmap icon(kIconSize + 24, kIconSize + 24);
-        icon.fill(Qt::transparent);
-        QPainter painter(&icon);
-        DrawAppIcon(painter, 10, 12, 12, kIconSize, kIconSize);
-        painter.end();
-        picTop->setPixmap(icon);
-    }
-    imgDrag = NewLabel(this, "imgDrag");
+    picTop->setPixmap(AppIconPixmap(10, kIconSize, 12));
+    imgDrag = MakePlainLabel(this, "imgDrag");
     imgDrag->setMinimumHeight(kIconSize + 8);
     imgDrag->setCursor(Qt::SizeAllCursor);
     QFont titleFont = imgDrag->font();
@@ -185,23 +162,23 @@ frmFormat::frmFormat(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     imgDrag->setFont(titleFont);
     imgDrag->installEventFilter(this);
 
-    lblTop = NewLabel(this, "lblTop");
+    lblTop = MakePlainLabel(this, "lblTop");
     QFont topFont = lblTop->font();
     topFont.setBold(true);
     lblTop->setFont(topFont);
-    lblList = NewLabel(this, "lblList");
+    lblList = MakePlainLabel(this, "lblList");
     lstFormats = new QListWidget(this);
     lstFormats->setObjectName(QStringLiteral("lstFormats"));
     lstFormats->setFixedWidth(150);
-    lblGetMore = NewLabel(this, "lblGetMore");
+    lblGetMore = MakePlainLabel(this, "lblGetMore");
     MakeLink(lblGetMore);
     lblGetMore->installEventFilter(this);
 
-    cmdOK = NewButton(this, "cmdOK");
+    cmdOK = MakeNamedButton(this, "cmdOK");
     cmdOK->setDefault(true);
     cmdOK->setAutoDefault(true);
-    cmdCancel = NewButton(this, "cmdCancel");
-    cmdReset = NewButton(this, "cmdReset");
+    cmdCancel = MakeNamedButton(this, "cmdCancel");
+    cmdReset = MakeNamedButton(this, "cmdReset");
 
     picDvdSubtitle = BuildDvdPanel();
     picSami = BuildSamiPanel();
@@ -264,7 +241,7 @@ QWidget* frmFormat::BuildDvdPanel() {
                            "txtDvdSubtitleAuthor", "txtDvdSubtitleWeb",      "txtDvdSubtitleInfo",
                            "txtDvdSubtitleLicense"};
     for (int i = 0; i < 7; ++i) {
-        lblDvdSubtitle[i] = NewLabel(panel, "lblDvdSubtitle");
+        lblDvdSubtitle[i] = MakePlainLabel(panel, "lblDvdSubtitle");
         lblDvdSubtitle[i]->setObjectName(QStringLiteral("lblDvdSubtitle%1").arg(i));
         *boxes[i] = NewBox(panel, names[i]);
         grid->addWidget(lblDvdSubtitle[i], i, 0);
@@ -276,14 +253,14 @@ QWidget* frmFormat::BuildDvdPanel() {
 QWidget* frmFormat::BuildSamiPanel() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("picSami"));
-    lblSamiAlign = NewLabel(panel, "lblSamiAlign");
+    lblSamiAlign = MakePlainLabel(panel, "lblSamiAlign");
     cmbSamiAlign = NewList(panel, "cmbSamiAlign");
-    cmdSamiFont = NewButton(panel, "cmdSamiFont");
-    cmdSamiColor = NewButton(panel, "cmdSamiColor");
-    cmdSamiBackground = NewButton(panel, "cmdSamiBackground");
+    cmdSamiFont = MakeNamedButton(panel, "cmdSamiFont");
+    cmdSamiColor = MakeNamedButton(panel, "cmdSamiColor");
+    cmdSamiBackground = MakeNamedButton(panel, "cmdSamiBackground");
     picSamiSample = NewPicture(panel, "picSamiSample");
     picSamiSample->setMinimumHeight(120);
-    lblSamiSample = NewLabel(picSamiSample, "lblSamiSample");
+    lblSamiSample = MakePlainLabel(picSamiSample, "lblSamiSample");
     auto* sampleLayout = new QVBoxLayout(picSamiSample);
     sampleLayout->addWidget(lblSamiSample);
 
@@ -309,41 +286,41 @@ QWidget* frmFormat::BuildSsaPanel() {
     picSsaSample = NewPicture(panel, "picSsaSample");
     picSsaSample->setMinimumHeight(90);
     SetBackColor(picSsaSample, 0x404040);
-    lblSsaSample = NewLabel(picSsaSample, "lblSsaSample");
+    lblSsaSample = MakePlainLabel(picSsaSample, "lblSsaSample");
     auto* sampleLayout = new QVBoxLayout(picSsaSample);
     sampleLayout->addWidget(lblSsaSample);
 
-    lblSsaAlign = NewLabel(panel, "lblSsaAlign");
+    lblSsaAlign = MakePlainLabel(panel, "lblSsaAlign");
     cmbSsaAlign = NewList(panel, "cmbSsaAlign");
     cmbSsaValign = NewList(panel, "cmbSsaValign");
-    cmdSsaFont = NewButton(panel, "cmdSsaFont");
-    cmdSsaColor = NewButton(panel, "cmdSsaColor");
-    cmdSsaBack = NewButton(panel, "cmdSsaBack");
+    cmdSsaFont = MakeNamedButton(panel, "cmdSsaFont");
+    cmdSsaColor = MakeNamedButton(panel, "cmdSsaColor");
+    cmdSsaBack = MakeNamedButton(panel, "cmdSsaBack");
     // A sample never grows the dialog beyond the screen, however large its font.
     for (QLabel* sample : {lblSamiSample, lblSsaSample})
         sample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     picSsaBack = NewPicture(panel, "picSsaBack");
     picSsaBack->setFixedSize(24, 24);
-    lblSsaBorder = NewLabel(panel, "lblSsaBorder");
+    lblSsaBorder = MakePlainLabel(panel, "lblSsaBorder");
     QFont heading = lblSsaBorder->font();
     heading.setBold(true);
     lblSsaBorder->setFont(heading);
-    lblSsaStyle = NewLabel(panel, "lblSsaStyle");
+    lblSsaStyle = MakePlainLabel(panel, "lblSsaStyle");
     cmbSsaStyle = NewList(panel, "cmbSsaStyle");
-    lblSsaOutline = NewLabel(panel, "lblSsaOutline");
+    lblSsaOutline = MakePlainLabel(panel, "lblSsaOutline");
     txtSsaOutline = NewBox(panel, "txtSsaOutline");
-    lblSsaShadow = NewLabel(panel, "lblSsaShadow");
+    lblSsaShadow = MakePlainLabel(panel, "lblSsaShadow");
     txtSsaShadow = NewBox(panel, "txtSsaShadow");
-    lblSsaMargins = NewLabel(panel, "lblSsaMargins");
+    lblSsaMargins = MakePlainLabel(panel, "lblSsaMargins");
     lblSsaMargins->setFont(heading);
-    lblSsaMarginl = NewLabel(panel, "lblSsaMarginl");
+    lblSsaMarginl = MakePlainLabel(panel, "lblSsaMarginl");
     txtSsaMarginl = NewBox(panel, "txtSsaMarginl");
-    lblSsaMarginr = NewLabel(panel, "lblSsaMarginr");
+    lblSsaMarginr = MakePlainLabel(panel, "lblSsaMarginr");
     txtSsaMarginr = NewBox(panel, "txtSsaMarginr");
-    lblSsaMarginv = NewLabel(panel, "lblSsaMarginv");
+    lblSsaMarginv = MakePlainLabel(panel, "lblSsaMarginv");
     txtSsaMarginv = NewBox(panel, "txtSsaMarginv");
-    lblSsaCharset = NewLabel(panel, "lblSsaCharset");
-    imgSsaCharset = NewLabel(panel, "imgSsaCharset");
+    lblSsaCharset = MakePlainLabel(panel, "lblSsaCharset");
+    imgSsaCharset = MakePlainLabel(panel, "imgSsaCharset");
     imgSsaCharset->setPixmap(AppIcon(2).pixmap(16, 16));
     imgSsaCharset->setCursor(Qt::PointingHandCursor);
     imgSsaCharset->installEventFilter(this);

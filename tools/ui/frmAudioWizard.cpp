@@ -44,13 +44,6 @@ SCRIVELLE_REGISTER_RESET(ResetAudioWizard);
 const QString kCRLF = QStringLiteral("\r\n");
 constexpr int kTaskIconSize = 16;
 
-QPushButton* MakeButton(QWidget* parent, const char* name) {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 // The task icons: a disc in the state's colour (grey while idle).
 QPixmap TaskPixmap(int state) {
     QColor color(0xb0, 0xb0, 0xb0);
@@ -147,7 +140,7 @@ frmAudioWizard::frmAudioWizard(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt:
     txtVirtualdub = new QLineEdit(p2);
     txtVirtualdub->setObjectName(QStringLiteral("txtVirtualdub"));
     txtVirtualdub->setReadOnly(true);
-    cmdBrowseVD = MakeButton(p2, "cmdBrowseVD");
+    cmdBrowseVD = MakeNamedButton(p2, "cmdBrowseVD");
     imgGetVirtualDub = MakeIconLabel(p2, "imgGetVirtualDub", 4, 32);
     imgGetVirtualDub->setCursor(Qt::PointingHandCursor);
     imgGetVirtualDub->installEventFilter(this);
@@ -170,7 +163,7 @@ frmAudioWizard::frmAudioWizard(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt:
     lblSave = MakeTextLabel(p3, "lblSave");
     txtSave = new QLineEdit(p3);
     txtSave->setObjectName(QStringLiteral("txtSave"));
-    cmdSave = MakeButton(p3, "cmdSave");
+    cmdSave = MakeNamedButton(p3, "cmdSave");
     lblStep4b = MakeTextLabel(p3, "lblStep4b");
     picSaveAs = MakeIconLabel(p3, "picSaveAs", 19, 32);
     {
@@ -209,10 +202,10 @@ frmAudioWizard::frmAudioWizard(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt:
         g->setColumnStretch(1, 1);
     }
 
-    cmdBack = MakeButton(this, "cmdBack");
-    cmdNext = MakeButton(this, "cmdNext");
+    cmdBack = MakeNamedButton(this, "cmdBack");
+    cmdNext = MakeNamedButton(this, "cmdNext");
     cmdNext->setDefault(true);
-    cmdCancel = MakeButton(this, "cmdCancel");
+    cmdCancel = MakeNamedButton(this, "cmdCancel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdBack);

@@ -76,13 +76,6 @@ QLineEdit* MakeLineEdit(QWidget* parent, const char* name) {
     return edit;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name) {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QComboBox* MakeCombo(QWidget* parent, const char* name) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QLatin1String(name));
@@ -182,7 +175,7 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     lblFormat = MakeTextLabel(p0, "lblFormat");
     cmbFormat = MakeCombo(p0, "cmbFormat");
     imgFormat = MakeIconLabel(p0, "imgFormat", 15, 32);
-    cmdConfigure = MakeButton(p0, "cmdConfigure");
+    cmdConfigure = MakeNamedButton(p0, "cmdConfigure");
     imgConfigure = MakeIconLabel(p0, "imgConfigure", 2, 16);
     imgConfigure->setCursor(Qt::PointingHandCursor);
     lblRes = MakeTextLabel(p0, "lblRes");
@@ -251,7 +244,7 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     lblVD = MakeTextLabel(p1, "lblVD");
     txtVirtualdub = MakeLineEdit(p1, "txtVirtualdub");
     txtVirtualdub->setReadOnly(true);
-    cmdBrowseVD = MakeButton(p1, "cmdBrowseVD");
+    cmdBrowseVD = MakeNamedButton(p1, "cmdBrowseVD");
     imgVD = MakeIconLabel(p1, "imgVD", 2, 16);
     lblVDinfo = MakeTextLabel(p1, "lblVDinfo");
     imgGetVirtualDub = MakeIconLabel(p1, "imgGetVirtualDub", 4, 32);
@@ -274,7 +267,7 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     picSaveAs = MakeIconLabel(p2, "picSaveAs", 16, 32);
     lblVideo = MakeTextLabel(p2, "lblVideo");
     txtSave = MakeLineEdit(p2, "txtSave");
-    cmdSave = MakeButton(p2, "cmdSave");
+    cmdSave = MakeNamedButton(p2, "cmdSave");
     imgSave = MakeIconLabel(p2, "imgSave", 2, 16);
     {
         auto* g = new QGridLayout(p2);
@@ -319,10 +312,10 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
         g->setColumnStretch(1, 1);
     }
 
-    cmdBack = MakeButton(this, "cmdBack");
-    cmdNext = MakeButton(this, "cmdNext");
+    cmdBack = MakeNamedButton(this, "cmdBack");
+    cmdNext = MakeNamedButton(this, "cmdNext");
     cmdNext->setDefault(true);
-    cmdCancel = MakeButton(this, "cmdCancel");
+    cmdCancel = MakeNamedButton(this, "cmdCancel");
 
     // Every control whose hint the help panel shows.
     for (QWidget* w : std::initializer_list<QWidget*>{cmdBrowseVD, imgVD, imgSave, imgFormat, cmdConfigure,

@@ -11,8 +11,6 @@
 #include "tools/videotool.h"
 
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 
 QLabel* MakeIconLabel(QWidget* parent, const char* name, int index, int size) {
     auto* label = new QLabel(parent);
@@ -23,18 +21,11 @@ QLabel* MakeIconLabel(QWidget* parent, const char* name, int index, int size) {
 }
 
 void SetIconLabel(QLabel* label, int index, int size) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter painter(&pm);
-    DrawAppIcon(painter, index, 0, 0, size, size);
-    painter.end();
-    label->setPixmap(pm);
+    label->setPixmap(AppIconPixmap(index, size));
 }
 
 QLabel* MakeTextLabel(QWidget* parent, const char* name) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
+    QLabel* label = MakePlainLabel(parent, name);
     label->setWordWrap(true);
     return label;
 }
@@ -47,10 +38,6 @@ QLabel* MakeLinkLabel(QWidget* parent, const char* name) {
     label->setFont(font);
     label->setStyleSheet(QStringLiteral("color: #0645ad"));
     return label;
-}
-
-QString WithoutEllipsis(QString text) {
-    return text.remove(QStringLiteral("..."));
 }
 
 QString WizardStartFolder() {

@@ -15,8 +15,6 @@ QLabel* MakeTextLabel(QWidget* parent, const char* name);
 // A label drawn as a link (underlined, hand cursor).
 QLabel* MakeLinkLabel(QWidget* parent, const char* name);
 
-// A menu or button text without its "..." ("Save as..." -> "Save as").
-QString WithoutEllipsis(QString text);
 // The stored "LastFolder", or the program folder.
 QString WizardStartFolder();
 
