@@ -67,29 +67,8 @@ frmAudioWizard::frmAudioWizard(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt:
     setModal(true);
 
     picTop = new QWidget(this);
-    picTop->setObjectName(QStringLiteral("picTop"));
-    picTop->setAutoFillBackground(true);
-    picTop->setBackgroundRole(QPalette::Base);
-    imgDrag = MakeIconLabel(picTop, "imgDrag", 1, 32);
-    imgDrag->setCursor(Qt::SizeAllCursor);
-    imgDrag->installEventFilter(this);
-    picTop->installEventFilter(this);
-    lblTop = MakeTextLabel(picTop, "lblTop");
-    QFont bold = lblTop->font();
-    bold.setBold(true);
-    lblTop->setFont(bold);
-    auto* topLayout = new QHBoxLayout(picTop);
-    topLayout->setContentsMargins(12, 12, 12, 12);
-    topLayout->addWidget(imgDrag);
-    topLayout->addWidget(lblTop, 1);
-
-    pages = new QStackedWidget(this);
-    pages->setObjectName(QStringLiteral("picStep"));
-    for (int i = 0; i < 5; ++i) {
-        picStep[i] = new QWidget(pages);
-        picStep[i]->setObjectName(QStringLiteral("picStep%1").arg(i));
-        pages->addWidget(picStep[i]);
-    }
+    BuildWizardTitle(picTop, &imgDrag, &lblTop);
+    pages = MakeWizardPages(this, picStep, 5);
 
     // Page 0: the target format.
     QWidget* p0 = picStep[0];
@@ -202,24 +181,8 @@ frmAudioWizard::frmAudioWizard(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt:
         g->setColumnStretch(1, 1);
     }
 
-    cmdBack = MakeNamedButton(this, "cmdBack");
-    cmdNext = MakeNamedButton(this, "cmdNext");
-    cmdNext->setDefault(true);
-    cmdCancel = MakeNamedButton(this, "cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdBack);
-    buttons->addWidget(cmdNext);
-    buttons->addSpacing(12);
-    buttons->addWidget(cmdCancel);
-    auto* main = new QVBoxLayout(this);
-    main->setContentsMargins(0, 0, 0, 12);
-    main->addWidget(picTop);
-    auto* inner = new QVBoxLayout;
-    inner->setContentsMargins(12, 0, 12, 0);
-    inner->addWidget(pages, 1);
-    inner->addLayout(buttons);
-    main->addLayout(inner, 1);
+    MakeWizardButtons(this, &cmdBack, &cmdNext, &cmdCancel);
+    LayOutWizard(this, picTop, nullptr, pages, cmdBack, cmdNext, cmdCancel);
     resize(520, 380);
 
     connect(cmdNext, &QPushButton::clicked, this, &frmAudioWizard::cmdNext_Click);
@@ -240,9 +203,7 @@ frmAudioWizard::~frmAudioWizard() = default;
 void frmAudioWizard::Form_Load() {
     setWindowTitle(LangText(437));
     lblTop->setText(LangText(439));
-    cmdBack->setText(QStringLiteral("< ") + LangText(56));
-    cmdNext->setText(LangText(41) + QStringLiteral(" >"));
-    cmdCancel->setText(LangText(67));
+    SetWizardButtonTexts(cmdBack, cmdNext, cmdCancel);
 
     lblStep1->setText(LangText(440));
     optOriginal->setText(LangText(458));
@@ -322,14 +283,7 @@ void frmAudioWizard::cmdNext_Click() {
         break;
     }
     case 2:
-        if (txtVirtualdub->text().isEmpty()) {
-            MsgBox(LangText(460), vbExclamation, windowTitle());
-            return;
-        }
-        if (!FileExists(m_ToolExe)) {
-            MsgBox(LangText(461).replace(QStringLiteral("%FN"), m_ToolExe), vbCritical, windowTitle());
-            return;
-        }
+        if (!ToolPageDone(this, txtVirtualdub->text(), m_ToolExe)) return;
         break;
     case 3: {
         m_TargetPath = txtSave->text();
@@ -338,20 +292,9 @@ void frmAudioWizard::cmdNext_Click() {
             MsgBox(LangText(406) + kCRLF + kCRLF + gVideoFile, vbCritical, windowTitle());
             return;
         }
-        if (const auto unfit = UnfitScriptPath({gVideoFile, m_TargetPath})) {
-            MsgBox(UnfitPathText(*unfit), vbCritical, windowTitle());
-            return;
-        }
-        if (const TargetProblem problem = CheckTargetPath(m_TargetPath, {gVideoFile}); problem != TargetOk) {
-            MsgBox(TargetProblemText(problem, m_TargetPath), vbExclamation, windowTitle());
-            return;
-        }
-        if (FileExists(m_TargetPath) && m_ConfirmOverwrite) {
-            if (MsgBox(LangText(414, m_TargetPath), vbYesNo + vbExclamation + vbDefaultButton2,
-                       WithoutEllipsis(LangText(45))) != vbYes)
-                return;
-            QFile::remove(m_TargetPath);
-        }
+        if (!TargetAccepted(this, m_TargetPath, {gVideoFile}, m_ConfirmOverwrite)) return;
+        // Replacing was agreed to: the old file goes, so that only a new one shows the run worked.
+        if (m_ConfirmOverwrite && FileExists(m_TargetPath)) QFile::remove(m_TargetPath);
         break;
     }
     default:
@@ -388,19 +331,14 @@ void frmAudioWizard::optWAV_Click() {
 }
 
 void frmAudioWizard::cmdBrowseVD_Click() {
-    const QString folder = BrowseToolFolder(this, false);
-    if (folder.isEmpty()) return;
-    txtVirtualdub->setText(folder);
-    m_ToolExe = ToolExePath(folder);
+    BrowseToolInto(this, false, txtVirtualdub, &m_ToolExe);
 }
 
 void frmAudioWizard::cmdSave_Click() {
-    const QString result = ShowSave(this, QStringLiteral("WAVE audio (wav)|*.wav"),
-                                    WithoutEllipsis(cmdSave->text()), WizardStartFolder(), txtSave->text());
-    if (result.trimmed().isEmpty()) return;
-    txtSave->setText(RemoveExtension(result.trimmed()) + QStringLiteral(".wav"));
     // The save dialog has asked about replacing the file.
-    m_ConfirmOverwrite = false;
+    if (ChooseTargetFile(this, cmdSave, txtSave, QStringLiteral("WAVE audio (wav)|*.wav"),
+                         QStringLiteral(".wav")))
+        m_ConfirmOverwrite = false;
 }
 
 void frmAudioWizard::ExtractAudio() {
@@ -532,7 +470,6 @@ void frmAudioWizard::done(int result) {
 bool frmAudioWizard::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == imgDrag || watched == picTop) DragForm(this);
         if (watched == imgGetVirtualDub) ShellOpen(kToolDownloadPage);
     }
     return QDialog::eventFilter(watched, event);

@@ -122,25 +122,10 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
 
     // Header: the program icon, the two titles; the whole strip drags the window.
     picTop = new QFrame(this);
-    picTop->setObjectName(QStringLiteral("picTop"));
-    picTop->setAutoFillBackground(true);
-    picTop->setBackgroundRole(QPalette::Base);
-    imgDrag = MakeIconLabel(picTop, "imgDrag", 1, 32);
-    imgDrag->setCursor(Qt::SizeAllCursor);
-    imgDrag->installEventFilter(this);
-    picTop->installEventFilter(this);
-    lblTop = MakeTextLabel(picTop, "lblTop");
-    QFont bold = lblTop->font();
-    bold.setBold(true);
-    lblTop->setFont(bold);
+    QVBoxLayout* titles = BuildWizardTitle(picTop, &imgDrag, &lblTop);
     lblTop2 = MakeTextLabel(picTop, "lblTop2");
-    auto* topText = new QVBoxLayout;
-    topText->addWidget(lblTop);
-    topText->addWidget(lblTop2);
-    auto* topLayout = new QHBoxLayout(picTop);
-    topLayout->setContentsMargins(12, 12, 12, 12);
-    topLayout->addWidget(imgDrag);
-    topLayout->addLayout(topText, 1);
+    titles->addWidget(lblTop2);
+    const QFont bold = lblTop->font();
 
     // The help panel.
     picMenu = new QFrame(this);
@@ -160,14 +145,10 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     menuLayout->setContentsMargins(0, 0, 0, 0);
     menuLayout->addWidget(shpDetails);
 
-    pages = new QStackedWidget(this);
-    pages->setObjectName(QStringLiteral("picStep"));
-    for (int i = 0; i < 4; ++i) {
-        picStep[i] = new QWidget(pages);
-        picStep[i]->setObjectName(QStringLiteral("picStep%1").arg(i));
-        picStep[i]->setMouseTracking(true);
-        picStep[i]->installEventFilter(this);
-        pages->addWidget(picStep[i]);
+    pages = MakeWizardPages(this, picStep, 4);
+    for (QWidget* page : picStep) {
+        page->setMouseTracking(true);
+        page->installEventFilter(this);
     }
 
     // Page 0: output settings.
@@ -312,10 +293,7 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
         g->setColumnStretch(1, 1);
     }
 
-    cmdBack = MakeNamedButton(this, "cmdBack");
-    cmdNext = MakeNamedButton(this, "cmdNext");
-    cmdNext->setDefault(true);
-    cmdCancel = MakeNamedButton(this, "cmdCancel");
+    MakeWizardButtons(this, &cmdBack, &cmdNext, &cmdCancel);
 
     // Every control whose hint the help panel shows.
     for (QWidget* w : std::initializer_list<QWidget*>{cmdBrowseVD, imgVD, imgSave, imgFormat, cmdConfigure,
@@ -323,23 +301,7 @@ frmEmbed::frmEmbed(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
                                                       imgGetVirtualDub, cmbResolution})
         w->installEventFilter(this);
 
-    auto* body = new QHBoxLayout;
-    body->addWidget(picMenu);
-    body->addWidget(pages, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdBack);
-    buttons->addWidget(cmdNext);
-    buttons->addSpacing(12);
-    buttons->addWidget(cmdCancel);
-    auto* main = new QVBoxLayout(this);
-    main->setContentsMargins(0, 0, 0, 12);
-    main->addWidget(picTop);
-    auto* inner = new QVBoxLayout;
-    inner->setContentsMargins(12, 0, 12, 0);
-    inner->addLayout(body, 1);
-    inner->addLayout(buttons);
-    main->addLayout(inner, 1);
+    LayOutWizard(this, picTop, picMenu, pages, cmdBack, cmdNext, cmdCancel);
     resize(640, 440);
 
     connect(cmdNext, &QPushButton::clicked, this, &frmEmbed::cmdNext_Click);
@@ -377,9 +339,7 @@ void frmEmbed::Form_Load() {
     lblTop->setText(LangText(362));
     lblTop2->setText(LangText(367));
     lblDetailsTitle->setText(LangText(190));
-    cmdBack->setText(QStringLiteral("< ") + LangText(56));
-    cmdNext->setText(LangText(41) + QStringLiteral(" >"));
-    cmdCancel->setText(LangText(67));
+    SetWizardButtonTexts(cmdBack, cmdNext, cmdCancel);
 
     lblFormat->setText(LangText(368));
     cmbFormat->clear();
@@ -481,31 +441,12 @@ void frmEmbed::cmdNext_Click() {
         }
         break;
     case 1:
-        if (txtVirtualdub->text().isEmpty()) {
-            MsgBox(LangText(460), vbExclamation, windowTitle());
-            return;
-        }
-        if (!FileExists(m_ToolExe)) {
-            MsgBox(LangText(461).replace(QStringLiteral("%FN"), m_ToolExe), vbCritical, windowTitle());
-            return;
-        }
+        if (!ToolPageDone(this, txtVirtualdub->text(), m_ToolExe)) return;
         m_ConfirmOverwrite = true;
         break;
     case 2: {
         m_TargetPath = txtSave->text();
-        if (const auto unfit = UnfitScriptPath({gVideoFile, gSubFile, m_TargetPath})) {
-            MsgBox(UnfitPathText(*unfit), vbCritical, windowTitle());
-            return;
-        }
-        if (const TargetProblem problem = CheckTargetPath(m_TargetPath, {gVideoFile, gSubFile});
-            problem != TargetOk) {
-            MsgBox(TargetProblemText(problem, m_TargetPath), vbExclamation, windowTitle());
-            return;
-        }
-        if (FileExists(m_TargetPath) && m_ConfirmOverwrite &&
-            MsgBox(LangText(414, m_TargetPath), vbYesNo + vbExclamation + vbDefaultButton2,
-                   WithoutEllipsis(LangText(45))) != vbYes)
-            return;
+        if (!TargetAccepted(this, m_TargetPath, {gVideoFile, gSubFile}, m_ConfirmOverwrite)) return;
         // The next page shows what the script holds: without a script it is not entered.
         QPointer<frmEmbed> self(this);
         SetBusy(true);
@@ -631,7 +572,7 @@ void frmEmbed::cmdBack_Click() {
     ShowPage(m_Step - 1);
     cmdBack->setEnabled(m_Step > 0);
     cmdNext->setEnabled(true);
-    cmdNext->setText(LangText(41) + QStringLiteral(" >"));
+    cmdNext->setText(WizardNextText());
     Form_MouseMove();
     lblTop2->setText(LangText(367));
 }
@@ -644,19 +585,14 @@ void frmEmbed::cmdCancel_Click() {
 }
 
 void frmEmbed::cmdBrowseVD_Click() {
-    const QString folder = BrowseToolFolder(this, true);
-    if (folder.isEmpty()) return;
-    txtVirtualdub->setText(folder);
-    m_ToolExe = ToolExePath(folder);
+    BrowseToolInto(this, true, txtVirtualdub, &m_ToolExe);
 }
 
 void frmEmbed::cmdSave_Click() {
-    const QString result = ShowSave(this, LangText(405) + QStringLiteral("|*.avi"),
-                                    WithoutEllipsis(cmdSave->text()), WizardStartFolder(), txtSave->text());
-    if (result.trimmed().isEmpty()) return;
-    txtSave->setText(RemoveExtension(result.trimmed()) + QStringLiteral(".avi"));
     // The save dialog has asked about replacing the file.
-    m_ConfirmOverwrite = false;
+    if (ChooseTargetFile(this, cmdSave, txtSave, LangText(405) + QStringLiteral("|*.avi"),
+                         QStringLiteral(".avi")))
+        m_ConfirmOverwrite = false;
 }
 
 void frmEmbed::cmdConfigure_Click() {
@@ -728,10 +664,6 @@ int frmEmbed::HintFor(QObject* watched) const {
 
 bool frmEmbed::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if ((watched == imgDrag || watched == picTop) && type == QEvent::MouseButtonPress) {
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) DragForm(this);
-        return false;
-    }
     if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == imgConfigure) ShellOpen(kCodecMakerPage);
         if (watched == imgGetVirtualDub) ShellOpen(kToolDownloadPage);
