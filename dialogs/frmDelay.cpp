@@ -7,12 +7,10 @@
 #include "language/lang.h"
 #include "platform/MsgBox.h"
 
-#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -54,8 +52,8 @@ frmDelay::frmDelay(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     QFont titleFont = imgDrag->font();
     titleFont.setBold(true);
     imgDrag->setFont(titleFont);
-    imgDrag->installEventFilter(this);
-    picTop->installEventFilter(this);
+    MakeDragHandle(imgDrag);
+    MakeDragHandle(picTop);
     lblTop = MakePlainLabel(this, "lblTop");
     lblTop->setWordWrap(true);
 
@@ -194,13 +192,4 @@ void frmDelay::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-bool frmDelay::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == imgDrag || watched == picTop) && event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        DragForm(this);
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }

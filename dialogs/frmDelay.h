@@ -44,7 +44,6 @@ public:
     QPushButton* cmdCancel;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -50,6 +50,21 @@ private:
     QPoint mWindowAt;
 };
 
+// Starts DragForm on a left press on any widget it watches.
+class DragHandle final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonPress ||
+            static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
+        DragForm(static_cast<QWidget*>(watched));
+        return true;
+    }
+};
+
 } // namespace
 
 void DragForm(QWidget* window) {
@@ -59,6 +74,11 @@ void DragForm(QWidget* window) {
     if (handle && handle->startSystemMove()) return;
     // Deletes itself when the button comes up.
     new ManualDrag(top);
+}
+
+void MakeDragHandle(QWidget* handle) {
+    // The filter goes with the handle.
+    handle->installEventFilter(new DragHandle(handle));
 }
 
 void UnloadForm(QWidget* window) {

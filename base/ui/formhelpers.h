@@ -12,6 +12,9 @@ class QWidget;
 // mouse-press handler of the picture that stands in for the title). The window manager moves
 // it where it offers that; elsewhere the window follows the mouse until the button comes up.
 void DragForm(QWidget* window);
+// Makes handle (a title picture or title label) move its window with DragForm when the left
+// button is pressed on it; the press goes no further.
+void MakeDragHandle(QWidget* handle);
 
 // Closes and deletes a window only when it is one of the live top-level windows; a null
 // pointer, or a window already unloaded, is left alone (a second call does nothing).

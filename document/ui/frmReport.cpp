@@ -53,7 +53,7 @@ frmReport::frmReport(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     picTop->setAlignment(Qt::AlignCenter);
     // The icon is part of the title: it moves the window too.
     picTop->setCursor(Qt::SizeAllCursor);
-    picTop->installEventFilter(this);
+    MakeDragHandle(picTop);
     imgDrag = new QLabel(this);
     imgDrag->setObjectName(QStringLiteral("imgDrag"));
     imgDrag->setMinimumHeight(kIconSize + 8);
@@ -61,7 +61,7 @@ frmReport::frmReport(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     QFont titleFont = imgDrag->font();
     titleFont.setBold(true);
     imgDrag->setFont(titleFont);
-    imgDrag->installEventFilter(this);
+    MakeDragHandle(imgDrag);
 
     lblTop = new QLabel(this);
     lblTop->setObjectName(QStringLiteral("lblTop"));
@@ -193,19 +193,11 @@ void frmReport::lblDefine_MouseDown(Qt::MouseButton button) {
     if (gShowRulesSettings) gShowRulesSettings();
 }
 
-void frmReport::imgDrag_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::LeftButton) DragForm(this);
-}
-
 bool frmReport::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
         const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
         if (watched == lblDefine) {
             lblDefine_MouseDown(button);
-            return true;
-        }
-        if (watched == imgDrag || watched == picTop) {
-            imgDrag_MouseDown(button);
             return true;
         }
     }

@@ -27,7 +27,6 @@ public:
     void optDetailed_Click();
     void cmdOK_Click();
     void lblDefine_MouseDown(Qt::MouseButton button);
-    void imgDrag_MouseDown(Qt::MouseButton button);
 
     QLabel* picTop;
     QLabel* imgDrag;

@@ -160,7 +160,7 @@ frmFormat::frmFormat(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
     imgDrag->setFont(titleFont);
-    imgDrag->installEventFilter(this);
+    MakeDragHandle(imgDrag);
 
     lblTop = MakePlainLabel(this, "lblTop");
     QFont topFont = lblTop->font();
@@ -731,10 +731,6 @@ void frmFormat::lblGetMore_MouseDown(Qt::MouseButton) {
     MsgBox(LangText(308), vbInformation, kProductName);
 }
 
-void frmFormat::imgDrag_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::LeftButton) DragForm(this);
-}
-
 bool frmFormat::IsNumberBox(const QObject* object) const {
     return object == txtSsaOutline || object == txtSsaShadow || object == txtSsaMarginl ||
            object == txtSsaMarginr || object == txtSsaMarginv;
@@ -748,10 +744,6 @@ void frmFormat::CapNumberBox(QLineEdit* box) {
 bool frmFormat::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
         const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-        if (watched == imgDrag) {
-            imgDrag_MouseDown(button);
-            return true;
-        }
         if (watched == imgSsaCharset) {
             imgSsaCharset_MouseDown(button);
             return true;

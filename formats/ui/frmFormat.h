@@ -48,7 +48,6 @@ public:
     void cmbSsaStyle_Click();
     void imgSsaCharset_MouseDown(Qt::MouseButton button);
     void lblGetMore_MouseDown(Qt::MouseButton button);
-    void imgDrag_MouseDown(Qt::MouseButton button);
 
     // The colours the controls hold (0x00BBGGRR).
     static int32_t TextColor(const QWidget* label);

@@ -14,7 +14,6 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 
@@ -50,35 +49,14 @@ QString WizardStartFolder() {
     return ReadSetting(SettingKeys::LastFolder, gAppPath);
 }
 
-namespace {
-
-// Presses of the left button on a title strip or its icon move the window.
-class TitleDrag final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            DragForm(static_cast<QWidget*>(watched));
-            return true;
-        }
-        return false;
-    }
-};
-
-} // namespace
-
 QVBoxLayout* BuildWizardTitle(QWidget* strip, QLabel** icon, QLabel** title) {
     strip->setObjectName(QStringLiteral("picTop"));
     strip->setAutoFillBackground(true);
     strip->setBackgroundRole(QPalette::Base);
     *icon = MakeIconLabel(strip, "imgDrag", 1, 32);
     (*icon)->setCursor(Qt::SizeAllCursor);
-    auto* drag = new TitleDrag(strip);
-    (*icon)->installEventFilter(drag);
-    strip->installEventFilter(drag);
+    MakeDragHandle(*icon);
+    MakeDragHandle(strip);
     *title = MakeTextLabel(strip, "lblTop");
     QFont bold = (*title)->font();
     bold.setBold(true);
