@@ -5,6 +5,8 @@
 #include "dialogs/frmReplace.h"
 #include "document/captions.h"
 #include "language/lang.h"
+#include "support/captionlines.h"
+#include "support/drag.h"
 #include "support/fixture.h"
 
 #include <QApplication>
@@ -28,25 +30,11 @@ protected:
         gLineBreak = QStringLiteral("|");
     }
 
-    // Caption i runs from times[i].first to times[i].second; texts default to "c<i>".
-    static void Make(const QStringList& texts, std::vector<std::pair<int32_t, int32_t>> times = {}) {
-        ResetCaptionGrid(true);
-        std::vector<tSubtitleLine> lines;
-        for (int i = 0; i < texts.size(); ++i) {
-            const auto t =
-                size_t(i) < times.size() ? times[size_t(i)] : std::pair(i * 1000 + 1000, i * 1000 + 1500);
-            lines.push_back({t.first, t.second, texts[i]});
-        }
-        ASSERT_TRUE(FillLines(0, lines));
-        SelectLine(1, false);
-        gModified = false;
+    // Caption i runs from times[i].first to times[i].second.
+    static void Make(const QStringList& texts, const std::vector<std::pair<int32_t, int32_t>>& times = {}) {
+        FillCaptions(texts, times);
     }
-    static QStringList Texts() {
-        QStringList out;
-        for (int i = 1; i <= CaptionCount(); ++i)
-            out << GetLineText(i);
-        return out;
-    }
+    static QStringList Texts() { return CaptionTexts(); }
     static void Click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 };
 
@@ -208,4 +196,15 @@ TEST_F(SideWindows, TimeShiftAsksBeforeClearingCaptions) {
     EXPECT_EQ(d2.result(), QDialog::Rejected);
     EXPECT_EQ(GetLineStart(3), 500);
     EXPECT_FALSE(gModified);
+}
+
+TEST_F(SideWindows, TimeShiftWindowMovesByItsTitleAndItsIcon) {
+    Make({"a"});
+    frmDelay d;
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    for (QWidget* handle : std::initializer_list<QWidget*>{d.imgDrag, d.picTop}) {
+        SCOPED_TRACE(qPrintable(handle->objectName()));
+        EXPECT_EQ(DragHandleBy(handle, QPoint(32, 20)), QPoint(32, 20));
+    }
 }

@@ -3,6 +3,7 @@
 #include "document/captions.h"
 #include "document/findreplace.h"
 #include "document/timeshift.h"
+#include "support/captionlines.h"
 #include "support/fixture.h"
 #include "support/scoped.h"
 
@@ -19,30 +20,12 @@ protected:
     }
 
     // A document of the given texts; caption i runs from i * 1000 to i * 1000 + 500.
-    static void Make(const QStringList& texts) {
-        ResetCaptionGrid(true);
-        std::vector<tSubtitleLine> lines;
-        for (int i = 0; i < texts.size(); ++i)
-            lines.push_back({(i + 1) * 1000, (i + 1) * 1000 + 500, texts[i]});
-        ASSERT_TRUE(FillLines(0, lines));
-        SelectLine(1, false);
-        gModified = false;
-    }
+    static void Make(const QStringList& texts) { FillCaptions(texts); }
+    // Captions "x" at the given times.
     static void MakeTimes(const std::vector<std::pair<int32_t, int32_t>>& times) {
-        ResetCaptionGrid(true);
-        std::vector<tSubtitleLine> lines;
-        for (const auto& [s, e] : times)
-            lines.push_back({s, e, QStringLiteral("x")});
-        ASSERT_TRUE(FillLines(0, lines));
-        SelectLine(1, false);
-        gModified = false;
+        FillCaptions(QStringList(qsizetype(times.size()), QStringLiteral("x")), times);
     }
-    static QStringList Texts() {
-        QStringList out;
-        for (int i = 1; i <= CaptionCount(); ++i)
-            out << GetLineText(i);
-        return out;
-    }
+    static QStringList Texts() { return CaptionTexts(); }
 };
 
 struct ReplaceCase {
