@@ -35,6 +35,26 @@ SCRIVELLE_REGISTER_RESET(ResetFindWindows);
 
 constexpr int kInfoIconSize = 16;
 
+// The window in slot while it is loaded. One on its way out (closed, deleted later) is not.
+template <class W> W* Loaded(const QPointer<W>& slot) {
+    return slot && slot->isVisible() ? slot.data() : nullptr;
+}
+
+template <class W> void Unload(QPointer<W>& slot) {
+    UnloadForm(slot.data());
+    slot = nullptr;
+}
+
+// Unloads both windows, then shows a new one into slot, modeless, owned by owner.
+template <class W> W* ShowAfresh(QPointer<W>& slot, QWidget* owner) {
+    UnloadFindWindows();
+    slot = new W(owner);
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot.data();
+}
+
 } // namespace
 
 // --- What both windows share ---
@@ -157,22 +177,19 @@ frmFind::frmFind(QWidget* owner) : FindWindowBase(owner, 138) {
 // --- The one find window and the one replace window ---
 
 frmFind* FindWindow() {
-    // A window on its way out (closed, deleted later) is no longer loaded.
-    return gFindWindow && gFindWindow->isVisible() ? gFindWindow.data() : nullptr;
+    return Loaded(gFindWindow);
 }
 
 frmReplace* ReplaceWindow() {
-    return gReplaceWindow && gReplaceWindow->isVisible() ? gReplaceWindow.data() : nullptr;
+    return Loaded(gReplaceWindow);
 }
 
 void UnloadFindWindow() {
-    UnloadForm(gFindWindow.data());
-    gFindWindow = nullptr;
+    Unload(gFindWindow);
 }
 
 void UnloadReplaceWindow() {
-    UnloadForm(gReplaceWindow.data());
-    gReplaceWindow = nullptr;
+    Unload(gReplaceWindow);
 }
 
 void UnloadFindWindows() {
@@ -181,19 +198,9 @@ void UnloadFindWindows() {
 }
 
 frmFind* ShowFindWindow(QWidget* owner) {
-    UnloadFindWindows();
-    gFindWindow = new frmFind(owner);
-    gFindWindow->show();
-    gFindWindow->raise();
-    gFindWindow->activateWindow();
-    return gFindWindow.data();
+    return ShowAfresh(gFindWindow, owner);
 }
 
 frmReplace* ShowReplaceWindow(QWidget* owner) {
-    UnloadFindWindows();
-    gReplaceWindow = new frmReplace(owner);
-    gReplaceWindow->show();
-    gReplaceWindow->raise();
-    gReplaceWindow->activateWindow();
-    return gReplaceWindow.data();
+    return ShowAfresh(gReplaceWindow, owner);
 }
