@@ -685,24 +685,29 @@ void frmFormat::cmdSsaFont_Click() {
     UpdateSamples();
 }
 
+void frmFormat::PickColor(QWidget* widget, bool back) {
+    const int32_t c = ShowColor(this, 0, back ? BackColor(widget) : TextColor(widget));
+    if (c == -1) return;
+    if (back)
+        SetBackColor(widget, c);
+    else
+        SetTextColor(widget, c);
+}
+
 void frmFormat::cmdSamiColor_Click() {
-    const int32_t c = ShowColor(this, 0, TextColor(lblSamiSample));
-    if (c != -1) SetTextColor(lblSamiSample, c);
+    PickColor(lblSamiSample, false);
 }
 
 void frmFormat::cmdSamiBackground_Click() {
-    const int32_t c = ShowColor(this, 0, BackColor(picSamiSample));
-    if (c != -1) SetBackColor(picSamiSample, c);
+    PickColor(picSamiSample, true);
 }
 
 void frmFormat::cmdSsaColor_Click() {
-    const int32_t c = ShowColor(this, 0, TextColor(lblSsaSample));
-    if (c != -1) SetTextColor(lblSsaSample, c);
+    PickColor(lblSsaSample, false);
 }
 
 void frmFormat::cmdSsaBack_Click() {
-    const int32_t c = ShowColor(this, 0, BackColor(picSsaBack));
-    if (c != -1) SetBackColor(picSsaBack, c);
+    PickColor(picSsaBack, true);
 }
 
 void frmFormat::cmbSamiAlign_Click() {

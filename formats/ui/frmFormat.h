@@ -54,6 +54,8 @@ public:
     static int32_t BackColor(const QWidget* picture);
     static void SetTextColor(QWidget* label, int32_t bgr);
     static void SetBackColor(QWidget* picture, int32_t bgr);
+    // Offers the colour dialog at a control's text colour (or back colour); a chosen one is taken.
+    void PickColor(QWidget* widget, bool back);
 
     // The format each entry of lstFormats shows (indices into gFormatIds).
     QList<int> mFormatMap;
