@@ -48,10 +48,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     lblOsName->setWordWrap(true);
     lblMemo = MakePlainLabel(this, "lblMemo");
     lblWebsite = MakePlainLabel(this, "lblWebsite");
-    lblWebsite->setCursor(Qt::PointingHandCursor);
-    QFont link = lblWebsite->font();
-    link.setUnderline(true);
-    lblWebsite->setFont(link);
+    ShowAsLink(lblWebsite);
     lblWebsite->installEventFilter(this);
     lblCopyright = MakePlainLabel(this, "lblCopyright");
     lblCopyright->setText(QStringLiteral("Copyright \u00A9 ") + kMakerName);

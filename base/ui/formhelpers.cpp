@@ -154,6 +154,13 @@ QLabel* MakePlainLabel(QWidget* parent, const char* name) {
     return label;
 }
 
+void ShowAsLink(QLabel* label) {
+    label->setCursor(Qt::PointingHandCursor);
+    QFont font = label->font();
+    font.setUnderline(true);
+    label->setFont(font);
+}
+
 QPushButton* MakeNamedButton(QWidget* parent, const char* name) {
     auto* button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));

@@ -33,6 +33,8 @@ QPixmap AppIconPixmap(int index, int size, int margin = 0);
 
 // A label named name that shows its text as plain text (text from files stays text).
 QLabel* MakePlainLabel(QWidget* parent, const char* name);
+// Gives a label the look of a link: underlined, with the pointing hand over it.
+void ShowAsLink(QLabel* label);
 // A button named name that leaves Enter to the window's default button when it has the focus.
 QPushButton* MakeNamedButton(QWidget* parent, const char* name);
 

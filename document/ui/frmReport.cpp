@@ -63,10 +63,8 @@ frmReport::frmReport(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     imgDrag->setFont(titleFont);
     MakeDragHandle(imgDrag);
 
-    lblTop = new QLabel(this);
-    lblTop->setObjectName(QStringLiteral("lblTop"));
+    lblTop = MakePlainLabel(this, "lblTop");
     lblTop->setWordWrap(true);
-    lblTop->setTextFormat(Qt::PlainText);
 
     optStandard = new QRadioButton(this);
     optStandard->setObjectName(QStringLiteral("optStandard"));
@@ -79,17 +77,10 @@ frmReport::frmReport(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frameless
     txtReport->setReadOnly(true);
     txtReport->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    lblTotal = new QLabel(this);
-    lblTotal->setObjectName(QStringLiteral("lblTotal"));
-    lblTotal->setTextFormat(Qt::PlainText);
+    lblTotal = MakePlainLabel(this, "lblTotal");
 
-    lblDefine = new QLabel(this);
-    lblDefine->setObjectName(QStringLiteral("lblDefine"));
-    lblDefine->setTextFormat(Qt::PlainText);
-    lblDefine->setCursor(Qt::PointingHandCursor);
-    QFont linkFont = lblDefine->font();
-    linkFont.setUnderline(true);
-    lblDefine->setFont(linkFont);
+    lblDefine = MakePlainLabel(this, "lblDefine");
+    ShowAsLink(lblDefine);
     lblDefine->installEventFilter(this);
 
     cmdOK = new QPushButton(this);

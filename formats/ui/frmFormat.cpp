@@ -94,10 +94,7 @@ QString Flag(bool on) {
 
 // A label that reads as a link.
 void MakeLink(QLabel* label) {
-    label->setCursor(Qt::PointingHandCursor);
-    QFont f = label->font();
-    f.setUnderline(true);
-    label->setFont(f);
+    ShowAsLink(label);
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, p.color(QPalette::Link));
     label->setPalette(p);

@@ -37,10 +37,7 @@ QLabel* MakeTextLabel(QWidget* parent, const char* name) {
 
 QLabel* MakeLinkLabel(QWidget* parent, const char* name) {
     QLabel* label = MakeTextLabel(parent, name);
-    label->setCursor(Qt::PointingHandCursor);
-    QFont font = label->font();
-    font.setUnderline(true);
-    label->setFont(font);
+    ShowAsLink(label);
     label->setStyleSheet(QStringLiteral("color: #0645ad"));
     return label;
 }
