@@ -1,7 +1,7 @@
 #include "app/ui/frmStart.h"
 
-#include "base/appinfo.h"
 #include "app/startup.h"
+#include "base/appinfo.h"
 #include "base/toolbox.h"
 #include "base/ui/formhelpers.h"
 #include "language/lang.h"
@@ -65,7 +65,12 @@ frmStart::frmStart(QWidget* parent) : QWidget(parent, Qt::Window) {
         return static_cast<QWidget*>(w);
     };
     exitProgram = [](int code) { QCoreApplication::exit(code); };
+}
 
+void frmStart::BuildPage() {
+    // Built only when the page is shown: a normal start never shows it, and making its
+    // widgets (fonts, cursors, icons) would hold up the main window.
+    if (imgIco) return;
     imgIco = MakeLabel(this, "imgIco");
     imgIco->setPixmap(AppIcon(3).pixmap(48, 48));
     lblMain = MakeLabel(this, "lblMain");
@@ -144,6 +149,7 @@ bool frmStart::eventFilter(QObject* watched, QEvent* event) {
 void frmStart::Form_Load() {
     const StartupResult r = RunStartupSequence(commandLine);
     if (r.backendMissing) {
+        BuildPage();
         // The path keeps its case: on this system file names are case-sensitive.
         lblFile->setText(r.missingPath);
         mLibraryMissing = true;
@@ -164,6 +170,7 @@ void frmStart::Form_Load() {
 }
 
 void frmStart::ApplyLanguage() {
+    BuildPage();
     for (QLabel* l : {lblMain, lblInfo, lblMediaplayer, lblWebsite}) {
         l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         l->setLayoutDirection(Qt::LeftToRight);

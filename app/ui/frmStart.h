@@ -38,23 +38,25 @@ public:
     // True while the page stands for a missing media backend.
     bool backendMissing() const { return mLibraryMissing; }
 
-    QFrame* fraMain;
-    QLabel* imgIco;
-    QLabel* lblMain;
-    QLabel* lblInfo;
-    QLabel* lblFile;
-    QLabel* imgWMP;
-    QLabel* lblMediaplayer;
-    QLabel* lblWebsite;
-    QPushButton* cmdIgnore;
-    QPushButton* cmdExit;
-    QFrame* ln1;
-    QFrame* ln2;
+    QFrame* fraMain = nullptr;
+    QLabel* imgIco = nullptr;
+    QLabel* lblMain = nullptr;
+    QLabel* lblInfo = nullptr;
+    QLabel* lblFile = nullptr;
+    QLabel* imgWMP = nullptr;
+    QLabel* lblMediaplayer = nullptr;
+    QLabel* lblWebsite = nullptr;
+    QPushButton* cmdIgnore = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QFrame* ln1 = nullptr;
+    QFrame* ln2 = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The page's widgets; until the page is needed the pointers above stay null.
+    void BuildPage();
     bool ShowMainWindow();
     void EndProgram(int code);
 

@@ -52,6 +52,14 @@ public:
 } // namespace
 
 QtMediaPlayer::QtMediaPlayer(QWidget* parent) : IMediaPlayer(parent) {
+    // Only the player's area is made here. Qt's player loads the media backend and opens the
+    // sound output, which takes longer than showing the whole main window; it is made when
+    // media is first opened (EnsurePlayer).
+    BuildPanel(parent);
+}
+
+void QtMediaPlayer::EnsurePlayer() {
+    if (player_) return;
     // The sink is made first so that it outlives the player that feeds it.
     sink_ = new QVideoSink(this);
     player_ = new QMediaPlayer(this);
@@ -62,7 +70,6 @@ QtMediaPlayer::QtMediaPlayer(QWidget* parent) : IMediaPlayer(parent) {
     player_->setVideoSink(sink_);
     setVolume(volume_);
 
-    BuildPanel(parent);
     connect(sink_, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
         if (view_) view_->SetFrame(frame);
     });
@@ -83,11 +90,13 @@ QtMediaPlayer::QtMediaPlayer(QWidget* parent) : IMediaPlayer(parent) {
 }
 
 QtMediaPlayer::~QtMediaPlayer() {
-    // Events must not reach a half-destroyed owner.
-    disconnect(player_, nullptr, this, nullptr);
-    player_->stop();
-    player_->setVideoSink(nullptr);
-    delete player_;
+    if (player_) {
+        // Events must not reach a half-destroyed owner.
+        disconnect(player_, nullptr, this, nullptr);
+        player_->stop();
+        player_->setVideoSink(nullptr);
+        delete player_;
+    }
     delete panel_.data();
 }
 
@@ -108,6 +117,7 @@ void QtMediaPlayer::setURL(const QString& url) {
         return;
     }
     const QUrl source = SourceUrl(url);
+    EnsurePlayer();
     // The same address again starts over from a fresh load (the file may have changed).
     if (player_->source() == source) player_->setSource(QUrl());
     if (view_) view_->Clear();
@@ -121,8 +131,10 @@ void QtMediaPlayer::setURL(const QString& url) {
 void QtMediaPlayer::close() {
     url_.clear();
     errorReported_ = false;
-    player_->stop();
-    player_->setSource(QUrl());
+    if (player_) {
+        player_->stop();
+        player_->setSource(QUrl());
+    }
     if (view_) view_->Clear();
     ShowDuration(0);
     ShowPosition(0);
@@ -190,8 +202,10 @@ double QtMediaPlayer::duration() const {
 void QtMediaPlayer::setVolume(int volume) {
     volume_ = ClampVolume(volume);
     // The 0..100 scale is what the ear hears; the output wants a linear factor.
-    audio_->setVolume(float(
-        QAudio::convertVolume(volume_ / 100.0, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale)));
+    if (audio_) {
+        audio_->setVolume(float(QAudio::convertVolume(volume_ / 100.0, QAudio::LogarithmicVolumeScale,
+                                                      QAudio::LinearVolumeScale)));
+    }
     if (volumeBar_ && volumeBar_->value() != volume_) {
         updatingBars_ = true;
         volumeBar_->setValue(volume_);
@@ -212,8 +226,9 @@ void QtMediaPlayer::setUiMode(const QString& mode) {
 }
 
 void QtMediaPlayer::SyncState() {
-    const int now = player_->mediaStatus() == QMediaPlayer::InvalidMedia ? kPlayStateStopped
-                                                                         : MapState(player_->playbackState());
+    const int now = !player_ || player_->mediaStatus() == QMediaPlayer::InvalidMedia
+                        ? kPlayStateStopped
+                        : MapState(player_->playbackState());
     if (playButton_) {
         playButton_->setIcon(playButton_->style()->standardIcon(
             now == kPlayStatePlaying ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
@@ -309,7 +324,7 @@ void QtMediaPlayer::ShowPosition(qint64 ms) {
         updatingBars_ = false;
     }
     timeLabel_->setText(MediaPositionString(ms / 1000.0) + QStringLiteral(" / ") +
-                        MediaPositionString(std::max<qint64>(player_->duration(), 0) / 1000.0));
+                        MediaPositionString(std::max<qint64>(player_ ? player_->duration() : 0, 0) / 1000.0));
 }
 
 void QtMediaPlayer::ShowDuration(qint64 ms) {
@@ -317,5 +332,5 @@ void QtMediaPlayer::ShowDuration(qint64 ms) {
     updatingBars_ = true;
     seekBar_->setRange(0, int(std::clamp<qint64>(ms, 0, INT32_MAX)));
     updatingBars_ = false;
-    ShowPosition(player_->position());
+    ShowPosition(player_ ? player_->position() : 0);
 }

@@ -57,6 +57,8 @@ public:
     static QUrl SourceUrl(const QString& text);
 
 private:
+    // Makes Qt's player, its sound output and its video sink, once.
+    void EnsurePlayer();
     void SyncState();
     void BuildPanel(QWidget* parent);
     void ApplyUiMode();

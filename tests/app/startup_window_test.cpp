@@ -206,3 +206,12 @@ TEST_F(StartWindow, NoMainWindowAtAllEndsTheProgram) {
 }
 
 } // namespace
+
+// The warning page costs start-up time; a start that opens the main window never builds it.
+TEST_F(StartWindow, WithBackendTheWarningPageIsNeverBuilt) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "0");
+    start->Form_Load();
+    ASSERT_FALSE(start.isNull());
+    EXPECT_EQ(start->lblFile, nullptr);
+    EXPECT_TRUE(start->findChildren<QWidget*>().isEmpty());
+}

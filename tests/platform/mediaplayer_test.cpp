@@ -267,3 +267,22 @@ TEST_F(MediaPlayerTest, AClickOnTheSeekBarGoesToThatPoint) {
         EXPECT_NEAR(seekBar->value(), 100000 * at, 5000) << at; // not one page step from before
     }
 }
+
+// Qt's player is made only when media is first opened; until then every call answers as a
+// player with nothing loaded, and what was set beforehand holds.
+TEST_F(MediaPlayerTest, CallsBeforeAnyMediaAnswerAsEmpty) {
+    QtMediaPlayer player;
+    player.setVolume(30);
+    player.close();
+    player.play();
+    player.pause();
+    player.stop();
+    player.setCurrentPosition(12.5);
+    player.setURL(QString());
+    EXPECT_EQ(player.playState(), kPlayStateStopped);
+    EXPECT_EQ(player.currentPosition(), 0.0);
+    EXPECT_EQ(player.duration(), 0.0);
+    EXPECT_TRUE(player.URL().isEmpty());
+    EXPECT_EQ(player.volume(), 30);
+    EXPECT_EQ(player.Widget()->findChild<QSlider*>()->maximum(), 0);
+}

@@ -1,0 +1,93 @@
+#include "app/ui/programmain.h"
+
+#include "app/ui/frmStart.h"
+#include "base/appinfo.h"
+#include "base/ui/formhelpers.h"
+#include "base/ui/windowplacement.h"
+#include "platform/ui/QtDialogs.h"
+#include "platform/ui/QtMsgBox.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImageReader>
+#include <QPointer>
+#include <QStyle>
+
+#include <fontconfig/fontconfig.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// Work that would otherwise lie on the way to the first paint, done on a worker while this
+// thread connects to the display and builds the windows. Everything it fills is a shared,
+// thread-safe cache: the font configuration first (it needs no application object), then,
+// once the application exists, the image format plugins, the font list and the window font
+// with its bold face.
+class WarmUp {
+public:
+    WarmUp()
+        : thread_([this] {
+              FcInit();
+              std::unique_lock lock(mutex_);
+              appReady_.wait(lock, [this] { return appState_ != 0; });
+              if (appState_ < 0) return;
+              lock.unlock();
+              QImageReader::supportedImageFormats();
+              QFontDatabase::families();
+              QFont font = QGuiApplication::font();
+              QFontMetrics(font).height();
+              font.setBold(true);
+              QFontMetrics(font).height();
+          }) {}
+    ~WarmUp() {
+        Release(-1);
+        thread_.join();
+    }
+    // The application object exists: the worker may go on.
+    void AppReady() { Release(1); }
+
+private:
+    void Release(int state) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (appState_ == 0) appState_ = state;
+        }
+        appReady_.notify_one();
+    }
+    std::mutex mutex_;
+    std::condition_variable appReady_;
+    int appState_ = 0;   // 1 when the application exists, -1 when the worker is not wanted
+    std::thread thread_; // last: it starts once the members it uses exist
+};
+
+} // namespace
+
+int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& onStart) {
+    WarmUp warmUp;
+    QApplication app(argc, argv);
+    warmUp.AppReady();
+    if (onStart) onStart(app);
+    QApplication::setApplicationName(kAppKey);
+    QApplication::setOrganizationName(kMakerName);
+    QApplication::setApplicationVersion(AppVersionText());
+    QApplication::setWindowIcon(AppIcon(0));
+    // Meanwhile this thread reads the icon theme (not thread-safe): the player's buttons look
+    // their icons up there.
+    QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
+
+    InstallQtMsgBox();
+    InstallFramelessPlacementFix(app);
+    QtDialogs dialogs;
+    SetDialogs(&dialogs);
+
+    // The start window runs the start-up and either opens the main window or stays as the
+    // warning page; it deletes itself once it is done.
+    QPointer<frmStart> start = new frmStart;
+    start->Form_Load();
+    if (start && start->programEnded()) return start->exitCode();
+    return app.exec();
+}
