@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 QStringList gReportDetail{QString()};
 QStringList gReportSummary{QString()};
@@ -44,69 +45,98 @@ void LogCaptionIssue(int lineNo, const QString& text, uint8_t kind, int32_t ms, 
     if (kind == kReportCollision && ms < kReportMinCollisionMs) return;
     if (gReportCount == std::numeric_limits<int32_t>::max()) return;
 
+    // A run logs tens of thousands of findings: each one is built in place from the UI texts,
+    // with its numbers made only where they are used.
     const QString line = Num(lineNo);
-    const QString amount = Num(ms);
-    // Reductions are shown as positive amounts (64-bit: the smallest 32-bit value has no negative).
-    const QString reduced = Num(-int64_t(ms));
-    QString first, second, summary;
+    // Set for the findings whose second line and summary give an amount; the second line of
+    // the others is its text as it stands.
+    QString amount;
+    int firstText = 0, secondText = 0, summaryText = 0; // 0: no summary line
     int16_t* total = nullptr;
     switch (kind) {
     case kReportSplit:
-        first = LangText(233);
-        second = LangText(234);
-        summary = LangText(235, line);
+        firstText = 233;
+        secondText = 234;
+        summaryText = 235;
         total = &gRepSplit;
         break;
     case kReportCollision:
-        first = LangText(236);
+        firstText = 236;
         if (fixed) {
-            second = LangText(237, amount);
-            summary = LangText(238, line, amount);
+            amount = Num(ms);
+            secondText = 237;
+            summaryText = 238;
         } else {
-            second = LangText(239);
-            summary = LangText(240, line);
+            secondText = 239;
+            summaryText = 240;
         }
         total = &gRepCollisions;
         break;
     case kReportDuration:
-        first = LangText(241);
+        firstText = 241;
         if (!fixed) {
-            second = LangText(239); // nothing was changed, so there is no summary line
+            secondText = 239; // nothing was changed, so there is no summary line
         } else if (ms >= 1) {
-            second = LangText(242, amount);
-            summary = LangText(243, line, amount);
+            amount = Num(ms);
+            secondText = 242;
+            summaryText = 243;
         } else {
-            second = LangText(244, reduced);
-            summary = LangText(245, line, reduced);
+            // Reductions are shown as positive amounts (64-bit: the smallest 32-bit value has
+            // no negative).
+            amount = Num(-int64_t(ms));
+            secondText = 244;
+            summaryText = 245;
         }
         total = &gRepDurations;
         break;
     case kReportNegativeDuration:
-        first = LangText(266);
-        second = LangText(267, amount);
-        summary = LangText(268, line, amount);
+        amount = Num(ms);
+        firstText = 266;
+        secondText = 267;
+        summaryText = 268;
         total = &gRepDurations;
         break;
     default: // kReportRemoved
-        first = LangText(230);
-        second = LangText(231);
-        summary = LangText(232, line);
+        firstText = 230;
+        secondText = 231;
+        summaryText = 232;
         total = &gRepRemoved;
         break;
     }
+    const QString& first = gLang[size_t(firstText)];
+    const QString& second = gLang[size_t(secondText)];
+    const QString& head = gLang[228];
+    const QString& quote = gLang[229];
+    QString detail;
+    detail.reserve(head.size() + 2 + line.size() + 1 + quote.size() + text.size() + first.size() +
+                   second.size() + amount.size() + 12);
+    AppendLangText(detail, 228, Num(kind));
+    detail += QLatin1String(" [");
+    detail += line;
+    detail += u']';
+    detail += kCrLf;
+    detail += quote;
+    detail += u'"';
+    detail += text;
+    detail += u'"';
+    detail += kCrLf;
+    detail += first;
+    detail += kCrLf;
+    if (amount.isEmpty())
+        detail += second;
+    else
+        AppendLangText(detail, secondText, amount);
 
-    QString detail = LangText(228, Num(kind));
-    detail += QStringLiteral(" [") + line + QStringLiteral("]") + kCrLf;
-    detail += LangText(229) + u'"' + text + u'"' + kCrLf;
-    detail += first + kCrLf + second;
+    QString summary;
+    if (summaryText != 0) summary = LangText(summaryText, line, amount);
 
     const qsizetype n = gReportCount;
     while (gReportDetail.size() <= n)
         gReportDetail.append(QString());
     while (gReportSummary.size() <= n)
         gReportSummary.append(QString());
-    gReportDetail[n] = detail;
-    gReportSummary[n] = summary;
+    gReportDetail[n] = std::move(detail);
+    gReportSummary[n] = std::move(summary);
     Count(*total);
     ++gReportCount;
     gModified = true;

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 RulesHooks gRulesHooks;
 
@@ -52,6 +53,12 @@ QString TrimSpaces(const QString& text) {
     while (last > first && text[last - 1] == u' ')
         --last;
     return text.mid(first, last - first);
+}
+
+// QString::replace builds a matcher on every call; most captions hold nothing to replace, and
+// a plain search finds that out for less.
+void ReplaceAll(QString& text, const QString& before, const QString& after) {
+    if (text.contains(before)) text.replace(before, after);
 }
 
 // Target display time of a caption of n counted characters, in 64 bits: a long caption at a
@@ -116,12 +123,58 @@ void SplitRule(int row) {
     LogCaptionIssue(row, text, kReportSplit, 0, false);
 }
 
-// Rule 3 on one row: true when the caption holds a keyword (the caller drops it).
-bool IsCreditCaption(int row, const QStringList& keywords) {
-    const QString text = GetLineText(row);
+// A credit keyword, read once per run.
+struct CreditKeyword {
+    QString text;
+    bool ascii; // only ASCII characters: matched without Qt's case folding where the text is ASCII too
+};
+
+// The keywords that take part: those that are more than blanks, as they stand (untrimmed).
+std::vector<CreditKeyword> CreditKeywords(const QStringList& keywords) {
+    std::vector<CreditKeyword> out;
     for (const QString& keyword : keywords) {
         if (TrimSpaces(keyword).isEmpty()) continue;
-        if (text.contains(keyword, Qt::CaseInsensitive)) {
+        const bool ascii =
+            std::all_of(keyword.cbegin(), keyword.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        out.push_back({keyword, ascii});
+    }
+    return out;
+}
+
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// Case-insensitive search of an ASCII needle in an ASCII haystack. For ASCII, Qt's case
+// folding is exactly this lowering, so the answer is the same as QString::contains gives.
+bool ContainsAsciiNoCase(const char16_t* hay, qsizetype hayLen, const QString& needle) {
+    const char16_t* nd = reinterpret_cast<const char16_t*>(needle.constData());
+    const qsizetype n = needle.size();
+    if (n > hayLen) return false;
+    const char16_t first = AsciiLower(nd[0]);
+    for (qsizetype i = 0; i + n <= hayLen; ++i) {
+        if (AsciiLower(hay[i]) != first) continue;
+        qsizetype k = 1;
+        while (k < n && AsciiLower(hay[i + k]) == AsciiLower(nd[k]))
+            ++k;
+        if (k == n) return true;
+    }
+    return false;
+}
+
+// Rule 3 on one row: true when the caption holds a keyword (the caller drops it).
+bool IsCreditCaption(int row, const std::vector<CreditKeyword>& keywords) {
+    if (keywords.empty()) return false;
+    const QString text = GetLineText(row);
+    const char16_t* d = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype len = text.size();
+    // Outside ASCII, case folding can match other characters (the Kelvin sign is a "k"):
+    // such a text goes through Qt's own search.
+    const bool asciiText = std::all_of(d, d + len, [](char16_t c) { return c < 0x80; });
+    for (const CreditKeyword& keyword : keywords) {
+        const bool found = asciiText && keyword.ascii ? ContainsAsciiNoCase(d, len, keyword.text)
+                                                      : text.contains(keyword.text, Qt::CaseInsensitive);
+        if (found) {
             LogCaptionIssue(row, text, kReportRemoved, 0, false);
             return true;
         }
@@ -130,11 +183,11 @@ bool IsCreditCaption(int row, const QStringList& keywords) {
 }
 
 // Rule 4 on one row: line breaks are folded unless one of them starts a dialogue line.
-void FixBreaksRule(int row) {
+void FixBreaksRule(int row, const QString& markerDash) {
     if (gLineBreak.isEmpty()) return;
     const QString text = GetLineText(row);
     if (!text.contains(gLineBreak, Qt::CaseInsensitive)) return;
-    if (text.contains(gLineBreak + u'-', Qt::CaseInsensitive)) return;
+    if (text.contains(markerDash, Qt::CaseInsensitive)) return;
     QString folded = text;
     folded.replace(gLineBreak, QStringLiteral(" "));
     if (folded == text) return;
@@ -146,9 +199,11 @@ void FixBreaksRule(int row) {
 // removal would move every later row): the captions that stay are moved up as the pass goes, so
 // rows 1 .. kept always hold the result so far, and what is left behind them is cut off in one
 // step at the end. The rules therefore see the same previous caption as after a real removal.
-void RulePass(const QStringList& keywords) {
+void RulePass(const QStringList& keywordList) {
     FlexGrid& grid = grdSubs();
     if (!IsDocumentGrid()) return;
+    const std::vector<CreditKeyword> keywords = CreditKeywords(keywordList);
+    const QString markerDash = gLineBreak + u'-';
     const int last = grid.Rows() - 1;
     int kept = 0;         // rows 1..kept hold the captions that stay
     int removedRow = 0;   // where the last caption was removed
@@ -192,7 +247,7 @@ void RulePass(const QStringList& keywords) {
             removedRow = i;
             continue; // row i takes the next caption
         }
-        if (gFixBreaks == 1) Step([&] { FixBreaksRule(i); });
+        if (gFixBreaks == 1) Step([&] { FixBreaksRule(i, markerDash); });
         kept = i;
     }
 
@@ -217,8 +272,11 @@ void RulePass(const QStringList& keywords) {
 
 int64_t RuleCharCount(const QString& text) {
     int64_t n = text.size();
-    for (const QString* tag : {&kTagBold, &kTagItalic, &kTagUnderline})
-        if (text.contains(*tag)) n -= tag->size();
+    // Every tag starts with "<": most captions hold none and need no search for them.
+    if (text.contains(u'<')) {
+        for (const QString* tag : {&kTagBold, &kTagItalic, &kTagUnderline})
+            if (text.contains(*tag)) n -= tag->size();
+    }
     if (!gLineBreak.isEmpty() && text.contains(gLineBreak)) n -= gLineBreak.size();
     return n;
 }
@@ -234,10 +292,15 @@ int LengthClass(int64_t count) {
 QString SplitInTwoLines(const QString& text) {
     const QString marker = gLineBreak;
     QString t = text;
-    if (!marker.isEmpty()) t.replace(marker, QStringLiteral(" "));
-    t.replace(QStringLiteral("  "), QStringLiteral(" "));
-    t.replace(QStringLiteral("\r\n "), QStringLiteral("\r\n"));
-    t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    if (marker.size() == 1)
+        t.replace(marker[0], u' ');
+    else if (!marker.isEmpty())
+        ReplaceAll(t, marker, QStringLiteral(" "));
+    ReplaceAll(t, QStringLiteral("  "), QStringLiteral(" "));
+    if (t.contains(u'\r')) {
+        t.replace(QStringLiteral("\r\n "), QStringLiteral("\r\n"));
+        t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    }
     t = TrimSpaces(t);
     // No space: one word, which stays whole on one line. Without a marker there is nothing to
     // split with: the words stay on one line too.

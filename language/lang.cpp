@@ -75,19 +75,29 @@ QString LangText(int k) {
 }
 
 QString LangText(int k, const QString& p1, const QString& p2) {
-    // One left-to-right pass, so a substituted text that holds "%2" is left alone.
-    const QString t = LangText(k);
     QString out;
-    out.reserve(t.size() + p1.size() + p2.size());
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        if (t[i] == u'%' && i + 1 < t.size() && (t[i + 1] == u'1' || t[i + 1] == u'2')) {
-            out += t[i + 1] == u'1' ? p1 : p2;
+    out.reserve(LangText(k).size() + p1.size() + p2.size());
+    AppendLangText(out, k, p1, p2);
+    return out;
+}
+
+void AppendLangText(QString& out, int k, const QString& p1, const QString& p2) {
+    if (k < 0 || k >= kLangTextCount) return;
+    // One left-to-right pass, so a substituted text that holds "%2" is left alone. The plain
+    // runs between placeholders go in whole.
+    const QString& t = gLang[size_t(k)];
+    const QChar* d = t.constData();
+    const qsizetype n = t.size();
+    qsizetype run = 0;
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if (d[i] == u'%' && (d[i + 1] == u'1' || d[i + 1] == u'2')) {
+            out.append(d + run, i - run);
+            out += d[i + 1] == u'1' ? p1 : p2;
             ++i;
-        } else {
-            out += t[i];
+            run = i + 1;
         }
     }
-    return out;
+    out.append(d + run, n - run);
 }
 
 void InitLanguageTable() {

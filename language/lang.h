@@ -15,6 +15,9 @@ extern std::array<QString, kLangTextCount> gLang;
 QString LangText(int k);
 // Text k with "%1" and "%2" replaced by plain substitution (no other placeholder is touched).
 QString LangText(int k, const QString& p1, const QString& p2 = QString());
+// The same substitution appended to out (no string of its own for code that builds long texts);
+// out must not be p1 or p2.
+void AppendLangText(QString& out, int k, const QString& p1, const QString& p2 = QString());
 
 // The language table: one row per UI language, row i = language block i of the string table.
 inline constexpr int kLangRows = 26;

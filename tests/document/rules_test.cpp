@@ -17,7 +17,6 @@
 #include <utility>
 #include <vector>
 
-
 namespace {
 
 class Rules : public ScrivelleTest {
@@ -351,6 +350,38 @@ TEST_F(Rules, KeywordsMatchAsWrittenAndEmptyOnesAreSkipped) {
               {0, 0, QStringLiteral("plain")}});
     ApplyRules(true);
     EXPECT_EQ(Texts(), QStringList({"http://a.b", "plain"}));
+}
+
+// Keywords match without regard to case, Unicode case folding included (a Kelvin sign is a
+// "k"), and are taken as written, blanks and all.
+TEST_F(Rules, KeywordsMatchWithoutRegardToCase) {
+    OnlyRules(false, false, false, false, true, false);
+    struct Case {
+        QString keywords, text;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"www", "WwW.site", true},
+        {"www", "ww w", false},
+        {"Http", "HTTP://x", true},
+        {"@", "mail@x", true},
+        {"kee", QStringLiteral("\u212Aeep"), true},
+        {QStringLiteral("\u00E9t\u00E9"), QStringLiteral("\u00C9T\u00C9"), true},
+        {"site", QStringLiteral("caf\u00E9 SITE"), true},
+        {"site", QStringLiteral("caf\u00E9 sit"), false},
+        {" www", "x www.a", true},
+        {" www", "www.a", false},
+        {"z,,y", "aY", true},
+        {"[b]", "<B>", false},
+    };
+    for (const Case& c : cases) {
+        gCreditsText = c.keywords;
+        Document({{1000, 2000, QStringLiteral("one")}, {3000, 4000, c.text}});
+        ApplyRules(true);
+        EXPECT_EQ(CaptionCount(), c.removed ? 1 : 2)
+            << c.keywords.toStdString() << " / " << c.text.toStdString();
+        EXPECT_EQ(gRepRemoved, c.removed ? 1 : 0) << c.keywords.toStdString();
+    }
 }
 
 TEST_F(Rules, RulesAfterARemovalSeeTheCaptionBeforeIt) {

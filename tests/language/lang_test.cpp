@@ -1,10 +1,10 @@
 // The language table, the choice of a language and the completeness of its texts.
 #include "base/settings.h"
 #include "fixture.h"
-#include "scoped.h"
 #include "language/lang.h"
 #include "language/localeinfo.h"
 #include "language/stringtable.h"
+#include "scoped.h"
 
 #include <QSet>
 
@@ -354,3 +354,35 @@ TEST(LocaleStrings, TrimAtNull) {
 }
 
 } // namespace
+
+// Substitution is one plain pass: %1 and %2 only, a substituted text is not looked at again,
+// and appending gives the same text after what was there.
+TEST_F(Lang, PlaceholdersAreReplacedInOnePass) {
+    struct Case {
+        QString text, p1, p2, expected;
+    };
+    const Case cases[] = {
+        {"%1 of %2", "3", "7", "3 of 7"},
+        {"%1", "a", "", "a"},
+        {"no place", "a", "b", "no place"},
+        {"50% off %", "a", "b", "50% off %"},
+        {"%%1%2%", "x", "y", "%xy%"},
+        {"%3 %0 %1", "a", "b", "%3 %0 a"},
+        {"[%2][%1]", "%2", "%1", "[%1][%2]"},
+        {"missing %2", "a", "", "missing "},
+        {"", "a", "b", ""},
+    };
+    for (const Case& c : cases) {
+        gLang[300] = c.text;
+        EXPECT_EQ(LangText(300, c.p1, c.p2), c.expected) << c.text.toStdString();
+        QString out = QStringLiteral("lead ");
+        AppendLangText(out, 300, c.p1, c.p2);
+        EXPECT_EQ(out, QStringLiteral("lead ") + c.expected) << c.text.toStdString();
+    }
+    gLang[300] = QStringLiteral("%1");
+    EXPECT_EQ(LangText(-1, "a"), "");
+    EXPECT_EQ(LangText(kLangTextCount, "a"), "");
+    QString out = QStringLiteral("x");
+    AppendLangText(out, kLangTextCount, "a");
+    EXPECT_EQ(out, "x");
+}
