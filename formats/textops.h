@@ -13,3 +13,5 @@ bool IsBlank(QStringView text);
 // "0", "00", "000"...: n written with at least as many digits as the picture has characters;
 // any other picture writes n plainly.
 QString FormatNumberPicture(qint64 n, const QString& picture);
+// The same, appended to out.
+void AppendNumberPicture(QString& out, qint64 n, const QString& picture);

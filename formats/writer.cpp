@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,9 +49,7 @@ const tWriterPath kWriterPaths[] = {
 // definition, every character beyond ASCII as a numeric reference, so the text stays valid
 // markup whatever code page the file is written in. Control characters other than tab and line
 // breaks are not allowed in markup and are dropped.
-QString EscapeMarkup(QStringView text, bool keepNonAscii) {
-    QString out;
-    out.reserve(text.size());
+void AppendEscapedMarkup(QString& out, QStringView text, bool keepNonAscii) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c == u'&')
@@ -70,7 +69,6 @@ QString EscapeMarkup(QStringView text, bool keepNonAscii) {
             out += QLatin1String("&#") + QString::number(uint(code)) + u';';
         }
     }
-    return out;
 }
 
 struct StyleTag {
@@ -80,16 +78,38 @@ struct StyleTag {
 };
 constexpr StyleTag kStyleTags[] = {{u"<b>", u'b', 1}, {u"<i>", u'i', 2}, {u"<u>", u'u', 4}};
 
+// What a format makes of the style tags, worked out once per file.
+struct StyleMarkup {
+    explicit StyleMarkup(const tFormatDef& def)
+        : escape(def.TextEscape == QLatin1String("xml")), keepNonAscii(IsUtf8Format(def)),
+          closes(!def.TagClose.isEmpty() && def.TagClose != QLatin1String("---")), flags(def.TagFlags) {
+        for (int t = 0; t < 3; ++t) {
+            const QStringView letter(&kStyleTags[t].letter, 1);
+            open[t] = ReplaceText(def.TagOpen, u"b", letter);
+            close[t] = ReplaceText(def.TagClose, u"b", letter);
+        }
+    }
+    bool escape;
+    bool keepNonAscii;
+    bool closes;
+    uint8_t flags;
+    QString open[3], close[3];
+};
+
 // The caption text with the program's style tags turned into the format's tags (or removed
 // where the format does not carry that style) and, for markup formats, everything else escaped.
 // Closing tags go to the end of the text, innermost first, so that tags nest properly.
-QString StyledText(const QString& text, const tFormatDef& def) {
-    const bool escape = def.TextEscape == QLatin1String("xml");
-    const bool keepNonAscii = IsUtf8Format(def);
+QString StyledText(const QString& text, const StyleMarkup& markup) {
+    const bool escape = markup.escape;
     if (!escape && !text.contains(u'<')) return text;
-    const bool closes = !def.TagClose.isEmpty() && def.TagClose != QLatin1String("---");
     QString out;
     out.reserve(text.size() + 16);
+    const auto appendPlain = [&](QStringView piece) {
+        if (escape)
+            AppendEscapedMarkup(out, piece, markup.keepNonAscii);
+        else
+            out.append(piece);
+    };
     qsizetype firstAt[3] = {-1, -1, -1};
     qsizetype segment = 0;
     for (qsizetype i = 0; i < text.size();) {
@@ -102,23 +122,21 @@ QString StyledText(const QString& text, const tFormatDef& def) {
             ++i;
             continue;
         }
-        const QStringView piece = QStringView(text).mid(segment, i - segment);
-        out += escape ? EscapeMarkup(piece, keepNonAscii) : piece.toString();
+        appendPlain(QStringView(text).mid(segment, i - segment));
         if (firstAt[which] < 0) firstAt[which] = i;
-        const StyleTag& st = kStyleTags[which];
-        if ((def.TagFlags & st.bit) != 0) out += ReplaceText(def.TagOpen, u"b", QStringView(&st.letter, 1));
-        i += st.tag.size();
+        if ((markup.flags & kStyleTags[which].bit) != 0) out += markup.open[which];
+        i += kStyleTags[which].tag.size();
         segment = i;
     }
-    const QStringView rest = QStringView(text).mid(segment);
-    out += escape ? EscapeMarkup(rest, keepNonAscii) : rest.toString();
-    if (closes) {
-        std::vector<int> order;
+    appendPlain(QStringView(text).mid(segment));
+    if (markup.closes) {
+        int order[3];
+        int n = 0;
         for (int t = 0; t < 3; ++t)
-            if (firstAt[t] >= 0 && (def.TagFlags & kStyleTags[t].bit) != 0) order.push_back(t);
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return firstAt[a] > firstAt[b]; });
-        for (int t : order)
-            out += ReplaceText(def.TagClose, u"b", QStringView(&kStyleTags[t].letter, 1));
+            if (firstAt[t] >= 0 && (markup.flags & kStyleTags[t].bit) != 0) order[n++] = t;
+        std::sort(order, order + n, [&](int a, int b) { return firstAt[a] > firstAt[b]; });
+        for (int k = 0; k < n; ++k)
+            out += markup.close[order[k]];
     }
     return out;
 }
@@ -128,6 +146,21 @@ QString LineBreaksAsToken(const QString& text, const QString& token) {
     if (token.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0) return text;
     if (token.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) return ReplaceText(text, kCrLf, u" ");
     return ReplaceText(text, kCrLf, token);
+}
+
+// out += TextWithLineBreaks(text, lineBreak), without the string in between.
+void AppendWithLineBreaks(QString& out, const QString& text, const QString& lineBreak) {
+    if (lineBreak.isEmpty()) {
+        out += text;
+        return;
+    }
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(lineBreak); at >= 0; at = text.indexOf(lineBreak, from)) {
+        out.append(QStringView(text).mid(from, at - from));
+        out += kCrLf;
+        from = at + lineBreak.size();
+    }
+    out.append(QStringView(text).mid(from));
 }
 
 // The body cut into literal text and placeholders once, so that each caption is one pass.
@@ -164,8 +197,66 @@ std::vector<BodyPiece> SplitBody(const QString& body, bool numbered) {
     return pieces;
 }
 
+// The file's bytes as the text is made. Plain ASCII in a code page that keeps ASCII (nearly
+// every file) is turned into bytes a piece at a time, so that the whole text never exists as
+// UTF-16 next to its bytes; the first piece that is not leaves the rest to the format's encoding
+// over the whole text, exactly as if it had been made in one piece.
+class TemplateOutput {
+public:
+    TemplateOutput(const tWriteJob& job, int32_t codePage, qsizetype expectedSize)
+        : job_(job), codePage_(codePage),
+          keepsAscii_((IsUtf8Format(job.def) && job.def.Id == job.id) || EncodesAsItsAscii(u"a", codePage)) {
+        text_.reserve(kPiece + 4096);
+        bytes_.reserve(expectedSize);
+    }
+    QString& text() { return text_; }
+    // Called between captions: a full piece goes into the bytes.
+    void Flush() {
+        if (text_.size() >= kPiece) MoveToBytes();
+    }
+    QByteArray Finish() {
+        MoveToBytes();
+        if (whole_ || bytes_.isEmpty()) return EncodeForFormat(text_, job_, codePage_);
+        return std::move(bytes_);
+    }
+
+private:
+    static constexpr qsizetype kPiece = 1 << 16;
+
+    void MoveToBytes() {
+        if (whole_ || text_.isEmpty()) return;
+        // Copied and checked in one pass; a piece that is not all ASCII is taken back.
+        const qsizetype at = bytes_.size();
+        bytes_.resize(at + text_.size());
+        char* to = bytes_.data() + at;
+        const char16_t* from = reinterpret_cast<const char16_t*>(text_.constData());
+        char16_t seen = 0;
+        for (qsizetype i = 0, n = text_.size(); i < n; ++i) {
+            seen |= from[i];
+            to[i] = char(from[i]);
+        }
+        if (seen >= 0x80 || !keepsAscii_) {
+            bytes_.resize(at);
+            // From here on the text is kept whole; what was turned into bytes so far is ASCII
+            // and comes back unchanged.
+            whole_ = true;
+            text_.prepend(QString::fromLatin1(bytes_));
+            bytes_ = QByteArray();
+            return;
+        }
+        text_.resize(0); // keeps its room for the next piece
+    }
+
+    const tWriteJob& job_;
+    int32_t codePage_;
+    bool keepsAscii_; // the file's encoding writes ASCII text as its own bytes
+    QString text_;
+    QByteArray bytes_;
+    bool whole_ = false;
+};
+
 // Header, one body per caption with text, footer.
-QString WriteTemplate(const tWriteJob& job, const tWriterPath* path) {
+QByteArray WriteTemplate(const tWriteJob& job, const tWriterPath* path, int32_t codePage) {
     const tFormatDef& def = job.def;
     const QString body = def.Body.isEmpty() ? QString() : def.Body.chopped(1);
     const std::vector<BodyPiece> pieces = SplitBody(body, !def.SubCountFormat.isEmpty());
@@ -178,16 +269,26 @@ QString WriteTemplate(const tWriteJob& job, const tWriterPath* path) {
     qsizetype textSize = 0;
     for (int i = 0; i < count; ++i)
         textSize += job.rows[i].text.size();
-    QString out;
-    out.reserve(qsizetype(count) * (body.size() + 32) + textSize * 5 / 4 + def.Header.size() +
-                def.Footer.size() + 8);
+    TemplateOutput output(job, codePage,
+                          qsizetype(count) * (body.size() + 32) + textSize * 5 / 4 + def.Header.size() +
+                              def.Footer.size() + 8);
+    QString& out = output.text();
+    // Most captions need no tag, escape or token work: their text goes straight into the
+    // output with its markers as line breaks, as the full treatment would give it.
+    const StyleMarkup markup(def);
+    const bool escape = markup.escape;
+    const bool enterBreaks = def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0;
     if (!def.Header.trimmed().isEmpty()) out += def.Header + kCrLf;
     for (int i = 0; i < count; ++i) {
         const tSubtitleLine& row = job.rows[i];
         if (IsBlank(row.text)) continue;
-        QString text = TextWithLineBreaks(row.text, job.lineBreak);
-        if (semicolons) text.replace(u';', u',');
-        text = LineBreaksAsToken(StyledText(text, def), def.LineBreakToken);
+        const bool direct = enterBreaks && !escape && !semicolons && !row.text.contains(u'<');
+        QString text;
+        if (!direct) {
+            text = TextWithLineBreaks(row.text, job.lineBreak);
+            if (semicolons) text.replace(u';', u',');
+            text = LineBreaksAsToken(StyledText(text, markup), def.LineBreakToken);
+        }
         for (const BodyPiece& piece : pieces) {
             switch (piece.kind) {
             case BodyPiece::Text:
@@ -205,17 +306,21 @@ QString WriteTemplate(const tWriteJob& job, const tWriterPath* path) {
                 break;
             }
             case BodyPiece::SubCount:
-                out += FormatNumberPicture(i + firstNumber, def.SubCountFormat);
+                AppendNumberPicture(out, i + firstNumber, def.SubCountFormat);
                 break;
             case BodyPiece::Caption:
-                out += text;
+                if (direct)
+                    AppendWithLineBreaks(out, row.text, job.lineBreak);
+                else
+                    out += text;
                 break;
             }
         }
         out += kCrLf;
+        output.Flush();
     }
     if (!def.Footer.trimmed().isEmpty()) out += def.Footer + kCrLf;
-    return out;
+    return output.Finish();
 }
 
 void ShowSaveError(const QString& path, int number, const QString& description) {
@@ -263,7 +368,7 @@ QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage) {
         const QString text = path->write(job);
         return path->byteText ? text.toLatin1() : EncodeForFormat(text, job, codePage);
     }
-    return EncodeForFormat(WriteTemplate(job, path), job, codePage);
+    return WriteTemplate(job, path, codePage);
 }
 
 bool SaveSubtitleFile(int count) {

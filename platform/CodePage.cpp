@@ -218,6 +218,11 @@ QString DecodeCodePage(QByteArrayView bytes, int32_t codePage) {
     return decoder(bytes);
 }
 
+bool EncodesAsItsAscii(QStringView text, int32_t codePage) {
+    const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
+    return cp && cp->asciiSafe && !text.isEmpty() && IsAscii(text);
+}
+
 QByteArray EncodeCodePage(QStringView text, int32_t codePage) {
     const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
     if (!cp || text.isEmpty()) return QByteArray();

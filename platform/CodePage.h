@@ -33,3 +33,7 @@ QString DecodeCodePage(QByteArrayView bytes, int32_t codePage);
 // Text to bytes. Characters the code page cannot hold become "?". An unknown code page gives
 // no bytes.
 QByteArray EncodeCodePage(QStringView text, int32_t codePage);
+
+// True when the text is not empty, only ASCII, and the code page writes ASCII as itself: then
+// EncodeCodePage gives the text's Latin-1 bytes and they decode back to the same text.
+bool EncodesAsItsAscii(QStringView text, int32_t codePage);
