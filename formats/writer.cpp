@@ -134,7 +134,10 @@ QString StyledText(const QString& text, const StyleMarkup& markup) {
         int n = 0;
         for (int t = 0; t < 3; ++t)
             if (firstAt[t] >= 0 && (markup.flags & kStyleTags[t].bit) != 0) order[n++] = t;
-        std::sort(order, order + n, [&](int a, int b) { return firstAt[a] > firstAt[b]; });
+        // Latest opened first (at most three: a few swaps).
+        for (int x = 1; x < n; ++x)
+            for (int y = x; y > 0 && firstAt[order[y - 1]] < firstAt[order[y]]; --y)
+                std::swap(order[y - 1], order[y]);
         for (int k = 0; k < n; ++k)
             out += markup.close[order[k]];
     }

@@ -6,6 +6,7 @@
 #include "document/captions.h"
 #include "formats/formatdefs.h"
 #include "formats/writer.h"
+#include "platform/CodePage.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,7 +63,7 @@ TEST_F(WriterTest, MarkupFormatsEscapeTheirText) {
         Write("WEBVTT", {{0, 1000, QString::fromUtf8("<b>a < b --> c & d \xC3\xA9|\xF0\x9F\x98\x80")}});
     // WebVTT is UTF-8 by definition: only the markup characters are escaped.
     EXPECT_EQ(vtt.toLatin1(), "WEBVTT\r\n\r\n00:00:00.000 --> 00:00:01.000\r\n"
-                            "<b>a &lt; b --&gt; c &amp; d \xC3\xA9\r\n\xF0\x9F\x98\x80</b>\r\n\r\n");
+                              "<b>a &lt; b --&gt; c &amp; d \xC3\xA9\r\n\xF0\x9F\x98\x80</b>\r\n\r\n");
     const QString ttml = Write("TTML", {{0, 1000, "x|<y>"}});
     EXPECT_TRUE(ttml.contains("<p begin=\"00:00:00.000\" end=\"00:00:01.000\">x<br/>&lt;y&gt;</p>"))
         << qPrintable(ttml);
@@ -101,8 +102,8 @@ TEST_F(WriterTest, AdobeEncoreIsUtf8WhateverTheAnsiCodePage) {
 }
 
 TEST_F(WriterTest, TextTheAnsiCodePageCannotHoldIsWrittenAsUtf8WithAMark) {
-    const QString cyrillic = QString::fromUtf8("\xD0\x96\xD0\xB6");       // fits 1251
-    const QString mixed = QString::fromUtf8("\xD0\x96\xC3\xA9");          // 1251 lacks the e-acute
+    const QString cyrillic = QString::fromUtf8("\xD0\x96\xD0\xB6"); // fits 1251
+    const QString mixed = QString::fromUtf8("\xD0\x96\xC3\xA9");    // 1251 lacks the e-acute
     const QString cjk = QString::fromUtf8("Привет мир 你好");
     const QByteArray bom = "\xEF\xBB\xBF";
     const QByteArray srtHead = "1\r\n00:00:00,000 --> 00:00:01,000\r\n";
@@ -123,6 +124,43 @@ TEST_F(WriterTest, TextTheAnsiCodePageCannotHoldIsWrittenAsUtf8WithAMark) {
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(QString(c.id) + " " + c.text + " " + QString::number(c.cp)));
         EXPECT_EQ(Write(c.id, {{0, 1000, c.text}}, 0, c.cp).toLatin1(), c.expected);
+    }
+}
+
+// Long files are made a piece at a time; a character that decides the encoding late in the
+// file still decides it for the whole file, and nothing is lost or doubled at the seams.
+TEST_F(WriterTest, LongFilesAreEncodedAsAWhole) {
+    const QString late = QString::fromUtf8("\xD0\x96 \xF0\x9F\x98\x80"); // 1251 has the first only
+    struct Case {
+        QString lastText;
+        int32_t cp;
+        bool utf8;
+    } const cases[] = {
+        {"plain", 1252, false}, {"caf\u00e9", 1252, false}, {late, 1252, true},
+        {late, 1251, true},     {"plain", 1200, false},
+    };
+    std::vector<tSubtitleLine> rows;
+    QString expected;
+    for (int i = 0; i < 3000; ++i) {
+        rows.push_back({i * 1000, i * 1000 + 500, QStringLiteral("caption %1 with|two lines").arg(i)});
+        expected +=
+            QStringLiteral("%1\r\n00:%2:%3,000 --> 00:%2:%3,500\r\ncaption %4 with\r\ntwo lines\r\n\r\n")
+                .arg(i + 1)
+                .arg(i / 60, 2, 10, QLatin1Char('0'))
+                .arg(i % 60, 2, 10, QLatin1Char('0'))
+                .arg(i);
+    }
+    ASSERT_GT(expected.size(), 100000);
+    ASSERT_TRUE(LoadFormatDefinition("SUBRIP", false, false));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.lastText + " " + QString::number(c.cp)));
+        std::vector<tSubtitleLine> all = rows;
+        all.push_back({3000000, 3000500, c.lastText});
+        const QString text = expected + "3001\r\n00:50:00,000 --> 00:50:00,500\r\n" + c.lastText + "\r\n\r\n";
+        const tWriteJob job{"SUBRIP", gFormatDef, all, int(all.size()), 0, gLineBreak};
+        const QByteArray bytes = BuildSubtitleFile(job, c.cp);
+        EXPECT_EQ(bytes, c.utf8 ? "\xEF\xBB\xBF" + text.toUtf8() : EncodeCodePage(text, c.cp));
+        EXPECT_EQ(bytes, EncodeSubtitleText(text, c.cp));
     }
 }
 
