@@ -38,6 +38,8 @@ int32_t NotNegative(int32_t ms) {
 
 uint8_t StyleFromTags(const QString& text) {
     uint8_t style = 0;
+    // Most captions hold no tag; every tag starts with "<".
+    if (!text.contains(u'<')) return style;
     if (text.contains(kTagBold)) style |= FlexGrid::kBold;
     if (text.contains(kTagItalic)) style |= FlexGrid::kItalic;
     if (text.contains(kTagUnderline)) style |= FlexGrid::kUnderline;

@@ -34,7 +34,7 @@ bool IsSubRipTime(QStringView t) {
 // time, such as position coordinates, is not part of it), the text lines, a blank line.
 void ReadSubRipLine(tCaptionReader& r, QStringView line) {
     // A caption line may hold "-->" too; a time line is two times around it.
-    const qsizetype arrow = line.indexOf(QLatin1String("-->"));
+    const qsizetype arrow = line.contains(u'>') ? line.indexOf(QLatin1String("-->")) : -1;
     if (arrow > 0) {
         const QStringView from = TrimLine(line.left(arrow));
         QStringView to = TrimLine(line.mid(arrow + 3));

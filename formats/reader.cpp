@@ -4,6 +4,7 @@
 #include "formats/readerpaths.h"
 #include "formats/textops.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -129,6 +130,43 @@ void tCaptionReader::ClearPending() {
     textClosed = false;
 }
 
+namespace {
+
+// QString::contains(c, Qt::CaseInsensitive), without case folding every character of the text
+// where it cannot matter: no character folds to an ASCII character that is not a letter, so
+// for those ("<", "{", "[") the plain search gives the same answer.
+bool ContainsCharNoCase(const QString& text, QChar c) {
+    const char16_t u = c.unicode();
+    const bool letter = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+    if (u < 0x80 && !letter) return text.contains(c);
+    return text.contains(c, Qt::CaseInsensitive);
+}
+
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// QString::contains(needle, Qt::CaseInsensitive). Between ASCII texts case folding is plain
+// lowering, which is done here; anything else goes through Qt's folding.
+bool ContainsNoCase(const QString& text, const QString& needle) {
+    const auto ascii = [](const QString& s) {
+        return std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    };
+    if (needle.isEmpty() || !ascii(needle) || !ascii(text)) return text.contains(needle, Qt::CaseInsensitive);
+    const char16_t* h = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* n = reinterpret_cast<const char16_t*>(needle.constData());
+    const qsizetype hn = text.size(), nn = needle.size();
+    for (qsizetype i = 0; i + nn <= hn; ++i) {
+        qsizetype k = 0;
+        while (k < nn && AsciiLower(h[i + k]) == AsciiLower(n[k]))
+            ++k;
+        if (k == nn) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void tCaptionReader::FlushCaption() {
     if (text.contains(u'<')) {
         for (const QString& close : kCloseNames)
@@ -137,9 +175,7 @@ void tCaptionReader::FlushCaption() {
     for (int k = 0; k < styleCount_; ++k) {
         const StyleTags& t = styles_[size_t(k)];
         // Most captions carry no tag at all: a look for the tag's first character is cheap.
-        if (!text.contains(t.open.front(), Qt::CaseInsensitive) ||
-            !text.contains(t.open, Qt::CaseInsensitive))
-            continue;
+        if (!ContainsCharNoCase(text, t.open.front()) || !ContainsNoCase(text, t.open)) continue;
         text = ReplaceText(text, t.open, u"", Qt::CaseInsensitive);
         if (!t.close.isEmpty()) text = ReplaceText(text, t.close, u"", Qt::CaseInsensitive);
         text.prepend(t.tag);
@@ -161,7 +197,7 @@ void tCaptionReader::FlushCaption() {
 QString tCaptionReader::FrontStyles(QString t) const {
     if (def_.TagFlags > 0 && t.contains(u'<')) {
         for (int k = 0; k < 3; ++k) {
-            if (!t.contains(kTagNames[k], Qt::CaseInsensitive)) continue;
+            if (!ContainsNoCase(t, kTagNames[k])) continue;
             t.remove(kTagNames[k], Qt::CaseSensitive);
             t.remove(kCloseNames[k], Qt::CaseSensitive);
             t.prepend(kTagNames[k]);

@@ -3,9 +3,44 @@
 #include <cstdint>
 #include <iterator>
 
+namespace {
+
+bool IsAsciiText(QStringView s) {
+    for (QChar c : s)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// text.indexOf(find, from, Qt::CaseInsensitive) for ASCII text and needle, where case folding
+// is plain lowering.
+qsizetype IndexOfAsciiNoCase(QStringView text, QStringView find, qsizetype from) {
+    const char16_t* h = reinterpret_cast<const char16_t*>(text.data());
+    const char16_t* n = reinterpret_cast<const char16_t*>(find.data());
+    const qsizetype hn = text.size(), nn = find.size();
+    for (qsizetype i = from; i + nn <= hn; ++i) {
+        qsizetype k = 0;
+        while (k < nn && AsciiLower(h[i + k]) == AsciiLower(n[k]))
+            ++k;
+        if (k == nn) return i;
+    }
+    return -1;
+}
+
+} // namespace
+
 QString ReplaceText(const QString& text, QStringView find, QStringView with, Qt::CaseSensitivity cs) {
     if (find.isEmpty()) return text;
-    qsizetype at = text.indexOf(find, 0, cs);
+    // Qt folds every character of the text for a case-insensitive search; between ASCII texts
+    // lowering gives the same matches for much less.
+    const bool asciiNoCase = cs == Qt::CaseInsensitive && IsAsciiText(find) && IsAsciiText(text);
+    const auto next = [&](qsizetype from) {
+        return asciiNoCase ? IndexOfAsciiNoCase(text, find, from) : text.indexOf(find, from, cs);
+    };
+    qsizetype at = next(0);
     if (at < 0) return text;
     QString out;
     out.reserve(text.size());
@@ -14,7 +49,7 @@ QString ReplaceText(const QString& text, QStringView find, QStringView with, Qt:
         out.append(QStringView(text).mid(from, at - from));
         out.append(with);
         from = at + find.size();
-        at = text.indexOf(find, from, cs);
+        at = next(from);
     }
     out.append(QStringView(text).mid(from));
     return out;

@@ -4,6 +4,9 @@
 #include "formats/textops.h"
 #include "platform/CodePage.h"
 
+#include <utility>
+#include <vector>
+
 class EncodingsTest : public ScrivelleTest {
 protected:
     void SetUp() override {
@@ -101,4 +104,35 @@ TEST(TextOpsTest, ReplaceIsOneLeftToRightPassAndIgnoresEmptyNeedles) {
     EXPECT_EQ(FormatNumberPicture(7, QStringLiteral("000")), "007");
     EXPECT_EQ(FormatNumberPicture(1234, QStringLiteral("00")), "1234");
     EXPECT_EQ(FormatNumberPicture(0, QStringLiteral("0")), "0");
+}
+
+// Case-insensitive replacement agrees with Qt's case folding, inside and outside ASCII; the
+// appending number picture writes what the returning one does.
+TEST(TextOpsTest, CaseInsensitiveReplaceAndNumberPictures) {
+    struct Case {
+        QString text, find, with, expected;
+    } const cases[] = {
+        {"<I>a</i><i>", "<i>", "", "a</i>"},
+        {"XxXx", "xx", "-", "--"},
+        {"[Br]x[BR]", "[br]", "|", "|x|"},
+        {QStringLiteral("\u212Aeep keep"), "k", "c", "ceep ceep"}, // the Kelvin sign folds to "k"
+        {QStringLiteral("caf\u00C9 CAF\u00E9"), QStringLiteral("caf\u00e9"), "x", "x x"},
+        {QStringLiteral("\u00E9<B>"), "<b>", "", QStringLiteral("\u00E9")},
+        {"abc", "abcd", "x", "abc"},
+        {"", "a", "x", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReplaceText(c.text, c.find, c.with, Qt::CaseInsensitive), c.expected)
+            << c.text.toStdString();
+        // Whatever the fast path, the answer is Qt's own.
+        EXPECT_EQ(ReplaceText(c.text, c.find, c.with, Qt::CaseInsensitive),
+                  QString(c.text).replace(c.find, c.with, Qt::CaseInsensitive))
+            << c.text.toStdString();
+    }
+    for (const auto& [n, picture] : std::vector<std::pair<qint64, QString>>{
+             {7, "000"}, {1234, "00"}, {0, "0"}, {-5, "000"}, {42, ""}, {3, "0x0"}, {99999, "00000000"}}) {
+        QString out = QStringLiteral("lead ");
+        AppendNumberPicture(out, n, picture);
+        EXPECT_EQ(out, "lead " + FormatNumberPicture(n, picture)) << n << " " << picture.toStdString();
+    }
 }
