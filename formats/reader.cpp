@@ -172,13 +172,17 @@ void tCaptionReader::FlushCaption() {
         for (const QString& close : kCloseNames)
             text.remove(close, Qt::CaseSensitive);
     }
+    // Whether the text may hold a "<": looked for once, and set again when a tag goes in front.
+    bool mayHoldLt = text.contains(u'<');
     for (int k = 0; k < styleCount_; ++k) {
         const StyleTags& t = styles_[size_t(k)];
         // Most captions carry no tag at all: a look for the tag's first character is cheap.
+        if (t.open.front() == u'<' && !mayHoldLt) continue;
         if (!ContainsCharNoCase(text, t.open.front()) || !ContainsNoCase(text, t.open)) continue;
         text = ReplaceText(text, t.open, u"", Qt::CaseInsensitive);
         if (!t.close.isEmpty()) text = ReplaceText(text, t.close, u"", Qt::CaseInsensitive);
         text.prepend(t.tag);
+        mayHoldLt = true;
     }
     if (replaceToken_ && text.contains(def_.LineBreakToken.front()))
         text = ReplaceText(text, def_.LineBreakToken, lineBreak_);
@@ -239,6 +243,10 @@ bool tCaptionReader::SwitchFormat(const QString& id) {
 tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
     tReadOutcome outcome;
     tCaptionReader reader(setup);
+    // Room for more captions than any file of this size holds (a caption takes more than 16
+    // characters), so that the list is never moved while it grows. Pages that are not used are
+    // never touched.
+    reader.captions.reserve(size_t(std::min<qsizetype>(text.size() / 16 + 1, std::max(0, setup.limit))));
     const tReaderPath* path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
     std::optional<tTemplateParser> parser;
     if (!setup.plainText && !(path && path->readLine) && IsReadableDefinition(reader.Def()))
