@@ -81,6 +81,12 @@ void AppendTimecode(QString& out, const tTimecodeLayout& layout, int32_t ms, flo
     char16_t buffer[96];
     int n = 0;
     auto put = [&](int64_t value, int width) {
+        // The usual field: two digits.
+        if (width == 2 && value >= 0 && value < 100 && n < 89) {
+            buffer[n++] = char16_t(u'0' + value / 10);
+            buffer[n++] = char16_t(u'0' + value % 10);
+            return;
+        }
         char16_t digits[24];
         int d = 0;
         do {

@@ -392,8 +392,10 @@ bool SaveSubtitleFile(int count) {
     const int captions = CaptionCount();
     std::vector<tSubtitleLine> rows;
     rows.reserve(size_t(captions));
+    // Straight from the grid: every row 1..captions is a caption here.
+    const FlexGrid& grid = grdSubs();
     for (int r = 1; r <= captions; ++r)
-        rows.push_back({GetLineStart(r), GetLineEnd(r), GetLineText(r, false)});
+        rows.push_back({grid.Number(r, kColStart), grid.Number(r, kColEnd), grid.Text(r)});
     const tWriteJob job{id, gFormatDef, rows, std::clamp(count, 0, captions), gFPS, gLineBreak};
     const QByteArray bytes = BuildSubtitleFile(job);
 
