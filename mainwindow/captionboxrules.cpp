@@ -6,7 +6,9 @@ namespace TimeBox {
 
 TypedChar FilterChar(QChar typed, bool backspace) {
     if (backspace) return {true, QLatin1Char('0'), true};
-    if (typed >= QLatin1Char('0') && typed <= QLatin1Char(';')) return {true, typed, false};
+    // Only digits: the box keeps its own separators and the caret already steps over them, so a
+    // ":" typed as part of "00:00:20,000" would land on a digit and write another time.
+    if (typed >= QLatin1Char('0') && typed <= QLatin1Char('9')) return {true, typed, false};
     return {};
 }
 

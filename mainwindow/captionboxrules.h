@@ -13,8 +13,8 @@ namespace TimeBox {
 
 inline constexpr int kLength = 12;
 
-// A typed character as the box takes it. Backspace becomes "0" and steps back; only "0" to ";"
-// (the digits, ":" and ";") get through; everything else is swallowed.
+// A typed character as the box takes it. Backspace becomes "0" and steps back; only the digits
+// get through; everything else (the separators too) is swallowed.
 struct TypedChar {
     bool accepted = false;
     QChar ch;

@@ -172,6 +172,24 @@ TEST_F(EditingWindow, TimeBoxesTypeOverTheirShapeAndEnterWritesBoth) {
     }
 }
 
+TEST_F(EditingWindow, ATimeTypedWithItsSeparatorsIsTheTimeWritten) {
+    // What a user types over the whole box: the separators are passed over, not written.
+    struct Case {
+        const char* typed;
+        int expectedMs;
+    };
+    const Case cases[] = {{"00:00:20,000", 20000}, {"01:02:03,456", 3723456}, {"00;00;07.5", 7500}};
+    for (const Case& c : cases) {
+        Open({QStringLiteral("one"), QStringLiteral("two")});
+        FocusBox(0, 0);
+        QTest::keyClick(Box(0), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Box(0), QLatin1String(c.typed));
+        QTest::keyClick(Box(0), Qt::Key_Return);
+        EXPECT_EQ(GetLineStart(1), c.expectedMs) << c.typed;
+        EXPECT_EQ(GetLineEnd(1), c.expectedMs + 500) << c.typed;
+    }
+}
+
 TEST_F(EditingWindow, AClickSelectsADigitAndABrokenShapeGoesBackOnLeaving) {
     Open({QStringLiteral("one")});
     FocusBox(0, 0);
