@@ -39,7 +39,8 @@ void frmMain::ApplyLanguageToMain() {
             m.action->setText(text);
         }
 
-        cmdApply->setText(LangText(optPress->isChecked() ? 39 : 40));
+        // "Start" belongs to manual mode only: preview mode's button says "Apply" too.
+        cmdApply->setText(LangText(optManual->isChecked() ? 40 : 39));
         cmdNext->setText(LangText(41));
         cmdEnd->setText(LangText(42));
         cmdUpdate->setText(LangText(27));

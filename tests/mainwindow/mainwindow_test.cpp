@@ -799,6 +799,25 @@ TEST_F(MainWindowTest, TheWindowIsCaptionedFromTheUiTexts) {
     EXPECT_EQ(grdSubs().TextMatrix(0, kColText), "T360");
     EXPECT_EQ(GetLineText(2), "caption 2");
     EXPECT_EQ(w->optPress->text(), LangText(33) + " [auto]");
+
+    // The timing button keeps the caption its mode gave it (the settings dialog re-captions the
+    // window each time it opens): preview mode's is "Apply", as when the mode was chosen.
+    // (The options are disabled without a video: the handlers are run as a click would.)
+    struct Mode {
+        QRadioButton* option;
+        void (frmMain::*click)();
+        int text;
+    };
+    const Mode modes[] = {{w->optManual, &frmMain::optManual_Click, 40},
+                          {w->optPreview, &frmMain::optPreview_Click, 39},
+                          {w->optPress, &frmMain::optPress_Click, 39}};
+    for (const auto& [option, click, text] : modes) {
+        option->setChecked(true);
+        (w.get()->*click)();
+        ASSERT_EQ(w->cmdApply->text(), LangText(text)) << text;
+        w->ApplyLanguageToMain();
+        EXPECT_EQ(w->cmdApply->text(), LangText(text)) << text;
+    }
 }
 
 TEST_F(MainWindowTest, ToolsRulesAndTheReport) {
