@@ -83,6 +83,19 @@ TEST_P(Translation, LeavesOnlyNamesAndSymbolsInEnglish) {
     EXPECT_TRUE(english.isEmpty()) << "left in English: " << english.join(", ").toStdString();
 }
 
+// The credit line under the chosen language (text 84) names that language's texts: translated
+// word for word, "English texts by ..." said English under every language.
+TEST_P(Translation, CreditsItsOwnLanguagesTexts) {
+    static const char* const kOwnWord[kLangRows] = {
+        "English",   "español", "Nederlandse", "Ελληνικά", "italiani",  "français",       "português",
+        "português", "català",  "Српски",      "Magyar",   "română",    "Suomenkieliset", "فارسی",
+        "العربية",   "Danske",  "Български",   "Қазақ",    "Indonesia", "Svenska",        "ภาษาไทย",
+        "Deutsche",  "日本語",  "Русские",     "Hrvatski", "中文"};
+    const int block = GetParam();
+    EXPECT_TRUE(Translated(block, 84).contains(QString::fromUtf8(kOwnWord[block])))
+        << Translated(block, 84).toStdString();
+}
+
 TEST_P(Translation, LoadsComplete) {
     InitLanguageTable();
     gLangIndex = uint8_t(GetParam());
