@@ -392,7 +392,9 @@ void frmSettings::BuildKeysPage() {
         connect(txtHotkey[i], &QLineEdit::textChanged, this, [this, i] {
             const QString upper = txtHotkey[i]->text().toUpper();
             if (upper != txtHotkey[i]->text()) txtHotkey[i]->setText(upper);
-            txtHotkey[i]->setSelection(0, 2);
+            // Ready to be typed over, but only in the box being typed in: every other box shows
+            // its letter plainly.
+            if (txtHotkey[i]->hasFocus()) txtHotkey[i]->setSelection(0, 2);
         });
         g->addWidget(txtHotkey[i], rows[group], 0);
         g->addWidget(lblHotkey[i], rows[group], 1);

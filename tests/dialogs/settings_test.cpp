@@ -165,9 +165,13 @@ TEST_F(SettingsDialogTest, HotKeyBoxesTakeOneLetterOnly) {
     Open();
     Page(1);
     QLineEdit* play = d->txtHotkey[0];
+    // Only the box being typed in has its letter selected.
+    for (QLineEdit* box : d->txtHotkey)
+        EXPECT_FALSE(box->hasSelectedText());
     play->setFocus();
     QTest::keyClick(play, Qt::Key_Q, Qt::NoModifier);
     EXPECT_EQ(play->text(), QStringLiteral("Q"));
+    EXPECT_EQ(play->selectedText(), QStringLiteral("Q"));
     EXPECT_EQ(gHkPlay, 81);
 
     msgbox.Answer(vbOK);
