@@ -13,7 +13,15 @@ namespace {
 // A run of digits as a number, capped far above any time so that huge fields saturate.
 int64_t RunValue(QStringView digits) {
     if (digits.size() > 12) return 1000000000000LL;
-    return digits.toLongLong();
+    // Times are ASCII digits almost always: those are summed here; anything else (digits of
+    // other scripts) is left to Qt's conversion as before.
+    int64_t value = 0;
+    for (const QChar c : digits) {
+        const char16_t u = c.unicode();
+        if (u < u'0' || u > u'9') return digits.toLongLong();
+        value = value * 10 + (u - u'0');
+    }
+    return value;
 }
 
 } // namespace

@@ -146,13 +146,20 @@ char16_t AsciiLower(char16_t c) {
     return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
 }
 
+bool IsAsciiString(const QString& s) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
+    char16_t any = 0;
+    for (qsizetype i = 0, n = s.size(); i < n; ++i)
+        any |= p[i];
+    return any < 0x80;
+}
+
 // QString::contains(needle, Qt::CaseInsensitive). Between ASCII texts case folding is plain
-// lowering, which is done here; anything else goes through Qt's folding.
-bool ContainsNoCase(const QString& text, const QString& needle) {
-    const auto ascii = [](const QString& s) {
-        return std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    };
-    if (needle.isEmpty() || !ascii(needle) || !ascii(text)) return text.contains(needle, Qt::CaseInsensitive);
+// lowering, which is done here; anything else goes through Qt's folding. textAscii: the caller
+// knows the text is ASCII (removing text or putting ASCII tags in front keeps it so).
+bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii = false) {
+    if (needle.isEmpty() || !IsAsciiString(needle) || !(textAscii || IsAsciiString(text)))
+        return text.contains(needle, Qt::CaseInsensitive);
     const char16_t* h = reinterpret_cast<const char16_t*>(text.constData());
     const char16_t* n = reinterpret_cast<const char16_t*>(needle.constData());
     const qsizetype hn = text.size(), nn = needle.size();
@@ -174,11 +181,16 @@ void tCaptionReader::FlushCaption() {
     }
     // Whether the text may hold a "<": looked for once, and set again when a tag goes in front.
     bool mayHoldLt = text.contains(u'<');
+    // Whether the text is ASCII, looked at once where it matters: what follows only takes text
+    // out or puts ASCII tags in front.
+    std::optional<bool> ascii;
     for (int k = 0; k < styleCount_; ++k) {
         const StyleTags& t = styles_[size_t(k)];
         // Most captions carry no tag at all: a look for the tag's first character is cheap.
         if (t.open.front() == u'<' && !mayHoldLt) continue;
-        if (!ContainsCharNoCase(text, t.open.front()) || !ContainsNoCase(text, t.open)) continue;
+        if (!ContainsCharNoCase(text, t.open.front())) continue;
+        if (!ascii) ascii = IsAsciiString(text);
+        if (!ContainsNoCase(text, t.open, *ascii)) continue;
         text = ReplaceText(text, t.open, u"", Qt::CaseInsensitive);
         if (!t.close.isEmpty()) text = ReplaceText(text, t.close, u"", Qt::CaseInsensitive);
         text.prepend(t.tag);
@@ -200,8 +212,10 @@ void tCaptionReader::FlushCaption() {
 
 QString tCaptionReader::FrontStyles(QString t) const {
     if (def_.TagFlags > 0 && t.contains(u'<')) {
+        // Taking the tags out and putting them in front keeps an ASCII text ASCII.
+        const bool ascii = IsAsciiString(t);
         for (int k = 0; k < 3; ++k) {
-            if (!ContainsNoCase(t, kTagNames[k])) continue;
+            if (!ContainsNoCase(t, kTagNames[k], ascii)) continue;
             t.remove(kTagNames[k], Qt::CaseSensitive);
             t.remove(kCloseNames[k], Qt::CaseSensitive);
             t.prepend(kTagNames[k]);
