@@ -1,6 +1,7 @@
 #include "document/captions.h"
 
 #include "base/settings.h"
+#include "base/textsearch.h"
 #include "language/lang.h"
 #include "platform/processstate.h"
 
@@ -40,9 +41,9 @@ uint8_t StyleFromTags(const QString& text) {
     uint8_t style = 0;
     // Most captions hold no tag; every tag starts with "<".
     if (!text.contains(u'<')) return style;
-    if (text.contains(kTagBold)) style |= FlexGrid::kBold;
-    if (text.contains(kTagItalic)) style |= FlexGrid::kItalic;
-    if (text.contains(kTagUnderline)) style |= FlexGrid::kUnderline;
+    if (ContainsText(text, kTagBold)) style |= FlexGrid::kBold;
+    if (ContainsText(text, kTagItalic)) style |= FlexGrid::kItalic;
+    if (ContainsText(text, kTagUnderline)) style |= FlexGrid::kUnderline;
     return style;
 }
 

@@ -1,5 +1,7 @@
 #include "formats/readerpaths.h"
 
+#include "base/textsearch.h"
+
 namespace {
 
 bool AllDigits(QStringView s) {
@@ -34,7 +36,7 @@ bool IsSubRipTime(QStringView t) {
 // time, such as position coordinates, is not part of it), the text lines, a blank line.
 void ReadSubRipLine(tCaptionReader& r, QStringView line) {
     // A caption line may hold "-->" too; a time line is two times around it.
-    const qsizetype arrow = line.contains(u'>') ? line.indexOf(QLatin1String("-->")) : -1;
+    const qsizetype arrow = FindText(line, u"-->");
     if (arrow > 0) {
         const QStringView from = TrimLine(line.left(arrow));
         QStringView to = TrimLine(line.mid(arrow + 3));

@@ -1,5 +1,6 @@
 #include "formats/reader.h"
 
+#include "base/textsearch.h"
 #include "formats/formattime.h"
 #include "formats/readerpaths.h"
 #include "formats/textops.h"
@@ -146,6 +147,10 @@ char16_t AsciiLower(char16_t c) {
     return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
 }
 
+char16_t AsciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
+
 bool IsAsciiString(const QString& s) {
     const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
     char16_t any = 0;
@@ -163,7 +168,14 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
     const char16_t* h = reinterpret_cast<const char16_t*>(text.constData());
     const char16_t* n = reinterpret_cast<const char16_t*>(needle.constData());
     const qsizetype hn = text.size(), nn = needle.size();
+    // A needle that begins with anything but a letter ("<b>") can only start where that very
+    // character stands: the search jumps from one to the next.
+    const bool firstIsLetter = AsciiLower(n[0]) != AsciiUpper(n[0]);
     for (qsizetype i = 0; i + nn <= hn; ++i) {
+        if (!firstIsLetter) {
+            i = QStringView(text).indexOf(QChar(n[0]), i);
+            if (i < 0 || i + nn > hn) return false;
+        }
         qsizetype k = 0;
         while (k < nn && AsciiLower(h[i + k]) == AsciiLower(n[k]))
             ++k;
@@ -177,7 +189,7 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
 void tCaptionReader::FlushCaption() {
     if (text.contains(u'<')) {
         for (const QString& close : kCloseNames)
-            text.remove(close, Qt::CaseSensitive);
+            RemoveText(text, close);
     }
     // Whether the text may hold a "<": looked for once, and set again when a tag goes in front.
     bool mayHoldLt = text.contains(u'<');
@@ -216,8 +228,8 @@ QString tCaptionReader::FrontStyles(QString t) const {
         const bool ascii = IsAsciiString(t);
         for (int k = 0; k < 3; ++k) {
             if (!ContainsNoCase(t, kTagNames[k], ascii)) continue;
-            t.remove(kTagNames[k], Qt::CaseSensitive);
-            t.remove(kCloseNames[k], Qt::CaseSensitive);
+            RemoveText(t, kTagNames[k]);
+            RemoveText(t, kCloseNames[k]);
             t.prepend(kTagNames[k]);
         }
     }

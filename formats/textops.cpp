@@ -1,5 +1,8 @@
 #include "formats/textops.h"
 
+#include "base/textsearch.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 
@@ -21,7 +24,14 @@ qsizetype IndexOfAsciiNoCase(QStringView text, QStringView find, qsizetype from)
     const char16_t* h = reinterpret_cast<const char16_t*>(text.data());
     const char16_t* n = reinterpret_cast<const char16_t*>(find.data());
     const qsizetype hn = text.size(), nn = find.size();
-    for (qsizetype i = from; i + nn <= hn; ++i) {
+    // A needle that begins with anything but a letter can only start where that character
+    // stands: the search jumps from one to the next.
+    const bool firstIsLetter = (n[0] >= u'a' && n[0] <= u'z') || (n[0] >= u'A' && n[0] <= u'Z');
+    for (qsizetype i = std::max<qsizetype>(from, 0); i + nn <= hn; ++i) {
+        if (!firstIsLetter) {
+            i = text.indexOf(QChar(n[0]), i);
+            if (i < 0 || i + nn > hn) return -1;
+        }
         qsizetype k = 0;
         while (k < nn && AsciiLower(h[i + k]) == AsciiLower(n[k]))
             ++k;
@@ -38,7 +48,8 @@ QString ReplaceText(const QString& text, QStringView find, QStringView with, Qt:
     // lowering gives the same matches for much less.
     const bool asciiNoCase = cs == Qt::CaseInsensitive && IsAsciiText(find) && IsAsciiText(text);
     const auto next = [&](qsizetype from) {
-        return asciiNoCase ? IndexOfAsciiNoCase(text, find, from) : text.indexOf(find, from, cs);
+        if (asciiNoCase) return IndexOfAsciiNoCase(text, find, from);
+        return cs == Qt::CaseSensitive ? FindText(text, find, from) : text.indexOf(find, from, cs);
     };
     qsizetype at = next(0);
     if (at < 0) return text;

@@ -1,0 +1,51 @@
+#pragma once
+// Exact (case-sensitive) searches for short needles in long runs of text. Qt's general string
+// search prepares itself for every call, which costs more than the search when a file's
+// hundred thousand lines are each looked at for a tag or an arrow; these jump from one
+// occurrence of the needle's first character to the next and compare the rest. The answers
+// are QStringView::indexOf's and QString::remove's.
+#include <QString>
+#include <QStringView>
+
+#include <cstring>
+
+// needle's first occurrence in text at or after from, or -1. An empty needle is found at from
+// (when from lies within the text or at its end), as Qt finds it.
+inline qsizetype FindText(QStringView text, QStringView needle, qsizetype from = 0) {
+    const qsizetype n = needle.size();
+    if (from < 0) from = 0;
+    if (n == 0) return from <= text.size() ? from : -1;
+    const QChar first = needle.front();
+    for (;;) {
+        const qsizetype at = text.indexOf(first, from);
+        if (at < 0 || at > text.size() - n) return -1;
+        if (std::memcmp(text.data() + at + 1, needle.data() + 1, size_t(n - 1) * sizeof(QChar)) == 0) return at;
+        from = at + 1;
+    }
+}
+
+inline bool ContainsText(QStringView text, QStringView needle) {
+    return FindText(text, needle) >= 0;
+}
+
+// Every occurrence of needle taken out of text, found left to right in the text as it was (a
+// needle that the removal joins together stays): QString::remove(needle, Qt::CaseSensitive).
+inline void RemoveText(QString& text, QStringView needle) {
+    const qsizetype n = needle.size();
+    if (n == 0) return;
+    qsizetype hit = FindText(text, needle);
+    if (hit < 0) return;
+    QChar* d = text.data(); // the only detach, and only when there is something to take out
+    qsizetype dst = hit;
+    qsizetype src = hit + n;
+    const qsizetype size = text.size();
+    while (src < size) {
+        hit = FindText(QStringView(d, size), needle, src);
+        const qsizetype stop = hit < 0 ? size : hit;
+        std::memmove(d + dst, d + src, size_t(stop - src) * sizeof(QChar));
+        dst += stop - src;
+        if (hit < 0) break;
+        src = hit + n;
+    }
+    text.truncate(dst);
+}
