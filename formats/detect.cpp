@@ -68,7 +68,9 @@ bool IsMultiByteUtf8(QByteArrayView bytes) {
     return multi;
 }
 
-bool IsAscii(QByteArrayView bytes) {
+} // namespace
+
+bool IsAsciiBytes(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
@@ -82,6 +84,8 @@ bool IsAscii(QByteArrayView bytes) {
         if (p[i] >= 0x80) return false;
     return true;
 }
+
+namespace {
 
 QString DecodeUtf16(QByteArrayView bytes, bool bigEndian) {
     QString out;
@@ -185,7 +189,7 @@ QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t cod
         break;
     case tTextEncoding::Ansi:
         // Every ANSI code page keeps ASCII as it is; the fast path matters for large files.
-        text = IsAscii(bytes) ? QString::fromLatin1(bytes) : DecodeCodePage(bytes, codePage);
+        text = IsAsciiBytes(bytes) ? QString::fromLatin1(bytes) : DecodeCodePage(bytes, codePage);
         break;
     }
     // The byte-order mark is not text.
@@ -210,10 +214,14 @@ bool IsEmbeddedDataSection(QStringView line) {
 }
 
 QString FileSample(QStringView text) {
+    return FileSample(tFileText(text));
+}
+
+QString FileSample(const tFileText& text) {
     QString sample;
     int lines = 0;
     bool inData = false;
-    ForEachLine(text, [&](QStringView raw) {
+    text.ForEachLine([&](QStringView raw) {
         const QStringView line = TrimLine(raw);
         if (inData) {
             if (!line.startsWith(u'[') || !line.endsWith(u']')) return true;
@@ -240,6 +248,10 @@ QString FileSampleShort(const QString& sample) {
 }
 
 tDetection DetectFormat(QStringView text) {
+    return DetectFormat(tFileText(text));
+}
+
+tDetection DetectFormat(const tFileText& text) {
     tDetection found;
     const QString sample = FileSample(text);
     const QString shortSample = FileSampleShort(sample);

@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <vector>
 
 // How a subtitle file's bytes are turned into text.
 enum class tTextEncoding {
@@ -43,12 +44,70 @@ template <typename F> void ForEachLine(QStringView text, F&& f) {
     if (from < n) f(text.mid(from));
 }
 
+// True when every byte is below 0x80.
+bool IsAsciiBytes(QByteArrayView bytes);
+
+// A file's text as detection and the reader go through it, line by line. Either text decoded
+// as a whole, or the bytes of a file that is ASCII throughout: every ANSI code page reads those
+// as Latin-1, one character per byte, so each line is widened as it is reached and the file
+// never exists as a whole in UTF-16 (for a large file that is megabytes written and read once).
+// Either way the lines are exactly those ForEachLine gives for the decoded text. The view does
+// not own what it looks at; a line's view lasts until the next line is reached.
+class tFileText {
+public:
+    explicit tFileText(QStringView text) : text_(text) {}
+    // bytes must be ASCII (IsAsciiBytes).
+    static tFileText AsciiBytes(QByteArrayView bytes) {
+        tFileText t{QStringView()};
+        t.bytes_ = bytes;
+        t.ascii_ = true;
+        return t;
+    }
+    // Characters in the text.
+    qsizetype size() const { return ascii_ ? bytes_.size() : text_.size(); }
+
+    template <typename F> void ForEachLine(F&& f) const {
+        if (!ascii_) {
+            ::ForEachLine(text_, f);
+            return;
+        }
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data());
+        const qsizetype n = bytes_.size();
+        // Never empty, so that an empty line is an empty view rather than a null one, as
+        // text.mid() gives it.
+        std::vector<char16_t> line(256);
+        const auto widened = [&](qsizetype from, qsizetype to) {
+            const qsizetype len = to - from;
+            if (size_t(len) > line.size()) line.resize(size_t(len));
+            char16_t* d = line.data();
+            for (qsizetype k = 0; k < len; ++k)
+                d[k] = p[from + k];
+            return QStringView(d, len);
+        };
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const unsigned char c = p[i];
+            if (c != '\n' && c != '\r') continue;
+            if (!f(widened(from, i))) return;
+            if (c == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
+            from = i + 1;
+        }
+        if (from < n) f(widened(from, n));
+    }
+
+private:
+    QStringView text_;
+    QByteArrayView bytes_;
+    bool ascii_ = false;
+};
+
 // A line without the blanks and tabs around it.
 QStringView TrimLine(QStringView line);
 
 // The detection's picture of a file: CR LF before each of the first 250 trimmed lines, every
 // digit 1..9 as "0", upper case.
 QString FileSample(QStringView text);
+QString FileSample(const tFileText& text);
 // The sample with runs of zeros shortened (three passes of "000" -> "00").
 QString FileSampleShort(const QString& sample);
 
@@ -66,3 +125,4 @@ struct tDetection {
 // what matched). Sets gTimedSample. Invalid definitions are skipped (with the catalogue's one
 // warning). Does not touch gFormatIndex.
 tDetection DetectFormat(QStringView text);
+tDetection DetectFormat(const tFileText& text);

@@ -112,8 +112,17 @@ int32_t AddSaturated(int32_t a, int64_t b) {
     return int32_t(std::clamp<int64_t>(sum, 0, INT32_MAX));
 }
 
-// Reads decoded text in the format at gFormatIndex (gFormatDef loaded) into the document.
-bool ReadText(const QString& path, QStringView text, bool append) {
+// The file's text as detection and the reader take it: the bytes themselves when they are ASCII
+// read in an ANSI code page (each line is widened as it is read), otherwise the text decoded into
+// storage.
+tFileText FileText(const QByteArray& bytes, tTextEncoding encoding, QString& storage) {
+    if (encoding == tTextEncoding::Ansi && IsAsciiBytes(bytes)) return tFileText::AsciiBytes(bytes);
+    storage = DecodeFileText(bytes, encoding);
+    return tFileText(storage);
+}
+
+// Reads a file's text in the format at gFormatIndex (gFormatDef loaded) into the document.
+bool ReadText(const QString& path, const tFileText& text, bool append) {
     const bool plain = gFormatIndex == 0;
     const QString id = CurrentFormatId();
     tReadSetup setup;
@@ -212,7 +221,8 @@ struct tDocumentFormat {
 
 void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool append) {
     gFormatIndex = 0;
-    const QString text = DecodeFileText(bytes, DetectTextEncoding(bytes, isRetry));
+    QString decoded;
+    const tFileText text = FileText(bytes, DetectTextEncoding(bytes, isRetry), decoded);
     const tDetection found = DetectFormat(text);
     if (found.index == 0) {
         if (!isRetry) {
@@ -222,7 +232,8 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
         }
         if (path.endsWith(QLatin1String("txt"), Qt::CaseSensitive)) {
             gFormatIndex = 0;
-            ReadText(path, DecodeFileText(bytes, DetectTextEncoding(bytes, false)), append);
+            QString plain;
+            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, false), plain), append);
         } else {
             MsgBox(LangText(352), vbCritical);
         }
@@ -269,7 +280,8 @@ bool ReadSubtitleFile(const QString& path, bool utf16, bool append) {
     const DocumentBusyGuard busy;
     QByteArray bytes;
     if (!ReadFileBytes(path, bytes)) return false;
-    return ReadText(path, DecodeFileText(bytes, DetectTextEncoding(bytes, utf16)), append);
+    QString decoded;
+    return ReadText(path, FileText(bytes, DetectTextEncoding(bytes, utf16), decoded), append);
 }
 
 float AskImportFPS() {

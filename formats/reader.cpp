@@ -267,6 +267,10 @@ bool tCaptionReader::SwitchFormat(const QString& id) {
 // --- The read ---
 
 tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
+    return ParseSubtitleText(tFileText(text), setup);
+}
+
+tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup) {
     tReadOutcome outcome;
     tCaptionReader reader(setup);
     // Room for more captions than any file of this size holds (a caption takes more than 16
@@ -280,7 +284,7 @@ tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
 
     size_t lastPolled = size_t(-1);
     int linesSincePoll = 0;
-    ForEachLine(text, [&](QStringView raw) {
+    text.ForEachLine([&](QStringView raw) {
         const size_t count = reader.captions.size();
         if ((count % 100 == 0 && count != lastPolled) || ++linesSincePoll >= kLinesPerPoll) {
             if (count % 100 == 0) lastPolled = count;

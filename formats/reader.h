@@ -68,6 +68,7 @@ struct tReadOutcome {
 
 // Reads the text (lines end at CR LF, LF or CR; each is trimmed) with the setup's format.
 tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup);
+tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup);
 
 // The definition the plain-text fallback reads with: times in ms, real line breaks, no tags,
 // no template.
