@@ -203,8 +203,8 @@ void tCaptionReader::FlushCaption() {
         if (!ContainsCharNoCase(text, t.open.front())) continue;
         if (!ascii) ascii = IsAsciiString(text);
         if (!ContainsNoCase(text, t.open, *ascii)) continue;
-        text = ReplaceText(text, t.open, u"", Qt::CaseInsensitive);
-        if (!t.close.isEmpty()) text = ReplaceText(text, t.close, u"", Qt::CaseInsensitive);
+        RemoveMatches(text, t.open, Qt::CaseInsensitive);
+        if (!t.close.isEmpty()) RemoveMatches(text, t.close, Qt::CaseInsensitive);
         text.prepend(t.tag);
         mayHoldLt = true;
     }
@@ -245,7 +245,8 @@ void tCaptionReader::Store(QString t) {
 }
 
 void tCaptionReader::AddImportedCaption() {
-    Store(FrontStyles(text));
+    // Taken, not copied: a copy would be copied again as soon as the styles change it.
+    Store(FrontStyles(std::move(text)));
 }
 
 bool tCaptionReader::SwitchFormat(const QString& id) {

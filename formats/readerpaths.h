@@ -44,7 +44,8 @@ public:
     // token the marker, markup text is unescaped; a caption with text goes into the buffer. The
     // pending caption is cleared either way.
     void FlushCaption();
-    // Puts the pending caption into the buffer as it stands (styles moved to the front).
+    // Puts the pending caption into the buffer as it stands (styles moved to the front); the
+    // pending text is taken (cleared).
     void AddImportedCaption();
 
     // State of one read that a format's grammar keeps: SAMI's body has begun, Spruce's caption

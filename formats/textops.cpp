@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -64,6 +65,33 @@ QString ReplaceText(const QString& text, QStringView find, QStringView with, Qt:
     }
     out.append(QStringView(text).mid(from));
     return out;
+}
+
+void RemoveMatches(QString& text, QStringView find, Qt::CaseSensitivity cs) {
+    if (find.isEmpty()) return;
+    if (cs == Qt::CaseSensitive) {
+        RemoveText(text, find);
+        return;
+    }
+    if (!IsAsciiText(find) || !IsAsciiText(text)) {
+        text = ReplaceText(text, find, u"", cs);
+        return;
+    }
+    // In place: what is still to be searched lies after everything kept so far, untouched.
+    qsizetype hit = IndexOfAsciiNoCase(text, find, 0);
+    if (hit < 0) return;
+    QChar* d = text.data();
+    const qsizetype size = text.size(), n = find.size();
+    qsizetype dst = hit, src = hit + n;
+    while (src < size) {
+        hit = IndexOfAsciiNoCase(QStringView(d, size), find, src);
+        const qsizetype stop = hit < 0 ? size : hit;
+        std::memmove(d + dst, d + src, size_t(stop - src) * sizeof(QChar));
+        dst += stop - src;
+        if (hit < 0) break;
+        src = hit + n;
+    }
+    text.truncate(dst);
 }
 
 bool IsBlank(QStringView text) {

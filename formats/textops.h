@@ -7,6 +7,9 @@
 QString ReplaceText(const QString& text, QStringView find, QStringView with,
                     Qt::CaseSensitivity cs = Qt::CaseSensitive);
 
+// text = ReplaceText(text, find, u"", cs), in place where it can be.
+void RemoveMatches(QString& text, QStringView find, Qt::CaseSensitivity cs = Qt::CaseSensitive);
+
 // True when the text is empty or only white space.
 bool IsBlank(QStringView text);
 
