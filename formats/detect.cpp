@@ -8,9 +8,43 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 bool gTimedSample = false;
+
+qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>& line) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    const auto room = [&line](qsizetype need) {
+        if (size_t(need) > line.size()) line.resize(std::max(size_t(need), line.size() * 2));
+    };
+    qsizetype i = from;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: widened whole, the line end looked for among them.
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const int ends = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+        room(i - from + 16);
+        char16_t* d = line.data() + (i - from);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(v, zero));
+        if (ends != 0) return i + __builtin_ctz(unsigned(ends));
+    }
+#endif
+    room(n - from);
+    for (; i < n; ++i) {
+        const unsigned char c = p[i];
+        if (c == '\n' || c == '\r') return i;
+        line[size_t(i - from)] = c;
+    }
+    return n;
+}
 
 namespace {
 

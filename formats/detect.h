@@ -47,6 +47,10 @@ template <typename F> void ForEachLine(QStringView text, F&& f) {
 // True when every byte is below 0x80.
 bool IsAsciiBytes(QByteArrayView bytes);
 
+// The bytes from `from` up to the first CR or LF (or the end) widened into line (grown as
+// needed; what stands after the line's end in it is scratch). Returns where the line ends.
+qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>& line);
+
 // A file's text as detection and the reader go through it, line by line. Either text decoded
 // as a whole, or the bytes of a file that is ASCII throughout: every ANSI code page reads those
 // as Latin-1, one character per byte, so each line is widened as it is reached and the file
@@ -71,28 +75,23 @@ public:
             ::ForEachLine(text_, f);
             return;
         }
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data());
+        const char* p = bytes_.data();
         const qsizetype n = bytes_.size();
         // Never empty, so that an empty line is an empty view rather than a null one, as
         // text.mid() gives it.
         std::vector<char16_t> line(256);
-        const auto widened = [&](qsizetype from, qsizetype to) {
-            const qsizetype len = to - from;
-            if (size_t(len) > line.size()) line.resize(size_t(len));
-            char16_t* d = line.data();
-            for (qsizetype k = 0; k < len; ++k)
-                d[k] = p[from + k];
-            return QStringView(d, len);
-        };
         qsizetype from = 0;
-        for (qsizetype i = 0; i < n; ++i) {
-            const unsigned char c = p[i];
-            if (c != '\n' && c != '\r') continue;
-            if (!f(widened(from, i))) return;
-            if (c == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
-            from = i + 1;
+        while (from < n) {
+            const qsizetype end = WidenLine(bytes_, from, line);
+            const QStringView view(line.data(), end - from);
+            if (end == n) {
+                f(view);
+                return;
+            }
+            if (!f(view)) return;
+            from = end + 1;
+            if (p[end] == '\r' && from < n && p[from] == '\n') ++from;
         }
-        if (from < n) f(widened(from, n));
     }
 
 private:

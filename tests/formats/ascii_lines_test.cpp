@@ -33,6 +33,18 @@ TEST(AsciiLines, SameLinesAsTheDecodedText) {
         EXPECT_EQ(LinesOf(tFileText::AsciiBytes(bytes), 2), LinesOf(tFileText(decoded), 2));
         EXPECT_EQ(tFileText::AsciiBytes(bytes).size(), decoded.size());
     }
+    // Line ends at every place a sixteen-byte step can put them, lines of every length.
+    std::mt19937 rng(16);
+    std::uniform_int_distribution<int> pick(0, 9), length(0, 90);
+    for (int i = 0; i < 300; ++i) {
+        QByteArray bytes;
+        for (int k = length(rng); k > 0; --k)
+            bytes += "ab\r\n x\t\r\n-"[pick(rng)];
+        if (i % 7 == 0) bytes += QByteArray(length(rng) * 9, 'w');
+        SCOPED_TRACE(bytes.constData());
+        const QString decoded = QString::fromLatin1(bytes);
+        ASSERT_EQ(LinesOf(tFileText::AsciiBytes(bytes)), LinesOf(tFileText(decoded)));
+    }
     EXPECT_FALSE(IsAsciiBytes(QByteArray(40, 'a') + "\x80"));
     EXPECT_FALSE(IsAsciiBytes("caf\xC3\xA9"));
 }
