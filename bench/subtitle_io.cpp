@@ -132,8 +132,8 @@ bool ReadInto(const QString& file, double& ms) {
         return false;
     }
     if (gLineBreak.isEmpty()) gLineBreak = QStringLiteral("|");
-    // The program's messages in English.
-    InitLanguageTable();
+    // The program's messages in English. The table of languages (their names, code pages and
+    // locales, which the settings' language page lists) plays no part in reading a file.
     LoadLanguageStrings();
     QElapsedTimer clock;
     clock.start();
