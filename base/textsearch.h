@@ -9,6 +9,34 @@
 
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// The first c at or after from (0 or more), or -1: QStringView::indexOf(c, from), without the
+// calls through Qt for every short line and caption.
+inline qsizetype FindChar(QStringView text, QChar c, qsizetype from = 0) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
+    const qsizetype n = text.size();
+    const char16_t u = c.unicode();
+    qsizetype i = from;
+#ifdef __SSE2__
+    const __m128i want = _mm_set1_epi16(short(u));
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(v, want));
+        if (hits != 0) return i + __builtin_ctz(unsigned(hits)) / 2;
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == u) return i;
+    return -1;
+}
+
+inline bool ContainsChar(QStringView text, QChar c) {
+    return FindChar(text, c) >= 0;
+}
+
 // needle's first occurrence in text at or after from, or -1. An empty needle is found at from
 // (when from lies within the text or at its end), as Qt finds it.
 inline qsizetype FindText(QStringView text, QStringView needle, qsizetype from = 0) {
@@ -17,7 +45,7 @@ inline qsizetype FindText(QStringView text, QStringView needle, qsizetype from =
     if (n == 0) return from <= text.size() ? from : -1;
     const QChar first = needle.front();
     for (;;) {
-        const qsizetype at = text.indexOf(first, from);
+        const qsizetype at = FindChar(text, first, from);
         if (at < 0 || at > text.size() - n) return -1;
         if (std::memcmp(text.data() + at + 1, needle.data() + 1, size_t(n - 1) * sizeof(QChar)) == 0) return at;
         from = at + 1;

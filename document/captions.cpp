@@ -40,7 +40,7 @@ int32_t NotNegative(int32_t ms) {
 uint8_t StyleFromTags(const QString& text) {
     uint8_t style = 0;
     // Most captions hold no tag; every tag starts with "<".
-    if (!text.contains(u'<')) return style;
+    if (!ContainsChar(text, u'<')) return style;
     if (ContainsText(text, kTagBold)) style |= FlexGrid::kBold;
     if (ContainsText(text, kTagItalic)) style |= FlexGrid::kItalic;
     if (ContainsText(text, kTagUnderline)) style |= FlexGrid::kUnderline;

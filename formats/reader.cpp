@@ -173,7 +173,7 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
     const bool firstIsLetter = AsciiLower(n[0]) != AsciiUpper(n[0]);
     for (qsizetype i = 0; i + nn <= hn; ++i) {
         if (!firstIsLetter) {
-            i = QStringView(text).indexOf(QChar(n[0]), i);
+            i = FindChar(text, QChar(n[0]), i);
             if (i < 0 || i + nn > hn) return false;
         }
         qsizetype k = 0;
@@ -187,12 +187,14 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
 } // namespace
 
 void tCaptionReader::FlushCaption() {
-    if (text.contains(u'<')) {
+    // Whether the text may hold a "<": looked for once (again after closing tags went), and set
+    // again when a tag goes in front.
+    bool mayHoldLt = ContainsChar(text, u'<');
+    if (mayHoldLt) {
         for (const QString& close : kCloseNames)
             RemoveText(text, close);
+        mayHoldLt = ContainsChar(text, u'<');
     }
-    // Whether the text may hold a "<": looked for once, and set again when a tag goes in front.
-    bool mayHoldLt = text.contains(u'<');
     // Whether the text is ASCII, looked at once where it matters: what follows only takes text
     // out or puts ASCII tags in front.
     std::optional<bool> ascii;
@@ -223,7 +225,7 @@ void tCaptionReader::FlushCaption() {
 }
 
 QString tCaptionReader::FrontStyles(QString t) const {
-    if (def_.TagFlags > 0 && t.contains(u'<')) {
+    if (def_.TagFlags > 0 && ContainsChar(t, u'<')) {
         // Taking the tags out and putting them in front keeps an ASCII text ASCII.
         const bool ascii = IsAsciiString(t);
         for (int k = 0; k < 3; ++k) {
