@@ -1,6 +1,7 @@
 #include "formats/writer.h"
 
 #include "base/settings.h"
+#include "base/textsearch.h"
 #include "formats/formatheader.h"
 #include "formats/formatsettings.h"
 #include "formats/formattime.h"
@@ -101,7 +102,7 @@ struct StyleMarkup {
 // Closing tags go to the end of the text, innermost first, so that tags nest properly.
 QString StyledText(const QString& text, const StyleMarkup& markup) {
     const bool escape = markup.escape;
-    if (!escape && !text.contains(u'<')) return text;
+    if (!escape && !ContainsChar(text, u'<')) return text;
     QString out;
     out.reserve(text.size() + 16);
     const auto appendPlain = [&](QStringView piece) {
@@ -145,7 +146,7 @@ QString StyledText(const QString& text, const StyleMarkup& markup) {
 }
 
 QString LineBreaksAsToken(const QString& text, const QString& token) {
-    if (!text.contains(u'\r')) return text;
+    if (!ContainsChar(text, u'\r')) return text;
     if (token.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0) return text;
     if (token.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) return ReplaceText(text, kCrLf, u" ");
     return ReplaceText(text, kCrLf, token);
@@ -158,7 +159,7 @@ void AppendWithLineBreaks(QString& out, const QString& text, const QString& line
         return;
     }
     qsizetype from = 0;
-    for (qsizetype at = text.indexOf(lineBreak); at >= 0; at = text.indexOf(lineBreak, from)) {
+    for (qsizetype at = FindText(text, lineBreak); at >= 0; at = FindText(text, lineBreak, from)) {
         out.append(QStringView(text).mid(from, at - from));
         out += kCrLf;
         from = at + lineBreak.size();
@@ -285,7 +286,7 @@ QByteArray WriteTemplate(const tWriteJob& job, const tWriterPath* path, int32_t 
     for (int i = 0; i < count; ++i) {
         const tSubtitleLine& row = job.rows[i];
         if (IsBlank(row.text)) continue;
-        const bool direct = enterBreaks && !escape && !semicolons && !row.text.contains(u'<');
+        const bool direct = enterBreaks && !escape && !semicolons && !ContainsChar(row.text, u'<');
         QString text;
         if (!direct) {
             text = TextWithLineBreaks(row.text, job.lineBreak);
