@@ -3,7 +3,7 @@
 // search prepares itself for every call, which costs more than the search when a file's
 // hundred thousand lines are each looked at for a tag or an arrow; these jump from one
 // occurrence of the needle's first character to the next and compare the rest. The answers
-// are QStringView::indexOf's and QString::remove's.
+// are QStringView::indexOf's and QString::remove's (for a from of 0 or more).
 #include <QString>
 #include <QStringView>
 
@@ -38,7 +38,8 @@ inline bool ContainsChar(QStringView text, QChar c) {
 }
 
 // needle's first occurrence in text at or after from, or -1. An empty needle is found at from
-// (when from lies within the text or at its end), as Qt finds it.
+// (when from lies within the text or at its end), as Qt finds it. from is not counted from the
+// end when negative (as Qt does): a negative from is 0.
 inline qsizetype FindText(QStringView text, QStringView needle, qsizetype from = 0) {
     const qsizetype n = needle.size();
     if (from < 0) from = 0;
