@@ -13,13 +13,13 @@
 #include <emmintrin.h>
 #endif
 
-// The first c at or after from (0 or more), or -1: QStringView::indexOf(c, from), without the
-// calls through Qt for every short line and caption.
+// The first c at or after from (a negative from is 0), or -1: QStringView::indexOf(c, from),
+// without the calls through Qt for every short line and caption.
 inline qsizetype FindChar(QStringView text, QChar c, qsizetype from = 0) {
     const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
     const qsizetype n = text.size();
     const char16_t u = c.unicode();
-    qsizetype i = from;
+    qsizetype i = from < 0 ? 0 : from;
 #ifdef __SSE2__
     const __m128i want = _mm_set1_epi16(short(u));
     for (; i + 8 <= n; i += 8) {
