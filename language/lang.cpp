@@ -6,7 +6,6 @@
 #include "language/stringtable.h"
 #include "platform/processstate.h"
 
-#include <QGuiApplication>
 #include <QHash>
 
 std::array<QString, kLangTextCount> gLang;
@@ -17,6 +16,8 @@ int32_t gLangPercent = 0;
 QString gSysLanguage;
 int16_t gCharset = 0;
 QString gCharsetName;
+
+void (*gApplyLayoutDirection)(Qt::LayoutDirection) = nullptr;
 
 namespace {
 
@@ -35,8 +36,7 @@ void ResetLang() {
     gSysLanguage.clear();
     gCharset = 0;
     gCharsetName.clear();
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+    if (gApplyLayoutDirection) gApplyLayoutDirection(Qt::LeftToRight);
 }
 SCRIVELLE_REGISTER_RESET(ResetLang);
 
@@ -140,8 +140,7 @@ bool LoadLanguageStrings() {
     }
     gLangComplete = complete;
     // Arabic and Persian read right to left: every window then mirrors its layout.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        QGuiApplication::setLayoutDirection(LanguageDirection(gLangIndex));
+    if (gApplyLayoutDirection) gApplyLayoutDirection(LanguageDirection(gLangIndex));
     return complete;
 }
 

@@ -46,6 +46,9 @@ bool LoadLanguageStrings();
 // The reading direction of a language row's locale; left to right for a row out of range or
 // without a known locale. LoadLanguageStrings gives the application this direction.
 Qt::LayoutDirection LanguageDirection(int row);
+// Turns the application's windows to a reading direction; set by the window layer (tools that
+// read and write files have no windows to turn, and need not load the window libraries).
+extern void (*gApplyLayoutDirection)(Qt::LayoutDirection);
 
 // Sets gLanguage to defaultKey, then picks the first row whose key name begins the user's
 // language name (gSysLanguage): gLanguage and gLangIndex follow that row. Without a match

@@ -22,13 +22,6 @@ const std::array<int32_t, 16>& CustomColors() {
     return colors;
 }
 
-QColor BgrToColor(int32_t bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-int32_t ColorToBgr(const QColor& color) {
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
 
 double ClampFontSize(double size, int minSize, int maxSize) {
     if (minSize > 0 && size < minSize) size = minSize;

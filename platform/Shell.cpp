@@ -1,30 +1,26 @@
 #include "platform/Shell.h"
 
-#include <QDesktopServices>
-#include <QDir>
-#include <QUrl>
-
 namespace {
 
-class DesktopShell final : public IShell {
+class NoShell final : public IShell {
 public:
-    void Open(const QString& target) override {
-        if (target.isEmpty()) return;
-        // A path that exists locally is a file, whatever it looks like; anything else is an address.
-        const QUrl url =
-            QDir::isAbsolutePath(target) ? QUrl::fromLocalFile(target) : QUrl::fromUserInput(target);
-        QDesktopServices::openUrl(url);
-    }
+    void Open(const QString&) override {}
 };
 
-DesktopShell gDesktopShell;
-IShell* gShell = &gDesktopShell;
+NoShell gNoShell;
+IShell* gDefaultShell = &gNoShell;
+IShell* gShell = nullptr;
 
 } // namespace
 
 IShell& Shell() {
-    return *gShell;
+    return gShell ? *gShell : *gDefaultShell;
 }
+
 void SetShell(IShell* shell) {
-    gShell = shell ? shell : &gDesktopShell;
+    gShell = shell;
+}
+
+void SetDefaultShell(IShell* shell) {
+    gDefaultShell = shell ? shell : &gNoShell;
 }

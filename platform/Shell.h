@@ -10,4 +10,7 @@ public:
 };
 
 IShell& Shell();
-void SetShell(IShell* shell); // nullptr puts back the desktop one
+void SetShell(IShell* shell); // nullptr puts back the default one
+// The shell used when none is set: the window layer installs the desktop's; without one
+// (command-line tools) nothing is opened.
+void SetDefaultShell(IShell* shell);

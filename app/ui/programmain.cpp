@@ -4,6 +4,7 @@
 #include "base/appinfo.h"
 #include "base/ui/formhelpers.h"
 #include "base/ui/windowplacement.h"
+#include "platform/ui/DesktopServices.h"
 #include "platform/ui/QtDialogs.h"
 #include "platform/ui/QtMsgBox.h"
 
@@ -80,6 +81,7 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
 
     InstallQtMsgBox();
+    InstallDesktopServices();
     InstallFramelessPlacementFix(app);
     QtDialogs dialogs;
     SetDialogs(&dialogs);

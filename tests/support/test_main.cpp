@@ -1,4 +1,6 @@
 // Test main: a QApplication on the offscreen platform, so windows can be driven headless.
+#include "platform/ui/DesktopServices.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -9,5 +11,6 @@ int main(int argc, char** argv) {
     qputenv("XDG_CACHE_HOME", "/nonexistent-scrivelle-cache");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    InstallDesktopServices();
     return RUN_ALL_TESTS();
 }
