@@ -2,38 +2,18 @@
 
 #include "platform/ui/VideoView.h"
 
-#include <QAudio>
-#include <QAudioOutput>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMediaPlayer>
 #include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QVideoSink>
 #include <QtDebug>
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-int MapState(QMediaPlayer::PlaybackState state) {
-    switch (state) {
-    case QMediaPlayer::PlayingState:
-        return kPlayStatePlaying;
-    case QMediaPlayer::PausedState:
-        return kPlayStatePaused;
-    case QMediaPlayer::StoppedState:
-        break;
-    }
-    return kPlayStateStopped;
-}
-
-} // namespace
 
 namespace {
 
@@ -58,45 +38,33 @@ QtMediaPlayer::QtMediaPlayer(QWidget* parent) : IMediaPlayer(parent) {
     BuildPanel(parent);
 }
 
-void QtMediaPlayer::EnsurePlayer() {
-    if (player_) return;
-    // The sink is made first so that it outlives the player that feeds it.
-    sink_ = new QVideoSink(this);
-    player_ = new QMediaPlayer(this);
-    // With no sound device the output cannot open; the pipeline then runs on without sound,
-    // so the picture and the position still move.
-    audio_ = new QAudioOutput(this);
-    player_->setAudioOutput(audio_);
-    player_->setVideoSink(sink_);
+bool QtMediaPlayer::EnsurePlayer() {
+    if (backend_) return true;
+    MediaBackend::Callbacks callbacks;
+    callbacks.frame = [this](QSize size, std::function<QImage()> makeImage) {
+        if (view_) view_->SetPicture(size, std::move(makeImage));
+    };
+    callbacks.stateChanged = [this] { SyncState(); };
+    callbacks.positionChanged = [this](qint64 ms) { ShowPosition(ms); };
+    callbacks.durationChanged = [this](qint64 ms) { ShowDuration(ms); };
+    callbacks.errorOccurred = [this](bool isError, const QString& text) {
+        qWarning().noquote() << "media player:" << url_ << text;
+        if (isError) ReportError(text);
+    };
+    callbacks.invalidMedia = [this](const QString& text) { ReportError(text); };
+    QString error;
+    backend_.reset(LoadMediaBackend(callbacks, &error));
+    if (!backend_) {
+        backendError_ = error;
+        return false;
+    }
     setVolume(volume_);
-
-    connect(sink_, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
-        if (view_) view_->SetFrame(frame);
-    });
-    connect(player_, &QMediaPlayer::playbackStateChanged, this, [this] { SyncState(); });
-    connect(player_, &QMediaPlayer::positionChanged, this, [this](qint64 ms) { ShowPosition(ms); });
-    connect(player_, &QMediaPlayer::durationChanged, this, [this](qint64 ms) { ShowDuration(ms); });
-    connect(player_, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error error, const QString& text) {
-                qWarning().noquote() << "media player:" << url_ << text;
-                if (error != QMediaPlayer::NoError) ReportError(text);
-            });
-    // Media that cannot be opened leaves Qt's player saying it plays; nothing plays, so stop.
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::InvalidMedia) player_->stop();
-        SyncState();
-        if (status == QMediaPlayer::InvalidMedia) ReportError(player_->errorString());
-    });
+    return true;
 }
 
 QtMediaPlayer::~QtMediaPlayer() {
-    if (player_) {
-        // Events must not reach a half-destroyed owner.
-        disconnect(player_, nullptr, this, nullptr);
-        player_->stop();
-        player_->setVideoSink(nullptr);
-        delete player_;
-    }
+    // Gone first: its reports must not reach a half-destroyed owner.
+    backend_.reset();
     delete panel_.data();
 }
 
@@ -117,23 +85,30 @@ void QtMediaPlayer::setURL(const QString& url) {
         return;
     }
     const QUrl source = SourceUrl(url);
-    EnsurePlayer();
+    if (!EnsurePlayer()) {
+        // Told like any media that cannot be played; the player stays empty.
+        close();
+        url_ = url;
+        ReportError(backendError_);
+        url_.clear();
+        return;
+    }
     // The same address again starts over from a fresh load (the file may have changed).
-    if (player_->source() == source) player_->setSource(QUrl());
+    if (backend_->source() == source) backend_->setSource(QUrl());
     if (view_) view_->Clear();
     url_ = url;
     errorReported_ = false;
-    player_->setSource(source);
-    player_->play();
+    backend_->setSource(source);
+    backend_->play();
     SyncState();
 }
 
 void QtMediaPlayer::close() {
     url_.clear();
     errorReported_ = false;
-    if (player_) {
-        player_->stop();
-        player_->setSource(QUrl());
+    if (backend_) {
+        backend_->stop();
+        backend_->setSource(QUrl());
     }
     if (view_) view_->Clear();
     ShowDuration(0);
@@ -155,21 +130,21 @@ void QtMediaPlayer::setEnabled(bool on) {
 
 void QtMediaPlayer::play() {
     if (url_.isEmpty()) return;
-    player_->play();
+    backend_->play();
     SyncState();
 }
 
 void QtMediaPlayer::pause() {
     if (url_.isEmpty()) return;
-    player_->pause();
+    backend_->pause();
     SyncState();
 }
 
 void QtMediaPlayer::stop() {
     if (url_.isEmpty()) return;
-    player_->stop();
+    backend_->stop();
     // Qt leaves a player that stopped at the end of the media where it is.
-    if (player_->position() != 0) player_->setPosition(0);
+    if (backend_->position() != 0) backend_->setPosition(0);
     ShowPosition(0);
     SyncState();
 }
@@ -177,7 +152,7 @@ void QtMediaPlayer::stop() {
 double QtMediaPlayer::currentPosition() const {
     if (url_.isEmpty()) return 0;
     // Asks the pipeline: live to the millisecond, unlike positionChanged (a few times a second).
-    return double(player_->position()) / 1000.0;
+    return double(backend_->position()) / 1000.0;
 }
 
 void QtMediaPlayer::setCurrentPosition(double seconds) {
@@ -186,9 +161,9 @@ void QtMediaPlayer::setCurrentPosition(double seconds) {
     // Clamped before the conversion, so that no value can overflow it.
     seconds = std::clamp(seconds, 0.0, 1e9);
     qint64 ms = std::llround(seconds * 1000.0);
-    const qint64 length = player_->duration();
+    const qint64 length = backend_->duration();
     if (length > 0) ms = std::min(ms, length);
-    player_->setPosition(ms);
+    backend_->setPosition(ms);
     ShowPosition(ms);
     SyncState();
     Q_EMIT PositionChange(old, double(ms) / 1000.0);
@@ -196,16 +171,12 @@ void QtMediaPlayer::setCurrentPosition(double seconds) {
 
 double QtMediaPlayer::duration() const {
     if (url_.isEmpty()) return 0;
-    return double(std::max<qint64>(player_->duration(), 0)) / 1000.0;
+    return double(std::max<qint64>(backend_->duration(), 0)) / 1000.0;
 }
 
 void QtMediaPlayer::setVolume(int volume) {
     volume_ = ClampVolume(volume);
-    // The 0..100 scale is what the ear hears; the output wants a linear factor.
-    if (audio_) {
-        audio_->setVolume(float(QAudio::convertVolume(volume_ / 100.0, QAudio::LogarithmicVolumeScale,
-                                                      QAudio::LinearVolumeScale)));
-    }
+    if (backend_) backend_->setVolume(volume_);
     if (volumeBar_ && volumeBar_->value() != volume_) {
         updatingBars_ = true;
         volumeBar_->setValue(volume_);
@@ -226,9 +197,7 @@ void QtMediaPlayer::setUiMode(const QString& mode) {
 }
 
 void QtMediaPlayer::SyncState() {
-    const int now = !player_ || player_->mediaStatus() == QMediaPlayer::InvalidMedia
-                        ? kPlayStateStopped
-                        : MapState(player_->playbackState());
+    const int now = backend_ ? backend_->playState() : kPlayStateStopped;
     if (playButton_) {
         playButton_->setIcon(playButton_->style()->standardIcon(
             now == kPlayStatePlaying ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
@@ -324,7 +293,7 @@ void QtMediaPlayer::ShowPosition(qint64 ms) {
         updatingBars_ = false;
     }
     timeLabel_->setText(MediaPositionString(ms / 1000.0) + QStringLiteral(" / ") +
-                        MediaPositionString(std::max<qint64>(player_ ? player_->duration() : 0, 0) / 1000.0));
+                        MediaPositionString(std::max<qint64>(backend_ ? backend_->duration() : 0, 0) / 1000.0));
 }
 
 void QtMediaPlayer::ShowDuration(qint64 ms) {
@@ -332,5 +301,5 @@ void QtMediaPlayer::ShowDuration(qint64 ms) {
     updatingBars_ = true;
     seekBar_->setRange(0, int(std::clamp<qint64>(ms, 0, INT32_MAX)));
     updatingBars_ = false;
-    ShowPosition(player_ ? player_->position() : 0);
+    ShowPosition(backend_ ? backend_->position() : 0);
 }
