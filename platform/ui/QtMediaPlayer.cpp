@@ -1,7 +1,9 @@
 #include "platform/ui/QtMediaPlayer.h"
 
+#include "platform/ui/IconThemeWarmUp.h"
 #include "platform/ui/VideoView.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -198,13 +200,28 @@ void QtMediaPlayer::setUiMode(const QString& mode) {
 
 void QtMediaPlayer::SyncState() {
     const int now = backend_ ? backend_->playState() : kPlayStateStopped;
-    if (playButton_) {
-        playButton_->setIcon(playButton_->style()->standardIcon(
-            now == kPlayStatePlaying ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    }
+    if (playButton_ && iconsShown_) SetPlayIcon(now);
     if (now == state_) return;
     state_ = now;
     Q_EMIT PlayStateChange(now);
+}
+
+void QtMediaPlayer::SetPlayIcon(int state) {
+    playButton_->setIcon(playButton_->style()->standardIcon(
+        state == kPlayStatePlaying ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+}
+
+bool QtMediaPlayer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == playButton_ && event->type() == QEvent::Show && !iconsShown_) ShowIcons();
+    return IMediaPlayer::eventFilter(watched, event);
+}
+
+void QtMediaPlayer::ShowIcons() {
+    iconsShown_ = true;
+    playButton_->removeEventFilter(this);
+    WaitForIconTheme();
+    stopButton_->setIcon(stopButton_->style()->standardIcon(QStyle::SP_MediaStop));
+    SetPlayIcon(state_);
 }
 
 QWidget* QtMediaPlayer::PictureWidget() {
@@ -222,19 +239,24 @@ void QtMediaPlayer::BuildPanel(QWidget* parent) {
     column->addWidget(view_, 1);
 
     bar_ = new QWidget(panel_);
+    // Shown or hidden before it has its layout: shown later (ApplyUiMode), it would lay its
+    // controls out at once, only to do it again when the window shows.
+    bar_->setVisible(uiMode_ != QLatin1String("none"));
     auto* row = new QHBoxLayout(bar_);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(2);
     // The buttons never take the keyboard focus: the window's timing keys must keep working.
-    auto makeButton = [this](QStyle::StandardPixmap icon) {
+    // Their icons come from the icon theme when the buttons are first shown (ShowIcons): the
+    // theme is read meanwhile at start-up. Their size does not depend on them.
+    auto makeButton = [this] {
         auto* b = new QToolButton(bar_);
-        b->setIcon(b->style()->standardIcon(icon));
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         return b;
     };
-    playButton_ = makeButton(QStyle::SP_MediaPlay);
-    stopButton_ = makeButton(QStyle::SP_MediaStop);
+    playButton_ = makeButton();
+    stopButton_ = makeButton();
+    playButton_->installEventFilter(this);
     seekBar_ = new QSlider(Qt::Horizontal, bar_);
     seekBar_->setFocusPolicy(Qt::NoFocus);
     seekBar_->setRange(0, 0);

@@ -61,6 +61,10 @@ private:
     // Loads the backend once; false (and backendError_ says why) when it cannot be loaded.
     bool EnsurePlayer();
     void SyncState();
+    void SetPlayIcon(int state);
+    // The buttons' icons, once, when they are first shown.
+    void ShowIcons();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void BuildPanel(QWidget* parent);
     void ApplyUiMode();
     void ShowPosition(qint64 ms);
@@ -79,6 +83,7 @@ private:
     QLabel* timeLabel_ = nullptr;
     QSlider* volumeBar_ = nullptr;
     bool updatingBars_ = false;
+    bool iconsShown_ = false;
 
     QString url_;
     bool errorReported_ = false; // MediaError was raised for the media at url_

@@ -1,11 +1,15 @@
 // Qt Multimedia stays out of the program's start: its player lives in a module loaded when media
-// is first opened, and the view converts a picture only when it paints it.
+// is first opened, and the view converts a picture only when it paints it. The player's buttons
+// take their theme icons only once the theme's worker is joined.
+#include "platform/ui/IconThemeWarmUp.h"
+#include "platform/ui/QtMediaPlayer.h"
 #include "platform/ui/VideoView.h"
 #include "support/fixture.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -51,4 +55,27 @@ TEST(VideoView, MakesThePictureOnlyWhenItIsPainted) {
         shot = view.grab().toImage();
         EXPECT_EQ(QColor(shot.pixel(30, 20)), QColor(Qt::black)) << emptySize;
     }
+}
+
+TEST(MediaBackend, ThePlayersButtonsTakeTheirIconsWhenShownAfterTheThemeIsRead) {
+    int waits = 0;
+    SetIconThemeWait([&waits] { ++waits; });
+    {
+        QtMediaPlayer player;
+        const QList<QToolButton*> buttons = player.Widget()->findChildren<QToolButton*>();
+        ASSERT_EQ(buttons.size(), 2);
+        for (QToolButton* b : buttons)
+            EXPECT_TRUE(b->icon().isNull()); // nothing looked up in the theme yet
+        player.close(); // a state change before the window shows
+        EXPECT_EQ(waits, 0);
+
+        player.Widget()->show();
+        EXPECT_EQ(waits, 1);
+        for (QToolButton* b : buttons)
+            EXPECT_FALSE(b->icon().isNull());
+        player.Widget()->hide();
+        player.Widget()->show();
+    }
+    WaitForIconTheme(); // joined once: nothing left to wait for
+    EXPECT_EQ(waits, 1);
 }
