@@ -119,21 +119,26 @@ void frmMain::ApplyCaptionFont() {
     if (key == mCaptionFontKey) return;
     mCaptionFontKey = key;
 
-    QFont font = lblSub->font();
-    font.setFamily(name);
-    font.setPointSize(size);
-    font.setBold(gCapFontBold);
-    const int h = QFontMetrics(font).size(Qt::TextSingleLine, QStringLiteral("AaBbCc")).height();
-    const int lineHeight = std::max(h, QFontMetrics(font).lineSpacing());
-    // Room for two lines.
-    const int height = 2 * lineHeight + 2;
+    // Without a video the labels stay hidden: their height is worked out when a video comes
+    // (the key above changes then), which keeps measuring the caption font off the start-up.
+    int height = -1;
+    if (video) {
+        QFont font = lblSub->font();
+        font.setFamily(name);
+        font.setPointSize(size);
+        font.setBold(gCapFontBold);
+        const int h = QFontMetrics(font).size(Qt::TextSingleLine, QStringLiteral("AaBbCc")).height();
+        const int lineHeight = std::max(h, QFontMetrics(font).lineSpacing());
+        // Room for two lines.
+        height = 2 * lineHeight + 2;
+    }
     for (QLabel* l : {lblSub, lblSubShadow}) {
         QFont f = l->font();
         f.setFamily(name);
         f.setPointSize(size);
         f.setBold(gCapFontBold);
         l->setFont(f);
-        l->resize(l->width(), height);
+        if (height >= 0) l->resize(l->width(), height);
     }
     QPalette palette = lblSub->palette();
     palette.setColor(QPalette::WindowText, BgrToColor(gCapFontColor));

@@ -6,14 +6,15 @@
 #include "base/ui/windowplacement.h"
 #include "platform/ui/DesktopServices.h"
 #include "platform/ui/QtDialogs.h"
+#include "platform/ui/IconThemeWarmUp.h"
 #include "platform/ui/QtMsgBox.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QImageReader>
 #include <QPointer>
-#include <QStyle>
 
 #include <fontconfig/fontconfig.h>
 
@@ -65,6 +66,32 @@ private:
     std::thread thread_; // last: it starts once the members it uses exist
 };
 
+// The icon theme, read on a worker of its own while the main window is built: its index files
+// take milliseconds to parse. Qt's icon loader is not thread-safe: the main thread sets it up
+// first and then leaves the theme alone until WaitForIconTheme() has joined the worker.
+class IconThemeReader {
+public:
+    IconThemeReader() {
+        QIcon::themeName(); // the loader's set-up, here on the main thread
+        thread_ = std::thread([] {
+            // What the player's buttons look up first.
+            for (const char* name : {"media-playback-start", "media-playback-pause", "media-playback-stop"})
+                QIcon::fromTheme(QLatin1String(name));
+        });
+        SetIconThemeWait([this] { Join(); });
+    }
+    ~IconThemeReader() {
+        SetIconThemeWait(nullptr);
+        Join();
+    }
+
+private:
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+    std::thread thread_;
+};
+
 } // namespace
 
 int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& onStart) {
@@ -76,9 +103,7 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     QApplication::setOrganizationName(kMakerName);
     QApplication::setApplicationVersion(AppVersionText());
     QApplication::setWindowIcon(AppIcon(0));
-    // Meanwhile this thread reads the icon theme (not thread-safe): the player's buttons look
-    // their icons up there.
-    QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
+    IconThemeReader iconTheme;
 
     InstallQtMsgBox();
     InstallDesktopServices();
@@ -90,6 +115,9 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     // warning page; it deletes itself once it is done.
     QPointer<frmStart> start = new frmStart;
     start->Form_Load();
+    // The window is up (its player joined the theme's worker when it showed its buttons); from
+    // here on anything may use the theme.
+    WaitForIconTheme();
     if (start && start->programEnded()) return start->exitCode();
     return app.exec();
 }

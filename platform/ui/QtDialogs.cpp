@@ -1,5 +1,7 @@
 #include "platform/ui/QtDialogs.h"
 
+#include "platform/ui/IconThemeWarmUp.h"
+
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -38,6 +40,7 @@ tFontSpec FromQFont(const QFont& font) {
 }
 
 int32_t QtDialogs::ShowColor(QWidget* owner, int32_t, int32_t initial) {
+    WaitForIconTheme(); // dialogs take their icons from the theme
     const auto& custom = CustomColors();
     for (int i = 0; i < int(custom.size()); ++i)
         QColorDialog::setCustomColor(i, BgrToColor(custom[i]));
@@ -46,6 +49,7 @@ int32_t QtDialogs::ShowColor(QWidget* owner, int32_t, int32_t initial) {
 }
 
 bool QtDialogs::ChooseFont(QWidget* owner, tFontSpec& font, int32_t&) {
+    WaitForIconTheme(); // dialogs take their icons from the theme
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, ToQFont(font), owner);
     if (!ok) return false;
@@ -55,17 +59,20 @@ bool QtDialogs::ChooseFont(QWidget* owner, tFontSpec& font, int32_t&) {
 
 QString QtDialogs::ShowOpen(QWidget* owner, const QString& qtFilter, const QString& title,
                             const QString& initialFolder) {
+    WaitForIconTheme(); // dialogs take their icons from the theme
     return QFileDialog::getOpenFileName(owner, title, initialFolder, qtFilter);
 }
 
 QString QtDialogs::ShowSave(QWidget* owner, const QString& qtFilter, const QString& title,
                             const QString& initialFolder, const QString& defaultName) {
+    WaitForIconTheme(); // dialogs take their icons from the theme
     QString start = initialFolder;
     if (!defaultName.isEmpty()) start = QDir(initialFolder).filePath(defaultName);
     return QFileDialog::getSaveFileName(owner, title, start, qtFilter);
 }
 
 QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title) {
+    WaitForIconTheme(); // dialogs take their icons from the theme
     return QFileDialog::getExistingDirectory(owner, title);
 }
 
@@ -78,6 +85,7 @@ int InputBoxTitleWidth(const QString& title) {
 
 QString QtDialogs::InputBox(QWidget* owner, const QString& prompt, const QString& title,
                             const QString& defaultText, bool* ok) {
+    WaitForIconTheme(); // dialogs take their icons from the theme
     // Our own box rather than QInputDialog: that one is only as wide as its prompt, so a short
     // prompt cuts the title off, and it leaves a strip of its own below the buttons.
     QDialog box(owner);

@@ -1,39 +1,21 @@
 #include "platform/ui/QtMediaPlayer.h"
 
+#include "platform/ui/IconThemeWarmUp.h"
 #include "platform/ui/VideoView.h"
 
-#include <QAudio>
-#include <QAudioOutput>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMediaPlayer>
 #include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QVideoSink>
 #include <QtDebug>
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-int MapState(QMediaPlayer::PlaybackState state) {
-    switch (state) {
-    case QMediaPlayer::PlayingState:
-        return kPlayStatePlaying;
-    case QMediaPlayer::PausedState:
-        return kPlayStatePaused;
-    case QMediaPlayer::StoppedState:
-        break;
-    }
-    return kPlayStateStopped;
-}
-
-} // namespace
 
 namespace {
 
@@ -58,45 +40,33 @@ QtMediaPlayer::QtMediaPlayer(QWidget* parent) : IMediaPlayer(parent) {
     BuildPanel(parent);
 }
 
-void QtMediaPlayer::EnsurePlayer() {
-    if (player_) return;
-    // The sink is made first so that it outlives the player that feeds it.
-    sink_ = new QVideoSink(this);
-    player_ = new QMediaPlayer(this);
-    // With no sound device the output cannot open; the pipeline then runs on without sound,
-    // so the picture and the position still move.
-    audio_ = new QAudioOutput(this);
-    player_->setAudioOutput(audio_);
-    player_->setVideoSink(sink_);
+bool QtMediaPlayer::EnsurePlayer() {
+    if (backend_) return true;
+    MediaBackend::Callbacks callbacks;
+    callbacks.frame = [this](QSize size, std::function<QImage()> makeImage) {
+        if (view_) view_->SetPicture(size, std::move(makeImage));
+    };
+    callbacks.stateChanged = [this] { SyncState(); };
+    callbacks.positionChanged = [this](qint64 ms) { ShowPosition(ms); };
+    callbacks.durationChanged = [this](qint64 ms) { ShowDuration(ms); };
+    callbacks.errorOccurred = [this](bool isError, const QString& text) {
+        qWarning().noquote() << "media player:" << url_ << text;
+        if (isError) ReportError(text);
+    };
+    callbacks.invalidMedia = [this](const QString& text) { ReportError(text); };
+    QString error;
+    backend_.reset(LoadMediaBackend(callbacks, &error));
+    if (!backend_) {
+        backendError_ = error;
+        return false;
+    }
     setVolume(volume_);
-
-    connect(sink_, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
-        if (view_) view_->SetFrame(frame);
-    });
-    connect(player_, &QMediaPlayer::playbackStateChanged, this, [this] { SyncState(); });
-    connect(player_, &QMediaPlayer::positionChanged, this, [this](qint64 ms) { ShowPosition(ms); });
-    connect(player_, &QMediaPlayer::durationChanged, this, [this](qint64 ms) { ShowDuration(ms); });
-    connect(player_, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error error, const QString& text) {
-                qWarning().noquote() << "media player:" << url_ << text;
-                if (error != QMediaPlayer::NoError) ReportError(text);
-            });
-    // Media that cannot be opened leaves Qt's player saying it plays; nothing plays, so stop.
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::InvalidMedia) player_->stop();
-        SyncState();
-        if (status == QMediaPlayer::InvalidMedia) ReportError(player_->errorString());
-    });
+    return true;
 }
 
 QtMediaPlayer::~QtMediaPlayer() {
-    if (player_) {
-        // Events must not reach a half-destroyed owner.
-        disconnect(player_, nullptr, this, nullptr);
-        player_->stop();
-        player_->setVideoSink(nullptr);
-        delete player_;
-    }
+    // Gone first: its reports must not reach a half-destroyed owner.
+    backend_.reset();
     delete panel_.data();
 }
 
@@ -117,23 +87,30 @@ void QtMediaPlayer::setURL(const QString& url) {
         return;
     }
     const QUrl source = SourceUrl(url);
-    EnsurePlayer();
+    if (!EnsurePlayer()) {
+        // Told like any media that cannot be played; the player stays empty.
+        close();
+        url_ = url;
+        ReportError(backendError_);
+        url_.clear();
+        return;
+    }
     // The same address again starts over from a fresh load (the file may have changed).
-    if (player_->source() == source) player_->setSource(QUrl());
+    if (backend_->source() == source) backend_->setSource(QUrl());
     if (view_) view_->Clear();
     url_ = url;
     errorReported_ = false;
-    player_->setSource(source);
-    player_->play();
+    backend_->setSource(source);
+    backend_->play();
     SyncState();
 }
 
 void QtMediaPlayer::close() {
     url_.clear();
     errorReported_ = false;
-    if (player_) {
-        player_->stop();
-        player_->setSource(QUrl());
+    if (backend_) {
+        backend_->stop();
+        backend_->setSource(QUrl());
     }
     if (view_) view_->Clear();
     ShowDuration(0);
@@ -155,21 +132,21 @@ void QtMediaPlayer::setEnabled(bool on) {
 
 void QtMediaPlayer::play() {
     if (url_.isEmpty()) return;
-    player_->play();
+    backend_->play();
     SyncState();
 }
 
 void QtMediaPlayer::pause() {
     if (url_.isEmpty()) return;
-    player_->pause();
+    backend_->pause();
     SyncState();
 }
 
 void QtMediaPlayer::stop() {
     if (url_.isEmpty()) return;
-    player_->stop();
+    backend_->stop();
     // Qt leaves a player that stopped at the end of the media where it is.
-    if (player_->position() != 0) player_->setPosition(0);
+    if (backend_->position() != 0) backend_->setPosition(0);
     ShowPosition(0);
     SyncState();
 }
@@ -177,7 +154,7 @@ void QtMediaPlayer::stop() {
 double QtMediaPlayer::currentPosition() const {
     if (url_.isEmpty()) return 0;
     // Asks the pipeline: live to the millisecond, unlike positionChanged (a few times a second).
-    return double(player_->position()) / 1000.0;
+    return double(backend_->position()) / 1000.0;
 }
 
 void QtMediaPlayer::setCurrentPosition(double seconds) {
@@ -186,9 +163,9 @@ void QtMediaPlayer::setCurrentPosition(double seconds) {
     // Clamped before the conversion, so that no value can overflow it.
     seconds = std::clamp(seconds, 0.0, 1e9);
     qint64 ms = std::llround(seconds * 1000.0);
-    const qint64 length = player_->duration();
+    const qint64 length = backend_->duration();
     if (length > 0) ms = std::min(ms, length);
-    player_->setPosition(ms);
+    backend_->setPosition(ms);
     ShowPosition(ms);
     SyncState();
     Q_EMIT PositionChange(old, double(ms) / 1000.0);
@@ -196,16 +173,12 @@ void QtMediaPlayer::setCurrentPosition(double seconds) {
 
 double QtMediaPlayer::duration() const {
     if (url_.isEmpty()) return 0;
-    return double(std::max<qint64>(player_->duration(), 0)) / 1000.0;
+    return double(std::max<qint64>(backend_->duration(), 0)) / 1000.0;
 }
 
 void QtMediaPlayer::setVolume(int volume) {
     volume_ = ClampVolume(volume);
-    // The 0..100 scale is what the ear hears; the output wants a linear factor.
-    if (audio_) {
-        audio_->setVolume(float(QAudio::convertVolume(volume_ / 100.0, QAudio::LogarithmicVolumeScale,
-                                                      QAudio::LinearVolumeScale)));
-    }
+    if (backend_) backend_->setVolume(volume_);
     if (volumeBar_ && volumeBar_->value() != volume_) {
         updatingBars_ = true;
         volumeBar_->setValue(volume_);
@@ -226,16 +199,29 @@ void QtMediaPlayer::setUiMode(const QString& mode) {
 }
 
 void QtMediaPlayer::SyncState() {
-    const int now = !player_ || player_->mediaStatus() == QMediaPlayer::InvalidMedia
-                        ? kPlayStateStopped
-                        : MapState(player_->playbackState());
-    if (playButton_) {
-        playButton_->setIcon(playButton_->style()->standardIcon(
-            now == kPlayStatePlaying ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    }
+    const int now = backend_ ? backend_->playState() : kPlayStateStopped;
+    if (playButton_ && iconsShown_) SetPlayIcon(now);
     if (now == state_) return;
     state_ = now;
     Q_EMIT PlayStateChange(now);
+}
+
+void QtMediaPlayer::SetPlayIcon(int state) {
+    playButton_->setIcon(playButton_->style()->standardIcon(
+        state == kPlayStatePlaying ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+}
+
+bool QtMediaPlayer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == playButton_ && event->type() == QEvent::Show && !iconsShown_) ShowIcons();
+    return IMediaPlayer::eventFilter(watched, event);
+}
+
+void QtMediaPlayer::ShowIcons() {
+    iconsShown_ = true;
+    playButton_->removeEventFilter(this);
+    WaitForIconTheme();
+    stopButton_->setIcon(stopButton_->style()->standardIcon(QStyle::SP_MediaStop));
+    SetPlayIcon(state_);
 }
 
 QWidget* QtMediaPlayer::PictureWidget() {
@@ -253,19 +239,24 @@ void QtMediaPlayer::BuildPanel(QWidget* parent) {
     column->addWidget(view_, 1);
 
     bar_ = new QWidget(panel_);
+    // Shown or hidden before it has its layout: shown later (ApplyUiMode), it would lay its
+    // controls out at once, only to do it again when the window shows.
+    bar_->setVisible(uiMode_ != QLatin1String("none"));
     auto* row = new QHBoxLayout(bar_);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(2);
     // The buttons never take the keyboard focus: the window's timing keys must keep working.
-    auto makeButton = [this](QStyle::StandardPixmap icon) {
+    // Their icons come from the icon theme when the buttons are first shown (ShowIcons): the
+    // theme is read meanwhile at start-up. Their size does not depend on them.
+    auto makeButton = [this] {
         auto* b = new QToolButton(bar_);
-        b->setIcon(b->style()->standardIcon(icon));
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         return b;
     };
-    playButton_ = makeButton(QStyle::SP_MediaPlay);
-    stopButton_ = makeButton(QStyle::SP_MediaStop);
+    playButton_ = makeButton();
+    stopButton_ = makeButton();
+    playButton_->installEventFilter(this);
     seekBar_ = new QSlider(Qt::Horizontal, bar_);
     seekBar_->setFocusPolicy(Qt::NoFocus);
     seekBar_->setRange(0, 0);
@@ -324,7 +315,7 @@ void QtMediaPlayer::ShowPosition(qint64 ms) {
         updatingBars_ = false;
     }
     timeLabel_->setText(MediaPositionString(ms / 1000.0) + QStringLiteral(" / ") +
-                        MediaPositionString(std::max<qint64>(player_ ? player_->duration() : 0, 0) / 1000.0));
+                        MediaPositionString(std::max<qint64>(backend_ ? backend_->duration() : 0, 0) / 1000.0));
 }
 
 void QtMediaPlayer::ShowDuration(qint64 ms) {
@@ -332,5 +323,5 @@ void QtMediaPlayer::ShowDuration(qint64 ms) {
     updatingBars_ = true;
     seekBar_->setRange(0, int(std::clamp<qint64>(ms, 0, INT32_MAX)));
     updatingBars_ = false;
-    ShowPosition(player_ ? player_->position() : 0);
+    ShowPosition(backend_ ? backend_->position() : 0);
 }

@@ -1,20 +1,21 @@
 #pragma once
 // The media player over Qt Multimedia: QMediaPlayer decodes, QAudioOutput plays the sound (when
 // there is no sound device the picture and the clock still run), the frames go through a
-// QVideoSink to our own VideoView. The player's area is the view with a control bar under it;
+// QVideoSink to our own VideoView. Qt's side lives in a module loaded when media is first opened
+// (MediaBackend). The player's area is the view with a control bar under it;
 // uiMode chooses the bar: "full" play/pause, stop, seek bar, time and volume; "mini" the
 // buttons and volume; "none" no bar.
 #include "platform/IMediaPlayer.h"
+#include "platform/ui/MediaBackend.h"
 
 #include <QPointer>
 #include <QUrl>
 
-class QAudioOutput;
+#include <memory>
+
 class QLabel;
-class QMediaPlayer;
 class QSlider;
 class QToolButton;
-class QVideoSink;
 class VideoView;
 
 class QtMediaPlayer final : public IMediaPlayer {
@@ -57,18 +58,21 @@ public:
     static QUrl SourceUrl(const QString& text);
 
 private:
-    // Makes Qt's player, its sound output and its video sink, once.
-    void EnsurePlayer();
+    // Loads the backend once; false (and backendError_ says why) when it cannot be loaded.
+    bool EnsurePlayer();
     void SyncState();
+    void SetPlayIcon(int state);
+    // The buttons' icons, once, when they are first shown.
+    void ShowIcons();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void BuildPanel(QWidget* parent);
     void ApplyUiMode();
     void ShowPosition(qint64 ms);
     void ShowDuration(qint64 ms);
     void ReportError(const QString& description);
 
-    QMediaPlayer* player_ = nullptr;
-    QAudioOutput* audio_ = nullptr;
-    QVideoSink* sink_ = nullptr;
+    std::unique_ptr<MediaBackend> backend_;
+    QString backendError_;
 
     QPointer<QWidget> panel_;
     QPointer<VideoView> view_;
@@ -79,6 +83,7 @@ private:
     QLabel* timeLabel_ = nullptr;
     QSlider* volumeBar_ = nullptr;
     bool updatingBars_ = false;
+    bool iconsShown_ = false;
 
     QString url_;
     bool errorReported_ = false; // MediaError was raised for the media at url_

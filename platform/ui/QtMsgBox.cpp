@@ -1,6 +1,7 @@
 #include "platform/ui/QtMsgBox.h"
 
 #include "platform/MsgBox.h"
+#include "platform/ui/IconThemeWarmUp.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -43,6 +44,7 @@ QMessageBox::Icon IconOf(int style) {
 }
 
 int ShowQtMsgBox(const QString& text, int style, const QString& title) {
+    WaitForIconTheme(); // the box's icon may come from the theme
     QMessageBox box(QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText); // texts may come from files: never interpret them
     box.setText(text);

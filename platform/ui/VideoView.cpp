@@ -23,14 +23,13 @@ QRect VideoView::pictureRect() const {
     return QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
 }
 
-void VideoView::SetFrame(const QVideoFrame& frame) {
-    if (!frame.isValid()) {
+void VideoView::SetPicture(QSize size, std::function<QImage()> makeImage) {
+    if (size.isEmpty() || !makeImage) {
         Clear();
         return;
     }
-    frame_ = frame;
+    makeImage_ = std::move(makeImage);
     imageStale_ = true;
-    const QSize size = frame.size();
     if (size != frameSize_) {
         frameSize_ = size;
         update();
@@ -40,7 +39,7 @@ void VideoView::SetFrame(const QVideoFrame& frame) {
 }
 
 void VideoView::Clear() {
-    frame_ = QVideoFrame();
+    makeImage_ = nullptr;
     image_ = QImage();
     imageStale_ = false;
     frameSize_ = QSize();
@@ -52,7 +51,7 @@ void VideoView::paintEvent(QPaintEvent* event) {
     const QRect picture = pictureRect();
     if (imageStale_) {
         // Converted only when shown: a hidden view costs nothing per frame.
-        image_ = frame_.toImage();
+        image_ = makeImage_ ? makeImage_() : QImage();
         imageStale_ = false;
     }
     if (picture.isEmpty() || image_.isNull()) {

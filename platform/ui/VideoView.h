@@ -8,6 +8,8 @@
 #include <QVideoFrame>
 #include <QWidget>
 
+#include <functional>
+
 class VideoView : public QWidget {
     Q_OBJECT
 public:
@@ -21,8 +23,18 @@ public:
     // Where the picture is drawn inside the widget; empty without a picture.
     QRect pictureRect() const;
 
-    // Shows a frame (an invalid frame clears the picture).
-    void SetFrame(const QVideoFrame& frame);
+    // Shows a frame (an invalid frame clears the picture). Inline, so that the view itself
+    // needs nothing of Qt Multimedia: the program loads it only when media is opened.
+    void SetFrame(const QVideoFrame& frame) {
+        if (!frame.isValid()) {
+            Clear();
+            return;
+        }
+        SetPicture(frame.size(), [frame] { return frame.toImage(); });
+    }
+    // Shows a picture of the given size; makeImage is called only when it is painted (an
+    // empty size clears the picture).
+    void SetPicture(QSize size, std::function<QImage()> makeImage);
     // Back to black.
     void Clear();
 
@@ -32,8 +44,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QVideoFrame frame_;
-    QImage image_; // frame_ converted, made when painted
+    std::function<QImage()> makeImage_;
+    QImage image_; // made by makeImage_ when painted
     bool imageStale_ = false;
     QSize frameSize_;
     bool stretch_ = false;
