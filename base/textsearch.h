@@ -48,7 +48,8 @@ inline qsizetype FindText(QStringView text, QStringView needle, qsizetype from =
     for (;;) {
         const qsizetype at = FindChar(text, first, from);
         if (at < 0 || at > text.size() - n) return -1;
-        if (std::memcmp(text.data() + at + 1, needle.data() + 1, size_t(n - 1) * sizeof(QChar)) == 0) return at;
+        if (std::memcmp(text.data() + at + 1, needle.data() + 1, size_t(n - 1) * sizeof(QChar)) == 0)
+            return at;
         from = at + 1;
     }
 }
@@ -57,19 +58,16 @@ inline bool ContainsText(QStringView text, QStringView needle) {
     return FindText(text, needle) >= 0;
 }
 
-// Every occurrence of needle taken out of text, found left to right in the text as it was (a
-// needle that the removal joins together stays): QString::remove(needle, Qt::CaseSensitive).
-inline void RemoveText(QString& text, QStringView needle) {
-    const qsizetype n = needle.size();
-    if (n == 0) return;
-    qsizetype hit = FindText(text, needle);
-    if (hit < 0) return;
+// Takes every occurrence out of text in place: the first at index first, the next ones as
+// find(view, from) reports them (-1 when there are no more), each n characters long. What is
+// still to be searched always lies after everything kept so far, untouched.
+template <typename Find> inline void RemoveFound(QString& text, qsizetype first, qsizetype n, Find find) {
     QChar* d = text.data(); // the only detach, and only when there is something to take out
-    qsizetype dst = hit;
-    qsizetype src = hit + n;
     const qsizetype size = text.size();
+    qsizetype dst = first;
+    qsizetype src = first + n;
     while (src < size) {
-        hit = FindText(QStringView(d, size), needle, src);
+        const qsizetype hit = find(QStringView(d, size), src);
         const qsizetype stop = hit < 0 ? size : hit;
         std::memmove(d + dst, d + src, size_t(stop - src) * sizeof(QChar));
         dst += stop - src;
@@ -77,4 +75,15 @@ inline void RemoveText(QString& text, QStringView needle) {
         src = hit + n;
     }
     text.truncate(dst);
+}
+
+// Every occurrence of needle taken out of text, found left to right in the text as it was (a
+// needle that the removal joins together stays): QString::remove(needle, Qt::CaseSensitive).
+inline void RemoveText(QString& text, QStringView needle) {
+    const qsizetype n = needle.size();
+    if (n == 0) return;
+    const qsizetype hit = FindText(text, needle);
+    if (hit < 0) return;
+    RemoveFound(text, hit, n,
+                [needle](QStringView view, qsizetype from) { return FindText(view, needle, from); });
 }

@@ -4,6 +4,7 @@
 //
 //   grid_bench [captions]      (default 32000)
 #include "base/settings.h"
+#include "bench/benchsupport.h"
 #include "document/captions.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/frmMain.h"
@@ -20,16 +21,6 @@
 
 namespace {
 
-double Measure(const char* what, const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    QApplication::processEvents();
-    const double ms = timer.nsecsElapsed() / 1e6;
-    std::printf("%-44s %8.1f ms\n", what, ms);
-    return ms;
-}
-
 std::vector<tSubtitleLine> MakeCaptions(int n) {
     std::vector<tSubtitleLine> lines;
     lines.reserve(size_t(n));
@@ -44,15 +35,9 @@ std::vector<tSubtitleLine> MakeCaptions(int n) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int n = argc > 1 ? std::max(1, std::min(atoi(argv[1]), kMaxCaptions)) : 32000;
-    gLineBreak = QStringLiteral("|");
-
+    const int n = BenchCaptionCount(argc, argv);
     frmMain w;
-    w.resize(1000, 700);
-    w.show();
-    QApplication::processEvents();
-    w.ResetGrid(true);
-    gSubFile = QStringLiteral("bench.srt");
+    ShowBenchWindow(w);
     const std::vector<tSubtitleLine> captions = MakeCaptions(n);
     FlexGrid& grid = grdSubs();
 

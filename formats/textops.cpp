@@ -77,21 +77,10 @@ void RemoveMatches(QString& text, QStringView find, Qt::CaseSensitivity cs) {
         text = ReplaceText(text, find, u"", cs);
         return;
     }
-    // In place: what is still to be searched lies after everything kept so far, untouched.
-    qsizetype hit = IndexOfAsciiNoCase(text, find, 0);
+    const qsizetype hit = IndexOfAsciiNoCase(text, find, 0);
     if (hit < 0) return;
-    QChar* d = text.data();
-    const qsizetype size = text.size(), n = find.size();
-    qsizetype dst = hit, src = hit + n;
-    while (src < size) {
-        hit = IndexOfAsciiNoCase(QStringView(d, size), find, src);
-        const qsizetype stop = hit < 0 ? size : hit;
-        std::memmove(d + dst, d + src, size_t(stop - src) * sizeof(QChar));
-        dst += stop - src;
-        if (hit < 0) break;
-        src = hit + n;
-    }
-    text.truncate(dst);
+    RemoveFound(text, hit, find.size(),
+                [find](QStringView view, qsizetype from) { return IndexOfAsciiNoCase(view, find, from); });
 }
 
 bool IsBlank(QStringView text) {

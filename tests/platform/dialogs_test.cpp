@@ -1,5 +1,6 @@
 // The dialog procedures over a scripted dialog layer, and the real Qt dialogs driven headless.
 #include "fixture.h"
+#include "modal.h"
 #include "platform/Dialogs.h"
 #include "platform/MsgBox.h"
 #include "platform/ui/QtDialogs.h"
@@ -8,9 +9,9 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QLineEdit>
-#include <QTest>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -106,20 +107,6 @@ TEST_F(DialogProcs, WithoutADialogLayerEverythingIsCancelled) {
     EXPECT_EQ(ShowOpen(nullptr, "a|*", "t", "/"), "");
     EXPECT_EQ(BrowseForFolder(nullptr, "t"), "");
     SetDialogs(&dialogs);
-}
-
-// Runs fn on the first modal window that opens, from the event loop of the modal call.
-template <typename T> void OnModal(std::function<void(T*)> fn) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            fn(w);
-        }
-    });
-    timer->start();
 }
 
 TEST(QtDialogsLive, ColourDialogOffersTheCustomColoursAndReturnsBgr) {
