@@ -75,13 +75,13 @@ QFont SampleFont(const QFont& base, const QString& name, double size, bool bold,
 }
 
 tFontSpec FontSpecOf(const QFont& f) {
-    tFontSpec spec;
-    spec.name = f.family();
-    spec.size = f.pointSizeF();
-    spec.bold = f.bold();
-    spec.weight = f.bold() ? 700 : 400;
-    spec.italic = f.italic();
-    return spec;
+    tFontSpec fontSpec;
+    fontSpec.name = f.family();
+    fontSpec.size = f.pointSizeF();
+    fontSpec.bold = f.bold();
+    fontSpec.weight = f.bold() ? 700 : 400;
+    fontSpec.italic = f.italic();
+    return fontSpec;
 }
 
 QString WholeSize(const QFont& f) {
@@ -667,18 +667,20 @@ void frmFormat::cmdReset_Click() {
 }
 
 void frmFormat::cmdSamiFont_Click() {
-    tFontSpec spec = FontSpecOf(lblSamiSample->font());
+    tFontSpec fontSpec = FontSpecOf(lblSamiSample->font());
     int32_t color = TextColor(lblSamiSample);
-    if (!ShowFont(this, kFontDialogFlags, spec, color, 0, 0)) return;
-    lblSamiSample->setFont(SampleFont(lblSamiSample->font(), spec.name, spec.size, spec.bold, spec.italic));
+    if (!ShowFont(this, kFontDialogFlags, fontSpec, color, 0, 0)) return;
+    lblSamiSample->setFont(
+        SampleFont(lblSamiSample->font(), fontSpec.name, fontSpec.size, fontSpec.bold, fontSpec.italic));
     UpdateSamples();
 }
 
 void frmFormat::cmdSsaFont_Click() {
-    tFontSpec spec = FontSpecOf(lblSsaSample->font());
+    tFontSpec fontSpec = FontSpecOf(lblSsaSample->font());
     int32_t color = TextColor(lblSsaSample);
-    if (!ShowFont(this, kFontDialogFlags, spec, color, kSsaMinFontSize, kSsaMaxFontSize)) return;
-    lblSsaSample->setFont(SampleFont(lblSsaSample->font(), spec.name, spec.size, spec.bold, spec.italic));
+    if (!ShowFont(this, kFontDialogFlags, fontSpec, color, kSsaMinFontSize, kSsaMaxFontSize)) return;
+    lblSsaSample->setFont(
+        SampleFont(lblSsaSample->font(), fontSpec.name, fontSpec.size, fontSpec.bold, fontSpec.italic));
     UpdateSamples();
 }
 
