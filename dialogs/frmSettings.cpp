@@ -223,9 +223,9 @@ void frmSettings::Form_Load() {
     FillLanguageList();
     ApplyLanguage();
     ShowCurrentSettings();
+    // ShowCurrentSettings has also enabled the subtitle filter's controls only where the
+    // filter is installed.
     RefreshSampleBackground();
-    // The subtitle filter's controls are usable only where the filter is installed.
-    ShowPlayerSettings();
 }
 
 void frmSettings::showEvent(QShowEvent* event) {

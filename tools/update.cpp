@@ -186,7 +186,8 @@ void NormalizeUpdateFile(const QString& path) {
 }
 
 QString GetUpdateValue(const QString& key) {
-    ClearIniCache();
+    // A new reply file is a new size or time to the INI reader, which then reads it afresh; the
+    // other files it keeps (the format definitions) stay parsed.
     QString value = ReadIni(QStringLiteral("VELLUMIX"), key, QStringLiteral("---"), UpdateReplyFile());
     // Server text reaches labels and message boxes: no control characters, a bounded length.
     value.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
