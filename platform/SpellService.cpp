@@ -1,15 +1,20 @@
 #include "platform/SpellService.h"
 
+#include "platform/Modules.h"
 #include "platform/processstate.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
-
-#include <hunspell/hunspell.hxx>
 
 namespace {
+
+constexpr ModuleSpec kSpellModuleSpec{kSpellModule,
+#ifdef SCRIVELLE_SPELL_MODULE
+                                      SCRIVELLE_SPELL_MODULE,
+#else
+                                      nullptr,
+#endif
+                                      kCreateWordCheckerSymbol, "The spelling module"};
 
 std::unique_ptr<ISpellService> gService;
 void ResetSpellService() {
@@ -91,9 +96,7 @@ QString RunSpellSession(const QString& text, ISpellChecker& checker, const Spell
 }
 
 struct HunspellChecker::Impl {
-    std::unique_ptr<Hunspell> speller;
-    std::optional<QStringDecoder> decoder;
-    std::optional<QStringEncoder> encoder;
+    std::unique_ptr<ISpellChecker> words;
 };
 
 HunspellChecker::HunspellChecker() : d(std::make_unique<Impl>()) {}
@@ -113,18 +116,12 @@ bool HunspellChecker::Load(const QString& name, QString* error) {
         if (!QFileInfo::exists(base + QStringLiteral(".aff")) ||
             !QFileInfo::exists(base + QStringLiteral(".dic")))
             continue;
-        d->speller = std::make_unique<Hunspell>(QFile::encodeName(base + QStringLiteral(".aff")).constData(),
-                                                QFile::encodeName(base + QStringLiteral(".dic")).constData());
-        const QByteArray encoding = QByteArray(d->speller->get_dic_encoding()).trimmed();
-        d->decoder.emplace(encoding.isEmpty() ? "ISO-8859-1" : encoding.constData());
-        d->encoder.emplace(encoding.isEmpty() ? "ISO-8859-1" : encoding.constData());
-        if (!d->decoder->isValid() || !d->encoder->isValid()) {
-            d->speller.reset();
-            if (error)
-                *error = QStringLiteral("The dictionary %1 uses an unknown encoding (%2).")
-                             .arg(base, QString::fromLatin1(encoding));
-            return false;
-        }
+        d->words.reset();
+        const auto create =
+            reinterpret_cast<CreateWordCheckerFn>(ResolveModuleEntry(kSpellModuleSpec, error));
+        if (!create) return false;
+        d->words.reset(create(base, error));
+        if (!d->words) return false;
         mName = name;
         return true;
     }
@@ -135,23 +132,11 @@ bool HunspellChecker::Load(const QString& name, QString* error) {
 }
 
 bool HunspellChecker::IsCorrect(const QString& word) {
-    if (!d->speller) return true;
-    const QByteArray bytes = d->encoder->encode(word);
-    // A word the dictionary's encoding cannot hold is no word of that language: leave it.
-    if (d->encoder->hasError()) {
-        d->encoder.emplace(d->encoder->name());
-        return true;
-    }
-    return d->speller->spell(std::string(bytes.constData(), size_t(bytes.size())));
+    return !d->words || d->words->IsCorrect(word);
 }
 
 QStringList HunspellChecker::Suggest(const QString& word) {
-    QStringList out;
-    if (!d->speller) return out;
-    const QByteArray bytes = d->encoder->encode(word);
-    for (const std::string& s : d->speller->suggest(std::string(bytes.constData(), size_t(bytes.size()))))
-        out << d->decoder->decode(QByteArray::fromStdString(s));
-    return out;
+    return d->words ? d->words->Suggest(word) : QStringList();
 }
 
 QString DictionaryForLanguage(int langIndex) {

@@ -53,7 +53,16 @@ public:
     virtual void BeginRun() {}
 };
 
-// A Hunspell dictionary; Load fails with a reason when no usable dictionary is found.
+// The Hunspell engine lives in a module of its own (platform/spellmodule), loaded the first time
+// a dictionary is: the program does not load the engine to start. Its one entry point opens the
+// dictionary base + ".aff" / ".dic" (both exist); null with the reason in *error. The caller
+// owns the checker.
+using CreateWordCheckerFn = ISpellChecker* (*)(const QString& base, QString* error);
+inline constexpr char kCreateWordCheckerSymbol[] = "scrivelle_create_word_checker";
+inline constexpr char kSpellModule[] = "libscrivelle_spell.so";
+
+// A Hunspell dictionary; Load fails with a reason when no usable dictionary is found or the
+// spelling module cannot be loaded.
 class HunspellChecker final : public ISpellChecker {
 public:
     HunspellChecker();

@@ -5,20 +5,16 @@
 #include "base/paths.h"
 #include "base/settingsstore.h"
 #include "base/toolbox.h"
+#include "platform/Modules.h"
 #include "platform/processstate.h"
+#include "tools/updatenetwork.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QLocale>
-#include <QNetworkAccessManager>
-#include <QNetworkInformation>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QSaveFile>
-#include <QTimer>
-#include <QUrl>
 
 #include <cmath>
+#include <memory>
 
 QString gUpdVersion;
 QString gUpdVersionNum;
@@ -91,63 +87,51 @@ bool IsNewerThanRunning(const QString& version) {
     return CompareVersions(v, AppVersionText()) > 0;
 }
 
+namespace {
+constexpr ModuleSpec kNetworkModule{kUpdateNetworkModule,
+#ifdef SCRIVELLE_NETWORK_MODULE
+                                    SCRIVELLE_NETWORK_MODULE,
+#else
+                                    nullptr,
+#endif
+                                    kCreateUpdateNetworkSymbol, "The network module"};
+
+// A fresh network side for one request; null with the reason when the module is missing.
+std::unique_ptr<UpdateNetwork> MakeUpdateNetwork(QString* error) {
+    const auto create = reinterpret_cast<CreateUpdateNetworkFn>(ResolveModuleEntry(kNetworkModule, error));
+    return std::unique_ptr<UpdateNetwork>(create ? create() : nullptr);
+}
+} // namespace
+
 bool DownloadFile(const QString& address, const QString& path, int delayMs, QString* errorText,
                   const std::function<bool()>& keepGoing) {
     gUpdResult = 0;
-    QNetworkAccessManager manager;
-    QNetworkRequest request{QUrl(address)};
-    // Always the newest list, never a cached copy.
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setTransferTimeout(gUpdateTimeLimitMs);
-    QNetworkReply* reply = manager.get(request);
-
-    QByteArray body;
-    bool tooLarge = false;
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        body += reply->readAll();
-        if (body.size() > kUpdateReplyLimit) {
-            tooLarge = true;
-            reply->abort();
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { reply->abort(); });
-    deadline.start(gUpdateTimeLimitMs + 1000);
-    QTimer poll;
-    if (keepGoing) {
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (!keepGoing()) reply->abort();
-        });
-        poll.start(50);
-    }
-    if (!reply->isFinished()) loop.exec();
-    poll.stop();
-    deadline.stop();
-    if (!tooLarge && reply->error() == QNetworkReply::NoError) body += reply->readAll();
-
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     QString why;
-    if (tooLarge) {
+    UpdateFetch reply;
+    if (const std::unique_ptr<UpdateNetwork> network = MakeUpdateNetwork(&why)) {
+        reply = network->Fetch(address, kUpdateReplyLimit, gUpdateTimeLimitMs, keepGoing);
+    } else {
+        // Without its network side the check fails as a request that found no server does.
+        reply.failed = true;
+        reply.errorText = why;
+    }
+
+    if (reply.tooLarge) {
         gUpdResult = kErrorTooLarge;
         why = QStringLiteral("The reply is larger than %1 bytes.").arg(kUpdateReplyLimit);
-    } else if (reply->error() == QNetworkReply::OperationCanceledError ||
-               reply->error() == QNetworkReply::TimeoutError) {
+    } else if (reply.cancelled) {
         gUpdResult = kErrorTimeout;
         why = QStringLiteral("No answer within %1 seconds.").arg(gUpdateTimeLimitMs / 1000);
-    } else if (status >= 400) {
+    } else if (reply.status >= 400) {
         gUpdResult = kErrorHttp;
-        why = QStringLiteral("The server answered %1.").arg(status);
-    } else if (reply->error() != QNetworkReply::NoError) {
+        why = QStringLiteral("The server answered %1.").arg(reply.status);
+    } else if (reply.failed) {
         gUpdResult = kErrorConnection;
-        why = reply->errorString();
+        why = reply.errorText;
     }
-    reply->deleteLater();
     if (gUpdResult == 0) {
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
+        if (!file.open(QIODevice::WriteOnly) || file.write(reply.body) != reply.body.size() || !file.commit()) {
             gUpdResult = kErrorWrite;
             why = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
         }
@@ -162,9 +146,9 @@ bool DownloadFile(const QString& address, const QString& path, int delayMs, QStr
 
 bool IsOnline() {
     if (gOnlineOverride >= 0) return gOnlineOverride != 0;
-    if (!QNetworkInformation::instance()) QNetworkInformation::loadDefaultBackend();
-    const QNetworkInformation* info = QNetworkInformation::instance();
-    return !info || info->reachability() != QNetworkInformation::Reachability::Disconnected;
+    // Without its network side the state is unknown: the request then reports the failure.
+    const std::unique_ptr<UpdateNetwork> network = MakeUpdateNetwork(nullptr);
+    return !network || network->Reachable();
 }
 
 void NormalizeUpdateFile(const QString& path) {
