@@ -15,13 +15,26 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
+#include <QThreadPool>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#endif
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
 namespace {
+
+using tByteSink = std::function<void(const QByteArray& bytes)>;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -201,31 +214,35 @@ std::vector<BodyPiece> SplitBody(const QString& body, bool numbered) {
     return pieces;
 }
 
-// The file's bytes as the text is made. Plain ASCII in a code page that keeps ASCII (nearly
-// every file) is turned into bytes a piece at a time, so that the whole text never exists as
-// UTF-16 next to its bytes; the first piece that is not leaves the rest to the format's encoding
-// over the whole text, exactly as if it had been made in one piece.
+// A share of the file's text as it is made. Plain ASCII in a code page that keeps ASCII (nearly
+// every file) is turned into bytes a piece at a time, so that the text never exists as UTF-16
+// next to its bytes; the first piece that is not keeps the rest as text, and the file is then
+// encoded as a whole, exactly as if it had been made in one piece.
 class TemplateOutput {
 public:
-    TemplateOutput(const tWriteJob& job, int32_t codePage, qsizetype expectedSize)
-        : job_(job), codePage_(codePage),
-          keepsAscii_((IsUtf8Format(job.def) && job.def.Id == job.id) || EncodesAsItsAscii(u"a", codePage)) {
-        text_.reserve(kPiece + 4096);
-        bytes_.reserve(expectedSize);
+    TemplateOutput(bool keepsAscii, qsizetype expectedSize) : keepsAscii_(keepsAscii) {
+        text_.reserve(std::min(expectedSize, kPiece) + 1024);
+        if (keepsAscii_) bytes_.reserve(expectedSize);
     }
     QString& text() { return text_; }
     // Called between captions: a full piece goes into the bytes.
     void Flush() {
         if (text_.size() >= kPiece) MoveToBytes();
     }
-    QByteArray Finish() {
+    // The bytes of everything written, or (asText) its text.
+    struct Result {
+        QByteArray bytes;
+        QString text;
+        bool asText = false;
+    };
+    Result Finish() {
         MoveToBytes();
-        if (whole_ || bytes_.isEmpty()) return EncodeForFormat(text_, job_, codePage_);
-        return std::move(bytes_);
+        if (whole_) return {QByteArray(), std::move(text_), true};
+        return {std::move(bytes_), QString(), false};
     }
 
 private:
-    static constexpr qsizetype kPiece = 1 << 16;
+    static constexpr qsizetype kPiece = 1 << 13;
 
     void MoveToBytes() {
         if (whole_ || text_.isEmpty()) return;
@@ -251,70 +268,109 @@ private:
         text_.resize(0); // keeps its room for the next piece
     }
 
-    const tWriteJob& job_;
-    int32_t codePage_;
     bool keepsAscii_; // the file's encoding writes ASCII text as its own bytes
     QString text_;
     QByteArray bytes_;
     bool whole_ = false;
 };
 
-// Header, one body per caption with text, footer.
-QByteArray WriteTemplate(const tWriteJob& job, const tWriterPath* path, int32_t codePage) {
-    const tFormatDef& def = job.def;
-    const QString body = def.Body.isEmpty() ? QString() : def.Body.chopped(1);
-    const std::vector<BodyPiece> pieces = SplitBody(body, !def.SubCountFormat.isEmpty());
-    const bool ms = def.Timecode == QLatin1String("ms");
-    const bool frames = def.Timecode == QLatin1String("ff");
-    const int firstNumber = path ? path->firstNumber : 1;
-    const bool semicolons = path && path->semicolonsToCommas;
-    const tTimecodeLayout layout = TimecodeLayout(def);
-    const int count = std::min<int>(job.count, int(job.rows.size()));
+// The captions the template writer reads: a job's rows, or the caption grid's rows themselves,
+// so that a save need not copy every caption first. Only read, from any number of threads.
+class CaptionSource {
+public:
+    explicit CaptionSource(std::span<const tSubtitleLine> rows) : rows_(rows), size_(int(rows.size())) {}
+    // Captions 0..size - 1 are grid rows 1..size.
+    CaptionSource(const FlexGrid& grid, int size) : grid_(&grid), size_(size) {}
+    int size() const { return size_; }
+    int32_t Start(int i) const { return grid_ ? grid_->Number(i + 1, kColStart) : rows_[size_t(i)].start; }
+    int32_t End(int i) const { return grid_ ? grid_->Number(i + 1, kColEnd) : rows_[size_t(i)].end; }
+    const QString& Text(int i) const { return grid_ ? grid_->Text(i + 1) : rows_[size_t(i)].text; }
+
+private:
+    std::span<const tSubtitleLine> rows_;
+    const FlexGrid* grid_ = nullptr;
+    int size_ = 0;
+};
+
+// Everything the template writer works out once per file. Formatting a range of captions only
+// reads it, so several ranges can be formatted at the same time.
+struct TemplatePlan {
+    TemplatePlan(const tWriteJob& job, const CaptionSource& captions, const tWriterPath* path, int32_t codePage)
+        : job(job), captions(captions), def(job.def), markup(job.def), layout(TimecodeLayout(job.def)) {
+        const QString body = def.Body.isEmpty() ? QString() : def.Body.chopped(1);
+        pieces = SplitBody(body, !def.SubCountFormat.isEmpty());
+        bodySize = body.size();
+        ms = def.Timecode == QLatin1String("ms");
+        frames = def.Timecode == QLatin1String("ff");
+        firstNumber = path ? path->firstNumber : 1;
+        semicolons = path && path->semicolonsToCommas;
+        enterBreaks = def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0;
+        count = std::min(job.count, captions.size());
+        keepsAscii = (IsUtf8Format(def) && def.Id == job.id) || EncodesAsItsAscii(u"a", codePage);
+    }
+    const tWriteJob& job;
+    const CaptionSource& captions;
+    const tFormatDef& def;
+    const StyleMarkup markup;
+    const tTimecodeLayout layout;
+    std::vector<BodyPiece> pieces;
+    qsizetype bodySize = 0;
+    bool ms = false, frames = false, semicolons = false, enterBreaks = false;
+    int firstNumber = 1;
+    int count = 0;
+    bool keepsAscii = false;
+};
+
+// Captions first..last - 1 with their bodies, the header in front of the first range and the
+// footer after the last.
+TemplateOutput::Result FormatRange(const TemplatePlan& plan, int first, int last) {
+    const tWriteJob& job = plan.job;
+    const tFormatDef& def = plan.def;
+    const bool withHeader = first == 0;
+    const bool withFooter = last == plan.count;
     qsizetype textSize = 0;
-    for (int i = 0; i < count; ++i)
-        textSize += job.rows[i].text.size();
-    TemplateOutput output(job, codePage,
-                          qsizetype(count) * (body.size() + 32) + textSize * 5 / 4 + def.Header.size() +
-                              def.Footer.size() + 8);
+    for (int i = first; i < last; ++i)
+        textSize += plan.captions.Text(i).size();
+    TemplateOutput output(plan.keepsAscii, qsizetype(last - first) * (plan.bodySize + 32) + textSize * 5 / 4 +
+                                               (withHeader ? def.Header.size() : 0) +
+                                               (withFooter ? def.Footer.size() : 0) + 8);
     QString& out = output.text();
     // Most captions need no tag, escape or token work: their text goes straight into the
     // output with its markers as line breaks, as the full treatment would give it.
-    const StyleMarkup markup(def);
-    const bool escape = markup.escape;
-    const bool enterBreaks = def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0;
-    if (!def.Header.trimmed().isEmpty()) out += def.Header + kCrLf;
-    for (int i = 0; i < count; ++i) {
-        const tSubtitleLine& row = job.rows[i];
-        if (IsBlank(row.text)) continue;
-        const bool direct = enterBreaks && !escape && !semicolons && !ContainsChar(row.text, u'<');
+    const bool escape = plan.markup.escape;
+    if (withHeader && !def.Header.trimmed().isEmpty()) out += def.Header + kCrLf;
+    for (int i = first; i < last; ++i) {
+        const QString& caption = plan.captions.Text(i);
+        if (IsBlank(caption)) continue;
+        const bool direct = plan.enterBreaks && !escape && !plan.semicolons && !ContainsChar(caption, u'<');
         QString text;
         if (!direct) {
-            text = TextWithLineBreaks(row.text, job.lineBreak);
-            if (semicolons) text.replace(u';', u',');
-            text = LineBreaksAsToken(StyledText(text, markup), def.LineBreakToken);
+            text = TextWithLineBreaks(caption, job.lineBreak);
+            if (plan.semicolons) text.replace(u';', u',');
+            text = LineBreaksAsToken(StyledText(text, plan.markup), def.LineBreakToken);
         }
-        for (const BodyPiece& piece : pieces) {
+        for (const BodyPiece& piece : plan.pieces) {
             switch (piece.kind) {
             case BodyPiece::Text:
                 out += piece.text;
                 break;
             case BodyPiece::Start:
             case BodyPiece::End: {
-                const int32_t t = piece.kind == BodyPiece::Start ? row.start : row.end;
-                if (ms)
+                const int32_t t = piece.kind == BodyPiece::Start ? plan.captions.Start(i) : plan.captions.End(i);
+                if (plan.ms)
                     out += QString::number(ClampTime(t));
-                else if (frames)
+                else if (plan.frames)
                     out += QString::number(MsToFrames(t, job.fps));
                 else
-                    AppendTimecode(out, layout, t, job.fps);
+                    AppendTimecode(out, plan.layout, t, job.fps);
                 break;
             }
             case BodyPiece::SubCount:
-                AppendNumberPicture(out, i + firstNumber, def.SubCountFormat);
+                AppendNumberPicture(out, i + plan.firstNumber, def.SubCountFormat);
                 break;
             case BodyPiece::Caption:
                 if (direct)
-                    AppendWithLineBreaks(out, row.text, job.lineBreak);
+                    AppendWithLineBreaks(out, caption, job.lineBreak);
                 else
                     out += text;
                 break;
@@ -323,8 +379,148 @@ QByteArray WriteTemplate(const tWriteJob& job, const tWriterPath* path, int32_t 
         out += kCrLf;
         output.Flush();
     }
-    if (!def.Footer.trimmed().isEmpty()) out += def.Footer + kCrLf;
+    if (withFooter && !def.Footer.trimmed().isEmpty()) out += def.Footer + kCrLf;
     return output.Finish();
+}
+
+// How many ranges the captions are cut into: a thousand captions each at least, so that small
+// files never pay for threads, and a few per hardware thread, so that a helper that starts late
+// leaves little for the others to wait for.
+int AutomaticRanges(int count) {
+    constexpr int kMinPerRange = 1000;
+    const int threads = std::max(QThread::idealThreadCount(), 1);
+    return std::clamp(count / kMinPerRange, 1, 4 * threads);
+}
+
+// The ranges of one file, shared by the thread that writes it and its helpers. Each takes the
+// next range nobody has taken until none is left, so a helper that starts late (or not at all,
+// the pool being busy) only means the others format more; a helper that comes after the last
+// range was taken touches nothing else.
+class RangeWork {
+public:
+    RangeWork(const TemplatePlan& plan, int ranges)
+        : plan_(plan), ranges_(ranges), results_(size_t(ranges)), done_(size_t(ranges), 0) {}
+    int ranges() const { return ranges_; }
+    // Formats the next range nobody has taken; false when none is left.
+    bool FormatNext() {
+        const int k = next_.fetch_add(1);
+        if (k >= ranges_) return false;
+        TemplateOutput::Result result = FormatRange(plan_, Bound(k), Bound(k + 1));
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            results_[size_t(k)] = std::move(result);
+            done_[size_t(k)] = 1;
+        }
+        finished_.notify_all();
+        return true;
+    }
+    bool IsDone(int k) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return done_[size_t(k)] != 0;
+    }
+    void WaitFor(int k) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return done_[size_t(k)] != 0; });
+    }
+    // A range's result, once IsDone or WaitFor has seen it done.
+    TemplateOutput::Result& Result(int k) { return results_[size_t(k)]; }
+
+private:
+    int Bound(int k) const { return int(int64_t(plan_.count) * k / ranges_); }
+
+    const TemplatePlan& plan_;
+    const int ranges_;
+    std::vector<TemplateOutput::Result> results_;
+    std::vector<char> done_;
+    std::atomic<int> next_{0};
+    std::mutex mutex_;
+    std::condition_variable finished_;
+};
+
+// What the template writer made of a file.
+struct TemplateFile {
+    // The bytes that follow those given to the sink (all of them without a sink), in order.
+    std::vector<QByteArray> rest;
+    // The file's text had to be encoded as a whole after some of its bytes were given to the
+    // sink: those are void, and rest is the whole file.
+    bool anew = false;
+};
+
+// Header, one body per caption with text, footer. The captions are cut into ranges formatted
+// side by side (on the program's thread pool, whose threads stay between saves), each range by
+// the same code as a single one. Each range's bytes go to sink (on this thread, in order) as
+// soon as it and every range before it are done, so that writing overlaps formatting. When any
+// range is not plain ASCII in a code page that keeps it, the ranges' texts are joined and the
+// whole text is encoded once, as the encoding of a file is decided by all of its text.
+TemplateFile WriteTemplate(const tWriteJob& job, const CaptionSource& captions, const tWriterPath* path,
+                           int32_t codePage, int ranges, const tByteSink& sink) {
+    const TemplatePlan plan(job, captions, path, codePage);
+    const int count = plan.count;
+    ranges = ranges > 0 ? std::min(ranges, std::max(count, 1)) : AutomaticRanges(count);
+    const auto work = std::make_shared<RangeWork>(plan, ranges);
+    if (ranges > 1) {
+        QThreadPool* pool = QThreadPool::globalInstance();
+        const int helpers = std::min(ranges, pool->maxThreadCount()) - 1;
+        for (int h = 0; h < helpers; ++h)
+            if (!pool->tryStart([work] { while (work->FormatNext()) {} })) break;
+    }
+    int passed = 0; // ranges given to the sink
+    bool passing = bool(sink);
+    const auto pass = [&] {
+        while (passing && passed < ranges && work->IsDone(passed)) {
+            const TemplateOutput::Result& result = work->Result(passed);
+            if (result.asText) {
+                passing = false;
+                break;
+            }
+            if (!result.bytes.isEmpty()) sink(result.bytes);
+            ++passed;
+        }
+    };
+    while (work->FormatNext())
+        pass();
+    for (int k = 0; k < ranges; ++k) {
+        work->WaitFor(k);
+        pass();
+    }
+
+    TemplateFile file;
+    bool asText = false;
+    for (int k = 0; k < ranges; ++k)
+        asText = asText || work->Result(k).asText;
+    if (!asText) {
+        for (int k = passed; k < ranges; ++k)
+            if (!work->Result(k).bytes.isEmpty()) file.rest.push_back(std::move(work->Result(k).bytes));
+        return file;
+    }
+    qsizetype size = 0;
+    for (int k = 0; k < ranges; ++k)
+        size += work->Result(k).asText ? work->Result(k).text.size() : work->Result(k).bytes.size();
+    QString text;
+    text.reserve(size);
+    for (int k = 0; k < ranges; ++k) {
+        const TemplateOutput::Result& result = work->Result(k);
+        if (result.asText)
+            text += result.text;
+        else
+            text += QLatin1String(result.bytes);
+    }
+    file.rest.push_back(EncodeForFormat(text, job, codePage));
+    file.anew = passed > 0;
+    return file;
+}
+
+// The file's bytes, given to sink as they are made (see WriteTemplate). The template writer
+// reads the captions from captions, the special paths from the job's rows.
+TemplateFile BuildSubtitleBytes(const tWriteJob& job, const tWriterPath* path, const CaptionSource& captions,
+                                int32_t codePage, int ranges, const tByteSink& sink) {
+    if (path && path->write) {
+        const QString text = path->write(job);
+        TemplateFile file;
+        file.rest.push_back(path->byteText ? text.toLatin1() : EncodeForFormat(text, job, codePage));
+        return file;
+    }
+    return WriteTemplate(job, captions, path, codePage, ranges, sink);
 }
 
 void ShowSaveError(const QString& path, int number, const QString& description) {
@@ -333,6 +529,60 @@ void ShowSaveError(const QString& path, int number, const QString& description) 
                description,
            vbExclamation);
 }
+
+// The new file's bytes, written as they come. The disk writing of what is written is started
+// along the way, so that the flush to the disk that the replacement waits for has little left to
+// do. The first failure stops the writing and keeps the system's error.
+class FileFeed {
+public:
+    explicit FileFeed(QSaveFile& file) : file_(file) {}
+    void Write(const QByteArray& bytes) {
+        size_ += bytes.size();
+        if (!ok_) return;
+        errno = 0;
+        ok_ = file_.write(bytes) == bytes.size();
+        if (!ok_)
+            error_ = errno;
+        else if (size_ - started_ >= kWritebackBatch)
+            StartWriteback();
+    }
+    // Back to an empty file.
+    void Restart() {
+        size_ = 0;
+        started_ = 0;
+        if (!ok_) return;
+        errno = 0;
+        ok_ = file_.resize(0) && file_.seek(0);
+        if (!ok_) error_ = errno;
+    }
+    bool Commit() {
+        if (!ok_) return false;
+        errno = 0;
+        ok_ = file_.commit();
+        error_ = errno;
+        return ok_;
+    }
+    int error() const { return error_; }
+    // Of the whole file, whether written or not.
+    qint64 size() const { return size_; }
+
+private:
+    static constexpr qint64 kWritebackBatch = 256 * 1024;
+
+    void StartWriteback() {
+#ifdef Q_OS_LINUX
+        // Only a hint: a failure of the disk writing is reported by the flush at commit.
+        ::sync_file_range(file_.handle(), started_, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+        started_ = size_;
+    }
+
+    QSaveFile& file_;
+    bool ok_ = true;
+    int error_ = 0;
+    qint64 size_ = 0;
+    qint64 started_ = 0; // where the disk writing was last started from
+};
 
 // The file or its folder refuses writing (what the program reports as a read-only file).
 bool IsAccessDenied(const QString& path) {
@@ -366,13 +616,18 @@ QString WithoutStyleTags(const QString& text) {
     return out;
 }
 
-QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage) {
-    const tWriterPath* path = FindWriterPath(job.id);
-    if (path && path->write) {
-        const QString text = path->write(job);
-        return path->byteText ? text.toLatin1() : EncodeForFormat(text, job, codePage);
-    }
-    return WriteTemplate(job, path, codePage);
+QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage, int ranges) {
+    std::vector<QByteArray> pieces =
+        BuildSubtitleBytes(job, FindWriterPath(job.id), CaptionSource(job.rows), codePage, ranges, nullptr).rest;
+    if (pieces.size() == 1) return std::move(pieces[0]);
+    qsizetype size = 0;
+    for (const QByteArray& piece : pieces)
+        size += piece.size();
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const QByteArray& piece : pieces)
+        bytes += piece;
+    return bytes;
 }
 
 bool SaveSubtitleFile(int count) {
@@ -391,14 +646,17 @@ bool SaveSubtitleFile(int count) {
     if (HasGeneratedHeader(id)) gFormatDef.Header = BuildFormatHeader();
 
     const int captions = CaptionCount();
-    std::vector<tSubtitleLine> rows;
-    rows.reserve(size_t(captions));
-    // Straight from the grid: every row 1..captions is a caption here.
     const FlexGrid& grid = grdSubs();
-    for (int r = 1; r <= captions; ++r)
-        rows.push_back({grid.Number(r, kColStart), grid.Number(r, kColEnd), grid.Text(r)});
+    // Straight from the grid: every row 1..captions is a caption here. The template writer reads
+    // the grid itself; the special paths get the rows copied.
+    const tWriterPath* writer = FindWriterPath(id);
+    std::vector<tSubtitleLine> rows;
+    if (writer && writer->write) {
+        rows.reserve(size_t(captions));
+        for (int r = 1; r <= captions; ++r)
+            rows.push_back({grid.Number(r, kColStart), grid.Number(r, kColEnd), grid.Text(r)});
+    }
     const tWriteJob job{id, gFormatDef, rows, std::clamp(count, 0, captions), gFPS, gLineBreak};
-    const QByteArray bytes = BuildSubtitleFile(job);
 
     // The new file is written beside the old one and replaces it only when complete.
     QSaveFile file(path);
@@ -410,11 +668,17 @@ bool SaveSubtitleFile(int count) {
         RefreshFileLabels();
         return false;
     }
-    errno = 0;
-    const bool written = file.write(bytes) == bytes.size();
-    if (!written || !file.commit()) {
+    // The bytes go to the file as they are made, while later captions are still being
+    // formatted; the whole file never has to be gathered in one buffer.
+    FileFeed feed(file);
+    const TemplateFile made = BuildSubtitleBytes(job, writer, CaptionSource(grid, captions), -1, 0,
+                                                 [&feed](const QByteArray& bytes) { feed.Write(bytes); });
+    if (made.anew) feed.Restart();
+    for (const QByteArray& bytes : made.rest)
+        feed.Write(bytes);
+    if (!feed.Commit()) {
         // Named from the system's error while the half-written file still takes its room.
-        const tWriteFailure failure = DescribeWriteFailure(path, errno, bytes.size(), file.errorString());
+        const tWriteFailure failure = DescribeWriteFailure(path, feed.error(), feed.size(), file.errorString());
         file.cancelWriting();
         ShowSaveError(path, failure.number, failure.description);
         RefreshFileLabels();

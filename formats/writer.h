@@ -25,7 +25,10 @@ struct tWriteJob {
 // The bytes of the whole file: the text of every format but ADOBEENCORE is encoded once in
 // codePage (-1 = the system ANSI code page), or as UTF-8 with a byte-order mark when the code
 // page cannot hold all of it; ADOBEENCORE is UTF-8 whatever the code page.
-QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage = -1);
+// ranges: how many parts of the caption list the template writer formats at the same time
+// (0 = chosen from the machine's threads and the number of captions). The bytes are the same
+// whatever it is.
+QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage = -1, int ranges = 0);
 
 // The bytes of a file's text: in codePage when the code page holds every character, else
 // UTF-8 with a byte-order mark, so that no character is ever written as "?".
