@@ -295,7 +295,8 @@ private:
 // Everything the template writer works out once per file. Formatting a range of captions only
 // reads it, so several ranges can be formatted at the same time.
 struct TemplatePlan {
-    TemplatePlan(const tWriteJob& job, const CaptionSource& captions, const tWriterPath* path, int32_t codePage)
+    TemplatePlan(const tWriteJob& job, const CaptionSource& captions, const tWriterPath* path,
+                 int32_t codePage)
         : job(job), captions(captions), def(job.def), markup(job.def), layout(TimecodeLayout(job.def)) {
         const QString body = def.Body.isEmpty() ? QString() : def.Body.chopped(1);
         pieces = SplitBody(body, !def.SubCountFormat.isEmpty());
@@ -356,7 +357,8 @@ TemplateOutput::Result FormatRange(const TemplatePlan& plan, int first, int last
                 break;
             case BodyPiece::Start:
             case BodyPiece::End: {
-                const int32_t t = piece.kind == BodyPiece::Start ? plan.captions.Start(i) : plan.captions.End(i);
+                const int32_t t =
+                    piece.kind == BodyPiece::Start ? plan.captions.Start(i) : plan.captions.End(i);
                 if (plan.ms)
                     out += QString::number(ClampTime(t));
                 else if (plan.frames)
@@ -400,7 +402,6 @@ class RangeWork {
 public:
     RangeWork(const TemplatePlan& plan, int ranges)
         : plan_(plan), ranges_(ranges), results_(size_t(ranges)), done_(size_t(ranges), 0) {}
-    int ranges() const { return ranges_; }
     // Formats the next range nobody has taken; false when none is left.
     bool FormatNext() {
         const int k = next_.fetch_add(1);
@@ -413,6 +414,11 @@ public:
         }
         finished_.notify_all();
         return true;
+    }
+    // A helper's part: ranges until none is left.
+    void Help() {
+        for (bool more = true; more;)
+            more = FormatNext();
     }
     bool IsDone(int k) {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -462,7 +468,7 @@ TemplateFile WriteTemplate(const tWriteJob& job, const CaptionSource& captions, 
         QThreadPool* pool = QThreadPool::globalInstance();
         const int helpers = std::min(ranges, pool->maxThreadCount()) - 1;
         for (int h = 0; h < helpers; ++h)
-            if (!pool->tryStart([work] { while (work->FormatNext()) {} })) break;
+            if (!pool->tryStart([work] { work->Help(); })) break;
     }
     int passed = 0; // ranges given to the sink
     bool passing = bool(sink);
@@ -618,7 +624,8 @@ QString WithoutStyleTags(const QString& text) {
 
 QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage, int ranges) {
     std::vector<QByteArray> pieces =
-        BuildSubtitleBytes(job, FindWriterPath(job.id), CaptionSource(job.rows), codePage, ranges, nullptr).rest;
+        BuildSubtitleBytes(job, FindWriterPath(job.id), CaptionSource(job.rows), codePage, ranges, nullptr)
+            .rest;
     if (pieces.size() == 1) return std::move(pieces[0]);
     qsizetype size = 0;
     for (const QByteArray& piece : pieces)
@@ -678,7 +685,8 @@ bool SaveSubtitleFile(int count) {
         feed.Write(bytes);
     if (!feed.Commit()) {
         // Named from the system's error while the half-written file still takes its room.
-        const tWriteFailure failure = DescribeWriteFailure(path, feed.error(), feed.size(), file.errorString());
+        const tWriteFailure failure =
+            DescribeWriteFailure(path, feed.error(), feed.size(), file.errorString());
         file.cancelWriting();
         ShowSaveError(path, failure.number, failure.description);
         RefreshFileLabels();
