@@ -120,6 +120,7 @@ void ResetSettingVariables() {
 }
 
 void LoadSettings() {
+    const SettingsReadBatch batch;
     Load({"Language", &gLanguage, "---"});
     Load({"LBREAK", &gLineBreak, "|"});
     // An empty marker would make every caption edit split on nothing and drop the text.

@@ -104,8 +104,15 @@ bool KeepBackup(const QString& path) {
 
 // Brings the cache up to date with the file: on first use, when the store moved (tests point
 // XDG_CONFIG_HOME elsewhere), or when another instance of the program wrote it.
+int gBatchDepth = 0;
+bool gBatchChecked = false; // the file was looked at since the outermost batch began
+
 void Refresh() {
     Store& st = TheStore();
+    if (gBatchDepth > 0) {
+        if (gBatchChecked && st.loaded) return;
+        gBatchChecked = true;
+    }
     const QString path = SettingsFilePath();
     const QFileInfo fi(path);
     const QDateTime mtime = fi.exists() ? fi.lastModified() : QDateTime();
@@ -244,6 +251,14 @@ QString UnescapeStoreText(QStringView text) {
         }
     }
     return out;
+}
+
+SettingsReadBatch::SettingsReadBatch() {
+    if (gBatchDepth++ == 0) gBatchChecked = false;
+}
+
+SettingsReadBatch::~SettingsReadBatch() {
+    --gBatchDepth;
 }
 
 QString SettingsFilePath() {

@@ -29,6 +29,17 @@ bool WriteSetting(const QString& key, int value);
 // Booleans as "255" / "0".
 bool WriteSettingBool(const QString& key, bool value);
 
+// While one lives, the store is taken as it was when the first read in its scope looked at
+// the file: a run of reads (loading every setting at start-up) checks the file once instead of
+// once per value. Nests; the store's own writes keep the cache right meanwhile.
+class SettingsReadBatch {
+public:
+    SettingsReadBatch();
+    ~SettingsReadBatch();
+    SettingsReadBatch(const SettingsReadBatch&) = delete;
+    SettingsReadBatch& operator=(const SettingsReadBatch&) = delete;
+};
+
 // The path of the store file.
 QString SettingsFilePath();
 

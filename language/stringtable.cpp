@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSet>
 #include <QtGlobal>
 
@@ -31,6 +30,8 @@ Table& TheTable() {
 }
 
 QString Unescape(QStringView text) {
+    // Most texts have no escape at all.
+    if (!text.contains(u'\\')) return text.toString();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -58,11 +59,14 @@ QString Unescape(QStringView text) {
     return out;
 }
 
-// The block number a file name starts with ("block07_portuguese.txt" gives 7), or -1.
-int BlockOfFile(const QString& name) {
-    static const QRegularExpression pattern(QStringLiteral("^block(\\d{2})_"));
-    const QRegularExpressionMatch m = pattern.match(name);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
+// The block number a file name starts with ("block07_portuguese.txt" gives 7), or -1. Read
+// by hand: it runs before the first window shows, where compiling a pattern costs more than
+// the whole look.
+int BlockOfFile(QStringView name) {
+    if (name.size() < 8 || !name.startsWith(u"block") || name[7] != u'_') return -1;
+    const char16_t tens = name[5].unicode(), units = name[6].unicode();
+    if (tens < u'0' || tens > u'9' || units < u'0' || units > u'9') return -1;
+    return (tens - u'0') * 10 + (units - u'0');
 }
 
 void LoadBlock(Table& t, int block) {
@@ -114,9 +118,9 @@ StringFile ParseStringFile(const QByteArray& utf8) {
         if (line.endsWith(u'\r')) line.chop(1);
         if (line.isEmpty() || line.startsWith(u'#')) continue;
         const qsizetype tab = line.indexOf(u'\t');
-        const QString where = QStringLiteral("line %1: ").arg(n + 1);
+        const auto where = [n] { return QStringLiteral("line %1: ").arg(n + 1); };
         if (tab < 0) {
-            result.errors << where + QStringLiteral("no tab");
+            result.errors << where() + QStringLiteral("no tab");
             continue;
         }
         const QStringView idText = line.left(tab);
@@ -125,11 +129,11 @@ StringFile ParseStringFile(const QByteArray& utf8) {
             ok = ok && c >= u'0' && c <= u'9';
         const int id = ok ? idText.toInt() : -1;
         if (!ok) {
-            result.errors << where + QStringLiteral("the id is not a number");
+            result.errors << where() + QStringLiteral("the id is not a number");
             continue;
         }
         if (result.texts.contains(id)) {
-            result.errors << where + QStringLiteral("id %1 is listed twice").arg(id);
+            result.errors << where() + QStringLiteral("id %1 is listed twice").arg(id);
             continue;
         }
         result.texts.insert(id, Unescape(line.mid(tab + 1)));
@@ -138,8 +142,12 @@ StringFile ParseStringFile(const QByteArray& utf8) {
 }
 
 QStringList StringTableFiles() {
-    InitStringResources();
-    return QDir(kResourceFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    // The files are compiled in: their list never changes while the program runs.
+    static const QStringList files = [] {
+        InitStringResources();
+        return QDir(kResourceFolder).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    }();
+    return files;
 }
 
 std::optional<QString> LoadResString(int id) {

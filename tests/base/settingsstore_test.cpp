@@ -109,6 +109,31 @@ TEST_F(Store, AnotherInstancesWriteIsSeen) {
     EXPECT_EQ(ReadSetting("LastFolder"), "/x"); // its keys survive our next write
 }
 
+TEST_F(Store, ABatchOfReadsLooksAtTheFileOnceAndOnlyWhileItLasts) {
+    ASSERT_TRUE(WriteSetting("Volume", "50"));
+    const auto rewrite = [](const char* volume) {
+        QFile f(SettingsFilePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("[Orvalent\\\\Scrivelle]\nVolume=") + volume + "\n");
+    };
+    {
+        const SettingsReadBatch batch;
+        // Each rewrite changes the file's size: its time may not move within a millisecond.
+        rewrite("755"); // before the batch's first read: that read sees it
+        EXPECT_EQ(ReadSetting("Volume"), "755");
+        rewrite("80");
+        {
+            const SettingsReadBatch inner;
+            EXPECT_EQ(ReadSetting("Volume"), "755");
+        }
+        EXPECT_EQ(ReadSetting("Volume"), "755"); // the outer batch still holds
+        ASSERT_TRUE(WriteSetting("Language", "ENGLISH"));
+        EXPECT_EQ(ReadSetting("Language"), "ENGLISH"); // its own writes are seen
+    }
+    rewrite("9");
+    EXPECT_EQ(ReadSetting("Volume"), "9");
+}
+
 TEST_F(Store, AFileThatDoesNotReadBackCleanlyIsKeptBeforeAnythingIsWritten) {
     struct Case {
         const char* name;
