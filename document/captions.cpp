@@ -6,6 +6,7 @@
 #include "platform/processstate.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
 QString gSubFile;
@@ -282,18 +283,36 @@ void RenumberLines() {
     grdSubs().RenumberRows();
 }
 
-bool FillLines(int baseRow, std::span<const tSubtitleLine> lines) {
+namespace {
+
+template <typename Line> bool FillFrom(int baseRow, std::span<Line> lines) {
     if (!IsDocumentGrid()) return false;
     FlexGrid& grid = grdSubs();
     if (baseRow < 0 || baseRow > grid.Rows() - 1) return false;
     if (qsizetype(lines.size()) > qsizetype(kMaxCaptions - baseRow)) return false;
-    std::vector<FlexGrid::RowData> rows;
-    rows.reserve(lines.empty() && baseRow == 0 ? 1 : lines.size());
-    for (const tSubtitleLine& line : lines)
-        rows.push_back({NotNegative(line.start), NotNegative(line.end), line.text, StyleFromTags(line.text)});
-    // The document never becomes empty.
-    if (rows.empty() && baseRow == 0) rows.emplace_back();
-    return grid.FillRows(baseRow + 1, rows);
+    // The document never becomes empty: one empty row.
+    const size_t count = lines.empty() && baseRow == 0 ? 1 : lines.size();
+    return grid.FillRows(baseRow + 1, count, [lines](size_t i, FlexGrid::RowData& row) {
+        if (i >= lines.size()) return;
+        Line& line = lines[i];
+        row.start = NotNegative(line.start);
+        row.end = NotNegative(line.end);
+        row.textStyle = StyleFromTags(line.text);
+        if constexpr (std::is_const_v<Line>)
+            row.text = line.text;
+        else
+            row.text = std::move(line.text);
+    });
+}
+
+} // namespace
+
+bool FillLines(int baseRow, std::span<const tSubtitleLine> lines) {
+    return FillFrom(baseRow, lines);
+}
+
+bool FillLines(int baseRow, std::vector<tSubtitleLine>&& lines) {
+    return FillFrom(baseRow, std::span<tSubtitleLine>(lines));
 }
 
 void ResetCaptionGrid(bool bSubtitle) {

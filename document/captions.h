@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 // --- The open document's state ---
 extern QString gSubFile;    // path of the open subtitle; "NEW" for a new unsaved one; "" when none
@@ -86,6 +87,9 @@ void RenumberLines();
 // changed) when baseRow is outside 0..Rows - 1, the grid holds no document, or the result
 // would exceed kMaxCaptions. Neither selects a row nor marks the document modified.
 bool FillLines(int baseRow, std::span<const tSubtitleLine> lines);
+// The same, the texts moved into the grid (lines keeps its rows, their texts emptied, when it
+// returns true).
+bool FillLines(int baseRow, std::vector<tSubtitleLine>&& lines);
 // The number of captions (Rows - 1), 0 when the grid holds no document.
 int CaptionCount();
 

@@ -69,6 +69,17 @@ public:
     }
     // Characters in the text.
     qsizetype size() const { return ascii_ ? bytes_.size() : text_.size(); }
+    // The character at i (0 <= i < size()).
+    char16_t at(qsizetype i) const { return ascii_ ? char16_t(uchar(bytes_[i])) : text_[i].unicode(); }
+    // The n characters from `from` on, as a text of the same kind.
+    tFileText mid(qsizetype from, qsizetype n) const {
+        tFileText t = *this;
+        if (ascii_)
+            t.bytes_ = bytes_.sliced(from, n);
+        else
+            t.text_ = text_.sliced(from, n);
+        return t;
+    }
 
     template <typename F> void ForEachLine(F&& f) const {
         if (!ascii_) {

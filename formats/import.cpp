@@ -189,10 +189,11 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
                 FlexGrid& grid = grdSubs();
                 const bool redraw = grid.Redraw();
                 grid.SetRedraw(false);
-                read = FillLines(base, captions);
+                const int count = int(captions.size());
+                read = FillLines(base, std::move(captions));
                 grid.SetRedraw(redraw);
                 if (read) {
-                    SelectLine(base + int(captions.size()), false);
+                    SelectLine(base + count, false);
                     ReportReadLosses(outcome);
                     if (append) {
                         // The document now differs from every file it came from.

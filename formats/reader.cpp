@@ -6,12 +6,15 @@
 #include "formats/textops.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <optional>
+#include <thread>
 
 namespace {
 
 const tReaderPath kReaderPaths[] = {
-    {"SUBRIP", &ReadSubRipLine},
+    {"SUBRIP", &ReadSubRipLine, nullptr, nullptr, true},
     {"WEBVTT", &ReadWebVttLine},
     {"VPLAYER", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"SUBCREATOR", &ReadTimedLine, nullptr, &FinishTimedLines},
@@ -129,6 +132,12 @@ void tCaptionReader::ClearPending() {
     start = -1;
     end = -1;
     textClosed = false;
+}
+
+bool tCaptionReader::AtRest() const {
+    return text.isEmpty() && start < 0 && end < 0 && !textClosed && !sectionOpen && !sectionGuessed &&
+           grammarState == 0 && document.isEmpty() && entries.empty() && !entriesUnordered &&
+           def_.Id == setup_.def.Id;
 }
 
 namespace {
@@ -269,31 +278,42 @@ bool tCaptionReader::SwitchFormat(const QString& id) {
 
 // --- The read ---
 
-tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
-    return ParseSubtitleText(tFileText(text), setup);
-}
+namespace {
 
-tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup) {
-    tReadOutcome outcome;
-    tCaptionReader reader(setup);
+// How a text is read: the grammar of its format, or its body template.
+struct tGrammar {
+    const tReaderPath* path = nullptr;
+    std::optional<tTemplateParser> parser;
+
+    tGrammar(const tReadSetup& setup, const tCaptionReader& reader) {
+        path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
+        if (!setup.plainText && !(path && path->readLine) && IsReadableDefinition(reader.Def()))
+            parser.emplace(reader.Def(), setup.timedSample);
+    }
+};
+
+// Reads every line of text into reader; false when the read was stopped: by the setup's poll
+// (where polls is set) or by stop.
+bool ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& reader, tGrammar& grammar,
+               bool polls, const std::atomic<bool>* stop = nullptr) {
     // Room for more captions than any file of this size holds (a caption takes more than 16
     // characters), so that the list is never moved while it grows. Pages that are not used are
     // never touched.
     reader.captions.reserve(size_t(std::min<qsizetype>(text.size() / 16 + 1, std::max(0, setup.limit))));
-    const tReaderPath* path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
-    std::optional<tTemplateParser> parser;
-    if (!setup.plainText && !(path && path->readLine) && IsReadableDefinition(reader.Def()))
-        parser.emplace(reader.Def(), setup.timedSample);
-
     size_t lastPolled = size_t(-1);
     int linesSincePoll = 0;
+    bool stopped = false;
     text.ForEachLine([&](QStringView raw) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            stopped = true;
+            return false;
+        }
         const size_t count = reader.captions.size();
-        if ((count % 100 == 0 && count != lastPolled) || ++linesSincePoll >= kLinesPerPoll) {
+        if (polls && ((count % 100 == 0 && count != lastPolled) || ++linesSincePoll >= kLinesPerPoll)) {
             if (count % 100 == 0) lastPolled = count;
             linesSincePoll = 0;
             if (setup.poll && setup.poll()) {
-                outcome.aborted = true;
+                stopped = true;
                 return false;
             }
         }
@@ -307,6 +327,7 @@ tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup) {
             }
             return !reader.limitReached;
         }
+        const tReaderPath*& path = grammar.path;
         if (path && path->prepareLine) {
             const QString before = reader.Def().Id;
             if (!path->prepareLine(reader, line)) line = QStringView();
@@ -314,22 +335,160 @@ tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup) {
         }
         if (path && path->readLine)
             path->readLine(reader, line);
-        else if (parser)
-            parser->ReadLine(reader, line);
+        else if (grammar.parser)
+            grammar.parser->ReadLine(reader, line);
         return !reader.limitReached;
     });
-    if (!outcome.aborted && !reader.limitReached) {
-        if (path && path->finish) path->finish(reader);
-        if (reader.Complete())
-            reader.FlushCaption();
-        else if (!reader.limitReached)
-            // A caption whose times the file never completed.
-            reader.DropPending();
-    }
+    return !stopped;
+}
+
+// The end of the text: what the grammar holds until then, and the last pending caption.
+void FinishRead(tCaptionReader& reader, const tGrammar& grammar) {
+    if (reader.limitReached) return;
+    if (grammar.path && grammar.path->finish) grammar.path->finish(reader);
+    if (reader.Complete())
+        reader.FlushCaption();
+    else if (!reader.limitReached)
+        // A caption whose times the file never completed.
+        reader.DropPending();
+}
+
+tReadOutcome Outcome(tCaptionReader& reader, bool aborted) {
+    tReadOutcome outcome;
+    outcome.aborted = aborted;
     outcome.captions = std::move(reader.captions);
     outcome.limitReached = reader.limitReached;
     outcome.skipped = reader.skipped;
     outcome.clampedTimes = reader.clampedTimes;
     outcome.formatId = reader.Def().Id;
     return outcome;
+}
+
+tReadOutcome ReadWhole(const tFileText& text, const tReadSetup& setup) {
+    tCaptionReader reader(setup);
+    tGrammar grammar(setup, reader);
+    const bool aborted = !ReadLines(text, setup, reader, grammar, true);
+    if (!aborted) FinishRead(reader, grammar);
+    return Outcome(reader, aborted);
+}
+
+bool IsLineEnd(char16_t c) {
+    return c == u'\n' || c == u'\r';
+}
+
+// Where the line after the one at i begins (a CR LF ends a line as one), or the text's size.
+qsizetype NextLineStart(const tFileText& text, qsizetype i) {
+    const qsizetype n = text.size();
+    while (i < n && !IsLineEnd(text.at(i)))
+        ++i;
+    if (i >= n) return n;
+    if (text.at(i) == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ++i;
+    return i + 1;
+}
+
+// Where the line after the first blank line (nothing but blanks and tabs) past `from` begins,
+// or the text's size.
+qsizetype AfterBlankLine(const tFileText& text, qsizetype from) {
+    const qsizetype n = text.size();
+    for (qsizetype line = NextLineStart(text, from); line < n;) {
+        qsizetype end = line;
+        bool blank = true;
+        for (; end < n && !IsLineEnd(text.at(end)); ++end)
+            blank = blank && (text.at(end) == u' ' || text.at(end) == u'\t');
+        line = NextLineStart(text, end);
+        if (blank) return line;
+    }
+    return n;
+}
+
+// One part of a text, read on a thread of its own.
+struct tPart {
+    tFileText text{QStringView()};
+    std::optional<tCaptionReader> reader;
+    bool cancelled = false; // the setup's poll stopped the read
+    bool complete = false;  // read to its end, below the limit, the reader holding nothing
+    std::exception_ptr error;
+};
+
+// Reads a large text of a format whose captions end at a blank line in parts at once, each part
+// beginning after a blank line. A grammar that holds nothing after a blank line reads what
+// follows as it would read a new text, so the parts' captions, one after the other, are those of
+// one reading from start to end. That the reader holds nothing is checked at the end of every
+// part; where it does not, where the captions reach the limit, or where the text is too small to
+// gain, nothing is returned and the text is read as a whole.
+std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup& setup) {
+    if (setup.plainText) return std::nullopt;
+    const tReaderPath* path = FindReaderPath(setup.def.Id);
+    if (!path || !path->partsAfterBlankLines) return std::nullopt;
+    const qsizetype n = text.size();
+    const qsizetype partChars = std::max<qsizetype>(1, setup.partChars);
+    const qsizetype most = setup.parts > 0 ? setup.parts : std::min(8u, std::thread::hardware_concurrency());
+    const qsizetype wanted = std::min(most, n / partChars);
+    if (wanted < 2) return std::nullopt;
+    std::vector<tPart> parts;
+    for (qsizetype from = 0; from < n;) {
+        const qsizetype left = wanted - qsizetype(parts.size());
+        const qsizetype to = left <= 1 ? n : AfterBlankLine(text, from + std::max(partChars, (n - from) / left));
+        parts.emplace_back().text = text.mid(from, to - from);
+        from = to;
+    }
+    if (parts.size() < 2) return std::nullopt;
+
+    std::atomic<bool> stop{false};
+    const auto readPart = [&](tPart& part, bool polls) {
+        try {
+            tCaptionReader& reader = part.reader.emplace(setup);
+            tGrammar grammar(setup, reader);
+            if (ReadLines(part.text, setup, reader, grammar, polls, &stop)) {
+                const bool last = &part == &parts.back();
+                if (last) FinishRead(reader, grammar);
+                part.complete = !reader.limitReached && (last || reader.AtRest());
+            } else {
+                part.cancelled = polls && !stop;
+            }
+        } catch (...) {
+            part.error = std::current_exception();
+        }
+        if (!part.complete) stop = true;
+    };
+    std::vector<std::thread> threads;
+    threads.reserve(parts.size() - 1);
+    for (size_t k = 1; k < parts.size(); ++k)
+        threads.emplace_back(readPart, std::ref(parts[k]), false);
+    // The first part is read here, where the window's events run between captions.
+    readPart(parts[0], true);
+    for (std::thread& t : threads)
+        t.join();
+
+    for (const tPart& part : parts)
+        if (part.error) std::rethrow_exception(part.error);
+    if (parts[0].cancelled) return Outcome(*parts[0].reader, true);
+    size_t total = 0;
+    for (const tPart& part : parts) {
+        if (!part.complete) return std::nullopt;
+        total += part.reader->captions.size();
+    }
+    if (total > size_t(std::max(0, setup.limit))) return std::nullopt;
+
+    tReadOutcome outcome;
+    outcome.captions.reserve(total);
+    for (tPart& part : parts) {
+        for (tImportCaption& c : part.reader->captions)
+            outcome.captions.push_back(std::move(c));
+        outcome.skipped += part.reader->skipped;
+        outcome.clampedTimes += part.reader->clampedTimes;
+    }
+    outcome.formatId = parts.back().reader->Def().Id;
+    return outcome;
+}
+
+} // namespace
+
+tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
+    return ParseSubtitleText(tFileText(text), setup);
+}
+
+tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup) {
+    if (std::optional<tReadOutcome> outcome = ReadInParts(text, setup)) return std::move(*outcome);
+    return ReadWhole(text, setup);
 }

@@ -49,8 +49,14 @@ struct tReadSetup {
     bool timedSample = false;
     QString lineBreak = QStringLiteral("|");
     int limit = kImportLimit; // most captions taken
+    // A large text of a format whose captions end at blank lines is read in parts at once, on
+    // threads of their own: at most `parts` (0: one for each processor, up to 8), each of at
+    // least partChars characters. The outcome is that of reading it from start to end.
+    int parts = 0;
+    qsizetype partChars = qsizetype(256) << 10;
     // Runs whenever the count of captions reaches a new multiple of 100 and every few thousand
-    // lines; true stops the read (cancelled).
+    // lines (of the first part only, where the text is read in parts); true stops the read
+    // (cancelled).
     std::function<bool()> poll;
     // A read that switches to another format's definition midway (Sonic Scenarist files turn
     // out to be Spruce ones); null loads the definition quietly.

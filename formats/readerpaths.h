@@ -32,6 +32,9 @@ public:
     int32_t start = -1;
     int32_t end = -1;
     bool Complete() const { return !text.isEmpty() && start >= 0 && end >= 0; }
+    // Nothing pending and nothing kept from earlier lines: what follows is read as a new text
+    // would be.
+    bool AtRest() const;
     // Appends a further line to the pending text after the line-break marker; the first one
     // becomes the text.
     void AppendText(QStringView piece);
@@ -107,6 +110,9 @@ struct tReaderPath {
     bool (*prepareLine)(tCaptionReader& reader, QStringView line) = nullptr;
     // Runs at the end of the file, before the last pending caption is flushed.
     void (*finish)(tCaptionReader& reader) = nullptr;
+    // A blank line ends every caption and leaves the reader holding nothing: a large text may
+    // be read in parts at once, each beginning after a blank line.
+    bool partsAfterBlankLines = false;
 };
 
 // The grammar of an id, or null for formats read through the template alone.

@@ -179,23 +179,29 @@ bool FlexGrid::RemoveRange(int first, int count) {
 }
 
 bool FlexGrid::FillRows(int firstRow, std::span<const RowData> rows) {
+    return FillRows(firstRow, rows.size(), [rows](size_t i, RowData& data) { data = rows[i]; });
+}
+
+bool FlexGrid::FillRows(int firstRow, size_t count, const std::function<void(size_t i, RowData& data)>& row) {
     if (firstRow < 1 || firstRow > Rows()) return false;
-    if (qsizetype(rows.size()) > qsizetype(kMaxRows - firstRow)) return false;
+    if (qsizetype(count) > qsizetype(kMaxRows - firstRow)) return false;
     Notify([](Observer& o) { o.GridAboutToReset(); });
     if (mNumberTexts > 0)
         mNumberTexts -= int(std::count_if(mRows.begin() + (firstRow - 1), mRows.end(),
                                           [](const Line& l) { return l.hasNumberText; }));
     mRows.resize(size_t(firstRow - 1));
-    mRows.reserve(size_t(firstRow - 1) + rows.size());
-    for (const RowData& r : rows) {
-        Line line;
+    mRows.reserve(size_t(firstRow - 1) + count);
+    RowData r;
+    for (size_t i = 0; i < count; ++i) {
+        r = RowData();
+        row(i, r);
+        Line& line = mRows.emplace_back();
         if (mCols > 1) line.start = r.start;
         if (mCols > 2) line.end = r.end;
         if (mCols > 3) {
-            line.text = r.text;
+            line.text = std::move(r.text);
             line.styles = uint16_t((r.textStyle & 7u) << StyleShift(3));
         }
-        mRows.push_back(std::move(line));
     }
     Notify([](Observer& o) { o.GridReset(); });
     KeepSelectionInside();

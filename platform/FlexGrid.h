@@ -87,6 +87,9 @@ public:
     // Rows firstRow.. are replaced by the given rows and the grid ends after them
     // (Rows = firstRow + size). firstRow is 1..Rows; false when the result would not fit.
     bool FillRows(int firstRow, std::span<const RowData> rows);
+    // The same with the rows handed over one at a time: row(i, data) fills the i-th of count
+    // rows into data (empty to begin with; a text may be moved in, so nothing is copied).
+    bool FillRows(int firstRow, size_t count, const std::function<void(size_t i, RowData& data)>& row);
 
     // --- Cells ---
     // Empty text for a cell outside the grid.
