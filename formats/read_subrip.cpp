@@ -51,7 +51,7 @@ void ReadSubRipLine(tCaptionReader& r, QStringView line) {
                 if (cut > 0 && AllDigits(QStringView(r.text).mid(cut + mark.size()))) r.text.truncate(cut);
                 r.FlushCaption();
             }
-            r.text.clear();
+            r.ClearText();
             r.textClosed = false;
             r.start = r.Time(from);
             r.end = r.Time(to);

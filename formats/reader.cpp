@@ -114,12 +114,8 @@ int32_t tCaptionReader::LimitTime(int64_t ms) {
 }
 
 void tCaptionReader::AppendText(QStringView piece) {
-    if (text.isEmpty()) {
-        text = piece.toString();
-    } else {
-        text += lineBreak_;
-        text += piece;
-    }
+    if (!text.isEmpty()) text += lineBreak_;
+    text += piece;
 }
 
 void tCaptionReader::DropPending() {
@@ -127,8 +123,16 @@ void tCaptionReader::DropPending() {
     ClearPending();
 }
 
+void tCaptionReader::ClearText() {
+    // The buffer is kept for the next caption's text (unless something else shares it).
+    if (text.isDetached())
+        text.truncate(0);
+    else
+        text.clear();
+}
+
 void tCaptionReader::ClearPending() {
-    text.clear();
+    ClearText();
     start = -1;
     end = -1;
     textClosed = false;
@@ -225,7 +229,8 @@ void tCaptionReader::FlushCaption() {
     if (unescape_) {
         // Styles are the tags the file wrote as markup; a "<b>" that the file wrote escaped
         // ("&lt;b&gt;") is text and stays where it stands.
-        const QString t = UnescapeMarkup(FrontStyles(text), lineBreak_);
+        MoveStylesToFront(text);
+        const QString t = UnescapeMarkup(text, lineBreak_);
         if (!IsBlank(t)) Store(t);
     } else if (!IsBlank(text)) {
         AddImportedCaption();
@@ -233,7 +238,7 @@ void tCaptionReader::FlushCaption() {
     ClearPending();
 }
 
-QString tCaptionReader::FrontStyles(QString t) const {
+void tCaptionReader::MoveStylesToFront(QString& t) const {
     if (def_.TagFlags > 0 && ContainsChar(t, u'<')) {
         // Taking the tags out and putting them in front keeps an ASCII text ASCII.
         const bool ascii = IsAsciiString(t);
@@ -244,7 +249,6 @@ QString tCaptionReader::FrontStyles(QString t) const {
             t.prepend(kTagNames[k]);
         }
     }
-    return t;
 }
 
 void tCaptionReader::Store(QString t) {
@@ -256,8 +260,11 @@ void tCaptionReader::Store(QString t) {
 }
 
 void tCaptionReader::AddImportedCaption() {
-    // Taken, not copied: a copy would be copied again as soon as the styles change it.
-    Store(FrontStyles(std::move(text)));
+    // The pending text is a buffer that every caption's text is gathered in; the caption
+    // gets its own copy, exactly as long as the text.
+    MoveStylesToFront(text);
+    Store(QString(text.constData(), text.size()));
+    ClearText();
 }
 
 bool tCaptionReader::SwitchFormat(const QString& id) {
@@ -320,7 +327,8 @@ bool ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& r
         QStringView line = TrimLine(raw);
         if (setup.plainText) {
             if (!line.isEmpty()) {
-                reader.text = line.toString();
+                reader.ClearText();
+                reader.AppendText(line);
                 reader.start = reader.end = 0;
                 reader.AddImportedCaption();
                 reader.ClearPending();

@@ -38,6 +38,8 @@ public:
     // Appends a further line to the pending text after the line-break marker; the first one
     // becomes the text.
     void AppendText(QStringView piece);
+    // Empties the pending text.
+    void ClearText();
     void ClearPending();
     // Gives up the pending caption: one with text is counted as skipped (it could not be read
     // whole), then it is cleared.
@@ -83,7 +85,7 @@ public:
 private:
     void PrepareDefinition();
     // The program's style tags moved to the front of the text (where the format carries styles).
-    QString FrontStyles(QString t) const;
+    void MoveStylesToFront(QString& t) const;
     void Store(QString t);
 
     tFormatDef def_;
