@@ -9,6 +9,7 @@
 #include <atomic>
 #include <exception>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -299,9 +300,11 @@ struct tGrammar {
     }
 };
 
-// Reads every line of text into reader; false when the read was stopped: by the setup's poll
-// (where polls is set) or by stop.
-bool ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& reader, tGrammar& grammar,
+enum class tLinesRead { Whole, Cancelled, Stopped };
+
+// Reads every line of text into reader, unless the setup's poll (where polls is set) cancels the
+// read or stop is set.
+tLinesRead ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& reader, tGrammar& grammar,
                bool polls, const std::atomic<bool>* stop = nullptr) {
     // Room for more captions than any file of this size holds (a caption takes more than 16
     // characters), so that the list is never moved while it grows. Pages that are not used are
@@ -309,10 +312,10 @@ bool ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& r
     reader.captions.reserve(size_t(std::min<qsizetype>(text.size() / 16 + 1, std::max(0, setup.limit))));
     size_t lastPolled = size_t(-1);
     int linesSincePoll = 0;
-    bool stopped = false;
+    tLinesRead result = tLinesRead::Whole;
     text.ForEachLine([&](QStringView raw) {
         if (stop && stop->load(std::memory_order_relaxed)) {
-            stopped = true;
+            result = tLinesRead::Stopped;
             return false;
         }
         const size_t count = reader.captions.size();
@@ -320,7 +323,7 @@ bool ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& r
             if (count % 100 == 0) lastPolled = count;
             linesSincePoll = 0;
             if (setup.poll && setup.poll()) {
-                stopped = true;
+                result = tLinesRead::Cancelled;
                 return false;
             }
         }
@@ -347,7 +350,7 @@ bool ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& r
             grammar.parser->ReadLine(reader, line);
         return !reader.limitReached;
     });
-    return !stopped;
+    return result;
 }
 
 // The end of the text: what the grammar holds until then, and the last pending caption.
@@ -375,7 +378,7 @@ tReadOutcome Outcome(tCaptionReader& reader, bool aborted) {
 tReadOutcome ReadWhole(const tFileText& text, const tReadSetup& setup) {
     tCaptionReader reader(setup);
     tGrammar grammar(setup, reader);
-    const bool aborted = !ReadLines(text, setup, reader, grammar, true);
+    const bool aborted = ReadLines(text, setup, reader, grammar, true) != tLinesRead::Whole;
     if (!aborted) FinishRead(reader, grammar);
     return Outcome(reader, aborted);
 }
@@ -447,13 +450,13 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
         try {
             tCaptionReader& reader = part.reader.emplace(setup);
             tGrammar grammar(setup, reader);
-            if (ReadLines(part.text, setup, reader, grammar, polls, &stop)) {
+            const tLinesRead read = ReadLines(part.text, setup, reader, grammar, polls, &stop);
+            if (read == tLinesRead::Whole) {
                 const bool last = &part == &parts.back();
                 if (last) FinishRead(reader, grammar);
                 part.complete = !reader.limitReached && (last || reader.AtRest());
-            } else {
-                part.cancelled = polls && !stop;
             }
+            part.cancelled = read == tLinesRead::Cancelled;
         } catch (...) {
             part.error = std::current_exception();
         }
@@ -461,12 +464,19 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     };
     std::vector<std::thread> threads;
     threads.reserve(parts.size() - 1);
-    for (size_t k = 1; k < parts.size(); ++k)
-        threads.emplace_back(readPart, std::ref(parts[k]), false);
+    try {
+        for (size_t k = 1; k < parts.size(); ++k)
+            threads.emplace_back(readPart, std::ref(parts[k]), false);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the parts begun stop, and the text is read as a whole.
+        stop = true;
+    }
+    const bool started = threads.size() == parts.size() - 1;
     // The first part is read here, where the window's events run between captions.
-    readPart(parts[0], true);
+    if (started) readPart(parts[0], true);
     for (std::thread& t : threads)
         t.join();
+    if (!started) return std::nullopt;
 
     for (const tPart& part : parts)
         if (part.error) std::rethrow_exception(part.error);
