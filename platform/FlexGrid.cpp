@@ -37,7 +37,8 @@ template <typename F> void FlexGrid::Notify(F&& f) {
 
 void FlexGrid::Reset() {
     Notify([](Observer& o) { o.GridAboutToReset(); });
-    mRows.assign(1, Line());
+    mRows.clear();
+    mRows.emplace_back();
     for (int c = 0; c < kMaxCols; ++c) {
         mHeader[c].clear();
         mColWidth[c] = kDefaultColWidth;
@@ -171,7 +172,7 @@ bool FlexGrid::RemoveRange(int first, int count) {
     const auto begin = mRows.begin() + (first - 1);
     if (mNumberTexts > 0)
         mNumberTexts -=
-            int(std::count_if(begin, begin + count, [](const Line& l) { return l.hasNumberText; }));
+            int(std::count_if(begin, begin + count, [](const Line& l) { return l.hasNumberText(); }));
     mRows.erase(begin, begin + count);
     Notify([&](Observer& o) { o.GridRowsRemoved(first, count); });
     KeepSelectionInside();
@@ -188,7 +189,7 @@ bool FlexGrid::FillRows(int firstRow, size_t count, const std::function<void(siz
     Notify([](Observer& o) { o.GridAboutToReset(); });
     if (mNumberTexts > 0)
         mNumberTexts -= int(std::count_if(mRows.begin() + (firstRow - 1), mRows.end(),
-                                          [](const Line& l) { return l.hasNumberText; }));
+                                          [](const Line& l) { return l.hasNumberText(); }));
     mRows.resize(size_t(firstRow - 1));
     mRows.reserve(size_t(firstRow - 1) + count);
     RowData r;
@@ -239,7 +240,7 @@ QString FlexGrid::TextMatrix(int row, int col) const {
     const Line& line = LineAt(row);
     switch (col) {
     case 0:
-        return line.hasNumberText ? line.numberText : QString::number(row);
+        return line.hasNumberText() ? *line.numberText : QString::number(row);
     case 1:
         return QString::number(line.start);
     case 2:
@@ -252,12 +253,13 @@ QString FlexGrid::TextMatrix(int row, int col) const {
 void FlexGrid::SetNumberText(Line& line, int row, const QString& text) {
     // The row's own number is what column 0 shows anyway; only other texts need keeping.
     const bool own = text != QString::number(row);
-    if (own != line.hasNumberText) mNumberTexts += own ? 1 : -1;
-    line.hasNumberText = own;
-    if (own)
-        line.numberText = text;
+    if (own != line.hasNumberText()) mNumberTexts += own ? 1 : -1;
+    if (!own)
+        line.numberText.reset();
+    else if (line.numberText)
+        *line.numberText = text;
     else
-        line.numberText.clear();
+        line.numberText = std::make_unique<QString>(text);
 }
 
 void FlexGrid::SetTextMatrix(int row, int col, const QString& text) {
@@ -341,10 +343,8 @@ void FlexGrid::SetCurrentStyleBit(uint8_t bit, bool on) {
 
 void FlexGrid::RenumberRows() {
     if (mNumberTexts == 0) return; // column 0 already shows every row's number
-    for (Line& line : mRows) {
-        line.hasNumberText = false;
-        line.numberText.clear();
-    }
+    for (Line& line : mRows)
+        line.numberText.reset();
     mNumberTexts = 0;
     CellsChanged(1, Rows() - 1, 0, 0);
 }

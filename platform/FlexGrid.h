@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -162,13 +163,15 @@ public:
     void RemoveObserver(Observer* observer);
 
 private:
+    // 48 bytes: a document's rows are many, and a text of its own in column 0 is rare, so it
+    // lives apart.
     struct Line {
         int32_t start = 0;
         int32_t end = 0;
         QString text;
-        QString numberText;  // column 0 when hasNumberText
-        uint16_t styles = 0; // 3 bits per column
-        bool hasNumberText = false;
+        std::unique_ptr<QString> numberText; // column 0, when it is not the row's number
+        uint16_t styles = 0;                 // 3 bits per column
+        bool hasNumberText() const { return bool(numberText); }
     };
 
     bool ValidRow(int row) const { return row >= 1 && row < Rows(); }
