@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <system_error>
@@ -412,6 +413,39 @@ qsizetype AfterBlankLine(const tFileText& text, qsizetype from) {
     return n;
 }
 
+// A new thread gets a heap of its own that grows a page at a time, each step a call into the
+// kernel that waits for the other threads' steps, and a part's texts take hundreds of pages.
+// Blocks taken at once grow it in large steps beforehand; given back, they are the room the
+// texts are taken from. The last one is kept until the part is read, so that the heap is not
+// shrunk again. (Blocks stay below the size that is mapped on its own; untouched pages cost
+// nothing.)
+class tThreadHeapRoom {
+public:
+    explicit tThreadHeapRoom(size_t bytes) {
+        constexpr size_t kBlock = 120 << 10;
+        std::vector<char*> blocks;
+        blocks.reserve(bytes / kBlock + 1);
+        for (size_t got = 0; got < bytes; got += kBlock) {
+            char* block = static_cast<char*>(std::malloc(kBlock));
+            if (!block) break;
+            // Written to, so that the compiler keeps the block.
+            *static_cast<volatile char*>(block) = 0;
+            blocks.push_back(block);
+        }
+        if (blocks.empty()) return;
+        last_ = blocks.back();
+        blocks.pop_back();
+        for (char* block : blocks)
+            std::free(block);
+    }
+    ~tThreadHeapRoom() { std::free(last_); }
+    tThreadHeapRoom(const tThreadHeapRoom&) = delete;
+    tThreadHeapRoom& operator=(const tThreadHeapRoom&) = delete;
+
+private:
+    char* last_ = nullptr;
+};
+
 // One part of a text, read on a thread of its own.
 struct tPart {
     tFileText text{QStringView()};
@@ -446,11 +480,15 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     if (parts.size() < 2) return std::nullopt;
 
     std::atomic<bool> stop{false};
-    const auto readPart = [&](tPart& part, bool polls) {
+    // The first part is read on the calling thread, where the window's events run between
+    // captions, and whose heap grows in large steps anyway.
+    const auto readPart = [&](tPart& part, bool first) {
         try {
+            std::optional<tThreadHeapRoom> room;
+            if (!first) room.emplace(2 * size_t(part.text.size()));
             tCaptionReader& reader = part.reader.emplace(setup);
             tGrammar grammar(setup, reader);
-            const tLinesRead read = ReadLines(part.text, setup, reader, grammar, polls, &stop);
+            const tLinesRead read = ReadLines(part.text, setup, reader, grammar, first, &stop);
             if (read == tLinesRead::Whole) {
                 const bool last = &part == &parts.back();
                 if (last) FinishRead(reader, grammar);
@@ -472,7 +510,6 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
         stop = true;
     }
     const bool started = threads.size() == parts.size() - 1;
-    // The first part is read here, where the window's events run between captions.
     if (started) readPart(parts[0], true);
     for (std::thread& t : threads)
         t.join();
