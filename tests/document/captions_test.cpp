@@ -366,6 +366,22 @@ TEST_F(Captions, FillLinesReplacesOrAppendsInOneStep) {
     EXPECT_FALSE(FillLines(5, first));
 }
 
+// The reader hands its captions over: their texts move into the grid, and a fill the grid
+// refuses leaves them as they were.
+TEST_F(Captions, FillLinesTakesTheTextsOnlyWhenItFills) {
+    ResetCaptionGrid(true);
+    std::vector<tSubtitleLine> lines = {{0, 500, QStringLiteral("<u>one")}, {600, 900, QStringLiteral("two")}};
+    ASSERT_TRUE(FillLines(0, std::move(lines)));
+    EXPECT_EQ(Texts(), QStringList({"<u>one", "two"}));
+    EXPECT_EQ(grdSubs().CellStyle(1, kColText), FlexGrid::kUnderline);
+    EXPECT_TRUE(lines[0].text.isEmpty());
+
+    std::vector<tSubtitleLine> tooMany(size_t(kMaxCaptions), {0, 0, QStringLiteral("kept")});
+    EXPECT_FALSE(FillLines(1, std::move(tooMany)));
+    EXPECT_EQ(tooMany.back().text, "kept");
+    EXPECT_EQ(Texts(), QStringList({"<u>one", "two"}));
+}
+
 TEST_F(Captions, RenumberLinesRewritesEveryNumber) {
     MakeDocument(4);
     grdSubs().SetTextMatrix(2, 0, QStringLiteral("x"));
