@@ -305,8 +305,8 @@ enum class tLinesRead { Whole, Cancelled, Stopped };
 
 // Reads every line of text into reader, unless the setup's poll (where polls is set) cancels the
 // read or stop is set.
-tLinesRead ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& reader, tGrammar& grammar,
-               bool polls, const std::atomic<bool>* stop = nullptr) {
+tLinesRead ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionReader& reader,
+                     tGrammar& grammar, bool polls, const std::atomic<bool>* stop = nullptr) {
     // Room for more captions than any file of this size holds (a caption takes more than 16
     // characters), so that the list is never moved while it grows. Pages that are not used are
     // never touched.
@@ -473,7 +473,8 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     std::vector<tPart> parts;
     for (qsizetype from = 0; from < n;) {
         const qsizetype left = wanted - qsizetype(parts.size());
-        const qsizetype to = left <= 1 ? n : AfterBlankLine(text, from + std::max(partChars, (n - from) / left));
+        const qsizetype to =
+            left <= 1 ? n : AfterBlankLine(text, from + std::max(partChars, (n - from) / left));
         parts.emplace_back().text = text.mid(from, to - from);
         from = to;
     }

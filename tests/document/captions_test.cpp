@@ -370,7 +370,8 @@ TEST_F(Captions, FillLinesReplacesOrAppendsInOneStep) {
 // refuses leaves them as they were.
 TEST_F(Captions, FillLinesTakesTheTextsOnlyWhenItFills) {
     ResetCaptionGrid(true);
-    std::vector<tSubtitleLine> lines = {{0, 500, QStringLiteral("<u>one")}, {600, 900, QStringLiteral("two")}};
+    std::vector<tSubtitleLine> lines = {{0, 500, QStringLiteral("<u>one")},
+                                        {600, 900, QStringLiteral("two")}};
     ASSERT_TRUE(FillLines(0, std::move(lines)));
     EXPECT_EQ(Texts(), QStringList({"<u>one", "two"}));
     EXPECT_EQ(grdSubs().CellStyle(1, kColText), FlexGrid::kUnderline);

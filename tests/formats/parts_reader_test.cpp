@@ -60,7 +60,8 @@ TEST_F(PartsReaderTest, SameAsReadingWhole) {
     const QString t = QStringLiteral("00:00:01,000 --> 00:00:02,500");
     QString many;
     for (int i = 1; i <= 60; ++i)
-        many += Caption(i, t, i % 3 ? QStringLiteral("line %1\n<i>two</i>").arg(i) : QStringLiteral("<b>x</b>"));
+        many +=
+            Caption(i, t, i % 3 ? QStringLiteral("line %1\n<i>two</i>").arg(i) : QStringLiteral("<b>x</b>"));
     const struct {
         const char* name;
         QString text;
@@ -73,8 +74,10 @@ TEST_F(PartsReaderTest, SameAsReadingWhole) {
         {"no blank line between captions", QString(many).replace("\n\n", "\n")},
         {"blank lines doubled, no end", "\n\n" + QString(many).replace("\n\n", "\n\n\n\n").chopped(2)},
         {"text without a time line, numbers without text",
-         QString(many).replace("00:00:01,000 --> 00:00:02,500\nline 1", "broken\nline 1")
-             .replace("<b>x</b>\n", "") + "7\n\n8\nstray\n"},
+         QString(many)
+                 .replace("00:00:01,000 --> 00:00:02,500\nline 1", "broken\nline 1")
+                 .replace("<b>x</b>\n", "") +
+             "7\n\n8\nstray\n"},
         {"times past the largest", QString(many).replace("00:00:01,000", "123:00:01,000")},
         {"caption limit inside a part", many, 25},
         {"caption limit at the very end", many, 60},
@@ -88,9 +91,19 @@ TEST_F(PartsReaderTest, SameAsReadingWhole) {
 
 // Texts of SubRip-like lines in any order: wherever the parts begin, the read is the same.
 TEST_F(PartsReaderTest, SameAsReadingWholeWhateverTheLines) {
-    const QString lines[] = {"",       " ",   "\t", "1",          "42",     "00:00:01,000 --> 00:00:02,000",
-                             "-->",    "txt", "<i>it</i>",      "00:01:00.5 --> 00:01:02,25 X1:1",
-                             "999:00:00,000 --> 999:00:01,000", "caf\u00e9", "\r"};
+    const QString lines[] = {"",
+                             " ",
+                             "\t",
+                             "1",
+                             "42",
+                             "00:00:01,000 --> 00:00:02,000",
+                             "-->",
+                             "txt",
+                             "<i>it</i>",
+                             "00:01:00.5 --> 00:01:02,25 X1:1",
+                             "999:00:00,000 --> 999:00:01,000",
+                             "caf\u00e9",
+                             "\r"};
     const QString ends[] = {"\n", "\r\n", "\r"};
     std::mt19937 rng(25);
     std::uniform_int_distribution<size_t> pick(0, std::size(lines) - 1), end(0, 2);
