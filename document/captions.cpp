@@ -285,34 +285,47 @@ void RenumberLines() {
 
 namespace {
 
-template <typename Line> bool FillFrom(int baseRow, std::span<Line> lines) {
+// Fills the grid from count captions, line(i) giving the i-th; a text that may be changed is
+// moved into the grid.
+template <typename LineAt> bool FillFrom(int baseRow, size_t count, LineAt line) {
     if (!IsDocumentGrid()) return false;
     FlexGrid& grid = grdSubs();
     if (baseRow < 0 || baseRow > grid.Rows() - 1) return false;
-    if (qsizetype(lines.size()) > qsizetype(kMaxCaptions - baseRow)) return false;
+    if (qsizetype(count) > qsizetype(kMaxCaptions - baseRow)) return false;
     // The document never becomes empty: one empty row.
-    const size_t count = lines.empty() && baseRow == 0 ? 1 : lines.size();
-    return grid.FillRows(baseRow + 1, count, [lines](size_t i, FlexGrid::RowData& row) {
-        if (i >= lines.size()) return;
-        Line& line = lines[i];
-        row.start = NotNegative(line.start);
-        row.end = NotNegative(line.end);
-        row.textStyle = StyleFromTags(line.text);
-        if constexpr (std::is_const_v<Line>)
-            row.text = line.text;
-        else
-            row.text = std::move(line.text);
-    });
+    return grid.FillRows(baseRow + 1, count == 0 && baseRow == 0 ? 1 : count,
+                         [&](size_t i, FlexGrid::RowData& row) {
+                             if (i >= count) return;
+                             auto& from = line(i);
+                             row.start = NotNegative(from.start);
+                             row.end = NotNegative(from.end);
+                             row.textStyle = StyleFromTags(from.text);
+                             if constexpr (std::is_const_v<std::remove_reference_t<decltype(from)>>)
+                                 row.text = from.text;
+                             else
+                                 row.text = std::move(from.text);
+                         });
 }
 
 } // namespace
 
 bool FillLines(int baseRow, std::span<const tSubtitleLine> lines) {
-    return FillFrom(baseRow, lines);
+    return FillFrom(baseRow, lines.size(), [lines](size_t i) -> const tSubtitleLine& { return lines[i]; });
 }
 
-bool FillLines(int baseRow, std::vector<tSubtitleLine>&& lines) {
-    return FillFrom(baseRow, std::span<tSubtitleLine>(lines));
+bool FillLines(int baseRow, std::span<std::vector<tSubtitleLine>> pieces) {
+    // Where each piece begins among all the captions.
+    std::vector<size_t> starts;
+    starts.reserve(pieces.size());
+    size_t count = 0;
+    for (const std::vector<tSubtitleLine>& piece : pieces) {
+        starts.push_back(count);
+        count += piece.size();
+    }
+    return FillFrom(baseRow, count, [&](size_t i) -> tSubtitleLine& {
+        const size_t k = size_t(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) - 1;
+        return pieces[k][i - starts[k]];
+    });
 }
 
 void ResetCaptionGrid(bool bSubtitle) {

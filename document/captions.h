@@ -87,9 +87,9 @@ void RenumberLines();
 // changed) when baseRow is outside 0..Rows - 1, the grid holds no document, or the result
 // would exceed kMaxCaptions. Neither selects a row nor marks the document modified.
 bool FillLines(int baseRow, std::span<const tSubtitleLine> lines);
-// The same, the texts moved into the grid (lines keeps its rows, their texts emptied, when it
-// returns true).
-bool FillLines(int baseRow, std::vector<tSubtitleLine>&& lines);
+// The same from captions in pieces, one piece after the other, their texts moved into the grid
+// (the pieces keep their rows, the texts emptied, when it returns true).
+bool FillLines(int baseRow, std::span<std::vector<tSubtitleLine>> pieces);
 // The number of captions (Rows - 1), 0 when the grid holds no document.
 int CaptionCount();
 

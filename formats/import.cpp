@@ -149,6 +149,7 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
         setup.timedSample = !plain && gTimedSample;
         setup.lineBreak = gLineBreak;
         setup.limit = kImportLimit - (append ? CaptionCount() : 0);
+        setup.keepPieces = true;
         setup.poll = [] {
             LetEventsRun();
             return gAbortLoad;
@@ -169,8 +170,13 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
                 gImportTruncated = true;
                 MsgBox(LangText(158), vbCritical, LangText(146));
             }
-            std::vector<tImportCaption>& captions = outcome.captions;
-            if (captions.empty()) {
+            // The captions as the grid takes them: in the pieces a large file was read in.
+            std::vector<std::vector<tImportCaption>> pieces = std::move(outcome.pieces);
+            if (pieces.empty()) pieces.push_back(std::move(outcome.captions));
+            int count = 0;
+            for (const std::vector<tImportCaption>& piece : pieces)
+                count += int(piece.size());
+            if (count == 0) {
                 if (!outcome.limitReached) MsgBox(LangText(46) + kCrLf2 + LangText(47), vbCritical);
             } else {
                 int base = 0;
@@ -179,9 +185,11 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
                     const int32_t media = gOnGetMediaLength ? std::max(0, gOnGetMediaLength()) : 0;
                     gAppendOffset = AddSaturated(gAppendOffset, int64_t(media) * 1000);
                     base = IsDocumentGrid() && CaptionCount() > 0 ? CaptionCount() : 0;
-                    for (tImportCaption& c : captions) {
-                        c.start = AddSaturated(c.start, gAppendOffset);
-                        c.end = AddSaturated(c.end, gAppendOffset);
+                    for (std::vector<tImportCaption>& piece : pieces) {
+                        for (tImportCaption& c : piece) {
+                            c.start = AddSaturated(c.start, gAppendOffset);
+                            c.end = AddSaturated(c.end, gAppendOffset);
+                        }
                     }
                 } else {
                     gAppendOffset = 0;
@@ -189,8 +197,7 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
                 FlexGrid& grid = grdSubs();
                 const bool redraw = grid.Redraw();
                 grid.SetRedraw(false);
-                const int count = int(captions.size());
-                read = FillLines(base, std::move(captions));
+                read = FillLines(base, pieces);
                 grid.SetRedraw(redraw);
                 if (read) {
                     SelectLine(base + count, false);

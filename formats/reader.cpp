@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <exception>
+#include <iterator>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -527,10 +528,13 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     if (total > size_t(std::max(0, setup.limit))) return std::nullopt;
 
     tReadOutcome outcome;
-    outcome.captions.reserve(total);
+    if (!setup.keepPieces) outcome.captions.reserve(total);
     for (tPart& part : parts) {
-        for (tImportCaption& c : part.reader->captions)
-            outcome.captions.push_back(std::move(c));
+        std::vector<tImportCaption>& captions = part.reader->captions;
+        if (setup.keepPieces)
+            outcome.pieces.push_back(std::move(captions));
+        else
+            std::move(captions.begin(), captions.end(), std::back_inserter(outcome.captions));
         outcome.skipped += part.reader->skipped;
         outcome.clampedTimes += part.reader->clampedTimes;
     }

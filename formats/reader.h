@@ -54,6 +54,9 @@ struct tReadSetup {
     // least partChars characters. The outcome is that of reading it from start to end.
     int parts = 0;
     qsizetype partChars = qsizetype(256) << 10;
+    // A text read in parts leaves each part's captions a piece of their own (outcome.pieces)
+    // rather than gathering them into one list.
+    bool keepPieces = false;
     // Runs whenever the count of captions reaches a new multiple of 100 and every few thousand
     // lines (of the first part only, where the text is read in parts); true stops the read
     // (cancelled).
@@ -65,6 +68,9 @@ struct tReadSetup {
 
 struct tReadOutcome {
     std::vector<tImportCaption> captions; // times never negative
+    // With keepPieces, a text read in parts: its captions in pieces, one after the other
+    // (captions is then empty).
+    std::vector<std::vector<tImportCaption>> pieces;
     bool limitReached = false;            // more captions followed than the limit allows
     bool aborted = false;                 // poll stopped the read
     QString formatId;                     // the format the read ended with

@@ -366,21 +366,26 @@ TEST_F(Captions, FillLinesReplacesOrAppendsInOneStep) {
     EXPECT_FALSE(FillLines(5, first));
 }
 
-// The reader hands its captions over: their texts move into the grid, and a fill the grid
-// refuses leaves them as they were.
-TEST_F(Captions, FillLinesTakesTheTextsOnlyWhenItFills) {
+// The reader hands its captions over in pieces: their texts move into the grid in order, and a
+// fill the grid refuses leaves them as they were.
+TEST_F(Captions, FillLinesTakesPiecesOnlyWhenItFills) {
     ResetCaptionGrid(true);
-    std::vector<tSubtitleLine> lines = {{0, 500, QStringLiteral("<u>one")},
-                                        {600, 900, QStringLiteral("two")}};
-    ASSERT_TRUE(FillLines(0, std::move(lines)));
-    EXPECT_EQ(Texts(), QStringList({"<u>one", "two"}));
+    std::vector<std::vector<tSubtitleLine>> pieces = {
+        {{0, 500, QStringLiteral("<u>one")}}, {}, {{600, 900, QStringLiteral("two")}, {-5, 1, QStringLiteral("3")}}};
+    ASSERT_TRUE(FillLines(0, pieces));
+    EXPECT_EQ(Texts(), QStringList({"<u>one", "two", "3"}));
     EXPECT_EQ(grdSubs().CellStyle(1, kColText), FlexGrid::kUnderline);
-    EXPECT_TRUE(lines[0].text.isEmpty());
+    EXPECT_EQ(GetLineStart(3), 0);
+    EXPECT_TRUE(pieces[0][0].text.isEmpty());
 
-    std::vector<tSubtitleLine> tooMany(size_t(kMaxCaptions), {0, 0, QStringLiteral("kept")});
-    EXPECT_FALSE(FillLines(1, std::move(tooMany)));
-    EXPECT_EQ(tooMany.back().text, "kept");
-    EXPECT_EQ(Texts(), QStringList({"<u>one", "two"}));
+    std::vector<std::vector<tSubtitleLine>> tooMany(2);
+    tooMany[1].assign(size_t(kMaxCaptions), {0, 0, QStringLiteral("kept")});
+    EXPECT_FALSE(FillLines(1, tooMany));
+    EXPECT_EQ(tooMany[1].back().text, "kept");
+    EXPECT_EQ(Texts(), QStringList({"<u>one", "two", "3"}));
+    std::vector<std::vector<tSubtitleLine>> none;
+    ASSERT_TRUE(FillLines(0, none));
+    EXPECT_EQ(grdSubs().Rows(), 2);
 }
 
 TEST_F(Captions, RenumberLinesRewritesEveryNumber) {

@@ -3,6 +3,7 @@
 // skipped captions and late times, the same stop at the caption limit.
 #include "formats/reader_fixture.h"
 
+#include "document/timecode.h"
 #include "formats/detect.h"
 
 #include <random>
@@ -35,6 +36,13 @@ protected:
             SCOPED_TRACE(parts);
             ExpectSame(Read(tFileText(text), parts), whole);
             if (ascii) ExpectSame(Read(tFileText::AsciiBytes(bytes), parts), whole);
+            // Left in pieces, the captions are the same one after the other.
+            setup.keepPieces = true;
+            tReadOutcome pieces = Read(tFileText(text), parts);
+            setup.keepPieces = false;
+            for (std::vector<tImportCaption>& piece : pieces.pieces)
+                pieces.captions.insert(pieces.captions.end(), piece.begin(), piece.end());
+            ExpectSame(pieces, whole);
         }
     }
 
@@ -127,6 +135,40 @@ TEST_F(PartsReaderTest, CancelledInTheFirstPartStopsEveryPart) {
     EXPECT_TRUE(out.aborted);
     EXPECT_EQ(polls, 2);
     EXPECT_LT(out.captions.size(), 500u);
+}
+
+// A large file opened and appended as the file commands do: the grid holds its captions in
+// order, the appended ones behind the media.
+class PartsImportTest : public ReaderTest {};
+
+TEST_F(PartsImportTest, OpenAndAppendALargeFile) {
+    QByteArray srt;
+    for (int i = 0; i < 7000; ++i) {
+        const QString t = MsToTime(i * 1000).replace(u'.', u',');
+        srt += QStringLiteral("%1\r\n%2 --> %2\r\nCaption %1 of a file large enough to be read in parts\r\n"
+                              "<i>second line</i>\r\n\r\n")
+                   .arg(i + 1)
+                   .arg(t)
+                   .toLatin1();
+    }
+    ASSERT_GT(srt.size(), 2 * tReadSetup().partChars);
+    std::vector<tSubtitleLine> want = Parse("SUBRIP", QString::fromLatin1(srt)).captions;
+    ASSERT_EQ(want.size(), 7000u);
+    const QString path = WriteFile("large.srt", srt);
+    Open(path);
+    EXPECT_EQ(Document(), want);
+
+    gOnGetMediaLength = [] { return 9000; };
+    msgbox.Answer(vbOK);
+    gAbortLoad = false;
+    ImportSubtitleFile(path, false, true);
+    for (size_t i = 0; i < 7000; ++i) {
+        tSubtitleLine moved = want[i];
+        moved.start += 9000000;
+        moved.end += 9000000;
+        want.push_back(moved);
+    }
+    EXPECT_EQ(Document(), want);
 }
 
 } // namespace
