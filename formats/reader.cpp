@@ -5,6 +5,8 @@
 #include "formats/readerpaths.h"
 #include "formats/textops.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -468,7 +470,8 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     if (!path || !path->partsAfterBlankLines) return std::nullopt;
     const qsizetype n = text.size();
     const qsizetype partChars = std::max<qsizetype>(1, setup.partChars);
-    const qsizetype most = setup.parts > 0 ? setup.parts : std::min(8u, std::thread::hardware_concurrency());
+    // The processors this process may run on (its affinity, not the machine's count).
+    const qsizetype most = setup.parts > 0 ? setup.parts : std::min(8, QThread::idealThreadCount());
     const qsizetype wanted = std::min(most, n / partChars);
     if (wanted < 2) return std::nullopt;
     std::vector<tPart> parts;

@@ -50,8 +50,9 @@ struct tReadSetup {
     QString lineBreak = QStringLiteral("|");
     int limit = kImportLimit; // most captions taken
     // A large text of a format whose captions end at blank lines is read in parts at once, on
-    // threads of their own: at most `parts` (0: one for each processor, up to 8), each of at
-    // least partChars characters. The outcome is that of reading it from start to end.
+    // threads of their own: at most `parts` (0: one for each processor the process may run on,
+    // up to 8), each of at least partChars characters. The outcome is that of reading it from
+    // start to end.
     int parts = 0;
     qsizetype partChars = qsizetype(256) << 10;
     // A text read in parts leaves each part's captions a piece of their own (outcome.pieces)
