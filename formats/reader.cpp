@@ -1,6 +1,7 @@
 #include "formats/reader.h"
 
 #include "base/textsearch.h"
+#include "base/threadheap.h"
 #include "formats/formattime.h"
 #include "formats/readerpaths.h"
 #include "formats/textops.h"
@@ -416,39 +417,6 @@ qsizetype AfterBlankLine(const tFileText& text, qsizetype from) {
     return n;
 }
 
-// A new thread gets a heap of its own that grows a page at a time, each step a call into the
-// kernel that waits for the other threads' steps, and a part's texts take hundreds of pages.
-// Blocks taken at once grow it in large steps beforehand; given back, they are the room the
-// texts are taken from. The last one is kept until the part is read, so that the heap is not
-// shrunk again. (Blocks stay below the size that is mapped on its own; untouched pages cost
-// nothing.)
-class tThreadHeapRoom {
-public:
-    explicit tThreadHeapRoom(size_t bytes) {
-        constexpr size_t kBlock = 120 << 10;
-        std::vector<char*> blocks;
-        blocks.reserve(bytes / kBlock + 1);
-        for (size_t got = 0; got < bytes; got += kBlock) {
-            char* block = static_cast<char*>(std::malloc(kBlock));
-            if (!block) break;
-            // Written to, so that the compiler keeps the block.
-            *static_cast<volatile char*>(block) = 0;
-            blocks.push_back(block);
-        }
-        if (blocks.empty()) return;
-        last_ = blocks.back();
-        blocks.pop_back();
-        for (char* block : blocks)
-            std::free(block);
-    }
-    ~tThreadHeapRoom() { std::free(last_); }
-    tThreadHeapRoom(const tThreadHeapRoom&) = delete;
-    tThreadHeapRoom& operator=(const tThreadHeapRoom&) = delete;
-
-private:
-    char* last_ = nullptr;
-};
-
 // One part of a text, read on a thread of its own.
 struct tPart {
     tFileText text{QStringView()};
@@ -489,7 +457,7 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     // captions, and whose heap grows in large steps anyway.
     const auto readPart = [&](tPart& part, bool first) {
         try {
-            std::optional<tThreadHeapRoom> room;
+            std::optional<ThreadHeapRoom> room;
             if (!first) room.emplace(2 * size_t(part.text.size()));
             tCaptionReader& reader = part.reader.emplace(setup);
             tGrammar grammar(setup, reader);

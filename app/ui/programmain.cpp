@@ -2,6 +2,7 @@
 
 #include "app/ui/frmStart.h"
 #include "base/appinfo.h"
+#include "base/threadheap.h"
 #include "base/ui/formhelpers.h"
 #include "base/ui/windowplacement.h"
 #include "platform/ui/DesktopServices.h"
@@ -27,23 +28,27 @@ namespace {
 // Work that would otherwise lie on the way to the first paint, done on a worker while this
 // thread connects to the display and builds the windows. Everything it fills is a shared,
 // thread-safe cache: the font configuration first (it needs no application object), then,
-// once the application exists, the image format plugins, the font list and the window font
-// with its bold face.
+// once the application exists, the font list and the window font with its bold face (their
+// fall-back families are shared by all threads), then the image format plugins.
 class WarmUp {
 public:
     WarmUp()
         : thread_([this] {
+              // Room first: growing this thread's heap page by page would stall the main
+              // thread, which is loading the display's libraries meanwhile.
+              const ThreadHeapRoom room(size_t(8) << 20);
               FcInit();
               std::unique_lock lock(mutex_);
               appReady_.wait(lock, [this] { return appState_ != 0; });
               if (appState_ < 0) return;
               lock.unlock();
-              QImageReader::supportedImageFormats();
+              // The fonts first: the main window's grid measures its font within milliseconds.
               QFontDatabase::families();
               QFont font = QGuiApplication::font();
               QFontMetrics(font).height();
               font.setBold(true);
               QFontMetrics(font).height();
+              QImageReader::supportedImageFormats();
           }) {}
     ~WarmUp() {
         Release(-1);
