@@ -25,32 +25,32 @@ void ResetModulePaths() {
 }
 SCRIVELLE_REGISTER_RESET(ResetModulePaths);
 
-QStringList Candidates(const ModuleSpec& spec) {
-    const QString name = QLatin1String(spec.fileName);
+QStringList Candidates(const ModuleInfo& module) {
+    const QString name = QLatin1String(module.fileName);
     if (PathsForTests().contains(name)) return {PathsForTests().value(name)};
     QStringList paths;
     if (QCoreApplication::instance())
         paths << QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
-    if (spec.builtPath) paths << QString::fromUtf8(spec.builtPath);
+    if (module.builtPath) paths << QString::fromUtf8(module.builtPath);
     return paths;
 }
 
 } // namespace
 
-QFunctionPointer ResolveModuleEntry(const ModuleSpec& spec, QString* error) {
-    const QString name = QLatin1String(spec.fileName);
+QFunctionPointer ResolveModuleEntry(const ModuleInfo& module, QString* error) {
+    const QString name = QLatin1String(module.fileName);
     const bool redirected = PathsForTests().contains(name);
-    const QString key = name + QLatin1Char(' ') + QLatin1String(spec.symbol);
+    const QString key = name + QLatin1Char(' ') + QLatin1String(module.symbol);
     if (!redirected) {
         if (const QFunctionPointer entry = Resolved().value(key)) return entry;
     }
     QString reasons;
-    for (const QString& path : Candidates(spec)) {
+    for (const QString& path : Candidates(module)) {
         if (!QFileInfo::exists(path)) continue;
         // Never unloaded: objects made by the module may live until the program ends.
         QLibrary library(path);
         if (library.load()) {
-            if (const QFunctionPointer entry = library.resolve(spec.symbol)) {
+            if (const QFunctionPointer entry = library.resolve(module.symbol)) {
                 if (!redirected) Resolved().insert(key, entry);
                 return entry;
             }
@@ -58,7 +58,7 @@ QFunctionPointer ResolveModuleEntry(const ModuleSpec& spec, QString* error) {
         reasons += library.errorString() + QLatin1Char('\n');
     }
     if (error) {
-        *error = QStringLiteral("%1 (%2) could not be loaded.").arg(QLatin1String(spec.what), name);
+        *error = QStringLiteral("%1 (%2) could not be loaded.").arg(QLatin1String(module.what), name);
         if (!reasons.isEmpty()) *error += QLatin1Char('\n') + reasons.trimmed();
     }
     return nullptr;

@@ -6,7 +6,7 @@
 #include <QtGlobal>
 
 // One module: its file name, where the build put it, and its one entry point.
-struct ModuleSpec {
+struct ModuleInfo {
     const char* fileName;  // "libscrivelle_network.so"
     const char* builtPath; // the build's own copy; may be null
     const char* symbol;    // the entry point's name
@@ -16,7 +16,7 @@ struct ModuleSpec {
 // Loads the module (once; never unloaded) and resolves its entry point: beside the executable
 // first (where the program is installed), then where the build put it (tests and benchmarks live
 // in other folders of the build). Null, with the reason in *error, when it cannot.
-QFunctionPointer ResolveModuleEntry(const ModuleSpec& spec, QString* error);
+QFunctionPointer ResolveModuleEntry(const ModuleInfo& module, QString* error);
 
 // Tests: look for the module fileName only at path (empty: the usual places again).
 void SetModulePathForTests(const QString& fileName, const QString& path);

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr ModuleSpec kSpellModuleSpec{kSpellModule,
+constexpr ModuleInfo kSpellModuleInfo{kSpellModule,
 #ifdef SCRIVELLE_SPELL_MODULE
                                       SCRIVELLE_SPELL_MODULE,
 #else
@@ -118,7 +118,7 @@ bool HunspellChecker::Load(const QString& name, QString* error) {
             continue;
         d->words.reset();
         const auto create =
-            reinterpret_cast<CreateWordCheckerFn>(ResolveModuleEntry(kSpellModuleSpec, error));
+            reinterpret_cast<CreateWordCheckerFn>(ResolveModuleEntry(kSpellModuleInfo, error));
         if (!create) return false;
         d->words.reset(create(base, error));
         if (!d->words) return false;

@@ -88,7 +88,7 @@ bool IsNewerThanRunning(const QString& version) {
 }
 
 namespace {
-constexpr ModuleSpec kNetworkModule{kUpdateNetworkModule,
+constexpr ModuleInfo kNetworkModule{kUpdateNetworkModule,
 #ifdef SCRIVELLE_NETWORK_MODULE
                                     SCRIVELLE_NETWORK_MODULE,
 #else

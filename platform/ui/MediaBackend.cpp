@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr ModuleSpec kMediaModule{"libscrivelle_media.so",
+constexpr ModuleInfo kMediaModule{"libscrivelle_media.so",
 #ifdef SCRIVELLE_MEDIA_MODULE
                                   SCRIVELLE_MEDIA_MODULE,
 #else

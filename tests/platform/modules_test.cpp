@@ -39,8 +39,8 @@ TEST_F(ModuleLoadTest, AModuleThatCannotBeUsedIsReportedWithItsName) {
     for (const auto& row : rows) {
         SetModulePathForTests(QLatin1String(kSpellModule), row.path);
         QString why;
-        const ModuleSpec spec{kSpellModule, nullptr, row.symbol, "The spelling module"};
-        EXPECT_EQ(ResolveModuleEntry(spec, &why), nullptr) << row.name;
+        const ModuleInfo module{kSpellModule, nullptr, row.symbol, "The spelling module"};
+        EXPECT_EQ(ResolveModuleEntry(module, &why), nullptr) << row.name;
         EXPECT_TRUE(why.startsWith(QStringLiteral("The spelling module (libscrivelle_spell.so) could not be loaded.")))
             << row.name << ": " << why.toStdString();
     }
