@@ -102,11 +102,12 @@ bool KeepBackup(const QString& path) {
     return false;
 }
 
-// Brings the cache up to date with the file: on first use, when the store moved (tests point
-// XDG_CONFIG_HOME elsewhere), or when another instance of the program wrote it.
-int gBatchDepth = 0;
+int gBatchDepth = 0;         // SettingsReadBatch objects alive
 bool gBatchChecked = false; // the file was looked at since the outermost batch began
 
+// Brings the cache up to date with the file: on first use, when the store moved (tests point
+// XDG_CONFIG_HOME elsewhere), or when another instance of the program wrote it. Within a
+// SettingsReadBatch only the first call looks.
 void Refresh() {
     Store& st = TheStore();
     if (gBatchDepth > 0) {

@@ -1,7 +1,8 @@
 #pragma once
-// Parts of the program that pull in large libraries (the network stack, the spelling engine)
-// live in modules of their own, loaded the first time they are used: the program does not map
-// and relocate those libraries on every start when most runs never use them.
+// Parts of the program that pull in large libraries (the media player, the network stack, the
+// spelling engine) live in modules of their own, loaded the first time they are used: the
+// program does not map and relocate those libraries on every start when most runs never use
+// them.
 #include <QString>
 #include <QtGlobal>
 
