@@ -2,6 +2,7 @@
 
 #include "base/textsearch.h"
 #include "base/threadheap.h"
+#include "base/threadplace.h"
 #include "formats/formattime.h"
 #include "formats/readerpaths.h"
 #include "formats/textops.h"
@@ -455,7 +456,9 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     std::atomic<bool> stop{false};
     // The first part is read on the calling thread, where the window's events run between
     // captions, and whose heap grows in large steps anyway.
+    const int creatorProcessor = CurrentProcessor();
     const auto readPart = [&](tPart& part, bool first) {
+        if (!first) LeaveProcessor(creatorProcessor);
         try {
             std::optional<ThreadHeapRoom> room;
             if (!first) room.emplace(2 * size_t(part.text.size()));

@@ -24,6 +24,7 @@
 #include "platform/Dialogs.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
+#include "platform/ui/FontWarmUp.h"
 #include "platform/ui/QtMediaPlayer.h"
 #include "platform/ui/VideoView.h"
 #include "waveform/ui/WavePane.h"
@@ -93,10 +94,21 @@ QTimer* MakeTimer(QObject* parent, const char* name, int interval) {
     return t;
 }
 
+// The grid's font as the settings have it.
+QFont GridFont() {
+    QFont font = QApplication::font();
+    if (!gGridFontName.isEmpty()) font.setFamily(gGridFontName);
+    if (gGridFontSize > 0) font.setPointSize(gGridFontSize);
+    font.setBold(gGridFontBold);
+    return font;
+}
+
 } // namespace
 
 frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
+    // Its fall-backs are found on the start-up worker while the controls are made.
+    WarmUpFont(GridFont());
     setWindowIcon(AppIcon(0));
     // The layout needs this much room for the grid, the player and the bottom panel.
     setMinimumSize(700, 570);
@@ -427,11 +439,7 @@ void frmMain::DisconnectHooks() {
 }
 
 void frmMain::ApplyGridFont() {
-    QFont font = QApplication::font();
-    if (!gGridFontName.isEmpty()) font.setFamily(gGridFontName);
-    if (gGridFontSize > 0) font.setPointSize(gGridFontSize);
-    font.setBold(gGridFontBold);
-    grdSubsView->SetGridFont(font);
+    grdSubsView->SetGridFont(GridFont());
 }
 
 // --- Grid set-up and selection ---

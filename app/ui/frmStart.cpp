@@ -8,6 +8,7 @@
 #include "language/stringtable.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
+#include "platform/ui/FirstPaint.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -191,6 +192,7 @@ bool frmStart::ShowMainWindow() {
         if (w) {
             mMainWindow = w;
             w->show();
+            HastenFirstPaint(w);
             return true;
         }
         reason = QStringLiteral("The main window could not be created.");

@@ -1,0 +1,42 @@
+#pragma once
+#include <QFont>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Work that would otherwise lie on the way to the first paint, done on a worker while the main
+// thread connects to the display and builds the windows. Everything it fills is a shared,
+// thread-safe cache: the font configuration first (it needs no application object), then,
+// once the application exists, the font list and the window font with its bold face (their
+// fall-back families are shared by all threads), then the image format plugins, then the
+// fonts the main window hands over with WarmUpFont() until Finish().
+//
+// Made before the application object; AppReady() once it exists. Destroyed without it (the
+// application could not start), the worker ends after the font configuration.
+class StartupWarmUp {
+public:
+    StartupWarmUp();
+    ~StartupWarmUp();
+    StartupWarmUp(const StartupWarmUp&) = delete;
+    StartupWarmUp& operator=(const StartupWarmUp&) = delete;
+
+    // The application object exists: the worker may go on.
+    void AppReady();
+    // Nothing more is wanted of the worker: it ends after what it is doing.
+    void Finish();
+
+private:
+    void Run(int creator);
+    // Waits until ready() holds (true) or the worker is not wanted any more (false).
+    template <class Ready>
+    bool WaitFor(Ready ready);
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool appReady_ = false;
+    bool finished_ = false;
+    std::vector<QFont> fonts_;
+    std::thread thread_; // last: it starts once the members it uses exist
+};

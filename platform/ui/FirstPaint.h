@@ -1,0 +1,23 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class QWidget;
+
+// The first paint of a large window spends most of its time on the pages of the window's new
+// buffer, each handed out by the kernel on first touch: a few microseconds each, over a
+// thousand of them for a maximised window. Called right after the window is shown: when the
+// window is first exposed, its buffer is made at the size it shows at and helper threads have
+// the pages of its lower two thirds mapped while this thread paints from the top. The helpers
+// only map pages; they never read or write what is in them.
+void HastenFirstPaint(QWidget* window);
+
+struct PageRange {
+    uintptr_t begin;
+    uintptr_t end; // one past the last byte
+};
+
+// The pages the helpers take, one range per helper, for a buffer of bytes at begin: its lower
+// two thirds, whole pages only, split evenly. Empty when there is nothing to take.
+std::vector<PageRange> HelperPageRanges(uintptr_t begin, size_t bytes, int helpers, size_t pageSize);

@@ -1,0 +1,107 @@
+// The first paint of a large window: helpers map the lower part of its buffer while the window
+// paints, and never change what the window painted.
+#include "platform/ui/FirstPaint.h"
+#include "support/fixture.h"
+
+#include <QBackingStore>
+#include <QCoreApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+TEST(FirstPaint, HelpersTakeWholePagesOfTheLowerTwoThirdsOnce) {
+    struct Case {
+        uintptr_t begin;
+        size_t bytes;
+        int helpers;
+        size_t page;
+        size_t expectedRanges;
+    };
+    const Case cases[] = {
+        {0x7f0000000000, 1280 * 1003 * 4, 3, 4096, 3}, // a maximised window's buffer
+        {0x7f0000000123, 1280 * 1003 * 4, 2, 4096, 2}, // not on a page boundary
+        {0x10000, 5 * 4096, 8, 4096, 3},               // more helpers than pages
+        {0x10000, 4096, 3, 4096, 0},                   // no whole page below the first third
+        {0x10000, 1 << 20, 0, 4096, 0},                // no helper
+        {0x10000, 0, 3, 4096, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bytes << " bytes, " << c.helpers << " helpers");
+        const std::vector<PageRange> ranges = HelperPageRanges(c.begin, c.bytes, c.helpers, c.page);
+        ASSERT_EQ(ranges.size(), c.expectedRanges);
+        if (ranges.empty()) continue;
+        // From the first whole page past a third to the end of the last whole page, in order,
+        // with neither gaps nor overlaps: nothing outside the buffer, nothing taken twice.
+        const uintptr_t from = (c.begin + c.bytes / 3 + c.page - 1) / c.page * c.page;
+        const uintptr_t to = (c.begin + c.bytes) / c.page * c.page;
+        EXPECT_EQ(ranges.front().begin, from);
+        EXPECT_EQ(ranges.back().end, to);
+        for (size_t k = 0; k < ranges.size(); ++k) {
+            EXPECT_EQ(ranges[k].begin % c.page, 0u);
+            EXPECT_EQ(ranges[k].end % c.page, 0u);
+            EXPECT_LT(ranges[k].begin, ranges[k].end);
+            if (k > 0) EXPECT_EQ(ranges[k].begin, ranges[k - 1].end);
+        }
+    }
+}
+
+namespace {
+
+// Paints its upper half red and its lower half blue.
+class TwoColours : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(0, 0, width(), height() / 2, Qt::red);
+        p.fillRect(0, height() / 2, width(), height() - height() / 2, Qt::blue);
+    }
+};
+
+} // namespace
+
+TEST(FirstPaint, TheWindowShowsWhatItPaintedAndLaterPaintsToo) {
+    TwoColours window;
+    window.resize(1200, 1000); // 4.8 MB: helpers are used
+    window.show();
+    const auto helpersOf = [&window] { return window.windowHandle()->findChildren<QObject*>().size(); };
+    const qsizetype before = helpersOf();
+    HastenFirstPaint(&window);
+    EXPECT_EQ(helpersOf(), before + 1);
+    ASSERT_TRUE(WaitFor([&] { return window.windowHandle()->isExposed(); }));
+    // Its work done at the first expose, the watcher is gone.
+    EXPECT_TRUE(WaitFor([&] { return helpersOf() == before; }));
+    const auto check = [&window](QColor top, QColor bottom) {
+        QPaintDevice* device = window.backingStore()->paintDevice();
+        ASSERT_EQ(device->devType(), int(QInternal::Image));
+        const QImage image = *static_cast<QImage*>(device);
+        ASSERT_GE(image.height(), window.height());
+        for (int y : {0, window.height() / 2 - 1})
+            EXPECT_EQ(image.pixelColor(window.width() - 1, y), top) << y;
+        for (int y : {window.height() / 2, window.height() * 2 / 3, window.height() - 1})
+            EXPECT_EQ(image.pixelColor(0, y), bottom) << y;
+    };
+    check(Qt::red, Qt::blue);
+    // A resize afterwards paints as usual.
+    window.resize(1300, 900);
+    ASSERT_TRUE(WaitFor([&] { return window.backingStore()->size() == QSize(1300, 900); }));
+    window.repaint();
+    check(Qt::red, Qt::blue);
+}
+
+TEST(FirstPaint, AWindowGoneBeforeItShowsIsLeftAlone) {
+    QPointer<QWindow> handle;
+    {
+        TwoColours window;
+        window.resize(1200, 1000);
+        window.show();
+        handle = window.windowHandle();
+        HastenFirstPaint(&window);
+        HastenFirstPaint(nullptr);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(handle.isNull());
+}
