@@ -8,10 +8,11 @@
 
 // Work that would otherwise lie on the way to the first paint, done on a worker while the main
 // thread connects to the display and builds the windows. Everything it fills is a shared,
-// thread-safe cache: the font configuration first (it needs no application object), then,
-// once the application exists, the font list and the window font with its bold face (their
-// fall-back families are shared by all threads), then the image format plugins, then the
-// fonts the main window hands over with WarmUpFont() until Finish().
+// thread-safe cache: the font configuration first (it needs no application object; read on a
+// thread that yields to all others), then, once the application exists, the font list and the
+// window font with its bold face (their fall-back families are shared by all threads), then
+// the image format plugins, then the fonts the main window hands over with WarmUpFont() until
+// Finish().
 //
 // Made before the application object; AppReady() once it exists. Destroyed without it (the
 // application could not start), the worker ends after the font configuration.

@@ -25,6 +25,9 @@ namespace {
 // Below this a window's buffer is mapped in well under a millisecond: not worth a thread.
 constexpr size_t kWorthIt = size_t(1) << 20;
 constexpr int kMostHelpers = 3;
+// The painting thread maps the top sixth itself: by the time it is through that, the helpers
+// are well into theirs.
+constexpr size_t kPaintersShare = 6;
 
 // Maps the pages of [begin, end), back to front, so that a helper and the painting thread meet
 // rather than take turns; stops at the first refusal (a kernel without the call).
@@ -95,7 +98,7 @@ std::vector<PageRange> HelperPageRanges(uintptr_t begin, size_t bytes, int helpe
     if (helpers < 1 || pageSize == 0 || bytes == 0) return ranges;
     const auto roundUp = [pageSize](uintptr_t a) { return (a + pageSize - 1) / pageSize * pageSize; };
     const auto roundDown = [pageSize](uintptr_t a) { return a / pageSize * pageSize; };
-    const uintptr_t from = roundUp(begin + bytes / 3);
+    const uintptr_t from = roundUp(begin + bytes / kPaintersShare);
     const uintptr_t to = roundDown(begin + bytes);
     if (to <= from) return ranges;
     const uintptr_t pages = (to - from) / pageSize;

@@ -9,7 +9,7 @@ class QWidget;
 // buffer, each handed out by the kernel on first touch: a few microseconds each, over a
 // thousand of them for a maximised window. Called right after the window is shown: when the
 // window is first exposed, its buffer is made at the size it shows at and helper threads have
-// the pages of its lower two thirds mapped while this thread paints from the top. The helpers
+// the pages below its top sixth mapped while this thread paints from the top. The helpers
 // only map pages; they never read or write what is in them.
 void HastenFirstPaint(QWidget* window);
 
@@ -18,6 +18,6 @@ struct PageRange {
     uintptr_t end; // one past the last byte
 };
 
-// The pages the helpers take, one range per helper, for a buffer of bytes at begin: its lower
-// two thirds, whole pages only, split evenly. Empty when there is nothing to take.
+// The pages the helpers take, one range per helper, for a buffer of bytes at begin: all below
+// its top sixth, whole pages only, split evenly. Empty when there is nothing to take.
 std::vector<PageRange> HelperPageRanges(uintptr_t begin, size_t bytes, int helpers, size_t pageSize);

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(FirstPaint, HelpersTakeWholePagesOfTheLowerTwoThirdsOnce) {
+TEST(FirstPaint, HelpersTakeWholePagesBelowTheTopSixthOnce) {
     struct Case {
         uintptr_t begin;
         size_t bytes;
@@ -24,8 +24,8 @@ TEST(FirstPaint, HelpersTakeWholePagesOfTheLowerTwoThirdsOnce) {
     const Case cases[] = {
         {0x7f0000000000, 1280 * 1003 * 4, 3, 4096, 3}, // a maximised window's buffer
         {0x7f0000000123, 1280 * 1003 * 4, 2, 4096, 2}, // not on a page boundary
-        {0x10000, 5 * 4096, 8, 4096, 3},               // more helpers than pages
-        {0x10000, 4096, 3, 4096, 0},                   // no whole page below the first third
+        {0x10000, 5 * 4096, 8, 4096, 4},               // more helpers than pages
+        {0x10000, 4096, 3, 4096, 0},                   // no whole page below the top sixth
         {0x10000, 1 << 20, 0, 4096, 0},                // no helper
         {0x10000, 0, 3, 4096, 0},
     };
@@ -34,9 +34,9 @@ TEST(FirstPaint, HelpersTakeWholePagesOfTheLowerTwoThirdsOnce) {
         const std::vector<PageRange> ranges = HelperPageRanges(c.begin, c.bytes, c.helpers, c.page);
         ASSERT_EQ(ranges.size(), c.expectedRanges);
         if (ranges.empty()) continue;
-        // From the first whole page past a third to the end of the last whole page, in order,
+        // From the first whole page past a sixth to the end of the last whole page, in order,
         // with neither gaps nor overlaps: nothing outside the buffer, nothing taken twice.
-        const uintptr_t from = (c.begin + c.bytes / 3 + c.page - 1) / c.page * c.page;
+        const uintptr_t from = (c.begin + c.bytes / 6 + c.page - 1) / c.page * c.page;
         const uintptr_t to = (c.begin + c.bytes) / c.page * c.page;
         EXPECT_EQ(ranges.front().begin, from);
         EXPECT_EQ(ranges.back().end, to);
