@@ -13,19 +13,26 @@ TEST(ThreadPlace, AWorkerLeavesTheGivenProcessorAndMayUseAllAgain) {
     ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
     EXPECT_EQ(UsableProcessors(), CPU_COUNT(&allowed));
     if (CPU_COUNT(&allowed) < 2) GTEST_SKIP() << "one processor only";
-    int left = -2, after = -2;
-    cpu_set_t afterwards;
-    CPU_ZERO(&afterwards);
     const int creator = CurrentProcessor();
     ASSERT_GE(creator, 0);
+    int before = -2, after = -2;
+    cpu_set_t afterwards;
+    CPU_ZERO(&afterwards);
     std::thread([&] {
+        // Put where a new thread often starts: on its creator's processor.
+        cpu_set_t only;
+        CPU_ZERO(&only);
+        CPU_SET(creator, &only);
+        sched_setaffinity(0, sizeof only, &only);
+        sched_setaffinity(0, sizeof allowed, &allowed);
+        before = CurrentProcessor();
         LeaveProcessor(creator);
-        left = CurrentProcessor();
+        after = CurrentProcessor();
         sched_getaffinity(0, sizeof afterwards, &afterwards);
-        after = CPU_COUNT(&afterwards);
     }).join();
-    EXPECT_NE(left, creator);
-    EXPECT_TRUE(CPU_EQUAL(&afterwards, &allowed)) << after << " processors allowed afterwards";
+    ASSERT_EQ(before, creator);
+    EXPECT_NE(after, creator);
+    EXPECT_TRUE(CPU_EQUAL(&afterwards, &allowed)) << CPU_COUNT(&afterwards) << " processors allowed afterwards";
     // Nothing to leave: nothing happens.
     std::thread([] { LeaveProcessor(-1); }).join();
 }
