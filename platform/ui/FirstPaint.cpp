@@ -29,17 +29,6 @@ constexpr int kMostHelpers = 3;
 // are well into theirs.
 constexpr size_t kPaintersShare = 6;
 
-// Maps the pages of [begin, end), back to front, so that a helper and the painting thread meet
-// rather than take turns; stops at the first refusal (a kernel without the call).
-void MapPages(uintptr_t begin, uintptr_t end) {
-    constexpr uintptr_t kStep = uintptr_t(128) << 10;
-    while (end > begin) {
-        const uintptr_t from = end - begin > kStep ? end - kStep : begin;
-        if (madvise(reinterpret_cast<void*>(from), end - from, MADV_POPULATE_WRITE) != 0) return;
-        end = from;
-    }
-}
-
 class FirstExpose final : public QObject {
 public:
     FirstExpose(QWidget* widget, QWindow* window) : QObject(window), widget_(widget) {}
@@ -108,6 +97,16 @@ std::vector<PageRange> HelperPageRanges(uintptr_t begin, size_t bytes, int helpe
         if (b > a) ranges.push_back({a, b});
     }
     return ranges;
+}
+
+bool MapPages(uintptr_t begin, uintptr_t end) {
+    constexpr uintptr_t kStep = uintptr_t(128) << 10;
+    while (end > begin) {
+        const uintptr_t from = end - begin > kStep ? end - kStep : begin;
+        if (madvise(reinterpret_cast<void*>(from), end - from, MADV_POPULATE_WRITE) != 0) return false;
+        end = from;
+    }
+    return true;
 }
 
 void HastenFirstPaint(QWidget* window) {

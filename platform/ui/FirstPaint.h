@@ -21,3 +21,8 @@ struct PageRange {
 // The pages the helpers take, one range per helper, for a buffer of bytes at begin: all below
 // its top sixth, whole pages only, split evenly. Empty when there is nothing to take.
 std::vector<PageRange> HelperPageRanges(uintptr_t begin, size_t bytes, int helpers, size_t pageSize);
+
+// Has the kernel map the pages of [begin, end) (page aligned) for writing, without reading or
+// writing what is in them; back to front, so that a helper and the painting thread meet rather
+// than take turns. False when the kernel refused (one without the call): the rest is left.
+bool MapPages(uintptr_t begin, uintptr_t end);

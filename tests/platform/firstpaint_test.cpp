@@ -11,6 +11,12 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <cstring>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 TEST(FirstPaint, HelpersTakeWholePagesBelowTheTopSixthOnce) {
@@ -47,6 +53,32 @@ TEST(FirstPaint, HelpersTakeWholePagesBelowTheTopSixthOnce) {
             if (k > 0) EXPECT_EQ(ranges[k].begin, ranges[k - 1].end);
         }
     }
+}
+
+TEST(FirstPaint, MappingPagesKeepsWhatIsInThemAndLeavesThemMapped) {
+    // Shared memory, as a window's buffer shared with the display server is.
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    const size_t pages = 64;
+    auto* buffer = static_cast<unsigned char*>(
+        mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(buffer, MAP_FAILED);
+    // Every other page written already, the others not yet touched.
+    for (size_t p = 0; p < pages; p += 2)
+        std::memset(buffer + p * page, int(0x40 + p), page);
+    const auto begin = reinterpret_cast<uintptr_t>(buffer);
+    if (!MapPages(begin, begin + pages * page)) {
+        munmap(buffer, pages * page);
+        GTEST_SKIP() << "this kernel does not map pages ahead";
+    }
+    std::vector<unsigned char> resident(pages);
+    ASSERT_EQ(mincore(buffer, pages * page, resident.data()), 0);
+    for (size_t p = 0; p < pages; ++p) {
+        EXPECT_TRUE(resident[p] & 1) << "page " << p;
+        const unsigned char expected = p % 2 == 0 ? (unsigned char)(0x40 + p) : 0;
+        EXPECT_EQ(buffer[p * page], expected) << "page " << p;
+        EXPECT_EQ(buffer[p * page + page - 1], expected) << "page " << p;
+    }
+    munmap(buffer, pages * page);
 }
 
 namespace {
