@@ -7,7 +7,6 @@
 #include "formats/readerpaths.h"
 #include "formats/textops.h"
 
-#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -439,8 +438,7 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
     if (!path || !path->partsAfterBlankLines) return std::nullopt;
     const qsizetype n = text.size();
     const qsizetype partChars = std::max<qsizetype>(1, setup.partChars);
-    // The processors this process may run on (its affinity, not the machine's count).
-    const qsizetype most = setup.parts > 0 ? setup.parts : std::min(8, QThread::idealThreadCount());
+    const qsizetype most = setup.parts > 0 ? setup.parts : std::min(8, UsableProcessors());
     const qsizetype wanted = std::min(most, n / partChars);
     if (wanted < 2) return std::nullopt;
     std::vector<tPart> parts;
