@@ -7,7 +7,6 @@
 #include "formats/readerpaths.h"
 #include "formats/textops.h"
 
-
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
