@@ -1,11 +1,14 @@
 #include "formats/detect.h"
 
+#include "base/paths.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
 #include "formats/textops.h"
 #include "platform/CodePage.h"
 #include "platform/processstate.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -48,10 +51,6 @@ qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>&
 
 namespace {
 
-void ResetDetectState() {
-    gTimedSample = false;
-}
-SCRIVELLE_REGISTER_RESET(ResetDetectState);
 
 constexpr int kSampleLines = 250;
 
@@ -360,37 +359,82 @@ bool MatchesAt(const tShapeToken* token, const tShapeToken* end, QStringView s, 
     return true;
 }
 
-// A format as detection weighs it: its definition as the reader would use it (with one of its
-// second time patterns applied, where that is what the entry stands for) and its time line.
+// A format as detection weighs it: its definition (with one of its second time patterns
+// applied, where that is what the entry stands for) and its time line.
 struct tCandidate {
     int index;
+    QString pattern; // the second time pattern; empty: the format's own
     tFormatDef def;
     tLineShape shape; // empty: known by its mark
 };
 
-std::vector<tCandidate> Candidates() {
+// The definition with a second time pattern: the sample's time fields become the pattern's.
+tFormatDef WithPattern(const tFormatDef& loaded, const QString& pattern) {
+    tFormatDef def = loaded;
+    const QString mask = PatternMask(pattern);
+    def.Timecode = pattern;
+    def.Sample = ReplaceText(loaded.Sample, loaded.TimeMask, mask);
+    def.TimeMask = mask;
+    return def;
+}
+
+std::vector<tCandidate> LoadCandidates() {
     std::vector<tCandidate> out;
     for (int i = 1; i <= gFormatMax; ++i) {
         const QString& id = gFormatIds[i];
         if (!LoadFormatDefinition(id, false, false) || !IsReadableDefinition(gFormatDef)) continue;
         const tFormatDef loaded = gFormatDef;
-        out.push_back({i, loaded, TimeLineShape(loaded)});
+        out.push_back({i, QString(), loaded, TimeLineShape(loaded)});
         if (out.back().shape.empty()) continue;
-        // Second time patterns (SubRip with decimal points, with one-digit hours), separated by
-        // "|": the sample's time fields become the pattern's.
+        // Second time patterns (SubRip with decimal points, with one-digit hours), separated by "|".
         const QString rss = ReadFormatIni(id, QStringLiteral("timecoderss"));
         for (const QString& pattern : rss.split(u'|', Qt::SkipEmptyParts)) {
-            tFormatDef def = loaded;
-            const QString mask = PatternMask(pattern);
-            def.Timecode = pattern;
-            def.Sample = ReplaceText(loaded.Sample, loaded.TimeMask, mask);
-            def.TimeMask = mask;
+            tFormatDef def = WithPattern(loaded, pattern);
             tLineShape shape = TimeLineShape(def);
-            if (!shape.empty()) out.push_back({i, def, std::move(shape)});
+            if (!shape.empty()) out.push_back({i, pattern, std::move(def), std::move(shape)});
         }
     }
     return out;
 }
+
+// The candidates are worked out once for a catalogue: loading every definition asks the
+// catalogue files for some four hundred keys. The catalogue is the same while its two files
+// and the list are.
+struct tCatalogueKey {
+    QString ini, dat;
+    qint64 iniSize = -1, datSize = -1;
+    QDateTime iniTime, datTime;
+    QStringList ids;
+    bool operator==(const tCatalogueKey&) const = default;
+};
+
+tCatalogueKey CatalogueKey() {
+    const QFileInfo ini(gFormatFile), dat(gFormatDatFile);
+    return {gFormatFile, gFormatDatFile, ini.size(), dat.size(), ini.lastModified(), dat.lastModified(), gFormatIds};
+}
+
+struct tCandidateCache {
+    tCatalogueKey key;
+    std::vector<tCandidate> candidates;
+    bool filled = false;
+};
+tCandidateCache gCandidateCache;
+
+const std::vector<tCandidate>& Candidates() {
+    tCatalogueKey key = CatalogueKey();
+    if (!gCandidateCache.filled || !(gCandidateCache.key == key)) {
+        gCandidateCache.candidates = LoadCandidates();
+        gCandidateCache.key = std::move(key);
+        gCandidateCache.filled = true;
+    }
+    return gCandidateCache.candidates;
+}
+
+void ResetDetectState() {
+    gTimedSample = false;
+    gCandidateCache = {};
+}
+SCRIVELLE_REGISTER_RESET(ResetDetectState);
 
 // Reloads the definition as one of the look-alike formats. The move happens only when that
 // format is in the list and its definition is good; otherwise the first match stays, with its
@@ -501,7 +545,7 @@ tDetection DetectFormat(QStringView text) {
 tDetection DetectFormat(const tFileText& text) {
     tDetection found;
     const QString sample = FileSample(text);
-    const std::vector<tCandidate> candidates = Candidates();
+    const std::vector<tCandidate>& candidates = Candidates();
 
     std::vector<qsizetype> lineStarts;
     for (qsizetype p = sample.indexOf(QLatin1String("\r\n")); p >= 0;
@@ -536,35 +580,36 @@ tDetection DetectFormat(const tFileText& text) {
     }
     const QStringView header = QStringView(sample).left(firstTime);
 
-    // A format known by a mark of its own ("WEBVTT", a namespace, a section) is known by it
-    // when the mark stands before the file's first time, whatever the captions hold; then one
-    // known by its time line; a mark found only later (after a time-like header line) is the
-    // last resort, the earliest one first.
-    const tCandidate* chosen = nullptr;
-    for (const tCandidate& c : candidates) {
-        if (c.shape.empty() && header.contains(c.def.Sample, Qt::CaseInsensitive)) {
-            chosen = &c;
-            break;
-        }
-    }
-    if (!chosen) chosen = byLine;
-    if (!chosen) {
-        qsizetype earliest = sample.size();
+    // A format known by a mark of its own ("WEBVTT", a namespace, a section) is known by the
+    // file's first mark (on one line, the first format in list order), when it stands before
+    // the file's first time: captions come later. Then a format known by its time line. A
+    // mark found only after the first time (behind a time-like header line) is the last resort.
+    const auto firstMark = [&](QStringView text) {
+        const tCandidate* mark = nullptr;
+        qsizetype line = text.size();
         for (const tCandidate& c : candidates) {
             if (!c.shape.empty()) continue;
-            const qsizetype at = sample.indexOf(c.def.Sample, 0, Qt::CaseInsensitive);
-            if (at >= 0 && at < earliest) {
-                earliest = at;
-                chosen = &c;
+            const qsizetype at = text.indexOf(c.def.Sample, 0, Qt::CaseInsensitive);
+            if (at < 0) continue;
+            const qsizetype begins = text.left(at + 1).lastIndexOf(QLatin1String("\r\n"));
+            if (begins < line) {
+                line = begins;
+                mark = &c;
             }
         }
-    }
+        return mark;
+    };
+    const tCandidate* chosen = firstMark(header);
+    if (!chosen) chosen = byLine;
+    if (!chosen) chosen = firstMark(sample);
     if (!chosen) {
         gTimedSample = found.timedSample = false;
         return found;
     }
     found.index = chosen->index;
-    gFormatDef = chosen->def;
+    // The definition as loaded now (a generated header follows the settings).
+    if (LoadFormatDefinition(gFormatIds[found.index], false, false) && !chosen->pattern.isEmpty())
+        gFormatDef = WithPattern(gFormatDef, chosen->pattern);
     // The reader's time fields have the pattern's length where the file holds the pattern.
     gTimedSample = found.timedSample =
         gFormatDef.TimeMask != QLatin1String("0") && sample.contains(gFormatDef.TimeMask);
