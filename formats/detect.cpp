@@ -51,7 +51,6 @@ qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>&
 
 namespace {
 
-
 constexpr int kSampleLines = 250;
 
 // Valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) that holds at least
@@ -234,7 +233,9 @@ tRenderedBody RenderBody(const tFormatDef& def) {
     QString body = def.Body;
     if (body.endsWith(u'\r')) body.chop(1);
     r.AddLineEnd();
-    const auto at = [&body](qsizetype i, QLatin1String word) { return QStringView(body).mid(i).startsWith(word); };
+    const auto at = [&body](qsizetype i, QLatin1String word) {
+        return QStringView(body).mid(i).startsWith(word);
+    };
     for (qsizetype i = 0; i < body.size();) {
         const QChar c = body[i];
         if (at(i, QLatin1String("zrvStart"))) {
@@ -410,7 +411,8 @@ struct tCatalogueKey {
 
 tCatalogueKey CatalogueKey() {
     const QFileInfo ini(gFormatFile), dat(gFormatDatFile);
-    return {gFormatFile, gFormatDatFile, ini.size(), dat.size(), ini.lastModified(), dat.lastModified(), gFormatIds};
+    return {gFormatFile,        gFormatDatFile,     ini.size(), dat.size(),
+            ini.lastModified(), dat.lastModified(), gFormatIds};
 }
 
 struct tCandidateCache {
@@ -531,13 +533,6 @@ QString FileSample(const tFileText& text) {
     return sample.toUpper();
 }
 
-QString FileSampleShort(const QString& sample) {
-    QString shortSample = sample;
-    for (int pass = 0; pass < 3; ++pass)
-        shortSample = ReplaceText(shortSample, u"000", u"00");
-    return shortSample;
-}
-
 tDetection DetectFormat(QStringView text) {
     return DetectFormat(tFileText(text));
 }
@@ -570,38 +565,26 @@ tDetection DetectFormat(const tFileText& text) {
             }
         }
     }
-    // Where the file's first time stands: its first time line, or any text in a format's time
-    // pattern (a markup format's times stand inside its lines).
-    qsizetype firstTime = firstLine < lineStarts.size() ? lineStarts[firstLine] : sample.size();
-    for (const tCandidate& c : candidates) {
-        if (c.def.TimeMask == QLatin1String("0")) continue;
-        const qsizetype at = sample.indexOf(c.def.TimeMask);
-        if (at >= 0) firstTime = std::min(firstTime, at);
-    }
-    const QStringView header = QStringView(sample).left(firstTime);
+    // Marks count before the first time line only: what follows may be caption text.
+    const QStringView header =
+        QStringView(sample).left(firstLine < lineStarts.size() ? lineStarts[firstLine] : sample.size());
 
     // A format known by a mark of its own ("WEBVTT", a namespace, a section) is known by the
-    // file's first mark (on one line, the first format in list order), when it stands before
-    // the file's first time: captions come later. Then a format known by its time line. A
-    // mark found only after the first time (behind a time-like header line) is the last resort.
-    const auto firstMark = [&](QStringView text) {
-        const tCandidate* mark = nullptr;
-        qsizetype line = text.size();
-        for (const tCandidate& c : candidates) {
-            if (!c.shape.empty()) continue;
-            const qsizetype at = text.indexOf(c.def.Sample, 0, Qt::CaseInsensitive);
-            if (at < 0) continue;
-            const qsizetype begins = text.left(at + 1).lastIndexOf(QLatin1String("\r\n"));
-            if (begins < line) {
-                line = begins;
-                mark = &c;
-            }
+    // file's first mark (on one line, the first format in list order): it stands in the
+    // file's header, before any caption. Then a format known by its time line.
+    const tCandidate* chosen = nullptr;
+    qsizetype markLine = header.size();
+    for (const tCandidate& c : candidates) {
+        if (!c.shape.empty()) continue;
+        const qsizetype at = header.indexOf(c.def.Sample, 0, Qt::CaseInsensitive);
+        if (at < 0) continue;
+        const qsizetype line = header.left(at + 1).lastIndexOf(QLatin1String("\r\n"));
+        if (line < markLine) {
+            markLine = line;
+            chosen = &c;
         }
-        return mark;
-    };
-    const tCandidate* chosen = firstMark(header);
+    }
     if (!chosen) chosen = byLine;
-    if (!chosen) chosen = firstMark(sample);
     if (!chosen) {
         gTimedSample = found.timedSample = false;
         return found;
@@ -615,7 +598,7 @@ tDetection DetectFormat(const tFileText& text) {
         gFormatDef.TimeMask != QLatin1String("0") && sample.contains(gFormatDef.TimeMask);
 
     // Look-alikes: the same time lines with a header of their own (looked for before the first
-    // time), or another line-break token (which only the captions can show).
+    // time line), or another line-break token (which only the captions can show).
     const QString first = gFormatIds[found.index];
     if (first == QLatin1String("ADOBEENCORE") &&
         header.contains(QLatin1String("#INPOINT OUTPOINT PATH"), Qt::CaseInsensitive))

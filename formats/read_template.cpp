@@ -107,7 +107,8 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
 // nowhere else; in a timed file the delimiter after the field follows the mask at once. -1
 // when there is none.
 qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, const QString& after,
-                                     bool atLineStart, qsizetype from, qsizetype& maskEnd, bool atFrom) const {
+                                     bool atLineStart, qsizetype from, qsizetype& maskEnd,
+                                     bool atFrom) const {
     if (atLineStart && from > 0) return -1;
     for (qsizetype k = M.indexOf(mask_, from, maskCase_); k >= 0; k = M.indexOf(mask_, k + 1, maskCase_)) {
         if ((atLineStart || atFrom) && k > from + delim.size() + kMaxField) break;
