@@ -1,11 +1,14 @@
 #include "formats/detect.h"
 
+#include "base/paths.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
 #include "formats/textops.h"
 #include "platform/CodePage.h"
 #include "platform/processstate.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -47,11 +50,6 @@ qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>&
 }
 
 namespace {
-
-void ResetDetectState() {
-    gTimedSample = false;
-}
-SCRIVELLE_REGISTER_RESET(ResetDetectState);
 
 constexpr int kSampleLines = 250;
 
@@ -148,48 +146,297 @@ QString PatternMask(const QString& pattern) {
     return ReplaceText(mask, u"ff", u"00");
 }
 
-enum MatchMode { kTimed, kUntimed, kMarked };
+// One piece of a format's time line as a file sample holds it (upper case, digits as 0).
+struct tShapeToken {
+    enum Kind : uint8_t {
+        Text,       // these characters (a run of blanks stands for one blank or more)
+        Digits,     // one run of digits, as long as the field allows
+        Anything,   // caption text
+        LineEnd,    // the end of the line
+        EndOrBlank, // the line ends here or goes on after a blank
+    } kind = Text;
+    QString text;
+    int minDigits = 1;
+    int maxDigits = -1; // any number
+};
+using tLineShape = std::vector<tShapeToken>;
 
-bool Matches(const QString& sample, const QString& shortSample, MatchMode mode) {
-    const tFormatDef& def = gFormatDef;
-    const bool untimedFormat = def.TimeMask == QLatin1String("0");
-    switch (mode) {
-    case kTimed:
-        return !untimedFormat && sample.contains(def.Sample, Qt::CaseInsensitive);
-    case kUntimed:
-        return untimedFormat && shortSample.contains(def.Sample, Qt::CaseInsensitive);
-    case kMarked:
-        return !untimedFormat && !def.Sample.contains(def.TimeMask, Qt::CaseInsensitive) &&
-               sample.contains(def.Sample, Qt::CaseInsensitive);
+// A format's body template as a file shows it: each placeholder as the field it becomes, every
+// line between two line ends.
+struct tRenderedBody {
+    QString text;                 // masked and upper case: times as their masks, text as U+0001
+    std::vector<qsizetype> owner; // per character of text, the token it belongs to
+    std::vector<qsizetype> from;  // per token, where it begins in text
+    tLineShape tokens;
+};
+
+class BodyRenderer {
+public:
+    tRenderedBody out;
+
+    void Add(tShapeToken token, const QString& shown) {
+        out.from.push_back(out.text.size());
+        out.tokens.push_back(std::move(token));
+        out.text += shown;
+        out.owner.insert(out.owner.end(), size_t(shown.size()), qsizetype(out.tokens.size() - 1));
     }
-    return false;
+    void AddText(QChar c) {
+        if (out.tokens.empty() || out.tokens.back().kind != tShapeToken::Text) Add({}, QString());
+        out.tokens.back().text += c;
+        out.text += c;
+        out.owner.push_back(qsizetype(out.tokens.size() - 1));
+    }
+    void AddDigits(int min, int max) {
+        tShapeToken t;
+        t.kind = tShapeToken::Digits;
+        t.minDigits = min;
+        t.maxDigits = max;
+        Add(t, QString(min, u'0'));
+    }
+    void AddLineEnd() {
+        tShapeToken t;
+        t.kind = tShapeToken::LineEnd;
+        Add(t, QStringLiteral("\r\n"));
+    }
+    // A time field of the definition's time code. Its first field may be wider than the
+    // pattern writes it: hours past 9 where the pattern has "h", minutes that hold the hours
+    // where it has none; every later field has its own width.
+    void AddTime(const tFormatDef& def) {
+        const QString& tc = def.Timecode;
+        if (tc == QLatin1String("ms") || tc == QLatin1String("ff")) {
+            AddDigits(1, -1);
+            return;
+        }
+        bool first = true;
+        for (qsizetype i = 0; i < tc.size();) {
+            const QChar c = tc[i].toLower();
+            const bool field = c == u'h' || c == u'm' || c == u's' || c == u'z' ||
+                               (c == u'f' && i + 1 < tc.size() && tc[i + 1].toLower() == u'f');
+            if (!field) {
+                AddText(tc[i].toUpper());
+                ++i;
+                continue;
+            }
+            qsizetype j = i;
+            while (j < tc.size() && tc[j].toLower() == c)
+                ++j;
+            const int width = int(j - i);
+            AddDigits(width, first ? -1 : width);
+            first = false;
+            i = j;
+        }
+    }
+};
+
+tRenderedBody RenderBody(const tFormatDef& def) {
+    BodyRenderer r;
+    QString body = def.Body;
+    if (body.endsWith(u'\r')) body.chop(1);
+    r.AddLineEnd();
+    const auto at = [&body](qsizetype i, QLatin1String word) {
+        return QStringView(body).mid(i).startsWith(word);
+    };
+    for (qsizetype i = 0; i < body.size();) {
+        const QChar c = body[i];
+        if (at(i, QLatin1String("zrvStart"))) {
+            r.AddTime(def);
+            i += 8;
+        } else if (at(i, QLatin1String("zrvEnd"))) {
+            r.AddTime(def);
+            i += 6;
+        } else if (at(i, QLatin1String("zrvCaption"))) {
+            tShapeToken t;
+            t.kind = tShapeToken::Anything;
+            r.Add(t, QString(QChar(1)));
+            i += 10;
+        } else if (!def.SubCountFormat.isEmpty() && at(i, QLatin1String("zrvSubCount"))) {
+            r.AddDigits(1, -1);
+            i += 11;
+        } else if (at(i, QLatin1String("\r\n"))) {
+            r.AddLineEnd();
+            i += 2;
+        } else if (c >= u'0' && c <= u'9') {
+            qsizetype j = i;
+            while (j < body.size() && body[j] >= u'0' && body[j] <= u'9')
+                ++j;
+            r.AddDigits(int(j - i), int(j - i));
+            i = j;
+        } else {
+            r.AddText(c.toUpper());
+            ++i;
+        }
+    }
+    r.AddLineEnd();
+    return r.out;
 }
 
-// The first format (in list order) that matches; its definition stays loaded, with the
-// second time pattern applied where that is what matched. 0 when none does.
-int SecondPass(const QString& sample, const QString& shortSample, MatchMode mode) {
+// Where a format's sample stands in its body template, the format's time line is recognised:
+// the template's line from its beginning up to the end of the sample, in the shape the template
+// gives it (each field as wide as the time code allows it, text as written; where the template
+// line ends with the sample, the file's line ends there too or goes on after a blank). Empty
+// when the sample stands nowhere in the body: the format is known by a mark of its own
+// (a header line, a namespace) rather than by its time lines.
+tLineShape TimeLineShape(const tFormatDef& def) {
+    const tRenderedBody body = RenderBody(def);
+    const QString& t = body.text;
+    const qsizetype found = def.Sample.isEmpty() ? -1 : t.indexOf(def.Sample, 0, Qt::CaseInsensitive);
+    if (found < 0) return {};
+    qsizetype a = found;
+    const qsizetype b = found + def.Sample.size();
+    // A sample that begins with a line break begins its line.
+    while (a < b && QStringView(t).mid(a, 2) == QLatin1String("\r\n"))
+        a += 2;
+    if (a >= b || a >= t.size()) return {};
+    const qsizetype lineStart = t.lastIndexOf(QLatin1String("\r\n"), a - 2) + 2;
+    const qsizetype first = body.owner[size_t(lineStart)];
+    const qsizetype last = body.owner[size_t(b - 1)];
+    tLineShape shape(body.tokens.begin() + first, body.tokens.begin() + last + 1);
+    // The sample may end inside a piece of text: only what it covers is asked for.
+    tShapeToken& end = shape.back();
+    if (end.kind == tShapeToken::Text) end.text.truncate(b - body.from[size_t(last)]);
+    // Lines are compared trimmed.
+    tShapeToken& begin = shape.front();
+    if (begin.kind == tShapeToken::Text) {
+        qsizetype k = 0;
+        while (k < begin.text.size() && (begin.text[k] == u' ' || begin.text[k] == u'\t'))
+            ++k;
+        begin.text.remove(0, k);
+        if (begin.text.isEmpty()) shape.erase(shape.begin());
+    }
+    if (shape.empty()) return {};
+    if (shape.back().kind != tShapeToken::LineEnd && QStringView(t).mid(b, 2) == QLatin1String("\r\n")) {
+        tShapeToken e;
+        e.kind = tShapeToken::EndOrBlank;
+        shape.push_back(e);
+    }
+    return shape;
+}
+
+// Does the sample hold the shape's line at position p (a line's beginning)?
+bool MatchesAt(const tShapeToken* token, const tShapeToken* end, QStringView s, qsizetype p) {
+    for (; token != end; ++token) {
+        switch (token->kind) {
+        case tShapeToken::Text: {
+            const QString& text = token->text;
+            for (qsizetype k = 0; k < text.size(); ++k) {
+                if (text[k] == u' ') {
+                    // A blank of the template: one or more in the file.
+                    if (p >= s.size() || s[p] != u' ') return false;
+                    while (p < s.size() && s[p] == u' ')
+                        ++p;
+                    while (k + 1 < text.size() && text[k + 1] == u' ')
+                        ++k;
+                    continue;
+                }
+                if (p >= s.size() || s[p].toUpper() != text[k]) return false;
+                ++p;
+            }
+            break;
+        }
+        case tShapeToken::Digits: {
+            qsizetype q = p;
+            while (q < s.size() && s[q] == u'0')
+                ++q;
+            const qsizetype n = q - p;
+            if (n < token->minDigits || (token->maxDigits >= 0 && n > token->maxDigits)) return false;
+            p = q;
+            break;
+        }
+        case tShapeToken::LineEnd:
+            if (p == s.size()) break;
+            if (s.mid(p, 2) != QLatin1String("\r\n")) return false;
+            p += 2;
+            break;
+        case tShapeToken::EndOrBlank:
+            if (p < s.size() && s[p] != u'\r' && s[p] != u' ' && s[p] != u'\t') return false;
+            break;
+        case tShapeToken::Anything:
+            for (qsizetype q = p;; ++q) {
+                if (MatchesAt(token + 1, end, s, q)) return true;
+                if (q >= s.size() || s[q] == u'\r') return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A format as detection weighs it: its definition (with one of its second time patterns
+// applied, where that is what the entry stands for) and its time line.
+struct tCandidate {
+    int index;
+    QString pattern; // the second time pattern; empty: the format's own
+    tFormatDef def;
+    tLineShape shape; // empty: known by its mark
+};
+
+// The definition with a second time pattern: the sample's time fields become the pattern's.
+tFormatDef WithPattern(const tFormatDef& loaded, const QString& pattern) {
+    tFormatDef def = loaded;
+    const QString mask = PatternMask(pattern);
+    def.Timecode = pattern;
+    def.Sample = ReplaceText(loaded.Sample, loaded.TimeMask, mask);
+    def.TimeMask = mask;
+    return def;
+}
+
+std::vector<tCandidate> LoadCandidates() {
+    std::vector<tCandidate> out;
     for (int i = 1; i <= gFormatMax; ++i) {
         const QString& id = gFormatIds[i];
         if (!LoadFormatDefinition(id, false, false) || !IsReadableDefinition(gFormatDef)) continue;
-        if (Matches(sample, shortSample, mode)) return i;
-        // Second time patterns (SubRip with decimal points, with one-digit hours), separated
-        // by "|": the sample's time fields are swapped for each pattern's and the test runs
-        // again.
-        const QString rss = ReadFormatIni(id, QStringLiteral("timecoderss"));
-        if (rss.isEmpty() || mode == kMarked) continue;
         const tFormatDef loaded = gFormatDef;
+        out.push_back({i, QString(), loaded, TimeLineShape(loaded)});
+        if (out.back().shape.empty()) continue;
+        // Second time patterns (SubRip with decimal points, with one-digit hours), separated by "|".
+        const QString rss = ReadFormatIni(id, QStringLiteral("timecoderss"));
         for (const QString& pattern : rss.split(u'|', Qt::SkipEmptyParts)) {
-            const QString mask = PatternMask(pattern);
-            gFormatDef = loaded;
-            gFormatDef.Timecode = pattern;
-            gFormatDef.Sample = ReplaceText(loaded.Sample, loaded.TimeMask, mask);
-            gFormatDef.TimeMask = mask;
-            if (Matches(sample, shortSample, mode)) return i;
+            tFormatDef def = WithPattern(loaded, pattern);
+            tLineShape shape = TimeLineShape(def);
+            if (!shape.empty()) out.push_back({i, pattern, std::move(def), std::move(shape)});
         }
-        gFormatDef = loaded;
     }
-    return 0;
+    return out;
 }
+
+// The candidates are worked out once for a catalogue: loading every definition asks the
+// catalogue files for some four hundred keys. The catalogue is the same while its two files
+// and the list are.
+struct tCatalogueKey {
+    QString ini, dat;
+    qint64 iniSize = -1, datSize = -1;
+    QDateTime iniTime, datTime;
+    QStringList ids;
+    bool operator==(const tCatalogueKey&) const = default;
+};
+
+tCatalogueKey CatalogueKey() {
+    const QFileInfo ini(gFormatFile), dat(gFormatDatFile);
+    return {gFormatFile,        gFormatDatFile,     ini.size(), dat.size(),
+            ini.lastModified(), dat.lastModified(), gFormatIds};
+}
+
+struct tCandidateCache {
+    tCatalogueKey key;
+    std::vector<tCandidate> candidates;
+    bool filled = false;
+};
+tCandidateCache gCandidateCache;
+
+const std::vector<tCandidate>& Candidates() {
+    tCatalogueKey key = CatalogueKey();
+    if (!gCandidateCache.filled || !(gCandidateCache.key == key)) {
+        gCandidateCache.candidates = LoadCandidates();
+        gCandidateCache.key = std::move(key);
+        gCandidateCache.filled = true;
+    }
+    return gCandidateCache.candidates;
+}
+
+void ResetDetectState() {
+    gTimedSample = false;
+    gCandidateCache = {};
+}
+SCRIVELLE_REGISTER_RESET(ResetDetectState);
 
 // Reloads the definition as one of the look-alike formats. The move happens only when that
 // format is in the list and its definition is good; otherwise the first match stays, with its
@@ -264,6 +511,10 @@ QString FileSample(const tFileText& text) {
     int lines = 0;
     bool inData = false;
     text.ForEachLine([&](QStringView raw) {
+        // A byte-order mark left at a line's beginning (files joined into one) is not text: a
+        // time line behind it still begins its line.
+        while (!raw.isEmpty() && raw.front() == QChar(0xFEFF))
+            raw = raw.mid(1);
         const QStringView line = TrimLine(raw);
         if (inData) {
             if (!line.startsWith(u'[') || !line.endsWith(u']')) return true;
@@ -282,13 +533,6 @@ QString FileSample(const tFileText& text) {
     return sample.toUpper();
 }
 
-QString FileSampleShort(const QString& sample) {
-    QString shortSample = sample;
-    for (int pass = 0; pass < 3; ++pass)
-        shortSample = ReplaceText(shortSample, u"000", u"00");
-    return shortSample;
-}
-
 tDetection DetectFormat(QStringView text) {
     return DetectFormat(tFileText(text));
 }
@@ -296,46 +540,74 @@ tDetection DetectFormat(QStringView text) {
 tDetection DetectFormat(const tFileText& text) {
     tDetection found;
     const QString sample = FileSample(text);
-    const QString shortSample = FileSampleShort(sample);
+    const std::vector<tCandidate>& candidates = Candidates();
 
-    // First pass: does the file hold any format's time pattern?
-    gTimedSample = false;
-    for (int i = 1; i <= gFormatMax; ++i) {
-        LoadFormatDefinition(gFormatIds[i], false, true);
-        if (gFormatDef.TimeMask != QLatin1String("0") &&
-            sample.contains(gFormatDef.TimeMask, Qt::CaseInsensitive)) {
-            gTimedSample = true;
-            break;
+    std::vector<qsizetype> lineStarts;
+    for (qsizetype p = sample.indexOf(QLatin1String("\r\n")); p >= 0;
+         p = sample.indexOf(QLatin1String("\r\n"), p + 2))
+        lineStarts.push_back(p + 2);
+
+    // The file's first time line: the first line that holds some format's time line where
+    // that format's template puts it. Every caption's text comes after its own time line, so a
+    // text that looks like another format's time line never comes first. On one line, the
+    // first format in list order wins.
+    const tCandidate* byLine = nullptr;
+    size_t firstLine = lineStarts.size();
+    for (const tCandidate& c : candidates) {
+        if (c.shape.empty()) continue;
+        const tShapeToken* begin = c.shape.data();
+        const tShapeToken* end = begin + c.shape.size();
+        for (size_t k = 0; k < firstLine; ++k) {
+            if (MatchesAt(begin, end, sample, lineStarts[k])) {
+                firstLine = k;
+                byLine = &c;
+                break;
+            }
         }
     }
-    found.timedSample = gTimedSample;
+    // Marks count before the first time line only: what follows may be caption text.
+    const QStringView header =
+        QStringView(sample).left(firstLine < lineStarts.size() ? lineStarts[firstLine] : sample.size());
 
-    // Second pass: the first format whose sample occurs, in list order. A file whose captions
-    // hold a time-like text ("leaves at 10:30:00") may be of a format without a time pattern:
-    // when nothing matches as timed, the untimed test runs too; and a format that is known by
-    // a mark of its own rather than by its time lines ("WEBVTT", a TTML namespace) is known by
-    // that mark whatever its times look like.
-    const bool timed = gTimedSample;
-    found.index = SecondPass(sample, shortSample, timed ? kTimed : kUntimed);
-    if (found.index == 0 && timed) {
-        found.index = SecondPass(sample, shortSample, kUntimed);
-        if (found.index != 0) found.timedSample = gTimedSample = false;
+    // A format known by a mark of its own ("WEBVTT", a namespace, a section) is known by the
+    // file's first mark (on one line, the first format in list order): it stands in the
+    // file's header, before any caption. Then a format known by its time line.
+    const tCandidate* chosen = nullptr;
+    qsizetype markLine = header.size();
+    for (const tCandidate& c : candidates) {
+        if (!c.shape.empty()) continue;
+        const qsizetype at = header.indexOf(c.def.Sample, 0, Qt::CaseInsensitive);
+        if (at < 0) continue;
+        const qsizetype line = header.left(at + 1).lastIndexOf(QLatin1String("\r\n"));
+        if (line < markLine) {
+            markLine = line;
+            chosen = &c;
+        }
     }
-    if (found.index == 0) {
-        found.index = SecondPass(sample, shortSample, kMarked);
-        if (found.index != 0)
-            found.timedSample = gTimedSample = sample.contains(gFormatDef.TimeMask, Qt::CaseInsensitive);
+    if (!chosen) chosen = byLine;
+    if (!chosen) {
+        gTimedSample = found.timedSample = false;
+        return found;
     }
-    if (found.index == 0) return found;
+    found.index = chosen->index;
+    // The definition as loaded now (a generated header follows the settings).
+    if (LoadFormatDefinition(gFormatIds[found.index], false, false) && !chosen->pattern.isEmpty())
+        gFormatDef = WithPattern(gFormatDef, chosen->pattern);
+    // The reader's time fields have the pattern's length where the file holds the pattern.
+    gTimedSample = found.timedSample =
+        gFormatDef.TimeMask != QLatin1String("0") && sample.contains(gFormatDef.TimeMask);
 
-    // Look-alikes: the same time lines with a header of their own, or another line break.
-    if (gFormatIds[found.index] == QLatin1String("ADOBEENCORE")) {
-        if (sample.contains(QLatin1String("#INPOINT OUTPOINT PATH"), Qt::CaseInsensitive))
-            MoveTo(found, QStringLiteral("PINNACLEIMP"));
-        if (sample.contains(QLatin1String("//"))) MoveTo(found, QStringLiteral("DVDSUBSYSTEM"));
-    }
+    // Look-alikes: the same time lines with a header of their own (looked for before the first
+    // time line), or another line-break token (which only the captions can show).
+    const QString first = gFormatIds[found.index];
+    if (first == QLatin1String("ADOBEENCORE") &&
+        header.contains(QLatin1String("#INPOINT OUTPOINT PATH"), Qt::CaseInsensitive))
+        MoveTo(found, QStringLiteral("PINNACLEIMP"));
+    if ((first == QLatin1String("ADOBEENCORE") || first == QLatin1String("PINNACLEIMP")) &&
+        sample.contains(QLatin1String("//")))
+        MoveTo(found, QStringLiteral("DVDSUBSYSTEM"));
     if (gFormatIds[found.index] == QLatin1String("MACDVDPRO") &&
-        sample.contains(QLatin1String("SP_NUMBER"), Qt::CaseInsensitive))
+        header.contains(QLatin1String("SP_NUMBER"), Qt::CaseInsensitive))
         MoveTo(found, QStringLiteral("SPRUCEDVDMAESTRO"));
     return found;
 }

@@ -1,8 +1,13 @@
 #pragma once
 // Recognising a subtitle file's format: a sample of its first lines is compared with every
-// format's sample text and time pattern from the catalogue, the first match wins, and a few
-// look-alike formats are told apart afterwards. The detection itself depends on nothing but the
-// file's text and the catalogue, so it is tested (and fuzzed) without the window.
+// format's sample text from the catalogue, and a few look-alike formats are told apart
+// afterwards. A sample that stands in the format's caption template is a time line: it counts
+// only where the template puts it, at the beginning of a line and in the template's shape.
+// Any other sample is a mark of the format (a header line, a namespace): it counts in the
+// file's header, before the first time line. The file's first mark decides, else its first
+// time line; caption text, which comes after its own time line, never does. The detection
+// depends on nothing but the file's text and the catalogue, so it is tested (and fuzzed)
+// without the window.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -118,21 +123,19 @@ QStringView TrimLine(QStringView line);
 // digit 1..9 as "0", upper case.
 QString FileSample(QStringView text);
 QString FileSample(const tFileText& text);
-// The sample with runs of zeros shortened (three passes of "000" -> "00").
-QString FileSampleShort(const QString& sample);
-
-// The first pass found some format's time pattern in the last sample examined. The reader
-// reads it: time fields of a timed file have the pattern's length.
+// The recognised format's time pattern occurs in the last sample examined. The reader reads
+// it: time fields of a timed file have the pattern's length.
 extern bool gTimedSample;
 
 struct tDetection {
     int index = 0;            // into gFormatIds; 0 = nothing recognised
-    bool timedSample = false; // some format's time pattern occurs in the sample
+    bool timedSample = false; // the format's time pattern occurs in the sample
 };
 
 // Recognises the format of a file's text. On a match gFormatDef holds the chosen format's
 // definition as the reader must use it (with the second time pattern applied where that is
 // what matched). Sets gTimedSample. Invalid definitions are skipped (with the catalogue's one
-// warning). Does not touch gFormatIndex.
+// warning). Does not touch gFormatIndex. What the catalogue gives detection is worked out once
+// while its files stay as they are.
 tDetection DetectFormat(QStringView text);
 tDetection DetectFormat(const tFileText& text);

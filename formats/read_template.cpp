@@ -107,10 +107,11 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
 // nowhere else; in a timed file the delimiter after the field follows the mask at once. -1
 // when there is none.
 qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, const QString& after,
-                                     bool atLineStart, qsizetype from, qsizetype& maskEnd) const {
+                                     bool atLineStart, qsizetype from, qsizetype& maskEnd,
+                                     bool atFrom) const {
     if (atLineStart && from > 0) return -1;
     for (qsizetype k = M.indexOf(mask_, from, maskCase_); k >= 0; k = M.indexOf(mask_, k + 1, maskCase_)) {
-        if (atLineStart && k > delim.size() + kMaxField) break;
+        if ((atLineStart || atFrom) && k > from + delim.size() + kMaxField) break;
         if (timed_ && !after.isEmpty() &&
             QStringView(M).mid(k + mask_.size(), after.size()).compare(after, kCi) != 0)
             continue;
@@ -120,6 +121,7 @@ qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, con
             --widest;
         for (qsizetype a = widest; a <= k; ++a) {
             if (atLineStart && a != delim.size()) continue;
+            if (atFrom && a - delim.size() != from) continue;
             if (a - delim.size() >= from &&
                 QStringView(M).mid(a - delim.size(), delim.size()).compare(delim, kCi) == 0) {
                 maskEnd = k + mask_.size();
@@ -142,8 +144,16 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     const QString M = MaskLine(L);
 
     qsizetype maskEnd = 0;
-    const qsizetype startField = FindField(M, bs_, as_, startAtLineStart_, 0, maskEnd);
+    qsizetype startField = FindField(M, bs_, as_, startAtLineStart_, 0, maskEnd);
     const qsizetype startMaskEnd = maskEnd;
+    // Where the template puts the end right after the start ("zrvStart zrvEnd"), a line is a
+    // time line only when its end follows its start that way: a caption's text may begin with
+    // a start-like time ("00:00:01:00  00:00:02:00" in a file whose fields stand one blank apart).
+    if (startField >= 0 && captionAfterEnd_ && !endOnLaterLine_) {
+        const qsizetype p2 = timed_ ? startMaskEnd : M.indexOf(as_, startField + 1, kCi);
+        qsizetype unused = 0;
+        if (p2 < 0 || FindField(M, be_, ae_, false, p2, unused, true) < 0) startField = -1;
+    }
 
     // Between captions, a line that is no time line and none of the template's own lines is
     // what is left of a caption whose time line could not be read: counted once a block (every
@@ -216,7 +226,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
         if (r.start >= 0 && r.end == -1 && !r.textClosed) {
             if (startLine) {
                 if (textPos >= 0) r.text = textFrom(textPos).toString();
-            } else if (!timeLine && line[0] != u'}') {
+            } else if (!timeLine && !templateLines_.contains(line.toString(), kCi)) {
                 if (!hadText) {
                     const qsizetype k = M.indexOf(bc_, 0, kCi);
                     if (k >= 0) r.text = textFrom(k + bc_.size()).toString();

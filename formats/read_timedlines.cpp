@@ -32,8 +32,10 @@ LineShape ShapeOf(const tFormatDef& def) {
 }
 
 // Reads a time of the compact pattern (one letter per field: h, m, s, z) at pos; the fraction
-// and its separator may be missing, and the minutes may hold the hours. Moves pos past it.
-int64_t ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern) {
+// and its separator may be missing, and the minutes may hold the hours. Moves pos past it;
+// fractionMark tells what stood before the fraction (0: no fraction).
+int64_t ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern, char16_t& fractionMark) {
+    fractionMark = 0;
     int64_t h = 0, m = 0, s = 0, fraction = 0;
     qsizetype i = pos;
     for (qsizetype k = 0; k < pattern.size(); ++k) {
@@ -63,6 +65,7 @@ int64_t ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern) {
             // The fraction is optional; tools write ".", "," or ":" before it.
             if (i < line.size() && (line[i] == u'.' || line[i] == u',' || line[i] == u':') &&
                 i + 1 < line.size() && line[i + 1].isDigit()) {
+                fractionMark = line[i].unicode();
                 ++i;
                 continue;
             }
@@ -89,11 +92,18 @@ void ReadTimedLine(tCaptionReader& r, QStringView line) {
     const LineShape shape = ShapeOf(r.Def());
     std::vector<int32_t> times;
     qsizetype pos = 0;
-    // Lyrics may give one line several times ("[00:12.00][01:30.00]chorus").
+    // Lyrics may give one line several times ("[00:12.00][01:30.00]chorus"), all written alike:
+    // a later one written otherwise begins the text ("[00:12.00][00:00:01] is a tag").
+    char16_t firstMark = 0;
     while (line.mid(pos).startsWith(shape.prefix)) {
         qsizetype at = pos + shape.prefix.size();
-        const int64_t t = ReadPatternTime(line, at, r.Def().CompactPattern);
+        char16_t mark = 0;
+        const int64_t t = ReadPatternTime(line, at, r.Def().CompactPattern, mark);
         if (t < 0 || !line.mid(at).startsWith(shape.separator)) break;
+        if (times.empty())
+            firstMark = mark;
+        else if (mark != firstMark)
+            break;
         times.push_back(r.LimitTime(t));
         pos = at + shape.separator.size();
         // Only a bracketed time can be followed by another one; a text that begins with a

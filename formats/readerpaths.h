@@ -127,8 +127,9 @@ public:
     void ReadLine(tCaptionReader& reader, QStringView line);
 
 private:
+    // atFrom: the delimiter must stand at from itself.
     qsizetype FindField(const QString& M, const QString& delim, const QString& after, bool atLineStart,
-                        qsizetype from, qsizetype& maskEnd) const;
+                        qsizetype from, qsizetype& maskEnd, bool atFrom = false) const;
 
     QString bs_, as_, be_, ae_, bc_, ac_; // before/after start, end and caption
     QString mask_;                        // the format's time mask ("0" for ms and frames)

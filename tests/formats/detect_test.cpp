@@ -71,7 +71,6 @@ TEST_F(DetectTest, EncodingComesFromTheMarkOrFromValidUtf8) {
 
 TEST_F(DetectTest, SampleIsTheFirstLinesTrimmedMaskedAndUpperCased) {
     EXPECT_EQ(FileSample(u"  Ab 19 \r\n\tx2\n\nlast"), "\r\nAB 00\r\nX0\r\n\r\nLAST");
-    EXPECT_EQ(FileSampleShort("\r\n{0000}{00000}"), "\r\n{00}{00}");
     QString many;
     for (int i = 0; i < 300; ++i)
         many += "line\n";
@@ -91,6 +90,47 @@ TEST_F(DetectTest, TimePatternsDecideWhichFormatsMayMatch) {
     // The second pattern of SubRip: decimal points instead of commas.
     EXPECT_EQ(Detected("1\r\n00:00:01.000 --> 00:00:02.500\r\nDots\r\n\r\n"), "SUBRIP");
     EXPECT_EQ(gFormatDef.Timecode, "hh:mm:ss.zzz");
+}
+
+// Files as other tools lay them out: the first mark of the header decides, else the first
+// line that begins with a format's time line in its template's shape; what the captions hold
+// after that never does.
+TEST_F(DetectTest, TheHeadersMarkOrTheFirstTimeLineDecides) {
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        const char* format;
+    } cases[] = {
+        {"TTML whose comment holds a time and whose texts stand on lines of their own",
+         "<?xml version=\"1.0\"?>\n<!-- written 2021-03-04 10:30:00 -->\n"
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div>\n<p begin=\"1s\" end=\"2s\">\n"
+         "00:00:01,000 --> 00:00:02,000\n</p>\n<p begin=\"3s\" end=\"4s\">\nWEBVTT\n</p>\n"
+         "</div></body></tt>\n",
+         "TTML"},
+        {"Captionate whose first text is a mark of another format",
+         "<captionate>\n<captions>\n<caption time=\"1000\"><tracks><track0>\nWEBVTT\n</track0></tracks>"
+         "</caption>\n</captions>\n</captionate>\n",
+         "CAPTIONATE"},
+        {"SubRip with positions after the times", "1\n00:00:01,000 --> 00:00:02,000  X1:100 X2:600\nText\n",
+         "SUBRIP"},
+        {"YouTube SBV joined behind a blank line, its byte-order mark kept",
+         "\r\n\xEF\xBB\xBF"
+         "0:00:01.000,0:00:02.000\r\nText\r\n",
+         "YOUTUBESBV"},
+        {"SubRip with indented lines", "  1\n\t00:00:01,000 --> 00:00:02,000 \n  Text\n", "SUBRIP"},
+        {"SubRip whose first text is a WebVTT header", "1\n00:00:01,000 --> 00:00:02,000\nWEBVTT\n",
+         "SUBRIP"},
+        {"a time line inside a longer line is text", "{25}{50}00:00:01,000 --> 00:00:02,000\n", "MICRODVD"},
+        {"YouTube SBV at ten hours", "10:00:01.000,10:00:02.000\nText\n", "YOUTUBESBV"},
+        {"lyrics past 100 minutes", "[ar:Someone]\n[100:01.00]Text\n", "KARAOKELRC"},
+        {"PowerDivX at ten hours", "{10:00:01}{10:00:02}Text\n", "POWERDIVX"},
+        {"Phoenix Japanimation Society with padded numbers", "   2447,   2513, \"Text\"\n", "PJS"},
+        {"a time line whose fields run on is none", "00:00:01,0000 --> 00:00:02,000\nText\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Detected(c.bytes), c.format);
+    }
 }
 
 TEST_F(DetectTest, LookAlikesAreToldApart) {
