@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -54,6 +55,7 @@ void ResetDetectState() {
 SCRIVELLE_REGISTER_RESET(ResetDetectState);
 
 constexpr int kSampleLines = 250;
+constexpr qsizetype kSampleLineChars = qsizetype(64) << 10;
 
 // Valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) that holds at least
 // one multi-byte sequence. Plain ASCII is not "UTF-8" here: it reads the same either way.
@@ -263,7 +265,12 @@ QString FileSample(const tFileText& text) {
     QString sample;
     int lines = 0;
     bool inData = false;
-    text.ForEachLine([&](QStringView raw) {
+    bool lineStart = true;
+    // A line counts with its beginning only: a document written as one line of megabytes shows
+    // what it is there, and is never copied whole.
+    text.ForEachPiece(kSampleLineChars, [&](QStringView raw, bool lineEnds) {
+        const bool first = std::exchange(lineStart, lineEnds);
+        if (!first) return true;
         const QStringView line = TrimLine(raw);
         if (inData) {
             if (!line.startsWith(u'[') || !line.endsWith(u']')) return true;
