@@ -75,7 +75,8 @@ void ResetPeak() {
 }
 
 QString Clock(int ms, char sep) {
-    return QString::asprintf("%02d:%02d:%02d%c%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, sep, ms % 1000);
+    return QString::asprintf("%02d:%02d:%02d%c%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, sep,
+                             ms % 1000);
 }
 
 struct Caption {
@@ -99,8 +100,8 @@ QByteArray SubRip(const std::vector<Caption>& captions) {
     QString out;
     int k = 0;
     for (const Caption& c : captions)
-        out += QString::number(++k) + u'\n' + Clock(c.start, ',') + QStringLiteral(" --> ") + Clock(c.end, ',') + u'\n' +
-               c.text + QStringLiteral("\n\n");
+        out += QString::number(++k) + u'\n' + Clock(c.start, ',') + QStringLiteral(" --> ") +
+               Clock(c.end, ',') + u'\n' + c.text + QStringLiteral("\n\n");
     return out.toLatin1();
 }
 
@@ -137,8 +138,8 @@ std::vector<double> ReadRuns(const QString& id, const QByteArray& bytes, int exp
         const tReadOutcome outcome = ParseSubtitleText(tFileText::AsciiBytes(bytes), setup);
         const double elapsed = double(clock.nsecsElapsed()) / 1e3;
         if (int(outcome.captions.size()) != expected) {
-            std::fprintf(stderr, "%s: %zu captions read, %d expected\n", qPrintable(id), outcome.captions.size(),
-                         expected);
+            std::fprintf(stderr, "%s: %zu captions read, %d expected\n", qPrintable(id),
+                         outcome.captions.size(), expected);
             return {};
         }
         us.push_back(elapsed / expected);
@@ -172,8 +173,8 @@ bool WriteOneLineFile(const QString& path, int paragraphs) {
     QByteArray chunk;
     for (int i = 0; i < paragraphs; ++i) {
         const int start = (1000 + i * 300) % 359990000;
-        chunk += "<p begin=\"" + Clock(start, '.').toLatin1() + "\" end=\"" + Clock(start + 250, '.').toLatin1() +
-                 "\">Line " + QByteArray::number(i + 1) + "</p>";
+        chunk += "<p begin=\"" + Clock(start, '.').toLatin1() + "\" end=\"" +
+                 Clock(start + 250, '.').toLatin1() + "\">Line " + QByteArray::number(i + 1) + "</p>";
         if (chunk.size() > (1 << 20)) {
             file.write(chunk);
             chunk.clear();

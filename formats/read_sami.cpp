@@ -17,8 +17,8 @@ namespace {
 constexpr Qt::CaseSensitivity kCi = Qt::CaseInsensitive;
 
 // What the grammar keeps across lines besides the pending caption (grammarState bits).
-constexpr int kInComment = 1;     // inside "<!-- ... -->"
-constexpr int kTextClosed = 2;    // "</BODY>" came after the open SYNC: what follows is not its text
+constexpr int kInComment = 1;       // inside "<!-- ... -->"
+constexpr int kTextClosed = 2;      // "</BODY>" came after the open SYNC: what follows is not its text
 constexpr int kBeforeFirstSync = 4; // the body has begun, no SYNC yet
 
 bool Has(const tCaptionReader& r, int bit) {
@@ -243,7 +243,8 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
         }
         const qsizetype lt = line.indexOf(u'<', i);
         const qsizetype stop = lt < 0 ? n : lt;
-        const bool collecting = r.sectionOpen && !Has(r, kTextClosed) && (r.start >= 0 || Has(r, kBeforeFirstSync));
+        const bool collecting =
+            r.sectionOpen && !Has(r, kTextClosed) && (r.start >= 0 || Has(r, kBeforeFirstSync));
         if (collecting) r.document += line.mid(i, stop - i);
         if (lt < 0) break;
         i = lt;
@@ -272,7 +273,8 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
             ++i;
         }
     }
-    if (r.sectionOpen && !Has(r, kTextClosed) && (r.start >= 0 || Has(r, kBeforeFirstSync))) r.document += u'\n';
+    if (r.sectionOpen && !Has(r, kTextClosed) && (r.start >= 0 || Has(r, kBeforeFirstSync)))
+        r.document += u'\n';
 }
 
 void FinishSami(tCaptionReader& r) {

@@ -299,7 +299,8 @@ struct tGrammar {
 
     tGrammar(const tReadSetup& setup, const tCaptionReader& reader) {
         path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
-        if (!setup.plainText && !(path && (path->readLine || path->readText)) && IsReadableDefinition(reader.Def()))
+        if (!setup.plainText && !(path && (path->readLine || path->readText)) &&
+            IsReadableDefinition(reader.Def()))
             parser.emplace(reader.Def(), setup.timedSample);
     }
 };
