@@ -9,8 +9,9 @@
 #include "base/numbers.h"
 #include "formats/textops.h"
 
+#include <algorithm>
 #include <memory>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -66,8 +67,21 @@ int64_t SyncTime(QStringView tag) {
     return std::max(0, LeadingInt32Saturated(tag.mid(at)));
 }
 
+// A line that shows nothing but non-breaking spaces (and blanks).
 bool IsOnlyNbsp(QStringView line) {
-    return line.contains(u'&') && IsBlank(ReplaceText(line.toString(), u"&nbsp;", u"", kCi));
+    const QLatin1String nbsp("&nbsp;");
+    bool any = false;
+    for (qsizetype i = 0; i < line.size();) {
+        if (line[i].isSpace()) {
+            ++i;
+        } else if (line.mid(i, nbsp.size()).compare(nbsp, kCi) == 0) {
+            i += nbsp.size();
+            any = true;
+        } else {
+            return false;
+        }
+    }
+    return any;
 }
 
 // Where a paragraph tag ("<P>", "<P Class=ENCC>") begins in text at or after from, or -1.
@@ -77,22 +91,63 @@ qsizetype ParagraphAt(QStringView text, qsizetype from) {
     return -1;
 }
 
-// The class of the first paragraph of what a SYNC holds (its language, in lower case), or empty.
-QString ClassOf(QStringView raw) {
+// The class of the first paragraph of what a SYNC holds (its language), or empty.
+QStringView ClassOf(QStringView raw) {
     const qsizetype p = ParagraphAt(raw, 0);
-    if (p < 0) return QString();
+    if (p < 0) return QStringView();
     const QStringView tag = raw.mid(p, TagEnd(raw, p) - p);
     const qsizetype c = tag.indexOf(QLatin1String("class"), 0, kCi);
-    if (c < 0) return QString();
+    if (c < 0) return QStringView();
     qsizetype at = tag.indexOf(u'=', c);
-    if (at < 0) return QString();
+    if (at < 0) return QStringView();
     ++at;
     while (at < tag.size() && (tag[at] == u'"' || tag[at] == u'\'' || tag[at].isSpace()))
         ++at;
     qsizetype e = at;
     while (e < tag.size() && tag[e] != u'"' && tag[e] != u'\'' && tag[e] != u'>' && !tag[e].isSpace())
         ++e;
-    return tag.mid(at, e - at).toString().toLower();
+    return tag.mid(at, e - at);
+}
+
+// The markup of text removed onto out, but "<br>" and the style tags "<b>", "<i>", "<u>"
+// (written the one way); with paragraphLines a paragraph tag begins a line.
+void AppendStripped(QString& out, QStringView text, bool paragraphLines) {
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype lt = text.indexOf(u'<', i);
+        if (lt < 0) {
+            out += text.sliced(i);
+            break;
+        }
+        out += text.sliced(i, lt - i);
+        const qsizetype close = text.indexOf(u'>', lt + 1);
+        // A "<" that no ">" follows is text, not the start of a tag.
+        if (close < 0) {
+            out += text.sliced(lt);
+            break;
+        }
+        // The tag's name and a closing "/", blanks left out: "br", "br/", "b", "/b", "p class=x"...
+        QChar name[3];
+        int length = 0;
+        for (qsizetype k = lt + 1; k < close && length <= 3; ++k)
+            if (!text[k].isSpace()) {
+                if (length < 3) name[length] = text[k].toLower();
+                ++length;
+            }
+        const auto is = [&](const char* word) {
+            int k = 0;
+            for (; word[k]; ++k)
+                if (k >= length || name[k] != QLatin1Char(word[k])) return false;
+            return k == length;
+        };
+        if (is("br") || is("br/"))
+            out += QLatin1String("<br>");
+        else if (is("b") || is("i") || is("u"))
+            out += QLatin1Char('<') + name[0] + QLatin1Char('>');
+        else if (paragraphLines && TagAt(text, lt, QLatin1String("p")))
+            out += u'\n';
+        i = close + 1;
+    }
 }
 
 // The text of what one SYNC holds: markup removed (line breaks and styles kept), each source
@@ -100,18 +155,16 @@ QString ClassOf(QStringView raw) {
 // "&nbsp;" left out; the rest joined by line breaks. A SYNC that shows nothing gives an empty
 // text.
 QString SegmentText(QStringView raw) {
-    QString lines;
-    for (qsizetype from = 0, p = ParagraphAt(raw, 0);; p = ParagraphAt(raw, p + 1)) {
-        lines += raw.mid(from, (p < 0 ? raw.size() : p) - from);
-        if (p < 0) break;
-        lines += u'\n';
-        from = p;
-    }
-    const QString stripped = StripSamiMarkup(lines);
+    QString stripped;
+    stripped.reserve(raw.size());
+    AppendStripped(stripped, raw, true);
     const QLatin1String br("<br>");
     QString out;
-    for (QStringView line : QStringView(stripped).split(u'\n')) {
-        line = line.trimmed();
+    for (qsizetype from = 0; from <= stripped.size();) {
+        qsizetype end = stripped.indexOf(u'\n', from);
+        if (end < 0) end = stripped.size();
+        const QStringView line = QStringView(stripped).sliced(from, end - from).trimmed();
+        from = end + 1;
         if (line.isEmpty() || IsOnlyNbsp(line)) continue;
         if (!out.isEmpty() && !out.endsWith(br) && !line.startsWith(br)) out += br;
         out += line;
@@ -127,7 +180,7 @@ QString SegmentText(QStringView raw) {
 // The open caption beyond the reader's pending one: the languages (paragraph classes) its
 // SYNCs have shown, and whether the SYNC being read came at the same moment as the one before.
 struct SamiState final : tGrammarData {
-    QStringList classes;
+    std::vector<QString> classes;
     bool sameMoment = false;
 };
 
@@ -151,17 +204,24 @@ void Close(tCaptionReader& r, int32_t end) {
 // same moment means the caption before showed for no time (a SYNC with text, a SYNC that clears
 // it, both at one time): that one is stored as it stands and this one goes on alone.
 void Settle(tCaptionReader& r) {
-    const QString raw = std::exchange(r.document, QString());
-    if (r.start < 0) return;
+    if (r.start < 0) {
+        r.document.truncate(0);
+        return;
+    }
     SamiState& st = StateOf(r);
-    const QString cls = ClassOf(raw);
-    if (st.sameMoment && st.classes.contains(cls)) {
+    const QStringView raw = r.document;
+    const QStringView cls = ClassOf(raw);
+    bool known = std::any_of(st.classes.begin(), st.classes.end(),
+                             [&](const QString& c) { return cls.compare(c, kCi) == 0; });
+    if (st.sameMoment && known) {
         Close(r, r.start);
         st.classes.clear();
+        known = false;
     }
+    if (!known) st.classes.push_back(cls.toString());
     st.sameMoment = false;
-    st.classes += cls;
     const QString text = SegmentText(raw);
+    r.document.truncate(0);
     if (text.isEmpty()) return;
     if (!r.text.isEmpty()) r.text += QLatin1String("<br>");
     r.text += text;
@@ -207,26 +267,7 @@ void OpenBody(tCaptionReader& r) {
 QString StripSamiMarkup(QStringView text) {
     QString out;
     out.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (text[i] != u'<') {
-            out += text[i++];
-            continue;
-        }
-        const qsizetype close = text.indexOf(u'>', i + 1);
-        // A "<" that no ">" follows is text, not the start of a tag.
-        if (close < 0) {
-            out += text.mid(i);
-            break;
-        }
-        QString tag = text.mid(i + 1, close - i - 1).toString().toLower();
-        tag.remove(u' ');
-        if (tag == QLatin1String("br") || tag == QLatin1String("br/"))
-            out += QLatin1String("<br>");
-        else if (tag == QLatin1String("b") || tag == QLatin1String("i") || tag == QLatin1String("u"))
-            out += u'<' + tag + u'>';
-        i = close + 1;
-    }
+    AppendStripped(out, text, false);
     return out;
 }
 
