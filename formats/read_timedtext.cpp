@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -20,9 +21,16 @@ struct Timing {
     double tickRate = 1;
 };
 
+// Names are compared many times a caption: the plain comparison of two short texts.
+template <qsizetype N> bool Is(QStringView text, const char16_t (&literal)[N]) {
+    return text.size() == N - 1 && std::char_traits<char16_t>::compare(text.utf16(), literal, N - 1) == 0;
+}
+
 QStringView LocalName(QStringView name) {
-    const qsizetype colon = name.lastIndexOf(u':');
-    return colon >= 0 ? name.mid(colon + 1) : name;
+    const char16_t* p = name.utf16();
+    for (qsizetype k = name.size(); k > 0; --k)
+        if (p[k - 1] == u':') return name.sliced(k);
+    return name;
 }
 
 bool IsXmlSpace(char16_t c) {
@@ -122,17 +130,17 @@ int64_t TimeExpression(QStringView text, const Timing& timing) {
     }
     const QStringView metric = text.sliced(i);
     double seconds;
-    if (metric.isEmpty() || metric == QLatin1String("s"))
+    if (metric.isEmpty() || Is(metric, u"s"))
         seconds = fields[0];
-    else if (metric == QLatin1String("h"))
+    else if (Is(metric, u"h"))
         seconds = fields[0] * 3600;
-    else if (metric == QLatin1String("m"))
+    else if (Is(metric, u"m"))
         seconds = fields[0] * 60;
-    else if (metric == QLatin1String("ms"))
+    else if (Is(metric, u"ms"))
         seconds = fields[0] / 1000;
-    else if (metric == QLatin1String("f"))
+    else if (Is(metric, u"f"))
         seconds = fields[0] / timing.frameRate;
-    else if (metric == QLatin1String("t"))
+    else if (Is(metric, u"t"))
         seconds = fields[0] / timing.tickRate;
     else
         return -1;
@@ -153,13 +161,13 @@ Timing TimingOf(QStringView attributes) {
     bool hasRate = false, hasTick = false;
     QStringView multiplier;
     ForEachAttribute(attributes, [&](QStringView name, QStringView value) {
-        if (name == QLatin1String("frameRate"))
+        if (Is(name, u"frameRate"))
             hasRate = ReadRate(value, rate) && rate < 1000;
-        else if (name == QLatin1String("frameRateMultiplier"))
+        else if (Is(name, u"frameRateMultiplier"))
             multiplier = value;
-        else if (name == QLatin1String("subFrameRate"))
+        else if (Is(name, u"subFrameRate"))
             ReadRate(value, sub);
-        else if (name == QLatin1String("tickRate"))
+        else if (Is(name, u"tickRate"))
             hasTick = ReadRate(value, tick);
     });
     if (hasRate) t.frameRate = rate;
@@ -186,11 +194,11 @@ struct Caption {
 
 // Notes a style attribute of a paragraph or of a span in it.
 void NoteStyle(Caption& c, QStringView name, QStringView value) {
-    if (name == QLatin1String("fontStyle")) {
+    if (Is(name, u"fontStyle")) {
         if (value.startsWith(QLatin1String("italic"))) c.italic = true;
-    } else if (name == QLatin1String("fontWeight")) {
-        if (value == QLatin1String("bold")) c.bold = true;
-    } else if (name == QLatin1String("textDecoration")) {
+    } else if (Is(name, u"fontWeight")) {
+        if (Is(value, u"bold")) c.bold = true;
+    } else if (Is(name, u"textDecoration")) {
         if (value.contains(QLatin1String("underline"))) c.underline = true;
     }
 }
@@ -347,6 +355,25 @@ qsizetype Scanner::Scan(tCaptionReader& r, QStringView v, bool final) {
 void Scanner::AppendText(QStringView run) {
     const char16_t* p = run.utf16();
     const qsizetype n = run.size();
+    // Most text is words with one blank between them, blanks perhaps around: the words go in
+    // as they stand.
+    qsizetype first = 0, last = n;
+    while (first < n && IsXmlSpace(p[first]))
+        ++first;
+    while (last > first && IsXmlSpace(p[last - 1]))
+        --last;
+    bool plain = true;
+    for (qsizetype k = first; k < last && plain; ++k)
+        plain = !IsXmlSpace(p[k]) || (p[k] == u' ' && !IsXmlSpace(p[k + 1]));
+    if (plain) {
+        if (first > 0) pendingSpace_ = !current_.text.isEmpty() && !afterBreak_;
+        if (first == last) return;
+        if (pendingSpace_) current_.text += u' ';
+        current_.text += run.sliced(first, last - first);
+        afterBreak_ = false;
+        pendingSpace_ = last < n;
+        return;
+    }
     qsizetype i = 0;
     while (i < n) {
         if (IsXmlSpace(p[i])) {
@@ -382,39 +409,39 @@ void Scanner::Tag(tCaptionReader& r, QStringView inner) {
     const QStringView name = LocalName(inner.first(nameEnd));
     const QStringView attributes = inner.sliced(nameEnd);
 
-    if (name == QLatin1String("p")) {
+    if (Is(name, u"p")) {
         if (!closing)
             OpenParagraph(attributes, selfClosing);
         else if (inP_)
             CloseParagraph(r);
-    } else if (name == QLatin1String("br")) {
+    } else if (Is(name, u"br")) {
         if (inP_) {
             current_.text += r.LineBreak();
             pendingSpace_ = false;
             afterBreak_ = true;
         }
-    } else if (name == QLatin1String("span")) {
+    } else if (Is(name, u"span")) {
         if (inP_ && !closing)
             ForEachAttribute(attributes, [&](QStringView n, QStringView v) { NoteStyle(current_, n, v); });
-    } else if (name == QLatin1String("div") || name == QLatin1String("body")) {
+    } else if (Is(name, u"div") || Is(name, u"body")) {
         if (closing) {
             if (!containers_.empty() && containers_.back().Name() == name) {
                 offset_ = containers_.back().outerOffset;
                 containers_.pop_back();
             }
         } else if (!selfClosing) {
-            Container c{name == QLatin1String("div"), offset_, -1, -1, false};
+            Container c{Is(name, u"div"), offset_, -1, -1, false};
             ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
-                if (n == QLatin1String("begin"))
+                if (Is(n, u"begin"))
                     c.begin = TimeExpression(v, timing_);
-                else if (n == QLatin1String("end"))
+                else if (Is(n, u"end"))
                     c.end = TimeExpression(v, timing_);
             });
             if (c.begin >= 0) offset_ += c.begin;
             c.undecided = c.begin >= 0 && c.end >= 0;
             containers_.push_back(c);
         }
-    } else if (name == QLatin1String("tt") && !closing) {
+    } else if (Is(name, u"tt") && !closing) {
         timing_ = TimingOf(attributes);
     }
 }
@@ -425,11 +452,11 @@ void Scanner::OpenParagraph(QStringView attributes, bool selfClosing) {
     current_.bold = current_.italic = current_.underline = false;
     int64_t begin = -1, end = -1, dur = -1;
     ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
-        if (n == QLatin1String("begin"))
+        if (Is(n, u"begin"))
             begin = TimeExpression(v, timing_);
-        else if (n == QLatin1String("end"))
+        else if (Is(n, u"end"))
             end = TimeExpression(v, timing_);
-        else if (n == QLatin1String("dur"))
+        else if (Is(n, u"dur"))
             dur = TimeExpression(v, timing_);
         else
             NoteStyle(current_, n, v);
