@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -52,6 +53,7 @@ qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>&
 namespace {
 
 constexpr int kSampleLines = 250;
+constexpr qsizetype kSampleLineChars = qsizetype(64) << 10;
 
 // Valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) that holds at least
 // one multi-byte sequence. Plain ASCII is not "UTF-8" here: it reads the same either way.
@@ -510,7 +512,12 @@ QString FileSample(const tFileText& text) {
     QString sample;
     int lines = 0;
     bool inData = false;
-    text.ForEachLine([&](QStringView raw) {
+    bool lineStart = true;
+    // A line counts with its beginning only: a document written as one line of megabytes shows
+    // what it is there, and is never copied whole.
+    text.ForEachPiece(kSampleLineChars, [&](QStringView raw, bool lineEnds) {
+        const bool first = std::exchange(lineStart, lineEnds);
+        if (!first) return true;
         // A byte-order mark left at a line's beginning (files joined into one) is not text: a
         // time line behind it still begins its line.
         while (!raw.isEmpty() && raw.front() == QChar(0xFEFF))

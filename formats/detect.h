@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -107,6 +108,38 @@ public:
             if (!f(view)) return;
             from = end + 1;
             if (p[end] == '\r' && from < n && p[from] == '\n') ++from;
+        }
+    }
+
+    // Calls f(piece, lineEnds) for the lines ForEachLine gives, a line longer than most
+    // characters in pieces of at most most characters one after the other (so that a file of
+    // one huge line is never widened whole); lineEnds tells that the piece is the last of its
+    // line. Stops early when f returns false.
+    template <typename F> void ForEachPiece(qsizetype most, F&& f) const {
+        most = std::max<qsizetype>(1, most);
+        const qsizetype n = size();
+        std::vector<char16_t> line(ascii_ ? 256 : 0);
+        qsizetype from = 0;
+        while (from < n) {
+            const qsizetype limit = std::min(n, from + most);
+            qsizetype end = from;
+            QStringView piece;
+            if (ascii_) {
+                end = WidenLine(bytes_.first(limit), from, line);
+                piece = QStringView(line.data(), end - from);
+            } else {
+                while (end < limit && text_[end] != u'\n' && text_[end] != u'\r')
+                    ++end;
+                piece = text_.sliced(from, end - from);
+            }
+            const char16_t c = end < n ? at(end) : u'\n';
+            const bool lineEnds = c == u'\n' || c == u'\r';
+            if (!f(piece, lineEnds) || end == n) return;
+            from = end;
+            if (lineEnds) {
+                ++from;
+                if (c == u'\r' && from < n && at(from) == u'\n') ++from;
+            }
         }
     }
 

@@ -10,9 +10,6 @@
 
 namespace {
 
-// How long the last caption shows when no line ends it.
-constexpr int32_t kDefaultDuration = 3000;
-
 // What stands before the time on a line and between the time and the text, from the format's
 // template ("[" and "]" for "[zrvStart]zrvCaption").
 struct LineShape {
@@ -150,7 +147,7 @@ void FinishTimedLines(tCaptionReader& r) {
             // the next caption's start must lie after it.
             if (next.text.isEmpty() ? next.time >= e.time : next.time > e.time) end = next.time;
         }
-        if (end < 0) end = ClampTime(int64_t(e.time) + kDefaultDuration);
+        if (end < 0) end = ClampTime(int64_t(e.time) + kDefaultCaptionMs);
         Close(r, e.time, end, e.text);
     }
     r.ClearPending();

@@ -1,18 +1,19 @@
 // The timed-text family (TTML, DFXP, SMPTE-TT, EBU-TT-D): an XML document whose "<p>" elements
 // are the captions. Tools write them in many shapes (attributes in any order, an element over
-// several lines or the whole document on one, namespace prefixes, clock times or offsets,
-// frames at the document's frame rate, spans and line breaks inside), so the document is read
-// whole at the end of the file by a small tolerant scanner rather than line by line.
+// several lines or the whole document on one, namespace prefixes, clock times, offsets or bare
+// seconds, frames at the document's frame rate, spans and line breaks inside, lyrics with a
+// timed span for every word), so the document is read by a small tolerant scanner as its text
+// comes, piece by piece, whatever its lines: a caption is stored as soon as its paragraph ends,
+// and the read stops at the caption limit without going through the rest.
 #include "formats/readerpaths.h"
 
 #include "formats/textops.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 namespace {
-
-// A caption without an end shows until the next one begins, or this long at the end.
-constexpr int64_t kDefaultDuration = 3000;
 
 struct Timing {
     double frameRate = 30;
@@ -20,125 +21,165 @@ struct Timing {
     double tickRate = 1;
 };
 
-struct Tag {
-    QStringView name; // local name, without the namespace prefix
-    bool closing = false;
-    bool selfClosing = false;
-    QStringView attributes;
-};
-
-QStringView LocalName(QStringView name) {
-    const qsizetype colon = name.lastIndexOf(u':');
-    return colon >= 0 ? name.mid(colon + 1) : name;
+// Names are compared many times a caption: the plain comparison of two short texts.
+template <qsizetype N> bool Is(QStringView text, const char16_t (&literal)[N]) {
+    return text.size() == N - 1 && std::char_traits<char16_t>::compare(text.utf16(), literal, N - 1) == 0;
 }
 
-// The value of the attribute whose local name is name (any prefix), or a null view.
-QStringView Attribute(QStringView attributes, QStringView name) {
+QStringView LocalName(QStringView name) {
+    const char16_t* p = name.utf16();
+    for (qsizetype k = name.size(); k > 0; --k)
+        if (p[k - 1] == u':') return name.sliced(k);
+    return name;
+}
+
+bool IsXmlSpace(char16_t c) {
+    return c == u' ' || c == u'\n' || c == u'\t' || c == u'\r';
+}
+
+// Calls f(local name, value) for each attribute of a tag's attribute text, in one pass.
+template <typename F> void ForEachAttribute(QStringView attributes, F&& f) {
+    const qsizetype n = attributes.size();
+    const char16_t* a = attributes.utf16();
     qsizetype i = 0;
-    while (i < attributes.size()) {
-        while (i < attributes.size() && attributes[i].isSpace())
+    while (i < n) {
+        while (i < n && IsXmlSpace(a[i]))
             ++i;
         const qsizetype nameStart = i;
-        while (i < attributes.size() && attributes[i] != u'=' && !attributes[i].isSpace())
+        while (i < n && a[i] != u'=' && !IsXmlSpace(a[i]))
             ++i;
-        const QStringView attr = attributes.mid(nameStart, i - nameStart);
-        while (i < attributes.size() && attributes[i].isSpace())
+        const QStringView name = attributes.sliced(nameStart, i - nameStart);
+        while (i < n && IsXmlSpace(a[i]))
             ++i;
-        if (i >= attributes.size() || attributes[i] != u'=') {
+        if (i >= n || a[i] != u'=') {
             if (i == nameStart) ++i;
             continue;
         }
         ++i;
-        while (i < attributes.size() && attributes[i].isSpace())
+        while (i < n && IsXmlSpace(a[i]))
             ++i;
-        if (i >= attributes.size()) break;
-        const QChar quote = attributes[i];
+        if (i >= n) break;
+        const char16_t quote = a[i];
         qsizetype valueStart = i, valueEnd;
         if (quote == u'"' || quote == u'\'') {
             valueStart = i + 1;
-            valueEnd = attributes.indexOf(quote, valueStart);
-            if (valueEnd < 0) valueEnd = attributes.size();
+            valueEnd = attributes.indexOf(QChar(quote), valueStart);
+            if (valueEnd < 0) valueEnd = n;
             i = valueEnd + 1;
         } else {
-            while (i < attributes.size() && !attributes[i].isSpace())
+            while (i < n && !IsXmlSpace(a[i]))
                 ++i;
             valueEnd = i;
         }
-        if (LocalName(attr) == name) {
-            const QStringView value = attributes.mid(valueStart, valueEnd - valueStart);
-            // A present but empty value is not "absent".
-            return value.isNull() ? QStringView(u"") : value;
+        f(LocalName(name), attributes.sliced(valueStart, valueEnd - valueStart));
+    }
+}
+
+// A number of digits with at most one decimal point ("12", "19.764", ".5") from text[i] on;
+// false when there is none (or it is absurdly long).
+bool ReadNumber(QStringView text, qsizetype& i, double& out) {
+    const qsizetype from = i;
+    double whole = 0, fraction = 0, scale = 1;
+    bool point = false;
+    int digits = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            ++digits;
+            if (point) {
+                scale *= 10;
+                fraction = fraction * 10 + (c - u'0');
+            } else {
+                whole = whole * 10 + (c - u'0');
+            }
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            break;
         }
     }
-    return QStringView();
+    if (digits == 0 || i - from > 20) return false;
+    out = whole + fraction / scale;
+    return true;
+}
+
+int64_t Milliseconds(double seconds) {
+    return int64_t(std::llround(std::min(seconds, 1e9) * 1000));
 }
 
 // A time expression in ms, or -1: a clock time "hh:mm:ss", "hh:mm:ss.fraction",
-// "hh:mm:ss:frames(.subframes)", or an offset "5.5s", "1200ms", "2m", "1h", "50f", "900t".
+// "hh:mm:ss:frames(.subframes)", the lyrics tools' "mm:ss.fraction", an offset "5.5s",
+// "1200ms", "2m", "1h", "50f", "900t", or a bare number of seconds ("19.764").
 int64_t TimeExpression(QStringView text, const Timing& timing) {
     text = text.trimmed();
     if (text.isEmpty()) return -1;
     double fields[4] = {0, 0, 0, 0};
-    int count = 0;
     qsizetype i = 0;
-    auto number = [&](double& out) {
-        const qsizetype from = i;
-        while (i < text.size() && (text[i].isDigit() || text[i] == u'.'))
-            ++i;
-        if (i == from || i - from > 20) return false;
-        bool ok = false;
-        out = text.mid(from, i - from).toDouble(&ok);
-        return ok && std::isfinite(out);
-    };
-    if (!number(fields[0])) return -1;
-    count = 1;
+    if (!ReadNumber(text, i, fields[0])) return -1;
     if (i < text.size() && text[i] == u':') {
+        int count = 1;
         while (i < text.size() && text[i] == u':' && count < 4) {
             ++i;
-            if (!number(fields[count++])) return -1;
+            if (!ReadNumber(text, i, fields[count++])) return -1;
         }
-        if (i != text.size() || count < 3) return -1;
+        if (i != text.size()) return -1;
+        if (count == 2) return Milliseconds(fields[0] * 60 + fields[1]);
         double seconds = fields[0] * 3600 + fields[1] * 60 + fields[2];
-        if (count == 4) seconds += fields[3] / (timing.frameRate * 1.0);
-        return int64_t(std::llround(std::min(seconds, 1e9) * 1000));
+        if (count == 4) seconds += fields[3] / timing.frameRate;
+        return Milliseconds(seconds);
     }
-    const QStringView metric = text.mid(i);
+    const QStringView metric = text.sliced(i);
     double seconds;
-    if (metric == QLatin1String("h"))
-        seconds = fields[0] * 3600;
-    else if (metric == QLatin1String("m"))
-        seconds = fields[0] * 60;
-    else if (metric == QLatin1String("s"))
+    if (metric.isEmpty() || Is(metric, u"s"))
         seconds = fields[0];
-    else if (metric == QLatin1String("ms"))
+    else if (Is(metric, u"h"))
+        seconds = fields[0] * 3600;
+    else if (Is(metric, u"m"))
+        seconds = fields[0] * 60;
+    else if (Is(metric, u"ms"))
         seconds = fields[0] / 1000;
-    else if (metric == QLatin1String("f"))
+    else if (Is(metric, u"f"))
         seconds = fields[0] / timing.frameRate;
-    else if (metric == QLatin1String("t"))
+    else if (Is(metric, u"t"))
         seconds = fields[0] / timing.tickRate;
     else
         return -1;
-    return int64_t(std::llround(std::min(seconds, 1e9) * 1000));
+    return Milliseconds(seconds);
+}
+
+bool ReadRate(QStringView value, double& out) {
+    bool ok = false;
+    const double v = value.toDouble(&ok);
+    if (!ok || !(v > 0)) return false;
+    out = v;
+    return true;
 }
 
 Timing TimingOf(QStringView attributes) {
     Timing t;
-    bool ok = false;
-    const double rate = Attribute(attributes, u"frameRate").toDouble(&ok);
-    const bool hasRate = ok && rate > 0 && rate < 1000;
+    double rate = 0, sub = 0, tick = 0;
+    bool hasRate = false, hasTick = false;
+    QStringView multiplier;
+    ForEachAttribute(attributes, [&](QStringView name, QStringView value) {
+        if (Is(name, u"frameRate"))
+            hasRate = ReadRate(value, rate) && rate < 1000;
+        else if (Is(name, u"frameRateMultiplier"))
+            multiplier = value;
+        else if (Is(name, u"subFrameRate"))
+            ReadRate(value, sub);
+        else if (Is(name, u"tickRate"))
+            hasTick = ReadRate(value, tick);
+    });
     if (hasRate) t.frameRate = rate;
-    const QStringView multiplier = Attribute(attributes, u"frameRateMultiplier");
-    if (!multiplier.isNull()) {
+    if (!multiplier.isEmpty()) {
         const QList<QStringView> parts = multiplier.trimmed().split(u' ', Qt::SkipEmptyParts);
         if (parts.size() == 2) {
             const double a = parts[0].toDouble(), b = parts[1].toDouble();
             if (a > 0 && b > 0) t.frameRate = t.frameRate * a / b;
         }
     }
-    const double sub = Attribute(attributes, u"subFrameRate").toDouble(&ok);
-    if (ok && sub > 0) t.subFrameRate = sub;
-    const double tick = Attribute(attributes, u"tickRate").toDouble(&ok);
-    if (ok && tick > 0)
+    if (sub > 0) t.subFrameRate = sub;
+    if (hasTick)
         t.tickRate = tick;
     else if (hasRate)
         t.tickRate = t.frameRate * t.subFrameRate;
@@ -151,165 +192,349 @@ struct Caption {
     bool bold = false, italic = false, underline = false;
 };
 
-void NoteStyles(Caption& c, QStringView attributes) {
-    if (Attribute(attributes, u"fontStyle").startsWith(QLatin1String("italic"))) c.italic = true;
-    if (Attribute(attributes, u"fontWeight") == QLatin1String("bold")) c.bold = true;
-    if (Attribute(attributes, u"textDecoration").contains(QLatin1String("underline"))) c.underline = true;
+// Notes a style attribute of a paragraph or of a span in it.
+void NoteStyle(Caption& c, QStringView name, QStringView value) {
+    if (Is(name, u"fontStyle")) {
+        if (value.startsWith(QLatin1String("italic"))) c.italic = true;
+    } else if (Is(name, u"fontWeight")) {
+        if (Is(value, u"bold")) c.bold = true;
+    } else if (Is(name, u"textDecoration")) {
+        if (value.contains(QLatin1String("underline"))) c.underline = true;
+    }
 }
 
-} // namespace
+// A body or div element that is open: the offset its begin adds to the times inside it.
+struct Container {
+    QStringView Name() const { return div ? QStringView(u"div") : QStringView(u"body"); }
+    bool div;
+    int64_t outerOffset; // the offset outside it
+    int64_t begin, end;  // as written (-1: none)
+    bool undecided;      // begin and end given, no paragraph inside yet
+};
 
-void ReadTimedTextLine(tCaptionReader& r, QStringView line) {
-    r.document += line;
-    r.document += u'\n';
-}
+class Scanner final : public tGrammarData {
+public:
+    void Feed(tCaptionReader& r, QStringView piece, bool lineEnds);
+    void Finish(tCaptionReader& r);
 
-void FinishTimedText(tCaptionReader& r) {
-    const QString doc = std::move(r.document);
-    r.document.clear();
-    Timing timing;
-    std::vector<Caption> found;
-    // Offsets of the enclosing body and div elements that carry a begin of their own.
-    std::vector<std::pair<QString, int64_t>> offsets;
-    int64_t offset = 0;
-    Caption current;
-    bool inP = false;
-    bool pendingSpace = false;
-    auto appendText = [&](QStringView text) {
-        for (const QChar c : text) {
-            if (c.isSpace()) {
-                pendingSpace = !current.text.isEmpty() && !current.text.endsWith(r.LineBreak());
-                continue;
-            }
-            if (pendingSpace) current.text += u' ';
-            pendingSpace = false;
-            current.text += c;
+private:
+    qsizetype Scan(tCaptionReader& r, QStringView v, bool final);
+    void Tag(tCaptionReader& r, QStringView inner);
+    void AppendText(QStringView run);
+    void OpenParagraph(QStringView attributes, bool selfClosing);
+    void CloseParagraph(tCaptionReader& r);
+    void Take(tCaptionReader& r, Caption& c);
+    void Store(tCaptionReader& r, Caption& c);
+
+    // An element begun but not ended in the pieces so far (it begins with "<"), how much of it
+    // has been searched for its end, and the quote open at that point.
+    QString tail_;
+    qsizetype searched_ = 0;
+    char16_t quote_ = 0;
+
+    Timing timing_;
+    std::vector<Container> containers_;
+    int64_t offset_ = 0;
+    bool inP_ = false;
+    bool pendingSpace_ = false;
+    bool afterBreak_ = false;
+    Caption current_;
+    // A caption without an end: it shows until the next one begins.
+    std::optional<Caption> waiting_;
+};
+
+void Scanner::Feed(tCaptionReader& r, QStringView piece, bool lineEnds) {
+    if (tail_.isEmpty()) {
+        const qsizetype used = Scan(r, piece, false);
+        if (used < piece.size()) {
+            tail_ = piece.sliced(used).toString();
+            if (lineEnds) tail_ += u'\n';
+        } else if (lineEnds && inP_) {
+            AppendText(u"\n");
         }
-    };
-    const qsizetype n = doc.size();
-    for (qsizetype i = 0; i < n;) {
-        if (doc[i] != u'<') {
-            qsizetype next = doc.indexOf(u'<', i);
+        return;
+    }
+    tail_ += piece;
+    if (lineEnds) tail_ += u'\n';
+    const qsizetype used = Scan(r, tail_, false);
+    tail_.remove(0, used);
+}
+
+void Scanner::Finish(tCaptionReader& r) {
+    if (!tail_.isEmpty()) Scan(r, tail_, true);
+    tail_.clear();
+    if (r.limitReached) return;
+    // An unclosed paragraph at the end of the file.
+    if (inP_ && !IsBlank(current_.text)) ++r.skipped;
+    if (waiting_) {
+        waiting_->end = waiting_->begin + kDefaultCaptionMs;
+        Store(r, *waiting_);
+        waiting_.reset();
+    }
+}
+
+// Reads what v holds; returns how much of it is done with: less than all when an element is
+// cut off at its end (unless final: then the file ends there).
+qsizetype Scanner::Scan(tCaptionReader& r, QStringView v, bool final) {
+    const qsizetype n = v.size();
+    const char16_t* p = v.utf16();
+    qsizetype i = 0;
+    while (i < n && !r.limitReached) {
+        if (p[i] != u'<') {
+            qsizetype next = v.indexOf(u'<', i);
             if (next < 0) next = n;
-            if (inP) appendText(QStringView(doc).mid(i, next - i));
+            if (inP_) AppendText(v.sliced(i, next - i));
             i = next;
             continue;
         }
-        const QStringView rest = QStringView(doc).mid(i);
+        const QStringView rest = v.sliced(i);
+        // Only the element that begins the text may have been searched before.
+        const qsizetype searched = i == 0 ? searched_ : 0;
+        if (!final && rest.size() < 9 &&
+            (QLatin1String("<!--").startsWith(rest) || QLatin1String("<![CDATA[").startsWith(rest))) {
+            searched_ = 0;
+            return i;
+        }
         if (rest.startsWith(QLatin1String("<!--"))) {
-            const qsizetype close = doc.indexOf(QLatin1String("-->"), i + 4);
-            i = close < 0 ? n : close + 3;
+            const qsizetype close = v.indexOf(QLatin1String("-->"), i + std::max<qsizetype>(4, searched - 2));
+            if (close < 0) {
+                if (final) return n;
+                searched_ = n - i;
+                return i;
+            }
+            searched_ = 0;
+            i = close + 3;
             continue;
         }
         if (rest.startsWith(QLatin1String("<![CDATA["))) {
-            const qsizetype close = doc.indexOf(QLatin1String("]]>"), i + 9);
-            const qsizetype end = close < 0 ? n : close;
-            if (inP) {
+            qsizetype close = v.indexOf(QLatin1String("]]>"), i + std::max<qsizetype>(9, searched - 2));
+            if (close < 0 && !final) {
+                searched_ = n - i;
+                return i;
+            }
+            searched_ = 0;
+            if (close < 0) close = n;
+            if (inP_) {
                 // CDATA is text as it stands: its markup characters are escaped for the one
                 // unescaping that every caption of the format goes through.
-                QString raw = doc.mid(i + 9, end - i - 9);
+                QString raw = v.sliced(i + 9, close - i - 9).toString();
                 raw.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
-                appendText(raw);
+                AppendText(raw);
             }
-            i = close < 0 ? n : close + 3;
+            i = std::min(n, close + 3);
             continue;
         }
         // A tag runs to the first ">" outside quotes.
-        qsizetype k = i + 1;
-        QChar quote;
+        qsizetype k = i + std::max<qsizetype>(1, searched);
+        char16_t quote = searched > 0 ? quote_ : 0;
         for (; k < n; ++k) {
-            const QChar c = doc[k];
-            if (!quote.isNull()) {
-                if (c == quote) quote = QChar();
+            const char16_t c = p[k];
+            if (quote != 0) {
+                if (c == quote) quote = 0;
             } else if (c == u'"' || c == u'\'') {
                 quote = c;
             } else if (c == u'>') {
                 break;
             }
         }
-        if (k >= n) break;
-        QStringView inner = QStringView(doc).mid(i + 1, k - i - 1);
+        if (k >= n) {
+            // An unclosed tag at the end of the file: nothing after it is read.
+            if (final) return n;
+            searched_ = n - i;
+            quote_ = quote;
+            return i;
+        }
+        searched_ = 0;
+        const QStringView inner = v.sliced(i + 1, k - i - 1);
         i = k + 1;
-        if (inner.startsWith(u'?') || inner.startsWith(u'!')) continue;
-        Tag tag;
-        if (inner.startsWith(u'/')) {
-            tag.closing = true;
-            inner = inner.mid(1);
-        }
-        if (inner.endsWith(u'/')) {
-            tag.selfClosing = true;
-            inner.chop(1);
-        }
-        qsizetype nameEnd = 0;
-        while (nameEnd < inner.size() && !inner[nameEnd].isSpace())
-            ++nameEnd;
-        tag.name = LocalName(inner.left(nameEnd));
-        tag.attributes = inner.mid(nameEnd);
-
-        if (tag.name == QLatin1String("tt") && !tag.closing) {
-            timing = TimingOf(tag.attributes);
-        } else if (tag.name == QLatin1String("body") || tag.name == QLatin1String("div")) {
-            if (tag.closing) {
-                if (!offsets.empty() && offsets.back().first == tag.name) {
-                    offset = offsets.back().second;
-                    offsets.pop_back();
-                }
-            } else if (!tag.selfClosing) {
-                const int64_t begin = TimeExpression(Attribute(tag.attributes, u"begin"), timing);
-                if (begin >= 0) {
-                    offsets.emplace_back(tag.name.toString(), offset);
-                    offset += begin;
-                }
-            }
-        } else if (tag.name == QLatin1String("p")) {
-            if (!tag.closing) {
-                current = Caption();
-                const int64_t begin = TimeExpression(Attribute(tag.attributes, u"begin"), timing);
-                const int64_t end = TimeExpression(Attribute(tag.attributes, u"end"), timing);
-                const int64_t dur = TimeExpression(Attribute(tag.attributes, u"dur"), timing);
-                if (begin >= 0) {
-                    current.begin = offset + begin;
-                    if (end >= 0)
-                        current.end = offset + end;
-                    else if (dur >= 0)
-                        current.end = current.begin + dur;
-                }
-                NoteStyles(current, tag.attributes);
-                inP = !tag.selfClosing;
-                pendingSpace = false;
-            } else if (inP) {
-                inP = false;
-                if (IsBlank(current.text)) continue;
-                // Timed spans inside an untimed paragraph (karaoke layouts) are not read.
-                if (current.begin < 0)
-                    ++r.skipped;
-                else
-                    found.push_back(std::move(current));
-            }
-        } else if (inP && tag.name == QLatin1String("br")) {
-            current.text += r.LineBreak();
-            pendingSpace = false;
-        } else if (inP && tag.name == QLatin1String("span") && !tag.closing) {
-            NoteStyles(current, tag.attributes);
-        }
+        Tag(r, inner);
     }
-    if (inP && !IsBlank(current.text)) ++r.skipped; // an unclosed paragraph at the end of the file
+    return n;
+}
 
-    for (size_t c = 0; c < found.size() && !r.limitReached; ++c) {
-        Caption& cap = found[c];
-        if (cap.end < 0)
-            cap.end = c + 1 < found.size() && found[c + 1].begin > cap.begin ? found[c + 1].begin
-                                                                             : cap.begin + kDefaultDuration;
-        QString text = cap.text;
-        while (text.endsWith(r.LineBreak()) && !r.LineBreak().isEmpty())
-            text.chop(r.LineBreak().size());
-        if (cap.underline) text.prepend(QLatin1String("<u>"));
-        if (cap.italic) text.prepend(QLatin1String("<i>"));
-        if (cap.bold) text.prepend(QLatin1String("<b>"));
-        r.start = r.LimitTime(cap.begin);
-        r.end = r.LimitTime(std::max(cap.end, cap.begin));
-        r.text = text;
-        r.FlushCaption();
+void Scanner::AppendText(QStringView run) {
+    const char16_t* p = run.utf16();
+    const qsizetype n = run.size();
+    // Most text is words with one blank between them, blanks perhaps around: the words go in
+    // as they stand.
+    qsizetype first = 0, last = n;
+    while (first < n && IsXmlSpace(p[first]))
+        ++first;
+    while (last > first && IsXmlSpace(p[last - 1]))
+        --last;
+    bool plain = true;
+    for (qsizetype k = first; k < last && plain; ++k)
+        plain = !IsXmlSpace(p[k]) || (p[k] == u' ' && !IsXmlSpace(p[k + 1]));
+    if (plain) {
+        if (first > 0) pendingSpace_ = !current_.text.isEmpty() && !afterBreak_;
+        if (first == last) return;
+        if (pendingSpace_) current_.text += u' ';
+        current_.text += run.sliced(first, last - first);
+        afterBreak_ = false;
+        pendingSpace_ = last < n;
+        return;
     }
+    qsizetype i = 0;
+    while (i < n) {
+        if (IsXmlSpace(p[i])) {
+            while (i < n && IsXmlSpace(p[i]))
+                ++i;
+            pendingSpace_ = !current_.text.isEmpty() && !afterBreak_;
+            continue;
+        }
+        qsizetype j = i + 1;
+        while (j < n && !IsXmlSpace(p[j]))
+            ++j;
+        if (pendingSpace_) current_.text += u' ';
+        pendingSpace_ = afterBreak_ = false;
+        current_.text += run.sliced(i, j - i);
+        i = j;
+    }
+}
+
+void Scanner::Tag(tCaptionReader& r, QStringView inner) {
+    if (inner.startsWith(u'?') || inner.startsWith(u'!')) return;
+    bool closing = false, selfClosing = false;
+    if (inner.startsWith(u'/')) {
+        closing = true;
+        inner = inner.sliced(1);
+    }
+    if (inner.endsWith(u'/')) {
+        selfClosing = true;
+        inner.chop(1);
+    }
+    qsizetype nameEnd = 0;
+    while (nameEnd < inner.size() && !IsXmlSpace(inner[nameEnd].unicode()))
+        ++nameEnd;
+    const QStringView name = LocalName(inner.first(nameEnd));
+    const QStringView attributes = inner.sliced(nameEnd);
+
+    if (Is(name, u"p")) {
+        if (!closing)
+            OpenParagraph(attributes, selfClosing);
+        else if (inP_)
+            CloseParagraph(r);
+    } else if (Is(name, u"br")) {
+        if (inP_) {
+            current_.text += r.LineBreak();
+            pendingSpace_ = false;
+            afterBreak_ = true;
+        }
+    } else if (Is(name, u"span")) {
+        if (inP_ && !closing)
+            ForEachAttribute(attributes, [&](QStringView n, QStringView v) { NoteStyle(current_, n, v); });
+    } else if (Is(name, u"div") || Is(name, u"body")) {
+        if (closing) {
+            if (!containers_.empty() && containers_.back().Name() == name) {
+                offset_ = containers_.back().outerOffset;
+                containers_.pop_back();
+            }
+        } else if (!selfClosing) {
+            Container c{Is(name, u"div"), offset_, -1, -1, false};
+            ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
+                if (Is(n, u"begin"))
+                    c.begin = TimeExpression(v, timing_);
+                else if (Is(n, u"end"))
+                    c.end = TimeExpression(v, timing_);
+            });
+            if (c.begin >= 0) offset_ += c.begin;
+            c.undecided = c.begin >= 0 && c.end >= 0;
+            containers_.push_back(c);
+        }
+    } else if (Is(name, u"tt") && !closing) {
+        timing_ = TimingOf(attributes);
+    }
+}
+
+void Scanner::OpenParagraph(QStringView attributes, bool selfClosing) {
+    current_.begin = current_.end = -1;
+    current_.text.truncate(0);
+    current_.bold = current_.italic = current_.underline = false;
+    int64_t begin = -1, end = -1, dur = -1;
+    ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
+        if (Is(n, u"begin"))
+            begin = TimeExpression(v, timing_);
+        else if (Is(n, u"end"))
+            end = TimeExpression(v, timing_);
+        else if (Is(n, u"dur"))
+            dur = TimeExpression(v, timing_);
+        else
+            NoteStyle(current_, n, v);
+    });
+    if (begin >= 0) {
+        // A container that gives its own begin and end, and within them the times of its first
+        // paragraph, is a list of lines whose times are the document's as they stand (lyrics
+        // tools write a song's parts so); otherwise its begin moves what it holds.
+        for (size_t k = 0; k < containers_.size(); ++k) {
+            Container& c = containers_[k];
+            if (!c.undecided) continue;
+            c.undecided = false;
+            if (begin < c.begin || begin > c.end) continue;
+            offset_ -= c.begin;
+            for (size_t inside = k + 1; inside < containers_.size(); ++inside)
+                containers_[inside].outerOffset -= c.begin;
+        }
+        current_.begin = offset_ + begin;
+        if (end >= 0)
+            current_.end = offset_ + end;
+        else if (dur >= 0)
+            current_.end = current_.begin + dur;
+    }
+    inP_ = !selfClosing;
+    pendingSpace_ = afterBreak_ = false;
+}
+
+void Scanner::CloseParagraph(tCaptionReader& r) {
+    inP_ = false;
+    if (IsBlank(current_.text)) return;
+    // Timed spans inside an untimed paragraph (karaoke layouts) are not read.
+    if (current_.begin < 0) {
+        ++r.skipped;
+        return;
+    }
+    Take(r, current_);
+}
+
+void Scanner::Take(tCaptionReader& r, Caption& c) {
+    if (waiting_) {
+        waiting_->end = c.begin > waiting_->begin ? c.begin : waiting_->begin + kDefaultCaptionMs;
+        Store(r, *waiting_);
+        waiting_.reset();
+    }
+    if (c.end < 0)
+        waiting_ = c;
+    else
+        Store(r, c);
+}
+
+void Scanner::Store(tCaptionReader& r, Caption& c) {
+    QString& text = c.text;
+    const QString& br = r.LineBreak();
+    while (!br.isEmpty() && text.endsWith(br))
+        text.chop(br.size());
+    if (c.underline) text.prepend(QLatin1String("<u>"));
+    if (c.italic) text.prepend(QLatin1String("<i>"));
+    if (c.bold) text.prepend(QLatin1String("<b>"));
+    r.start = r.LimitTime(c.begin);
+    r.end = r.LimitTime(std::max(c.end, c.begin));
+    // The caption's text buffer is kept for the next paragraph: the reader takes a copy.
+    r.text = text;
+    r.FlushCaption();
+}
+
+Scanner& ScannerOf(tCaptionReader& r) {
+    if (!r.grammarData) r.grammarData = std::make_unique<Scanner>();
+    return static_cast<Scanner&>(*r.grammarData);
+}
+
+} // namespace
+
+void ReadTimedText(tCaptionReader& r, QStringView piece, bool lineEnds) {
+    ScannerOf(r).Feed(r, piece, lineEnds);
+}
+
+void FinishTimedText(tCaptionReader& r) {
+    ScannerOf(r).Finish(r);
+    r.grammarData.reset();
     r.ClearPending();
 }

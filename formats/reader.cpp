@@ -25,11 +25,11 @@ const tReaderPath kReaderPaths[] = {
     {"SUBCREATOR", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"DKS", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"KARAOKELRC", &ReadTimedLine, nullptr, &FinishTimedLines},
-    {"DFXP", &ReadTimedTextLine, nullptr, &FinishTimedText},
-    {"TTML", &ReadTimedTextLine, nullptr, &FinishTimedText},
-    {"SMPTETT", &ReadTimedTextLine, nullptr, &FinishTimedText},
-    {"EBUTTD", &ReadTimedTextLine, nullptr, &FinishTimedText},
-    {"SAMI", &ReadSamiLine},
+    {"DFXP", nullptr, nullptr, &FinishTimedText, false, &ReadTimedText},
+    {"TTML", nullptr, nullptr, &FinishTimedText, false, &ReadTimedText},
+    {"SMPTETT", nullptr, nullptr, &FinishTimedText, false, &ReadTimedText},
+    {"EBUTTD", nullptr, nullptr, &FinishTimedText, false, &ReadTimedText},
+    {"SAMI", &ReadSamiLine, nullptr, &FinishSami},
     {"SUBSTATIONALPHA", &ReadSsaLine},
     {"ADVANCEDSSA", &ReadSsaLine},
     {"TMPLAYER", &ReadTmPlayerLine},
@@ -66,7 +66,7 @@ tFormatDef PlainTextDefinition() {
 
 bool IsReadableDefinition(const tFormatDef& def) {
     const tReaderPath* path = FindReaderPath(def.Id);
-    if (path && path->readLine) return true;
+    if (path && (path->readLine || path->readText)) return true;
     const qsizetype s = def.Body.indexOf(QLatin1String("zrvStart"), 0, Qt::CaseInsensitive);
     const qsizetype e = def.Body.indexOf(QLatin1String("zrvEnd"), 0, Qt::CaseInsensitive);
     const qsizetype c = def.Body.indexOf(QLatin1String("zrvCaption"), 0, Qt::CaseInsensitive);
@@ -145,7 +145,7 @@ void tCaptionReader::ClearPending() {
 
 bool tCaptionReader::AtRest() const {
     return text.isEmpty() && start < 0 && end < 0 && !textClosed && !sectionOpen && !sectionGuessed &&
-           grammarState == 0 && document.isEmpty() && entries.empty() && !entriesUnordered &&
+           grammarState == 0 && document.isEmpty() && entries.empty() && !entriesUnordered && !grammarData &&
            def_.Id == setup_.def.Id;
 }
 
@@ -299,7 +299,8 @@ struct tGrammar {
 
     tGrammar(const tReadSetup& setup, const tCaptionReader& reader) {
         path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
-        if (!setup.plainText && !(path && path->readLine) && IsReadableDefinition(reader.Def()))
+        if (!setup.plainText && !(path && (path->readLine || path->readText)) &&
+            IsReadableDefinition(reader.Def()))
             parser.emplace(reader.Def(), setup.timedSample);
     }
 };
@@ -317,7 +318,8 @@ tLinesRead ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionRea
     size_t lastPolled = size_t(-1);
     int linesSincePoll = 0;
     tLinesRead result = tLinesRead::Whole;
-    text.ForEachLine([&](QStringView raw) {
+    // False when the read is to stop here.
+    const auto goOn = [&] {
         if (stop && stop->load(std::memory_order_relaxed)) {
             result = tLinesRead::Stopped;
             return false;
@@ -331,6 +333,20 @@ tLinesRead ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionRea
                 return false;
             }
         }
+        return true;
+    };
+    if (grammar.path && grammar.path->readText) {
+        text.ForEachPiece(kTextPieceChars, [&](QStringView piece, bool lineEnds) {
+            // A long piece counts as the many lines it would be in another file.
+            linesSincePoll += int(piece.size() >> 6);
+            if (!goOn()) return false;
+            grammar.path->readText(reader, piece, lineEnds);
+            return !reader.limitReached;
+        });
+        return result;
+    }
+    text.ForEachLine([&](QStringView raw) {
+        if (!goOn()) return false;
         QStringView line = TrimLine(raw);
         if (setup.plainText) {
             if (!line.isEmpty()) {

@@ -10,7 +10,18 @@
 #include <QStringView>
 
 #include <array>
+#include <memory>
 #include <vector>
+
+// How long a caption shows when its file gives only its start and nothing ends it (the last line
+// of a format whose lines carry only a start, the last SYNC of a SAMI file).
+inline constexpr int32_t kDefaultCaptionMs = 3000;
+
+// What a grammar keeps between the pieces of a text beyond the reader's shared fields; each
+// grammar derives its own.
+struct tGrammarData {
+    virtual ~tGrammarData() = default;
+};
 
 class tCaptionReader {
 public:
@@ -81,6 +92,7 @@ public:
     };
     std::vector<tTimedEntry> entries;
     bool entriesUnordered = false;
+    std::unique_ptr<tGrammarData> grammarData;
 
 private:
     void PrepareDefinition();
@@ -115,7 +127,13 @@ struct tReaderPath {
     // A blank line ends every caption and leaves the reader holding nothing: a large text may
     // be read in parts at once, each beginning after a blank line.
     bool partsAfterBlankLines = false;
+    // Takes the text as it stands instead of readLine's trimmed lines: every line, a long one in
+    // pieces of at most kTextPieceChars one after the other; lineEnds tells that the piece is the
+    // last of its line. (A markup document may be one line of many megabytes.)
+    void (*readText)(tCaptionReader& reader, QStringView piece, bool lineEnds) = nullptr;
 };
+
+inline constexpr qsizetype kTextPieceChars = qsizetype(64) << 10;
 
 // The grammar of an id, or null for formats read through the template alone.
 const tReaderPath* FindReaderPath(QStringView id);
@@ -157,9 +175,10 @@ void ReadSubRipLine(tCaptionReader& reader, QStringView line);
 void ReadWebVttLine(tCaptionReader& reader, QStringView line);
 void ReadTimedLine(tCaptionReader& reader, QStringView line);
 void FinishTimedLines(tCaptionReader& reader);
-void ReadTimedTextLine(tCaptionReader& reader, QStringView line);
+void ReadTimedText(tCaptionReader& reader, QStringView piece, bool lineEnds);
 void FinishTimedText(tCaptionReader& reader);
 void ReadSamiLine(tCaptionReader& reader, QStringView line);
+void FinishSami(tCaptionReader& reader);
 void ReadSsaLine(tCaptionReader& reader, QStringView line);
 void ReadTmPlayerLine(tCaptionReader& reader, QStringView line);
 void ReadAdobeEncoreLine(tCaptionReader& reader, QStringView line);

@@ -33,11 +33,12 @@ TEST_F(ReaderTest, SamiReadsItsUsualLayouts) {
                                    "<SYNC Start=3000><P>&nbsp;\n")
                   .captions,
               (Captions{{1000, 2000, "One|line"}, {2000, 3000, "Two"}}));
-    // A closing SYNC followed directly by the next text: that text waits for the next SYNC.
+    // Every SYNC opens a caption that the next one ends: B shows from the SYNC before it, and a
+    // SYNC that shows nothing makes no caption.
     EXPECT_EQ(Parse("SAMI", head + "<SYNC Start=1000>\nA\n<SYNC Start=2000>\nB\n<SYNC Start=3000>\n"
                                    "<SYNC Start=4000>\n&nbsp;\n")
                   .captions,
-              (Captions{{1000, 2000, "A"}, {3000, 4000, "B"}}));
+              (Captions{{1000, 2000, "A"}, {2000, 3000, "B"}}));
     // Styles, entities, a lower-case body tag, and no body tag at all.
     EXPECT_EQ(Parse("SAMI", "<body>\n<SYNC Start=10><P><i>a &amp; b &#233;</i>\n<SYNC Start=20><P>&nbsp;\n")
                   .captions,

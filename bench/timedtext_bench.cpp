@@ -1,0 +1,246 @@
+// timedtext_bench: what reading timed text (TTML) costs, against SubRip.
+//
+//   timedtext_bench [N] [RUNS]   N captions (32,000 when not given) as SubRip and as TTML, the same
+//                                texts and times, each read RUNS times (9 when not given) by the
+//                                reader's core; prints the best and the median time per caption
+//                                and the ratio. Then writes a TTML file of a million paragraphs
+//                                on one line and opens it in a process of its own, as the open
+//                                command does, printing the time and that process's peak memory.
+//   timedtext_bench open FILE    that process: opens FILE and prints its figures.
+//
+// SubRip is read on one thread here (a large SubRip file is otherwise read in parts at once), so
+// that both figures are the work of one processor per caption.
+#include "base/paths.h"
+#include "base/settings.h"
+#include "document/captions.h"
+#include "formats/detect.h"
+#include "formats/formatdefs.h"
+#include "formats/reader.h"
+#include "language/lang.h"
+#include "platform/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool FindFormatFiles() {
+    QDir dir(QCoreApplication::applicationDirPath());
+    for (int up = 0; up < 4; ++up) {
+        if (QFileInfo::exists(dir.filePath(QStringLiteral("formats.dat")))) {
+            gFormatFile = dir.filePath(QStringLiteral("formats.ini"));
+            gFormatDatFile = dir.filePath(QStringLiteral("formats.dat"));
+            return true;
+        }
+        if (!dir.cdUp()) break;
+    }
+    return false;
+}
+
+bool LoadCatalogue() {
+    if (!FindFormatFiles() || !LoadFormatsList()) {
+        std::fprintf(stderr, "formats.dat / formats.ini not found\n");
+        return false;
+    }
+    gLineBreak = QStringLiteral("|");
+    LoadLanguageStrings();
+    return true;
+}
+
+// A value of this process's /proc status in kB (VmRSS, VmHWM), or -1.
+long StatusKb(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(key) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
+    return -1;
+}
+
+// Sets the peak back to what the process holds now, so that the next peak is that of the work
+// that follows.
+void ResetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+QString Clock(int ms, char sep) {
+    return QString::asprintf("%02d:%02d:%02d%c%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, sep,
+                             ms % 1000);
+}
+
+struct Caption {
+    int start, end;
+    QString text;
+};
+
+std::vector<Caption> Captions(int n) {
+    std::vector<Caption> captions;
+    captions.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const int start = 1000 + i * 3000;
+        QString text = QStringLiteral("Caption %1, the quick brown fox").arg(i + 1);
+        if (i % 3 == 1) text += QStringLiteral("\njumps over the lazy dog");
+        captions.push_back({start, start + 2400, text});
+    }
+    return captions;
+}
+
+QByteArray SubRip(const std::vector<Caption>& captions) {
+    QString out;
+    int k = 0;
+    for (const Caption& c : captions)
+        out += QString::number(++k) + u'\n' + Clock(c.start, ',') + QStringLiteral(" --> ") +
+               Clock(c.end, ',') + u'\n' + c.text + QStringLiteral("\n\n");
+    return out.toLatin1();
+}
+
+// One paragraph a line, as most converters write it.
+QByteArray Ttml(const std::vector<Caption>& captions) {
+    QString out = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                                 "<tt xmlns=\"http://www.w3.org/ns/ttml\" xml:lang=\"en\">\n"
+                                 "  <head><styling><style xml:id=\"s1\"/></styling></head>\n"
+                                 "  <body>\n    <div>\n");
+    int k = 0;
+    for (const Caption& c : captions) {
+        QString text = c.text;
+        text.replace(u'\n', QStringLiteral("<br/>"));
+        out += QStringLiteral("      <p xml:id=\"c%1\" begin=\"%2\" end=\"%3\" style=\"s1\">%4</p>\n")
+                   .arg(++k)
+                   .arg(Clock(c.start, '.'), Clock(c.end, '.'), text);
+    }
+    out += QStringLiteral("    </div>\n  </body>\n</tt>\n");
+    return out.toLatin1();
+}
+
+// One way of reading: a format and the bytes of its file (ASCII, as the open command passes
+// them).
+struct Reading {
+    const char* id;
+    QByteArray bytes;
+    tReadSetup setup;
+    std::vector<double> us; // per caption, one entry a run
+};
+
+bool Prepare(Reading& r) {
+    if (!LoadFormatDefinition(QString::fromLatin1(r.id), false, false)) return false;
+    r.setup.def = gFormatDef;
+    r.setup.timedSample = true;
+    r.setup.parts = 1;
+    return true;
+}
+
+bool ReadOnce(Reading& r, int expected) {
+    QElapsedTimer clock;
+    clock.start();
+    const tReadOutcome outcome = ParseSubtitleText(tFileText::AsciiBytes(r.bytes), r.setup);
+    const double elapsed = double(clock.nsecsElapsed()) / 1e3;
+    if (int(outcome.captions.size()) != expected) {
+        std::fprintf(stderr, "%s: %zu captions read, %d expected\n", r.id, outcome.captions.size(), expected);
+        return false;
+    }
+    r.us.push_back(elapsed / expected);
+    return true;
+}
+
+int PerCaption(int n, int runs) {
+    if (!LoadCatalogue()) return 1;
+    const std::vector<Caption> captions = Captions(n);
+    Reading srt{"SUBRIP", SubRip(captions), {}, {}}, ttml{"TTML", Ttml(captions), {}, {}};
+    std::printf("%d captions: SubRip %lld bytes, TTML %lld bytes, %d runs each, one after the other\n", n,
+                qlonglong(srt.bytes.size()), qlonglong(ttml.bytes.size()), runs);
+    if (!Prepare(srt) || !Prepare(ttml)) return 1;
+    // Taken in turns, so that a busy moment of the machine falls on both alike.
+    for (int r = 0; r < runs; ++r)
+        if (!ReadOnce(srt, n) || !ReadOnce(ttml, n)) return 1;
+    std::sort(srt.us.begin(), srt.us.end());
+    std::sort(ttml.us.begin(), ttml.us.end());
+    const double ma = srt.us[srt.us.size() / 2], mb = ttml.us[ttml.us.size() / 2];
+    std::printf("  SubRip  best %.3f us, median %.3f us per caption\n", srt.us.front(), ma);
+    std::printf("  TTML    best %.3f us, median %.3f us per caption\n", ttml.us.front(), mb);
+    std::printf("  TTML / SubRip: %.2f (best), %.2f (median)\n", ttml.us.front() / srt.us.front(), mb / ma);
+    return 0;
+}
+
+// The one-line file: a million paragraphs, each a different caption, no line break at all.
+bool WriteOneLineFile(const QString& path, int paragraphs) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write("<?xml version=\"1.0\" encoding=\"utf-8\"?><tt xmlns=\"http://www.w3.org/ns/ttml\" "
+               "xml:lang=\"en\"><body><div>");
+    QByteArray chunk;
+    for (int i = 0; i < paragraphs; ++i) {
+        const int start = (1000 + i * 300) % 359990000;
+        chunk += "<p begin=\"" + Clock(start, '.').toLatin1() + "\" end=\"" +
+                 Clock(start + 250, '.').toLatin1() + "\">Line " + QByteArray::number(i + 1) + "</p>";
+        if (chunk.size() > (1 << 20)) {
+            file.write(chunk);
+            chunk.clear();
+        }
+    }
+    chunk += "</div></body></tt>\n";
+    file.write(chunk);
+    return file.flush();
+}
+
+int OneLine() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("oneline.ttml"));
+    if (!dir.isValid() || !WriteOneLineFile(path, 1000000)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    std::printf("one line of a million paragraphs, %lld bytes, opened in a process of its own:\n",
+                qlonglong(QFileInfo(path).size()));
+    std::fflush(stdout);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("open"), path});
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) return 1;
+    return 0;
+}
+
+// Opens the file as the open command does (recognised, then read into the caption list).
+int Open(const QString& path) {
+    if (!LoadCatalogue()) return 1;
+    NoDialogs dialogs;
+    SetDialogs(&dialogs);
+    const long baseKb = StatusKb("VmRSS");
+    ResetPeak();
+    QElapsedTimer clock;
+    clock.start();
+    gAbortLoad = false;
+    ImportSubtitleFile(path, false, false);
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    const long peakKb = StatusKb("VmHWM");
+    std::printf("  open: %d captions (%s), %.0f ms, peak memory %.1f MB (%.1f MB before the open)\n",
+                CaptionCount(), qPrintable(CurrentFormatId()), ms, peakKb / 1024.0, baseKb / 1024.0);
+    if (CaptionCount() > 0)
+        std::printf("  first %d-%d \"%s\", last %d-%d \"%s\"\n", GetLineStart(1), GetLineEnd(1),
+                    qPrintable(GetLineText(1)), GetLineStart(CaptionCount()), GetLineEnd(CaptionCount()),
+                    qPrintable(GetLineText(CaptionCount())));
+    SetDialogs(nullptr);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("open")) return Open(args[2]);
+    const int n = args.size() > 1 ? std::clamp(args[1].toInt(), 1, kMaxCaptions) : 32000;
+    const int runs = args.size() > 2 ? std::max(1, args[2].toInt()) : 9;
+    if (const int rc = PerCaption(n, runs)) return rc;
+    return OneLine();
+}
