@@ -22,7 +22,8 @@ class StartupWarmUp {
 public:
     // For tests: readConfiguration stands in for the low-priority reading of the font
     // configuration, fontsReady is told on the worker once the window font is loaded.
-    explicit StartupWarmUp(std::function<void()> readConfiguration = {}, std::function<void()> fontsReady = {});
+    explicit StartupWarmUp(std::function<void()> readConfiguration = {},
+                           std::function<void()> fontsReady = {});
     ~StartupWarmUp();
     StartupWarmUp(const StartupWarmUp&) = delete;
     StartupWarmUp& operator=(const StartupWarmUp&) = delete;
