@@ -379,7 +379,7 @@ void CountWrites(const Bench& bench, const QStringList& args, bool click, const 
         QStringLiteral(R"((?:write|writev|sendmsg)\(\d+<UNIX-STREAM:\[(\d+))"));
     static const QRegularExpression markLine(QStringLiteral(R"(busy_bench:phase (\w+))"));
     QString socket;
-    QString phase = QStringLiteral("before start");
+    QString phase = QStringLiteral("exec");
     std::vector<std::pair<QString, int>> counts{{phase, 0}};
     while (!f.atEnd()) {
         const QString line = QString::fromUtf8(f.readLine());
@@ -396,9 +396,11 @@ void CountWrites(const Bench& bench, const QStringList& args, bool click, const 
         if (!socket.isEmpty() && w.hasMatch() && w.captured(1) == socket) ++counts.back().second;
     }
     int total = 0;
-    for (const auto& [name, n] : counts) {
-        std::printf("  after %-12s %6d writes to the display\n", qPrintable(name), n);
-        total += n;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        const QString to = i + 1 < counts.size() ? counts[i + 1].first : QStringLiteral("exit");
+        std::printf("  %-28s %6d writes to the display\n",
+                    qPrintable(counts[i].first + QStringLiteral(" to ") + to), counts[i].second);
+        total += counts[i].second;
     }
     std::printf("  total %d\n", total);
 }
