@@ -15,8 +15,9 @@
 // application event filter. Figures of one run:
 //   read       from the reader's first status text to the start of the rules
 //   rules      the rule run, from its start to the file labels' restore
-//   paints     window repaints (each a paint into the window's buffer and a flush to the display)
-//              and the time they took, label = paints of the subtitle file label
+//   paints     window repaints, for an update or an expose (each a paint into the window's buffer
+//              and a flush to the display), and the time they took; label = paints of the
+//              subtitle file label
 //   work       read + rules without the repaints in them: what has to be done at all
 //   busy       from the reader's start until the event loop is idle again (a glib idle source
 //              at the lowest priority runs), i.e. until the window takes input again
@@ -35,7 +36,6 @@
 #include <QPaintEvent>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -99,9 +99,12 @@ public:
             }
             break;
         case QEvent::Expose:
-            if (step_ == Step::Click && boxExposeMs_ == 0 && static_cast<QWindow*>(watched)->isExposed()) {
+            if (!watched->isWindowType() || !static_cast<QWindow*>(watched)->isExposed() || inSync_) break;
+            if (step_ == Step::Click && boxExposeMs_ == 0) {
                 if (QMessageBox* box = BoxOf(watched)) return BoxExposed(box, event);
             }
+            // An expose is answered with a paint and a flush of the window at once.
+            if (QWidget* widget = WidgetOf(watched)) return TimedRepaint(widget, watched, event);
             break;
         case QEvent::Paint:
             if (kListPaints) {
@@ -109,10 +112,12 @@ public:
                 std::fprintf(stderr, "  paint %s %s %d,%d %dx%d\n", watched->metaObject()->className(),
                              qPrintable(watched->objectName()), r.x(), r.y(), r.width(), r.height());
             }
+            ++paintEvents_;
             if (watched->objectName() == QLatin1String("lblTextFile")) ++Current().labelPaints;
             break;
         case QEvent::UpdateRequest:
-            if (watched->isWidgetType() && !inSync_) return TimedSync(static_cast<QWidget*>(watched), event);
+            if (watched->isWidgetType() && !inSync_)
+                return TimedRepaint(static_cast<QWidget*>(watched), watched, event);
             break;
         default:
             break;
@@ -123,11 +128,12 @@ public:
 private:
     enum class Step { Start, Open, Quiet, Click, Done };
 
-    static QMessageBox* BoxOf(QObject* window) {
+    static QWidget* WidgetOf(QObject* window) {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->windowHandle() == window) return qobject_cast<QMessageBox*>(w);
+            if (w->windowHandle() == window) return w;
         return nullptr;
     }
+    static QMessageBox* BoxOf(QObject* window) { return qobject_cast<QMessageBox*>(WidgetOf(window)); }
 
     // The box's first expose: its first paint goes to the screen here.
     bool BoxExposed(QMessageBox* box, QEvent* event) {
@@ -142,11 +148,13 @@ private:
 
     Phase& Current() { return step_ == Step::Click ? click_ : open_; }
 
-    // A repaint of a window, timed: the buffer is painted and flushed to the display here.
-    bool TimedSync(QWidget* widget, QEvent* event) {
+    // A repaint of a window (an update or an expose of it), timed: the buffer is painted and
+    // flushed to the display here. target is the widget or its platform window.
+    bool TimedRepaint(QWidget* widget, QObject* target, QEvent* event) {
         inSync_ = true;
+        const int paintsBefore = paintEvents_;
         const double t0 = NowMs();
-        static_cast<QObject*>(widget)->event(event);
+        target->event(event);
         const double ms = NowMs() - t0;
         inSync_ = false;
         if (kListPaints)
@@ -158,7 +166,8 @@ private:
         p.paintMs += ms;
         if (inRules_) rulesPaintMs_ += ms;
         if (reading_) readPaintMs_ += ms;
-        if (widget == main_) mainPainted_ = true;
+        // (An expose may come before the window has its size, and paint nothing.)
+        if (widget == main_ && paintEvents_ > paintsBefore) mainPainted_ = true;
         if (step_ == Step::Open) ArmQuiet();
         return true;
     }
@@ -253,6 +262,7 @@ private:
     QWidget* main_ = nullptr;
     Step step_ = Step::Start;
     Phase open_, click_;
+    int paintEvents_ = 0;
     bool inSync_ = false, inRules_ = false, reading_ = false, mainPainted_ = false, rulesDone_ = false,
          armed_ = false;
     double showMs_ = 0, readStartMs_ = 0, readMs_ = 0, readPaintMs_ = 0, rulesStartMs_ = 0, rulesMs_ = 0,
