@@ -408,14 +408,15 @@ void ApplyRules(bool bSilent) {
             if (gRulesHooks.pausePlayer) wasPlaying = gRulesHooks.pausePlayer();
         });
 
-        // The grid takes no input and is redrawn once, after the run.
+        // The grid takes no input and is redrawn once, after the run: its drawing stops first,
+        // so that taking its input away does not repaint it (a whole grid at the run's start).
         FlexGrid& grid = grdSubs();
         const bool enabled = grid.Enabled(), redraw = grid.Redraw();
-        grid.SetEnabled(false);
         grid.SetRedraw(false);
+        grid.SetEnabled(false);
         RulePass(keywords);
-        grid.SetRedraw(redraw);
         grid.SetEnabled(enabled);
+        grid.SetRedraw(redraw);
         RefreshCurrentLine();
 
         Step([] {

@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "base/toolbox.h"
 #include "base/ui/formhelpers.h"
+#include "base/ui/pacedlabel.h"
 #include "dialogs/frmFind.h"
 #include "document/busy.h"
 #include "document/captions.h"
@@ -409,8 +410,14 @@ void frmMain::ConnectHooks() {
         return true;
     };
     gRulesHooks.resumePlayer = [this] { WMP->play(); };
-    gRulesHooks.showProgress = [this](const QString& text) { lblTextFile->setText(text); };
-    gRulesHooks.restoreFileLabels = [this] { UpdateFileLabels(false); };
+    // The run's progress changes far faster than the screen shows it: the label takes it once a
+    // frame, and ends on the run's last text before the file labels come back.
+    auto* progress = new PacedLabel(lblTextFile);
+    gRulesHooks.showProgress = [progress](const QString& text) { progress->SetText(text); };
+    gRulesHooks.restoreFileLabels = [this, progress] {
+        progress->Flush();
+        UpdateFileLabels(false);
+    };
     gRulesHooks.unloadSideWindows = UnloadFindWindows;
     gOnGetMediaLength = [this] { return GetMediaLength(*WMP); };
     gOnEnableFileCommands = [this](bool enabled) { EnableFileCommands(enabled); };

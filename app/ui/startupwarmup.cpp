@@ -13,7 +13,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-StartupWarmUp::StartupWarmUp() : thread_(&StartupWarmUp::Run, this, CurrentProcessor()) {
+StartupWarmUp::StartupWarmUp(std::function<void()> readConfiguration, std::function<void()> fontsReady)
+    : readConfiguration_(readConfiguration ? std::move(readConfiguration) : [] { FcInit(); }),
+      fontsReady_(std::move(fontsReady)), thread_(&StartupWarmUp::Run, this, CurrentProcessor()) {
     SetFontWarmUp([this](const QFont& font) {
         {
             const std::lock_guard lock(mutex_);
@@ -59,24 +61,34 @@ void StartupWarmUp::Run(int creator) {
     // either of them lengthens each wait (the woken one runs only when the busy one's turn is
     // over), so the reader yields to every other thread. It runs on a thread of its own that
     // ends with it, as an unprivileged thread may lower its priority but not raise it again.
-    // Should it not get to run at all, the main thread's first font reads the configuration.
-    std::thread configReader([] {
+    // Should it not get to run at all, the configuration is read below, once the application
+    // exists, or by the main thread's first font, whichever comes first.
+    std::thread configReader([this] {
         setpriority(PRIO_PROCESS, gettid(), 19);
         // Room first: growing this thread's heap page by page would stall the main thread,
         // which is loading the display's libraries meanwhile.
         const ThreadHeapRoom room(size_t(8) << 20);
-        FcInit();
+        readConfiguration_();
     });
     const ThreadHeapRoom room(size_t(4) << 20);
-    const bool appReady = WaitFor([this] { return appReady_; });
-    configReader.join();
-    if (!appReady) return;
+    // Joined last: on a busy machine a thread that yields to all others may not get to run for
+    // the whole start-up, and nothing here waits for it.
+    const struct Joined {
+        std::thread& t;
+        ~Joined() { t.join(); }
+    } joined{configReader};
+    if (!WaitFor([this] { return appReady_; })) return;
+    // Read here, outside the font database's lock, unless the reader is through: the fonts below
+    // would otherwise read it while holding that lock, which the main thread needs for its first
+    // text. (Should both read it at once, the first to finish is kept.)
+    FcInit();
     // The fonts first: the main window's grid measures its font within milliseconds.
     QFontDatabase::families();
     QFont font = QGuiApplication::font();
     QFontMetrics(font).height();
     font.setBold(true);
     QFontMetrics(font).height();
+    if (fontsReady_) fontsReady_();
     QImageReader::supportedImageFormats();
     while (WaitFor([this] { return !fonts_.empty(); })) {
         std::vector<QFont> fonts;
