@@ -30,8 +30,8 @@ const tReaderPath kReaderPaths[] = {
     {"SMPTETT", &ReadTimedTextLine, nullptr, &FinishTimedText},
     {"EBUTTD", &ReadTimedTextLine, nullptr, &FinishTimedText},
     {"SAMI", &ReadSamiLine},
-    {"SUBSTATIONALPHA", &ReadSsaLine},
-    {"ADVANCEDSSA", &ReadSsaLine},
+    {"SUBSTATIONALPHA", &ReadSsaLine, nullptr, &FinishSsa},
+    {"ADVANCEDSSA", &ReadSsaLine, nullptr, &FinishSsa},
     {"TMPLAYER", &ReadTmPlayerLine},
     {"ADOBEENCORE", &ReadAdobeEncoreLine},
     {"SPRUCEDVDMAESTRO", &ReadSpruceLine},
@@ -104,17 +104,22 @@ void tCaptionReader::PrepareDefinition() {
     replaceToken_ = !token.isEmpty() && token.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) != 0 &&
                     token.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0 && token != lineBreak_;
     unescape_ = def_.TextEscape == QLatin1String("xml");
+    stylesOpenWithLt_ = true;
+    for (int k = 0; k < styleCount_; ++k)
+        stylesOpenWithLt_ = stylesOpenWithLt_ && styles_[size_t(k)].open.startsWith(u'<');
 }
 
 int32_t tCaptionReader::Time(QStringView field) {
-    bool clamped = false;
-    const int32_t ms = TimecodeToMs(time_, field, setup_.fps, &clamped);
+    bool clamped = false, negative = false;
+    const int32_t ms = TimecodeToMs(time_, field, setup_.fps, &clamped, &negative);
     if (clamped) ++clampedTimes;
+    if (negative) ++negativeTimes;
     return ms;
 }
 
 int32_t tCaptionReader::LimitTime(int64_t ms) {
     if (ms > kMaxTimeMs) ++clampedTimes;
+    if (ms < 0) ++negativeTimes;
     return ClampTime(ms);
 }
 
@@ -204,10 +209,66 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
 
 } // namespace
 
+bool tCaptionReader::StylesCoverText() const {
+    bool present[3] = {};
+    bool any = false;
+    for (int k = 0; k < styleCount_; ++k) {
+        const QString& open = styles_[size_t(k)].open;
+        present[k] = ContainsCharNoCase(text, open.front()) && ContainsNoCase(text, open);
+        any = any || present[k];
+    }
+    if (!any) return true;
+    const QStringView t(text);
+    const auto at = [&t](qsizetype i, const QString& tag) {
+        return !tag.isEmpty() && t.mid(i, tag.size()).compare(tag, Qt::CaseInsensitive) == 0;
+    };
+    bool on[3] = {};
+    for (qsizetype i = 0; i < t.size();) {
+        bool tag = false;
+        for (int k = 0; k < styleCount_ && !tag; ++k) {
+            const StyleTags& st = styles_[size_t(k)];
+            if (at(i, st.open)) {
+                on[k] = true;
+                i += st.open.size();
+                tag = true;
+            } else if (at(i, st.close)) {
+                on[k] = false;
+                i += st.close.size();
+                tag = true;
+            }
+        }
+        if (tag) continue;
+        const QChar c = t[i];
+        // Other markup and override blocks show nothing.
+        const qsizetype closer = c == u'<' && i + 1 < t.size() && (t[i + 1].isLetter() || t[i + 1] == u'/')
+                                     ? t.indexOf(u'>', i + 1)
+                                 : c == u'{' ? t.indexOf(u'}', i + 1)
+                                             : -1;
+        if (closer > i) {
+            i = closer + 1;
+            continue;
+        }
+        if (at(i, lineBreak_)) {
+            i += lineBreak_.size();
+            continue;
+        }
+        if (!c.isSpace()) {
+            for (int k = 0; k < styleCount_; ++k)
+                if (present[k] && !on[k]) return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
 void tCaptionReader::FlushCaption() {
     // Whether the text may hold a "<": looked for once (again after closing tags went), and set
     // again when a tag goes in front.
     bool mayHoldLt = ContainsChar(text, u'<');
+    // A style on part of the caption becomes the whole caption's: the file's own is lost.
+    if (styleCount_ > 0 && (leftOut & kLeftInlineStyles) == 0 && (mayHoldLt || !stylesOpenWithLt_) &&
+        !StylesCoverText())
+        leftOut |= kLeftInlineStyles;
     if (mayHoldLt) {
         for (const QString& close : kCloseNames)
             RemoveText(text, close);
@@ -375,6 +436,8 @@ tReadOutcome Outcome(tCaptionReader& reader, bool aborted) {
     outcome.limitReached = reader.limitReached;
     outcome.skipped = reader.skipped;
     outcome.clampedTimes = reader.clampedTimes;
+    outcome.negativeTimes = reader.negativeTimes;
+    outcome.leftOut = reader.leftOut;
     outcome.formatId = reader.Def().Id;
     return outcome;
 }
@@ -508,6 +571,8 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
             std::move(captions.begin(), captions.end(), std::back_inserter(outcome.captions));
         outcome.skipped += part.reader->skipped;
         outcome.clampedTimes += part.reader->clampedTimes;
+        outcome.negativeTimes += part.reader->negativeTimes;
+        outcome.leftOut |= part.reader->leftOut;
     }
     outcome.formatId = parts.back().reader->Def().Id;
     return outcome;

@@ -18,6 +18,8 @@ struct ForeignFile {
     QByteArray bytes;
     QString format;
     Captions captions;
+    // What the caption list cannot keep of the file (tLeftOut): the user is told.
+    uint32_t leftOut = 0;
 };
 
 QByteArray Utf8(const char* text) {
@@ -117,11 +119,14 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          {{62500, 64000, "Hello there"},
           {65000, 67250, "<i>Karaoke in time"},
           {3600000, 3601000, "A <b> tag & x > y"},
-          {68000, 69000, "The train leaves at 10:30:00.000 today|Meet at 10:30 sharp"}}},
+          {68000, 69000, "The train leaves at 10:30:00.000 today|Meet at 10:30 sharp"}},
+         kLeftHeader | kLeftPositions | kLeftStyles | kLeftComments | kLeftNames | kLeftInlineStyles |
+             kLeftInlineTimes},
         {"WebVTT for streaming: the timestamp map belongs to the header",
          "WEBVTT\nX-TIMESTAMP-MAP=LOCAL:00:00:00.000,MPEGTS:0\n\n00:00:05.000 --> 00:00:06.000\nFirst\n",
          "WEBVTT",
-         {{5000, 6000, "First"}}},
+         {{5000, 6000, "First"}},
+         kLeftHeader},
         {"WebVTT in UTF-8 with a byte-order mark and CR LF lines",
          Utf8("\xEF\xBB\xBFWEBVTT\r\n\r\n00:01.000 --> 00:02.000\r\nCaf\xC3\xA9 &nbsp;ol\xC3\xA9\r\n"),
          "WEBVTT",
@@ -173,11 +178,13 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
         {"Advanced SSA with embedded fonts and pictures",
          AssWithEmbeddedFont(true),
          "ADVANCEDSSA",
-         {{1000, 2500, "Hello, world"}, {3000, 4000, "Two|lines"}}},
+         {{1000, 2500, "Hello, world"}, {3000, 4000, "Two|lines"}},
+         kLeftEmbedded},
         {"SubStation Alpha with embedded fonts and pictures",
          AssWithEmbeddedFont(false),
          "SUBSTATIONALPHA",
-         {{1000, 2500, "Hello"}}},
+         {{1000, 2500, "Hello"}},
+         kLeftEmbedded},
         {"SubRip with one-digit hours",
          "1\n0:00:01,000 --> 0:00:02,000\nOne\n\n2\n0:00:03,500 --> 0:00:04,000\nTwo\n\n",
          "SUBRIP",
@@ -203,10 +210,15 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
     for (const ForeignFile& f : files) {
         SCOPED_TRACE(f.what);
         const bool frames = IsFrameBased(f.format);
+        const int before = msgbox.count();
+        if (f.leftOut) msgbox.Answer(vbOK);
         Open(WriteFile("foreign.sub", f.bytes), frames);
         EXPECT_EQ(OpenFormat(), f.format);
         EXPECT_EQ(Document(), f.captions);
-        EXPECT_EQ(msgbox.count(), 0) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+        EXPECT_EQ(gImportLeftOut, f.leftOut != 0);
+        ASSERT_EQ(msgbox.count(), before + (f.leftOut ? 1 : 0))
+            << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+        if (f.leftOut) EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut))) << qPrintable(msgbox.last().text);
     }
 }
 
