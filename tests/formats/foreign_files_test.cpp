@@ -4,6 +4,7 @@
 #include "formats/reader_fixture.h"
 
 #include "formats/formattime.h"
+#include "platform/CodePage.h"
 
 #include <QFile>
 
@@ -296,4 +297,138 @@ TEST_F(ForeignFilesTest, OnlyRegularFilesAreOpened) {
         ASSERT_EQ(msgbox.count(), before + 1);
         EXPECT_TRUE(msgbox.last().text.contains("Not a regular file")) << qPrintable(msgbox.last().text);
     }
+}
+
+namespace {
+
+QByteArray Utf16(const QString& text, bool bigEndian) {
+    QByteArray out;
+    for (const QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        out.append(bigEndian ? hi : lo);
+        out.append(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
+} // namespace
+
+// Files joined with cat keep every part's byte-order mark: in the middle of the text it is not
+// text, and the caption it stands before is read as any other.
+TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
+    const QString bom(QChar(0xFEFF));
+    const QString srt1 = bom + "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n";
+    const QString srt2 = bom + "1\r\n00:00:03,000 --> 00:00:04,000\r\nTwo \u00e9\r\n\r\n";
+    const QString srt3 = bom + "1\r\n00:00:05,000 --> 00:00:06,000\r\nTh" + bom + "ree\r\n";
+    const Captions subrip{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}, {5000, 6000, "Three"}};
+    const QString sub = bom + "{25}{50}One\r\n" + bom + "{75}{100}Two \u00e9\r\n" + bom + "{125}{150}Three\r\n";
+    const Captions microdvd{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}, {5000, 6000, "Three"}};
+    const QString ass = bom + "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[V4+ Styles]\r\n\r\n[Events]\r\n"
+                              "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\r\n" +
+                        bom + "[Events]\r\nDialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Two \u00e9\r\n";
+    const Captions assCaptions{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}};
+    const struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString format;
+        Captions captions;
+    } cases[] = {
+        {"UTF-8 SubRip files joined", (srt1 + srt2 + srt3).toUtf8(), "SUBRIP", subrip},
+        {"a SubRip file without a mark joined to ones with", (srt1.mid(1) + srt2 + srt3).toUtf8(), "SUBRIP",
+         subrip},
+        {"UTF-16 little-endian SubRip files joined", Utf16(srt1 + srt2 + srt3, false), "SUBRIP", subrip},
+        {"UTF-16 big-endian SubRip files joined", Utf16(srt1 + srt2 + srt3, true), "SUBRIP", subrip},
+        {"UTF-8 MicroDVD files joined", sub.toUtf8(), "MICRODVD", microdvd},
+        {"UTF-8 Advanced SSA files joined", ass.toUtf8(), "ADVANCEDSSA", assCaptions},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int before = msgbox.count();
+        Open(WriteFile("joined.sub", c.bytes), IsFrameBased(c.format));
+        EXPECT_EQ(OpenFormat(), c.format);
+        EXPECT_EQ(Document(), c.captions);
+        EXPECT_EQ(msgbox.count(), before) << qPrintable(msgbox.count() ? msgbox.last().text : QString());
+    }
+}
+
+// A time written with a minus lies before the media's start: every reader reads it as 0 (never
+// as the time its digits alone give) and the user is told.
+TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
+    const struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString format;
+        Captions captions;
+        int negative;
+    } cases[] = {
+        {"Advanced SSA", "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n\n[Events]\n"
+                         "Dialogue: 0,-1:59:54.93,0:00:02.00,Default,,0,0,0,,Before\n"
+                         "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
+         "ADVANCEDSSA", {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
+        {"SubStation Alpha, both times", "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\n\n[Events]\n"
+                                         "Dialogue: Marked=0,-0:00:05.00,-0:00:01.00,Default,,0,0,0,,Gone\n"
+                                         "Dialogue: Marked=0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
+         "SUBSTATIONALPHA", {{0, 0, "Gone"}, {3000, 4000, "After"}}, 2},
+        {"SubRip", "1\n-00:00:01,500 --> 00:00:02,000\nBefore\n\n2\n00:00:03,000 --> 00:00:04,000\nAfter\n",
+         "SUBRIP", {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
+        {"WebVTT", "WEBVTT\n\n-00:01.000 --> 00:02.000\nBefore\n\n00:03.000 --> 00:04.000\nAfter\n", "WEBVTT",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
+        {"LRC", "[-00:01.00]Before\n[00:03.00]After\n", "KARAOKELRC",
+         {{0, 3000, "Before"}, {3000, 6000, "After"}}, 1},
+        {"VPlayer", "-00:00:01:Before\n00:00:03:After\n", "VPLAYER",
+         {{0, 3000, "Before"}, {3000, 6000, "After"}}, 1},
+        {"YouTube SBV", "-0:00:01.000,0:00:02.000\nBefore\n\n0:00:03.000,0:00:04.000\nAfter\n\n", "YOUTUBESBV",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
+        {"SubViewer 2", "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,-00:00:02.00\nGone\n\n"
+                        "00:00:03.00,00:00:04.00\nAfter\n",
+         "SUBVIEWER2", {{1000, 0, "Gone"}, {3000, 4000, "After"}}, 1},
+        {"MicroDVD frames", "{-25}{50}Before\n{75}{100}After\n", "MICRODVD",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int before = msgbox.count();
+        msgbox.Answer(vbOK);
+        Open(WriteFile("negative.sub", c.bytes), IsFrameBased(c.format));
+        EXPECT_EQ(OpenFormat(), c.format);
+        EXPECT_EQ(Document(), c.captions);
+        ASSERT_EQ(msgbox.count(), before + 1);
+        EXPECT_EQ(msgbox.last().text,
+                  c.negative == 1
+                      ? QString("1 time of the file lay before 00:00:00.000 and was read as 00:00:00.000.")
+                      : QString("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
+                            .arg(c.negative));
+    }
+}
+
+// With any code page as the system's, a file reads the same whether or not a character above
+// ASCII stands at its end: the same first caption, or refused both ways.
+TEST_F(ForeignFilesTest, EveryAnsiCodePageReadsAFileAlikeWhateverItsLastCaption) {
+    const QByteArray ascii = "1\r\n00:00:01,000 --> 00:00:02,000\r\nC:\\dir ~ {x}\x7F\r\n\r\n";
+    msgbox.AcceptAll();
+    int compared = 0;
+    for (const int32_t cp : KnownCodePages()) {
+        if (!IsCodePageAvailable(cp)) continue;
+        SCOPED_TRACE(cp);
+        const EnvVar system("SCRIVELLE_ANSI_CODEPAGE", QByteArray::number(cp));
+        QString last;
+        for (const char* utf8 : {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80"}) {
+            const QString c = QString::fromUtf8(utf8);
+            const QByteArray bytes = EncodeCodePage(c, cp);
+            // Bytes that are no UTF-8, so that the file is read in the code page.
+            const bool isUtf8 = !QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter);
+            if (DecodeCodePage(bytes, cp) == c && bytes != "?" && !isUtf8) {
+                last = c;
+                break;
+            }
+        }
+        if (last.isEmpty()) continue;
+        const QByteArray more = ascii + "2\r\n00:00:03,000 --> 00:00:04,000\r\n" + EncodeCodePage(last, cp) + "\r\n";
+        const Captions plain = OpenBytes(ascii, "plain.srt");
+        Captions withMore = OpenBytes(more, "more.srt");
+        if (withMore.size() > plain.size()) withMore.resize(plain.size());
+        EXPECT_EQ(withMore, plain);
+        ++compared;
+    }
+    EXPECT_GT(compared, 30);
 }
