@@ -585,6 +585,8 @@ tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
 }
 
 tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup) {
-    if (std::optional<tReadOutcome> outcome = ReadInParts(text, setup)) return std::move(*outcome);
-    return ReadWhole(text, setup);
+    std::optional<tReadOutcome> outcome = ReadInParts(text, setup);
+    if (!outcome) outcome = ReadWhole(text, setup);
+    if (!outcome->aborted) outcome->leftOut |= MarkupLeftOut(text, setup, outcome->formatId);
+    return std::move(*outcome);
 }

@@ -158,6 +158,10 @@ private:
     bool strayCounted_ = false;     // a stray line of this block has been counted
 };
 
+// What a file of a markup format (timed text, SAMI) holds that the caption list cannot keep
+// (tLeftOut kinds), compared with what the program writes in the format; 0 for other formats.
+uint32_t MarkupLeftOut(const tFileText& text, const tReadSetup& setup, const QString& formatId);
+
 // Markup of SAMI text removed, line breaks and the style tags kept.
 QString StripSamiMarkup(QStringView text);
 // Named references (XML's and HTML's common set) and numeric ones as characters; anything else

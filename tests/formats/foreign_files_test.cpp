@@ -158,7 +158,8 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          "TTML",
          {{1000, 3000, "<i>First line|second line"},
           {5500, 6700, "Offsets & durations"},
-          {10480, 11000, "Frames at 25"}}},
+          {10480, 11000, "Frames at 25"}},
+         kLeftStyles | kLeftInlineStyles | kLeftPositions},
         {"TTML on one line with a namespace prefix and ticks",
          kTtmlConverterB,
          "TTML",
@@ -166,7 +167,8 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
         {"DFXP written by hand, line breaks as character references",
          kDfxpHandWritten,
          "DFXP",
-         {{1000, 2000, "One"}, {2500, 4000, "Two|lines"}, {5000, 6000, "Three |broken|up"}}},
+         {{1000, 2000, "One"}, {2500, 4000, "Two|lines"}, {5000, 6000, "Three |broken|up"}},
+         kLeftInlineStyles},
         {"SAMI with named character references",
          "<SAMI>\n<BODY>\n<SYNC Start=1000><P Class=ENCC>Caf&eacute; cr&egrave;me &amp; &lt;tea&gt; "
          "&quot;hot&quot;\n"
@@ -533,6 +535,33 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
          "<i>one|two"},
         {"SubRip font tags, kept in the text", "1\n00:00:01,000 --> 00:00:02,000\n<font color=\"red\">Text</font>\n",
          0, "<font color=\"red\">Text</font>"},
+        {"TTML styles and regions of its own",
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\" xmlns:tts=\"http://www.w3.org/ns/ttml#styling\">\n<head>\n"
+         "<styling><style xml:id=\"y\" tts:color=\"yellow\"/></styling>\n"
+         "<layout><region xml:id=\"top\" tts:origin=\"10% 5%\" tts:extent=\"80% 20%\"/></layout>\n</head>\n"
+         "<body><div><p begin=\"1s\" end=\"2s\" style=\"y\" region=\"top\">Text <span tts:color=\"red\">red"
+         "</span></p></div></body></tt>\n",
+         kLeftStyles | kLeftPositions | kLeftInlineStyles, "Text red"},
+        {"TTML with a title and a speaker",
+         "<tt xmlns=\"http://www.w3.org/2006/10/ttaf1\" xmlns:ttm=\"http://www.w3.org/2006/10/ttaf1#metadata\">"
+         "<head><metadata><ttm:title>Episode 1</ttm:title></metadata></head>\n"
+         "<body><div><p begin=\"1s\" end=\"2s\" ttm:agent=\"anna\">Text</p></div></body></tt>\n",
+         kLeftHeader | kLeftNames, "Text"},
+        {"TTML of plain paragraphs",
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div>\n<p begin=\"1s\" end=\"2s\">Text</p>\n"
+         "<p begin=\"3s\" end=\"4s\"><span>Two</span></p>\n</div></body></tt>\n",
+         0, "Text"},
+        {"SAMI with classes of its own and coloured words",
+         "<SAMI>\n<HEAD>\n<STYLE TYPE=\"text/css\">\n<!--\nP { font-family: Arial; color: white; }\n"
+         ".KRCC { Name: Korean; lang: ko-KR; SAMIType: CC; }\n#Source { color: gray; }\n-->\n</STYLE>\n</HEAD>\n"
+         "<BODY>\n<SYNC Start=1000><P Class=KRCC>Text <font color=\"yellow\">yellow</font>\n"
+         "<SYNC Start=2000><P Class=KRCC>&nbsp;\n</BODY>\n</SAMI>\n",
+         kLeftStyles | kLeftInlineStyles, "Text yellow"},
+        {"SAMI with a sheet of the program's selectors",
+         "<SAMI>\n<HEAD>\n<STYLE TYPE=\"text/css\">\n<!--\nP { font-family: Arial; }\n"
+         ".SUBTTL { Name: 'Subtitles'; lang: en-US; }\n-->\n</STYLE>\n</HEAD>\n"
+         "<BODY>\n<SYNC Start=1000><P Class=SUBTTL>Text\n<SYNC Start=2000><P Class=SUBTTL>&nbsp;\n</BODY>\n</SAMI>\n",
+         0, "Text"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
