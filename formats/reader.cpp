@@ -45,6 +45,14 @@ const tReaderPath kReaderPaths[] = {
 constexpr int kLinesPerPoll = 4096;
 
 const QString kTagNames[3] = {QStringLiteral("<b>"), QStringLiteral("<i>"), QStringLiteral("<u>")};
+
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+char16_t AsciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
 const QString kCloseNames[3] = {QStringLiteral("</b>"), QStringLiteral("</i>"), QStringLiteral("</u>")};
 
 } // namespace
@@ -107,6 +115,32 @@ void tCaptionReader::PrepareDefinition() {
     stylesOpenWithLt_ = true;
     for (int k = 0; k < styleCount_; ++k)
         stylesOpenWithLt_ = stylesOpenWithLt_ && styles_[size_t(k)].open.startsWith(u'<');
+    // The characters a tag or other markup can begin with, and those and the line-break marker's
+    // first character in a bit set (ASCII) for StylesCoverText.
+    tagStartCount_ = 0;
+    starts_[0] = starts_[1] = 0;
+    otherStart_ = 0;
+    const auto addStart = [this](char16_t c, bool tag) {
+        if (c >= 0x80) {
+            otherStart_ = c;
+        } else {
+            starts_[c >> 6] |= uint64_t(1) << (c & 63);
+        }
+        if (!tag) return;
+        for (int k = 0; k < tagStartCount_; ++k)
+            if (tagStartChars_[size_t(k)] == c) return;
+        if (tagStartCount_ < int(tagStartChars_.size())) tagStartChars_[size_t(tagStartCount_++)] = c;
+    };
+    addStart(u'<', true);
+    addStart(u'{', true);
+    for (int k = 0; k < styleCount_; ++k) {
+        for (const QString* tag : {&styles_[size_t(k)].open, &styles_[size_t(k)].close}) {
+            if (tag->isEmpty()) continue;
+            addStart(AsciiLower(tag->front().unicode()), true);
+            addStart(AsciiUpper(tag->front().unicode()), true);
+        }
+    }
+    if (!lineBreak_.isEmpty()) addStart(lineBreak_.front().unicode(), false);
 }
 
 int32_t tCaptionReader::Time(QStringView field) {
@@ -166,14 +200,6 @@ bool ContainsCharNoCase(const QString& text, QChar c) {
     return text.contains(c, Qt::CaseInsensitive);
 }
 
-char16_t AsciiLower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
-}
-
-char16_t AsciiUpper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
-}
-
 bool IsAsciiString(const QString& s) {
     const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
     char16_t any = 0;
@@ -210,55 +236,87 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
 } // namespace
 
 bool tCaptionReader::StylesCoverText() const {
-    bool present[3] = {};
-    bool any = false;
-    for (int k = 0; k < styleCount_; ++k) {
-        const QString& open = styles_[size_t(k)].open;
-        present[k] = ContainsCharNoCase(text, open.front()) && ContainsNoCase(text, open);
-        any = any || present[k];
-    }
-    if (!any) return true;
     const QStringView t(text);
-    const auto at = [&t](qsizetype i, const QString& tag) {
-        return !tag.isEmpty() && t.mid(i, tag.size()).compare(tag, Qt::CaseInsensitive) == 0;
+    const char16_t* p = reinterpret_cast<const char16_t*>(t.data());
+    const qsizetype n = t.size();
+    // Tags are ASCII: compared by lowering ASCII letters.
+    const auto at = [p, n](qsizetype i, const QString& tag) {
+        const qsizetype len = tag.size();
+        if (len == 0 || i + len > n) return false;
+        const char16_t* q = reinterpret_cast<const char16_t*>(tag.constData());
+        for (qsizetype k = 0; k < len; ++k)
+            if (AsciiLower(p[i + k]) != AsciiLower(q[k])) return false;
+        return true;
     };
-    bool on[3] = {};
-    for (qsizetype i = 0; i < t.size();) {
-        bool tag = false;
-        for (int k = 0; k < styleCount_ && !tag; ++k) {
-            const StyleTags& st = styles_[size_t(k)];
-            if (at(i, st.open)) {
-                on[k] = true;
-                i += st.open.size();
-                tag = true;
-            } else if (at(i, st.close)) {
-                on[k] = false;
-                i += st.close.size();
-                tag = true;
+    // The usual caption: its styles opened at its front and closed at its end, nothing that
+    // could be a tag in between.
+    {
+        qsizetype from = 0, to = n;
+        for (bool more = true; more;) {
+            more = false;
+            for (int k = 0; k < styleCount_; ++k)
+                if (at(from, styles_[size_t(k)].open)) {
+                    from += styles_[size_t(k)].open.size();
+                    more = true;
+                }
+        }
+        for (bool more = true; more;) {
+            more = false;
+            for (int k = 0; k < styleCount_; ++k) {
+                const qsizetype len = styles_[size_t(k)].close.size();
+                if (len > 0 && to - len >= from && at(to - len, styles_[size_t(k)].close)) {
+                    to -= len;
+                    more = true;
+                }
             }
         }
-        if (tag) continue;
-        const QChar c = t[i];
-        // Other markup and override blocks show nothing.
-        const qsizetype closer = c == u'<' && i + 1 < t.size() && (t[i + 1].isLetter() || t[i + 1] == u'/')
-                                     ? t.indexOf(u'>', i + 1)
-                                 : c == u'{' ? t.indexOf(u'}', i + 1)
-                                             : -1;
-        if (closer > i) {
-            i = closer + 1;
-            continue;
+        const QStringView middle = t.mid(from, std::max<qsizetype>(0, to - from));
+        bool plain = true;
+        for (int k = 0; k < tagStartCount_ && plain; ++k)
+            plain = !middle.contains(QChar(tagStartChars_[size_t(k)]));
+        if (plain) return true;
+    }
+    // The styles that are on, those the text holds at all, and those some shown character stood
+    // outside of.
+    unsigned on = 0, present = 0, outside = 0;
+    for (qsizetype i = 0; i < n;) {
+        const char16_t c = p[i];
+        const bool special = c < 0x80 ? ((starts_[c >> 6] >> (c & 63)) & 1) != 0 : c == otherStart_;
+        if (special) {
+            bool tag = false;
+            for (int k = 0; k < styleCount_ && !tag; ++k) {
+                const StyleTags& st = styles_[size_t(k)];
+                if (at(i, st.open)) {
+                    on |= 1u << k;
+                    present |= 1u << k;
+                    i += st.open.size();
+                    tag = true;
+                } else if (at(i, st.close)) {
+                    on &= ~(1u << k);
+                    i += st.close.size();
+                    tag = true;
+                }
+            }
+            if (tag) continue;
+            // Other markup and override blocks show nothing.
+            const qsizetype closer = c == u'<' && i + 1 < n && (QChar(p[i + 1]).isLetter() || p[i + 1] == u'/')
+                                         ? t.indexOf(u'>', i + 1)
+                                     : c == u'{' ? t.indexOf(u'}', i + 1)
+                                                 : -1;
+            if (closer > i) {
+                i = closer + 1;
+                continue;
+            }
+            if (at(i, lineBreak_)) {
+                i += lineBreak_.size();
+                continue;
+            }
         }
-        if (at(i, lineBreak_)) {
-            i += lineBreak_.size();
-            continue;
-        }
-        if (!c.isSpace()) {
-            for (int k = 0; k < styleCount_; ++k)
-                if (present[k] && !on[k]) return false;
-        }
+        const bool blank = c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || (c >= 0x80 && QChar::isSpace(c));
+        if (!blank) outside |= ~on;
         ++i;
     }
-    return true;
+    return (present & outside) == 0;
 }
 
 void tCaptionReader::FlushCaption() {

@@ -115,6 +115,12 @@ private:
     std::array<StyleTags, 3> styles_;
     int styleCount_ = 0;
     bool stylesOpenWithLt_ = true; // every opening style tag begins with "<"
+    // What StylesCoverText looks for: the characters a tag or markup can begin with, and those
+    // with the line-break marker's first one as a set (ASCII bits, and one other character).
+    std::array<char16_t, 10> tagStartChars_{};
+    int tagStartCount_ = 0;
+    uint64_t starts_[2] = {0, 0};
+    char16_t otherStart_ = 0;
 };
 
 // One format with a grammar of its own. readLine null: the template parser reads its lines.
