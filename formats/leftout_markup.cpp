@@ -143,8 +143,43 @@ std::vector<Attribute> Attributes(QStringView a) {
     return out;
 }
 
+// name is what (ASCII, lower case), in any case.
 bool IsNamed(QStringView name, const char* what) {
-    return name.compare(QLatin1String(what), kCi) == 0;
+    qsizetype k = 0;
+    for (; what[k] != 0; ++k) {
+        if (k >= name.size()) return false;
+        char16_t c = name[k].unicode();
+        if (c >= u'A' && c <= u'Z') c = char16_t(c + (u'a' - u'A'));
+        if (c != char16_t(uchar(what[k]))) return false;
+    }
+    return k == name.size();
+}
+
+// Whether any attribute of a tag could style, place or name what it stands on: most tags
+// (a paragraph's times) have none, and are passed over without a look at each attribute.
+// (Names in XML have one case.)
+bool MayStyle(QStringView attributes) {
+    const qsizetype n = attributes.size();
+    const auto is = [&](qsizetype i, QStringView word) { return attributes.mid(i, word.size()) == word; };
+    for (qsizetype i = 0; i + 4 <= n; ++i) {
+        switch (attributes[i].unicode()) {
+        case u's':
+            if (is(i, u"style")) return true;
+            break;
+        case u'r':
+            if (is(i, u"region") || is(i, u"role")) return true;
+            break;
+        case u't':
+            if (is(i, u"tts:")) return true;
+            break;
+        case u'a':
+            if (is(i, u"agent")) return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
 }
 
 // --- Timed text (TTML, DFXP, SMPTE-TT, EBU-TT-D) ---
@@ -157,9 +192,9 @@ TtAttribute KindOf(QStringView name) {
     const QStringView prefix = colon < 0 ? QStringView() : name.left(colon);
     const QStringView local = colon < 0 ? name : name.mid(colon + 1);
     if (IsNamed(local, "region")) return TtAttribute::Region;
-    if (IsNamed(local, "style") || prefix.compare(QLatin1String("tts"), kCi) == 0) {
+    if (IsNamed(local, "style") || IsNamed(prefix, "tts")) {
         // Styling attributes that place rather than colour.
-        for (const char* place : {"origin", "extent", "position", "displayAlign", "textAlign"})
+        for (const char* place : {"origin", "extent", "position", "displayalign", "textalign"})
             if (IsNamed(local, place)) return TtAttribute::Region;
         return TtAttribute::Style;
     }
@@ -170,6 +205,7 @@ TtAttribute KindOf(QStringView name) {
 // A tag as it is compared with the program's own: its name and the attributes that style or
 // place it (a definition, "style" or "region", with every attribute but its times).
 QString TtSignature(const Tag& tag, bool definition) {
+    if (!definition && !MayStyle(tag.attributes)) return QString();
     QStringList parts;
     for (const Attribute& a : Attributes(tag.attributes)) {
         const bool timing = IsNamed(a.name, "begin") || IsNamed(a.name, "end") || IsNamed(a.name, "dur");
@@ -230,6 +266,7 @@ uint32_t TimedTextLeftOut(const tFileText& text, const tReadSetup& setup, const 
                                                      : kLeftHeader;
             return true;
         }
+        if (!MayStyle(tag.attributes)) return true;
         const QString signature = TtSignature(tag, false);
         if (signature.isEmpty() || ours.contains(signature)) return true;
         const bool inline_ = IsNamed(tag.name, "span");
@@ -313,22 +350,36 @@ uint32_t SamiLeftOut(const tFileText& text, const tReadSetup& setup, const QStri
     ours.insert(QStringLiteral(".SUBTTL"));
     const QSet<QString> theirs = SamiSelectors(SamiStyleSheet(text));
     if (!(theirs - ours).isEmpty()) leftOut |= kLeftStyles;
+    // The body's tags, told by their names alone (the name stands right after the "<").
     bool inBody = false;
     qsizetype syncs = 0;
     const qsizetype most = 2 * (qsizetype(std::max(0, setup.limit)) + 1);
-    ForEachTag(text, [&](QStringView t) {
-        const Tag tag = ParseTag(t);
-        if (tag.special) return true;
-        if (IsNamed(tag.name, "body")) {
-            inBody = !tag.closing;
-            return true;
+    text.ForEachLine([&](QStringView line) {
+        for (qsizetype open = line.indexOf(u'<'); open >= 0; open = line.indexOf(u'<', open + 1)) {
+            qsizetype from = open + 1;
+            const bool closing = from < line.size() && line[from] == u'/';
+            if (closing) ++from;
+            qsizetype to = from;
+            while (to < line.size() && line[to].isLetterOrNumber())
+                ++to;
+            const QStringView name = line.mid(from, to - from);
+            // A comment or a "<" of the text.
+            if (name.isEmpty()) continue;
+            if (IsNamed(name, "body")) {
+                inBody = !closing;
+                continue;
+            }
+            if (!inBody) continue;
+            if (IsNamed(name, "sync")) {
+                if (++syncs > most) return false;
+                continue;
+            }
+            bool kept = false;
+            for (const char* k : {"p", "br", "b", "i", "u", "sami"})
+                kept = kept || IsNamed(name, k);
+            // Font, span and other markup within a caption: its look is not kept.
+            if (!kept) leftOut |= kLeftInlineStyles;
         }
-        if (!inBody) return true;
-        if (IsNamed(tag.name, "sync")) return ++syncs <= most;
-        for (const char* kept : {"p", "br", "b", "i", "u", "sami"})
-            if (IsNamed(tag.name, kept)) return true;
-        // Font, span and other markup within a caption: its look is not kept.
-        leftOut |= kLeftInlineStyles;
         return true;
     });
     return leftOut;

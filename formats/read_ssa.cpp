@@ -35,7 +35,8 @@ QStringView StyleName(QStringView line) {
 
 bool IsDefaultStyle(QStringView name) {
     if (name.startsWith(u'*')) name = name.mid(1);
-    return name.compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0;
+    // The usual spelling first: a case-blind compare costs more.
+    return name == QLatin1String("Default") || name.compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0;
 }
 
 int Number(QStringView field, bool* ok = nullptr) {
@@ -64,18 +65,29 @@ std::pair<int, int> OwnCanvas(const QString& header) {
     return Canvas(x, y);
 }
 
+// True for a number field that is 0 ("0", "0000", blanks around), or that holds no number.
+bool IsZeroField(QStringView field) {
+    field = TrimLine(field);
+    bool digits = true;
+    for (const QChar c : field) {
+        if (c != u'0') digits = false;
+    }
+    if (digits) return true;
+    bool ok = false;
+    return Number(field, &ok) == 0 || !ok;
+}
+
 // Notes what of an event the caption list cannot hold: its layer, a style other than the
 // default, a speaker's name, margins, an effect. fields: the nine before the text.
 void NoteEventFields(tCaptionReader& r, const QStringView (&fields)[9]) {
-    const QStringView layer = fields[0].trimmed();
-    bool ok = false;
-    if (!layer.startsWith(QLatin1String("Marked"), Qt::CaseInsensitive) && Number(layer, &ok) != 0 && ok)
+    const QStringView layer = TrimLine(fields[0]);
+    if (!layer.startsWith(QLatin1String("Marked"), Qt::CaseInsensitive) && !IsZeroField(layer))
         r.leftOut |= kLeftLayers;
-    if (!IsDefaultStyle(fields[3].trimmed())) r.leftOut |= kLeftStyles;
-    if (!fields[4].trimmed().isEmpty()) r.leftOut |= kLeftNames;
+    if (!IsDefaultStyle(TrimLine(fields[3]))) r.leftOut |= kLeftStyles;
+    if (!TrimLine(fields[4]).isEmpty()) r.leftOut |= kLeftNames;
     for (int k = 5; k < 8; ++k)
-        if (Number(fields[k]) != 0) r.leftOut |= kLeftPositions;
-    if (!fields[8].trimmed().isEmpty()) r.leftOut |= kLeftEffects;
+        if (!IsZeroField(fields[k])) r.leftOut |= kLeftPositions;
+    if (!TrimLine(fields[8]).isEmpty()) r.leftOut |= kLeftEffects;
 }
 
 } // namespace

@@ -237,6 +237,11 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
 
 bool tCaptionReader::StylesCoverText() const {
     const QStringView t(text);
+    // Most captions hold nothing that could be a tag.
+    bool mayHoldTag = false;
+    for (int k = 0; k < tagStartCount_ && !mayHoldTag; ++k)
+        mayHoldTag = t.contains(QChar(tagStartChars_[size_t(k)]));
+    if (!mayHoldTag) return true;
     const char16_t* p = reinterpret_cast<const char16_t*>(t.data());
     const qsizetype n = t.size();
     // Tags are ASCII: compared by lowering ASCII letters.
