@@ -290,14 +290,14 @@ QString LeftOutNames(uint32_t leftOut) {
         const char* name;
     } kNames[] = {
         {kLeftStyles, "styles"},
-        {kLeftInlineStyles, "styles on part of a caption"},
+        {kLeftInlineStyles, "style changes within captions"},
         {kLeftComments, "comments"},
         {kLeftLayers, "layers"},
         {kLeftNames, "speaker names"},
         {kLeftEffects, "effects"},
         {kLeftPositions, "positions and margins"},
         {kLeftCanvas, "the canvas size"},
-        {kLeftEmbedded, "embedded fonts and pictures"},
+        {kLeftEmbedded, "embedded fonts or pictures"},
         {kLeftHeader, "header lines"},
         {kLeftInlineTimes, "timings within captions"},
     };

@@ -164,7 +164,7 @@ TEST_F(PartsImportTest, OpenAndAppendALargeFile) {
     Open(path);
     EXPECT_EQ(Document(), want);
     ASSERT_EQ(msgbox.count(), 1);
-    EXPECT_TRUE(msgbox.last().text.contains("styles on part of a caption"));
+    EXPECT_TRUE(msgbox.last().text.contains("style changes within captions"));
 
     gOnGetMediaLength = [] { return 9000; };
     msgbox.Answer(vbOK);

@@ -226,7 +226,7 @@ TEST_F(SaveAsTest, AScriptFromAnotherEditorIsNeverWrittenOverUnasked) {
         msgbox.Answer(vbOK);
         ASSERT_TRUE(w->LoadTextFile(script));
         EXPECT_TRUE(msgbox.last().text.contains("left out: styles, comments, layers, the canvas size and "
-                                                "embedded fonts and pictures. Save will ask for a file name"))
+                                                "embedded fonts or pictures. Save will ask for a file name"))
             << qPrintable(msgbox.last().text);
         SetLineText(1, QStringLiteral("Changed"));
         gModified = true;
