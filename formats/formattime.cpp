@@ -157,7 +157,8 @@ tTimecodeReader TimecodeReader(const tFormatDef& def) {
     return r;
 }
 
-int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped, bool* negative) {
+int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped,
+                     bool* negative) {
     if (negative) *negative = false;
     qsizetype lead = 0;
     while (lead < text.size() && (text[lead] == u' ' || text[lead] == u'\t'))

@@ -109,8 +109,9 @@ void ReportReadLosses(const tReadOutcome& outcome, bool append) {
         lines << QStringLiteral("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
                      .arg(outcome.negativeTimes);
     if (outcome.leftOut != 0) {
-        QString line = QStringLiteral("The file holds what the caption list cannot keep, and it was left out: %1.")
-                           .arg(LeftOutNames(outcome.leftOut));
+        QString line =
+            QStringLiteral("The file holds what the caption list cannot keep, and it was left out: %1.")
+                .arg(LeftOutNames(outcome.leftOut));
         if (!append)
             line += QStringLiteral(" Save will ask for a file name, so that the file is not written over.");
         lines << line;

@@ -74,7 +74,7 @@ template <typename F> void ForEachTag(const QString& text, F&& f) {
 }
 
 struct Tag {
-    QStringView name;  // without a namespace prefix, as written
+    QStringView name; // without a namespace prefix, as written
     QStringView attributes;
     bool closing = false;
     bool special = false; // a declaration or processing instruction ("<!DOCTYPE", "<?xml")

@@ -6,7 +6,9 @@ namespace {
 enum : int { kScriptInfo = 0, kStyles, kEvents, kEmbedded, kOtherSection };
 
 int SectionOf(QStringView name) {
-    const auto is = [name](const char* s) { return name.compare(QLatin1String(s), Qt::CaseInsensitive) == 0; };
+    const auto is = [name](const char* s) {
+        return name.compare(QLatin1String(s), Qt::CaseInsensitive) == 0;
+    };
     if (is("Script Info")) return kScriptInfo;
     if (name.startsWith(QLatin1String("V4"), Qt::CaseInsensitive) &&
         name.endsWith(QLatin1String("Styles"), Qt::CaseInsensitive))
@@ -36,7 +38,8 @@ QStringView StyleName(QStringView line) {
 bool IsDefaultStyle(QStringView name) {
     if (name.startsWith(u'*')) name = name.mid(1);
     // The usual spelling first: a case-blind compare costs more.
-    return name == QLatin1String("Default") || name.compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0;
+    return name == QLatin1String("Default") ||
+           name.compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0;
 }
 
 int Number(QStringView field, bool* ok = nullptr) {
@@ -114,7 +117,8 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
         case kStyles:
             // The default style is the caption list's one style, whose look the program's
             // settings decide; any other is the file's own.
-            if (line.startsWith(QLatin1String("Style:"), Qt::CaseInsensitive) && !IsDefaultStyle(StyleName(line)))
+            if (line.startsWith(QLatin1String("Style:"), Qt::CaseInsensitive) &&
+                !IsDefaultStyle(StyleName(line)))
                 r.leftOut |= kLeftStyles;
             break;
         case kEvents:

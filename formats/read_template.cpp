@@ -104,8 +104,8 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
 // Where a time field preceded by delim stands in the masked line, from position from on: the
 // field is where the time mask occurs, widened over further leading digits (a hundredth hour,
 // minutes that hold the hours), right after the delimiter (with a minus in front, a time below
-// 0, where there is one). A field at the line's start stands nowhere else; in a timed file the delimiter after the field follows the mask at once. -1
-// when there is none.
+// 0, where there is one). A field at the line's start stands nowhere else; in a timed file the delimiter
+// after the field follows the mask at once. -1 when there is none.
 qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, const QString& after,
                                      bool atLineStart, qsizetype from, qsizetype& maskEnd) const {
     if (atLineStart && from > 0) return -1;

@@ -80,7 +80,7 @@ QString CueText(QStringView text, uint32_t& leftOut) {
             // A class on the tag styles it further.
             if (!closing && nameEnd < name.size()) leftOut |= kLeftInlineStyles;
         } else if (!closing) {
-            leftOut |= letter == QLatin1String("v")             ? kLeftNames
+            leftOut |= letter == QLatin1String("v")                               ? kLeftNames
                        : letter.isEmpty() && !name.isEmpty() && name[0].isDigit() ? kLeftInlineTimes
                                                                                   : kLeftInlineStyles;
         }

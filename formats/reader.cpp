@@ -304,10 +304,11 @@ bool tCaptionReader::StylesCoverText() const {
             }
             if (tag) continue;
             // Other markup and override blocks show nothing.
-            const qsizetype closer = c == u'<' && i + 1 < n && (QChar(p[i + 1]).isLetter() || p[i + 1] == u'/')
-                                         ? t.indexOf(u'>', i + 1)
-                                     : c == u'{' ? t.indexOf(u'}', i + 1)
-                                                 : -1;
+            const qsizetype closer =
+                c == u'<' && i + 1 < n && (QChar(p[i + 1]).isLetter() || p[i + 1] == u'/')
+                    ? t.indexOf(u'>', i + 1)
+                : c == u'{' ? t.indexOf(u'}', i + 1)
+                            : -1;
             if (closer > i) {
                 i = closer + 1;
                 continue;
@@ -317,7 +318,8 @@ bool tCaptionReader::StylesCoverText() const {
                 continue;
             }
         }
-        const bool blank = c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || (c >= 0x80 && QChar::isSpace(c));
+        const bool blank =
+            c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || (c >= 0x80 && QChar::isSpace(c));
         if (!blank) outside |= ~on;
         ++i;
     }

@@ -97,8 +97,9 @@ bool frmMain::SaveTextFile() {
 
     UnloadReportWindow();
     // Times no file holds are written as the largest one: said once the file is written.
-    const int beyond =
-        ReadFormatIni(CurrentFormatId(), QStringLiteral("timecode")) == QLatin1String("n/a") ? 0 : TimesBeyondLimit(count);
+    const int beyond = ReadFormatIni(CurrentFormatId(), QStringLiteral("timecode")) == QLatin1String("n/a")
+                           ? 0
+                           : TimesBeyondLimit(count);
     bool written = false;
     {
         // The writer lets window events run while it shows its status.

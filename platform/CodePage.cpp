@@ -7,9 +7,9 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <iconv.h>
 #include <iterator>
 #include <mutex>
-#include <iconv.h>
 
 namespace {
 
@@ -122,7 +122,6 @@ QByteArray EncodeOne(QStringView ch, const char* name) {
     return bytes;
 }
 
-
 bool IsControl(char16_t c) {
     return c < 0x20 || c == 0x7F;
 }
@@ -155,7 +154,7 @@ QByteArray ConverterEncode(const CodePageInfo& cp, QStringView text) {
 struct AsciiRange {
     bool keepsAscii = false;
     bool swapsControls = false;
-    char16_t toConverter[128] = {}; // the character the converter writes as this byte
+    char16_t toConverter[128] = {};   // the character the converter writes as this byte
     char16_t fromConverter[128] = {}; // the byte of a control character the converter read
 };
 

@@ -92,8 +92,9 @@ namespace {
 
 // A character the code page holds outside ASCII (empty when it holds none).
 QString NonAsciiCharacterOf(int32_t codePage) {
-    for (const char* utf8 : {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xC5\x9F", "\xD7\x90", "\xD8\xB9", "\xC4\x85",
-                             "\xC4\x83", "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80", "\xE2\x82\xAC"}) {
+    for (const char* utf8 :
+         {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xC5\x9F", "\xD7\x90", "\xD8\xB9", "\xC4\x85", "\xC4\x83",
+          "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80", "\xE2\x82\xAC"}) {
         const QString c = QString::fromUtf8(utf8);
         const QByteArray bytes = EncodeCodePage(c, codePage);
         if (!bytes.isEmpty() && bytes != "?" && DecodeCodePage(bytes, codePage) == c) return c;
@@ -136,7 +137,8 @@ TEST_F(EncodingsTest, EveryCodePageReadsAsciiBytesAsItsConverterDoes) {
     // As Windows has them: Johab's 5C is the won sign, UTF-16 takes two bytes a character, and
     // the IBM PC code pages and 932 read every byte below 0x80 as its ASCII character.
     EXPECT_FALSE(KeepsAscii(1361));
-    EXPECT_EQ(DecodeCodePage("a\\b", 1361), QString::fromUtf8("a\xE2\x82\xA9" "b"));
+    EXPECT_EQ(DecodeCodePage("a\\b", 1361), QString::fromUtf8("a\xE2\x82\xA9"
+                                                              "b"));
     EXPECT_FALSE(KeepsAscii(1200));
     EXPECT_FALSE(KeepsAscii(1201));
     for (const int32_t cp : {437, 850, 852, 866, 932, 1252, 65001}) {

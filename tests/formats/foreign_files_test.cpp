@@ -221,7 +221,9 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
         EXPECT_EQ(gImportLeftOut, f.leftOut != 0);
         ASSERT_EQ(msgbox.count(), before + (f.leftOut ? 1 : 0))
             << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
-        if (f.leftOut) EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut))) << qPrintable(msgbox.last().text);
+        if (f.leftOut) {
+            EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut))) << qPrintable(msgbox.last().text);
+        }
     }
 }
 
@@ -323,10 +325,12 @@ TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
     const QString srt2 = bom + "1\r\n00:00:03,000 --> 00:00:04,000\r\nTwo \u00e9\r\n\r\n";
     const QString srt3 = bom + "1\r\n00:00:05,000 --> 00:00:06,000\r\nTh" + bom + "ree\r\n";
     const Captions subrip{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}, {5000, 6000, "Three"}};
-    const QString sub = bom + "{25}{50}One\r\n" + bom + "{75}{100}Two \u00e9\r\n" + bom + "{125}{150}Three\r\n";
+    const QString sub =
+        bom + "{25}{50}One\r\n" + bom + "{75}{100}Two \u00e9\r\n" + bom + "{125}{150}Three\r\n";
     const Captions microdvd{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}, {5000, 6000, "Three"}};
-    const QString ass = bom + "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[V4+ Styles]\r\n\r\n[Events]\r\n"
-                              "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\r\n" +
+    const QString ass = bom +
+                        "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[V4+ Styles]\r\n\r\n[Events]\r\n"
+                        "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\r\n" +
                         bom + "[Events]\r\nDialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Two \u00e9\r\n";
     const Captions assCaptions{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}};
     const struct Case {
@@ -363,29 +367,56 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
         Captions captions;
         int negative;
     } cases[] = {
-        {"Advanced SSA", "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n\n[Events]\n"
-                         "Dialogue: 0,-1:59:54.93,0:00:02.00,Default,,0,0,0,,Before\n"
-                         "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
-         "ADVANCEDSSA", {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
-        {"SubStation Alpha, both times", "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\n\n[Events]\n"
-                                         "Dialogue: Marked=0,-0:00:05.00,-0:00:01.00,Default,,0,0,0,,Gone\n"
-                                         "Dialogue: Marked=0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
-         "SUBSTATIONALPHA", {{0, 0, "Gone"}, {3000, 4000, "After"}}, 2},
-        {"SubRip", "1\n-00:00:01,500 --> 00:00:02,000\nBefore\n\n2\n00:00:03,000 --> 00:00:04,000\nAfter\n",
-         "SUBRIP", {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
-        {"WebVTT", "WEBVTT\n\n-00:01.000 --> 00:02.000\nBefore\n\n00:03.000 --> 00:04.000\nAfter\n", "WEBVTT",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
-        {"LRC", "[-00:01.00]Before\n[00:03.00]After\n", "KARAOKELRC",
-         {{0, 3000, "Before"}, {3000, 6000, "After"}}, 1},
-        {"VPlayer", "-00:00:01:Before\n00:00:03:After\n", "VPLAYER",
-         {{0, 3000, "Before"}, {3000, 6000, "After"}}, 1},
-        {"YouTube SBV", "-0:00:01.000,0:00:02.000\nBefore\n\n0:00:03.000,0:00:04.000\nAfter\n\n", "YOUTUBESBV",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
-        {"SubViewer 2", "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,-00:00:02.00\nGone\n\n"
-                        "00:00:03.00,00:00:04.00\nAfter\n",
-         "SUBVIEWER2", {{1000, 0, "Gone"}, {3000, 4000, "After"}}, 1},
-        {"MicroDVD frames", "{-25}{50}Before\n{75}{100}After\n", "MICRODVD",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}}, 1},
+        {"Advanced SSA",
+         "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n\n[Events]\n"
+         "Dialogue: 0,-1:59:54.93,0:00:02.00,Default,,0,0,0,,Before\n"
+         "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
+         "ADVANCEDSSA",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"SubStation Alpha, both times",
+         "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\n\n[Events]\n"
+         "Dialogue: Marked=0,-0:00:05.00,-0:00:01.00,Default,,0,0,0,,Gone\n"
+         "Dialogue: Marked=0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
+         "SUBSTATIONALPHA",
+         {{0, 0, "Gone"}, {3000, 4000, "After"}},
+         2},
+        {"SubRip",
+         "1\n-00:00:01,500 --> 00:00:02,000\nBefore\n\n2\n00:00:03,000 --> 00:00:04,000\nAfter\n",
+         "SUBRIP",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"WebVTT",
+         "WEBVTT\n\n-00:01.000 --> 00:02.000\nBefore\n\n00:03.000 --> 00:04.000\nAfter\n",
+         "WEBVTT",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"LRC",
+         "[-00:01.00]Before\n[00:03.00]After\n",
+         "KARAOKELRC",
+         {{0, 3000, "Before"}, {3000, 6000, "After"}},
+         1},
+        {"VPlayer",
+         "-00:00:01:Before\n00:00:03:After\n",
+         "VPLAYER",
+         {{0, 3000, "Before"}, {3000, 6000, "After"}},
+         1},
+        {"YouTube SBV",
+         "-0:00:01.000,0:00:02.000\nBefore\n\n0:00:03.000,0:00:04.000\nAfter\n\n",
+         "YOUTUBESBV",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"SubViewer 2",
+         "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,-00:00:02.00\nGone\n\n"
+         "00:00:03.00,00:00:04.00\nAfter\n",
+         "SUBVIEWER2",
+         {{1000, 0, "Gone"}, {3000, 4000, "After"}},
+         1},
+        {"MicroDVD frames",
+         "{-25}{50}Before\n{75}{100}After\n",
+         "MICRODVD",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -414,7 +445,8 @@ TEST_F(ForeignFilesTest, EveryAnsiCodePageReadsAFileAlikeWhateverItsLastCaption)
         SCOPED_TRACE(cp);
         const EnvVar system("SCRIVELLE_ANSI_CODEPAGE", QByteArray::number(cp));
         QString last;
-        for (const char* utf8 : {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80"}) {
+        for (const char* utf8 :
+             {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80"}) {
             const QString c = QString::fromUtf8(utf8);
             const QByteArray bytes = EncodeCodePage(c, cp);
             // Bytes that are no UTF-8, so that the file is read in the code page.
@@ -425,7 +457,8 @@ TEST_F(ForeignFilesTest, EveryAnsiCodePageReadsAFileAlikeWhateverItsLastCaption)
             }
         }
         if (last.isEmpty()) continue;
-        const QByteArray more = ascii + "2\r\n00:00:03,000 --> 00:00:04,000\r\n" + EncodeCodePage(last, cp) + "\r\n";
+        const QByteArray more =
+            ascii + "2\r\n00:00:03,000 --> 00:00:04,000\r\n" + EncodeCodePage(last, cp) + "\r\n";
         const Captions plain = OpenBytes(ascii, "plain.srt");
         Captions withMore = OpenBytes(more, "more.srt");
         if (withMore.size() > plain.size()) withMore.resize(plain.size());
@@ -441,7 +474,8 @@ namespace {
 // events, layers, a name, positioned signs, the editor's own state and an embedded font.
 const QByteArray kEditorScript =
     "[Script Info]\r\n; Script generated by an editor\r\nTitle: Episode 1\r\nScriptType: v4.00+\r\n"
-    "WrapStyle: 0\r\nPlayResX: 1920\r\nPlayResY: 1080\r\nScaledBorderAndShadow: yes\r\nYCbCr Matrix: TV.709\r\n\r\n"
+    "WrapStyle: 0\r\nPlayResX: 1920\r\nPlayResY: 1080\r\nScaledBorderAndShadow: yes\r\nYCbCr Matrix: "
+    "TV.709\r\n\r\n"
     "[Aegisub Project Garbage]\r\nAudio File: ep1.mkv\r\nVideo File: ep1.mkv\r\nScroll Position: 12\r\n\r\n"
     "[V4+ Styles]\r\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
     "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, "
@@ -454,17 +488,21 @@ const QByteArray kEditorScript =
     "Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,,Translator's note\r\n"
     "Dialogue: 0,0:00:01.00,0:00:03.00,Default,Anna,0,0,0,,Hello {\\i1}there{\\i0}!\r\n"
     "Dialogue: 1,0:00:02.00,0:00:04.00,Sign,,0,0,0,,{\\pos(960,100)}Bakery\r\n\r\n"
-    "[Fonts]\r\nfontname: Georgia_0.ttf\r\nM)!$H0\"8.'<\\'L)DT%;48Z0\\2S%M3PT:6U+6$LR2!T`*7D`.V5E8U)-1(5C\r\n";
+    "[Fonts]\r\nfontname: "
+    "Georgia_0.ttf\r\nM)!$H0\"8.'<\\'L)DT%;48Z0\\2S%M3PT:6U+6$LR2!T`*7D`.V5E8U)-1(5C\r\n";
 
 // An Advanced SSA script of one event line, the rest as this program writes it.
 QByteArray Ass(const char* scriptInfo, const char* styles, const char* events) {
     return QByteArray("[Script Info]\nScriptType: v4.00+\n") + scriptInfo + "\n[V4+ Styles]\n" +
-           "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, "
+           "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, "
+           "Bold, "
            "Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, "
            "Alignment, MarginL, MarginR, MarginV, Encoding\n" +
-           "Style: Default,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,2,1,2,10,10,"
+           "Style: "
+           "Default,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,2,1,2,10,10,"
            "10,1\n" +
-           styles + "\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n" +
+           styles +
+           "\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n" +
            events;
 }
 
@@ -483,23 +521,26 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
         QString text; // the first caption's text
     } cases[] = {
         {"a script from another editor", kEditorScript,
-         kLeftStyles | kLeftInlineStyles | kLeftComments | kLeftLayers | kLeftNames | kLeftCanvas | kLeftEmbedded,
+         kLeftStyles | kLeftInlineStyles | kLeftComments | kLeftLayers | kLeftNames | kLeftCanvas |
+             kLeftEmbedded,
          "<i>Hello there!"},
         {"nothing but the program's own parts", Ass("", "", kLine), 0, "Text"},
         {"the canvas given as the program's", Ass("PlayResX: 384\nPlayResY: 288\n", "", kLine), 0, "Text"},
         {"a canvas width whose height follows", Ass("PlayResX: 384\n", "", kLine), 0, "Text"},
         {"another canvas", Ass("PlayResX: 640\nPlayResY: 480\n", "", kLine), kLeftCanvas, "Text"},
         {"another canvas height alone", Ass("PlayResY: 720\n", "", kLine), kLeftCanvas, "Text"},
-        {"a further style", Ass("", "Style: Sign,Arial,20,&H00FFFFFF,&H0,&H0,&H0,0,0,0,0,100,100,0,0,1,2,1,8,1,1,1,1\n",
-                              kLine),
+        {"a further style",
+         Ass("", "Style: Sign,Arial,20,&H00FFFFFF,&H0,&H0,&H0,0,0,0,0,100,100,0,0,1,2,1,8,1,1,1,1\n", kLine),
          kLeftStyles, "Text"},
         {"an event in a style never defined",
          Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Alt,,0,0,0,,Text\n"), kLeftStyles, "Text"},
         {"the default style written with a star",
          Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,*Default,,0,0,0,,Text\n"), 0, "Text"},
-        {"a comment event", Ass("", "", "Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Note\n" + QByteArray(kLine)),
+        {"a comment event",
+         Ass("", "", "Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Note\n" + QByteArray(kLine)),
          kLeftComments, "Text"},
-        {"a layer", Ass("", "", "Dialogue: 2,0:00:01.00,0:00:02.00,Default,,0,0,0,,Text\n"), kLeftLayers, "Text"},
+        {"a layer", Ass("", "", "Dialogue: 2,0:00:01.00,0:00:02.00,Default,,0,0,0,,Text\n"), kLeftLayers,
+         "Text"},
         {"a speaker's name", Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,Anna,0,0,0,,Text\n"),
          kLeftNames, "Text"},
         {"margins", Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,50,,Text\n"), kLeftPositions,
@@ -510,31 +551,36 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
          Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Half {\\i1}italic{\\i0}\n"),
          kLeftInlineStyles, "<i>Half italic"},
         {"italics on the whole text",
-         Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\i1}All of it\\Nboth lines{\\i0}\n"), 0,
-         "<i>All of it|both lines"},
+         Ass("", "",
+             "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\i1}All of it\\Nboth lines{\\i0}\n"),
+         0, "<i>All of it|both lines"},
         {"an override tag, kept in the text",
          Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\pos(10,20)}Sign\n"), 0,
          "{\\pos(10,20)}Sign"},
-        {"the editor's own state", Ass("", "", QByteArray(kLine) + "\n[Aegisub Project Garbage]\nVideo File: a.mkv\n"),
-         0, "Text"},
-        {"an embedded picture", Ass("", "", QByteArray(kLine) + "\n[Graphics]\nfilename: logo.png\nB7E.A?0I%40\n"),
-         kLeftEmbedded, "Text"},
+        {"the editor's own state",
+         Ass("", "", QByteArray(kLine) + "\n[Aegisub Project Garbage]\nVideo File: a.mkv\n"), 0, "Text"},
+        {"an embedded picture",
+         Ass("", "", QByteArray(kLine) + "\n[Graphics]\nfilename: logo.png\nB7E.A?0I%40\n"), kLeftEmbedded,
+         "Text"},
         {"SubStation Alpha as the program writes it",
-         "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\nStyle: Default,Tahoma,28,65535,65535,65535,0,0,0,1,1,1,2,"
+         "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\nStyle: "
+         "Default,Tahoma,28,65535,65535,65535,0,0,0,1,1,1,2,"
          "30,30,30,0,0\n\n[Events]\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Default,,0000,0000,0000,,Text\n",
          0, "Text"},
-        {"WebVTT cue settings", "WEBVTT\n\n1\n00:01.000 --> 00:02.000 line:0 align:start\nText\n", kLeftPositions,
-         "Text"},
-        {"WebVTT numbered cues", "WEBVTT\n\n1\n00:01.000 --> 00:02.000\nText\n\n2\n00:03.000 --> 00:04.000\nTwo\n", 0,
-         "Text"},
+        {"WebVTT cue settings", "WEBVTT\n\n1\n00:01.000 --> 00:02.000 line:0 align:start\nText\n",
+         kLeftPositions, "Text"},
+        {"WebVTT numbered cues",
+         "WEBVTT\n\n1\n00:01.000 --> 00:02.000\nText\n\n2\n00:03.000 --> 00:04.000\nTwo\n", 0, "Text"},
         {"SubRip coordinates", "1\n00:00:01,000 --> 00:00:02,000 X1:40 X2:600 Y1:20 Y2:50\nText\n",
          kLeftPositions, "Text"},
-        {"SubRip italics on one line of two", "1\n00:00:01,000 --> 00:00:02,000\n- Hello\n<i>- Hi there</i>\n",
-         kLeftInlineStyles, "<i>- Hello|- Hi there"},
+        {"SubRip italics on one line of two",
+         "1\n00:00:01,000 --> 00:00:02,000\n- Hello\n<i>- Hi there</i>\n", kLeftInlineStyles,
+         "<i>- Hello|- Hi there"},
         {"SubRip italics on each line", "1\n00:00:01,000 --> 00:00:02,000\n<i>one</i>\n<i>two</i>\n", 0,
          "<i>one|two"},
-        {"SubRip font tags, kept in the text", "1\n00:00:01,000 --> 00:00:02,000\n<font color=\"red\">Text</font>\n",
-         0, "<font color=\"red\">Text</font>"},
+        {"SubRip font tags, kept in the text",
+         "1\n00:00:01,000 --> 00:00:02,000\n<font color=\"red\">Text</font>\n", 0,
+         "<font color=\"red\">Text</font>"},
         {"TTML styles and regions of its own",
          "<tt xmlns=\"http://www.w3.org/ns/ttml\" xmlns:tts=\"http://www.w3.org/ns/ttml#styling\">\n<head>\n"
          "<styling><style xml:id=\"y\" tts:color=\"yellow\"/></styling>\n"
@@ -543,7 +589,8 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
          "</span></p></div></body></tt>\n",
          kLeftStyles | kLeftPositions | kLeftInlineStyles, "Text red"},
         {"TTML with a title and a speaker",
-         "<tt xmlns=\"http://www.w3.org/2006/10/ttaf1\" xmlns:ttm=\"http://www.w3.org/2006/10/ttaf1#metadata\">"
+         "<tt xmlns=\"http://www.w3.org/2006/10/ttaf1\" "
+         "xmlns:ttm=\"http://www.w3.org/2006/10/ttaf1#metadata\">"
          "<head><metadata><ttm:title>Episode 1</ttm:title></metadata></head>\n"
          "<body><div><p begin=\"1s\" end=\"2s\" ttm:agent=\"anna\">Text</p></div></body></tt>\n",
          kLeftHeader | kLeftNames, "Text"},
@@ -553,14 +600,16 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
          0, "Text"},
         {"SAMI with classes of its own and coloured words",
          "<SAMI>\n<HEAD>\n<STYLE TYPE=\"text/css\">\n<!--\nP { font-family: Arial; color: white; }\n"
-         ".KRCC { Name: Korean; lang: ko-KR; SAMIType: CC; }\n#Source { color: gray; }\n-->\n</STYLE>\n</HEAD>\n"
+         ".KRCC { Name: Korean; lang: ko-KR; SAMIType: CC; }\n#Source { color: gray; "
+         "}\n-->\n</STYLE>\n</HEAD>\n"
          "<BODY>\n<SYNC Start=1000><P Class=KRCC>Text <font color=\"yellow\">yellow</font>\n"
          "<SYNC Start=2000><P Class=KRCC>&nbsp;\n</BODY>\n</SAMI>\n",
          kLeftStyles | kLeftInlineStyles, "Text yellow"},
         {"SAMI with a sheet of the program's selectors",
          "<SAMI>\n<HEAD>\n<STYLE TYPE=\"text/css\">\n<!--\nP { font-family: Arial; }\n"
          ".SUBTTL { Name: 'Subtitles'; lang: en-US; }\n-->\n</STYLE>\n</HEAD>\n"
-         "<BODY>\n<SYNC Start=1000><P Class=SUBTTL>Text\n<SYNC Start=2000><P Class=SUBTTL>&nbsp;\n</BODY>\n</SAMI>\n",
+         "<BODY>\n<SYNC Start=1000><P Class=SUBTTL>Text\n<SYNC Start=2000><P "
+         "Class=SUBTTL>&nbsp;\n</BODY>\n</SAMI>\n",
          0, "Text"},
     };
     for (const Case& c : cases) {
@@ -574,9 +623,10 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
         ASSERT_EQ(msgbox.count(), before + (c.leftOut ? 1 : 0))
             << qPrintable(msgbox.count() ? msgbox.last().text : QString());
         if (!c.leftOut) continue;
-        EXPECT_EQ(msgbox.last().text, "The file holds what the caption list cannot keep, and it was left out: " +
-                                          LeftOutNames(c.leftOut) +
-                                          ". Save will ask for a file name, so that the file is not written over.");
+        EXPECT_EQ(msgbox.last().text,
+                  "The file holds what the caption list cannot keep, and it was left out: " +
+                      LeftOutNames(c.leftOut) +
+                      ". Save will ask for a file name, so that the file is not written over.");
         EXPECT_EQ(msgbox.last().icon, vbExclamation);
     }
     // Appended, such a file is told about too, without a word on Save: the document's own file

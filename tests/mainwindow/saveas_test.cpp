@@ -3,8 +3,8 @@
 // cancelling anywhere on the way cancels the command that asked.
 #include "document/captions.h"
 #include "document/timeshift.h"
-#include "formats/formattime.h"
 #include "formats/formatdefs.h"
+#include "formats/formattime.h"
 #include "formats/ui/frmExport.h"
 #include "formats/ui/frmFormat.h"
 #include "language/lang.h"
@@ -14,8 +14,8 @@
 #include "support/modal.h"
 
 #include <QAction>
-#include <QFile>
 #include <QComboBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -193,15 +193,18 @@ const QByteArray kEditorScript =
     "[V4+ Styles]\r\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
     "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, "
     "Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\r\n"
-    "Style: Default,Arial,72,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,3.6,1.5,2,96,96,"
+    "Style: "
+    "Default,Arial,72,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,3.6,1.5,2,96,96,"
     "54,1\r\n"
-    "Style: Sign,Georgia,60,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,2,0,8,10,10,10,"
+    "Style: "
+    "Sign,Georgia,60,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,2,0,8,10,10,10,"
     "1\r\n\r\n"
     "[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
     "Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,,Translator's note\r\n"
     "Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,Hello there\r\n"
     "Dialogue: 1,0:00:02.00,0:00:04.00,Sign,,0,0,0,,{\\pos(960,100)}Bakery\r\n\r\n"
-    "[Fonts]\r\nfontname: Georgia_0.ttf\r\nM)!$H0\"8.'<\\'L)DT%;48Z0\\2S%M3PT:6U+6$LR2!T`*7D`.V5E8U)-1(5C\r\n";
+    "[Fonts]\r\nfontname: "
+    "Georgia_0.ttf\r\nM)!$H0\"8.'<\\'L)DT%;48Z0\\2S%M3PT:6U+6$LR2!T`*7D`.V5E8U)-1(5C\r\n";
 
 } // namespace
 
@@ -242,7 +245,8 @@ TEST_F(SaveAsTest, AScriptFromAnotherEditorIsNeverWrittenOverUnasked) {
         EXPECT_EQ(dialogs.calls[0].kind, "save");
         EXPECT_EQ(dialogs.calls[0].defaultText, "episode.ass");
         EXPECT_EQ(ReadFileBytes(script), kEditorScript);
-        EXPECT_TRUE(ReadFileBytes(copy).contains("Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,Changed\r\n"));
+        EXPECT_TRUE(
+            ReadFileBytes(copy).contains("Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,Changed\r\n"));
         QFile::remove(copy);
     }
     // Once saved under a name of the user's, the document is that file's: Save writes it again.
@@ -312,10 +316,12 @@ TEST_F(SaveAsTest, TimesShiftedBeyondTheLargestAreToldOnSave) {
         if (c.beyond) msgbox.Answer(vbOK);
         w->mnuSave_Click();
         ASSERT_EQ(msgbox.count(), boxes + (c.beyond ? 1 : 0));
-        if (c.beyond)
+        if (c.beyond) {
             EXPECT_EQ(msgbox.last().text,
-                      c.beyond == 1 ? QString("1 time lay beyond 99:59:59.999 and was written as 99:59:59.999.")
-                                    : QString("2 times lay beyond 99:59:59.999 and were written as 99:59:59.999."));
+                      c.beyond == 1
+                          ? QString("1 time lay beyond 99:59:59.999 and was written as 99:59:59.999.")
+                          : QString("2 times lay beyond 99:59:59.999 and were written as 99:59:59.999."));
+        }
         EXPECT_TRUE(ReadFileBytes(TempPath("late.srt")).contains("99:59:59,999\r\nThird one"));
     }
 }
