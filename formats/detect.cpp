@@ -479,12 +479,13 @@ QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t cod
         text = QString::fromUtf8(bytes);
         break;
     case tTextEncoding::Ansi:
-        // Every ANSI code page keeps ASCII as it is; the fast path matters for large files.
-        text = IsAsciiBytes(bytes) ? QString::fromLatin1(bytes) : DecodeCodePage(bytes, codePage);
+        // Most code pages keep ASCII as it is; the fast path matters for large files.
+        text = KeepsAscii(codePage) && IsAsciiBytes(bytes) ? QString::fromLatin1(bytes)
+                                                           : DecodeCodePage(bytes, codePage);
         break;
     }
-    // The byte-order mark is not text.
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    // A byte-order mark is not text, at the start or where files were joined into one.
+    text.remove(QChar(0xFEFF));
     return text;
 }
 

@@ -157,7 +157,19 @@ tTimecodeReader TimecodeReader(const tFormatDef& def) {
     return r;
 }
 
-int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped) {
+int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped,
+                     bool* negative) {
+    if (negative) *negative = false;
+    qsizetype lead = 0;
+    while (lead < text.size() && (text[lead] == u' ' || text[lead] == u'\t'))
+        ++lead;
+    if (lead < text.size() && text[lead] == u'-') {
+        // A time written with a minus ("-1:59:54.93") lies before the start of the media: it
+        // is read as 0, never as the time its digits alone would give.
+        if (clamped) *clamped = false;
+        if (negative) *negative = TimecodeToMs(reader, text.mid(lead + 1), fps) > 0;
+        return 0;
+    }
     const auto limited = [clamped](int64_t ms) {
         if (clamped) *clamped = ms > kMaxTimeMs;
         return ClampTime(ms);

@@ -45,7 +45,8 @@ int32_t FramesToMs(int64_t frame, float fps);
 
 // A time field of def's kind back to milliseconds: "ms" reads the leading number, "ff" a frame
 // number (0 without a frame rate), a pattern its fields. The result is never negative and
-// never beyond kMaxTimeMs; clamped (when given) tells that the field held a later time.
+// never beyond kMaxTimeMs; clamped (when given) tells that the field held a later time,
+// negative that it held a time below 0 (written with a minus), which is read as 0.
 int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps);
 // The pattern of a definition prepared once for reading many fields (the reader's loop).
 struct tTimecodeReader {
@@ -56,5 +57,6 @@ struct tTimecodeReader {
     int fractionWidth = 0;
 };
 tTimecodeReader TimecodeReader(const tFormatDef& def);
-int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped = nullptr);
+int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped = nullptr,
+                     bool* negative = nullptr);
 int32_t TimecodeToMs(QStringView text, float fps);

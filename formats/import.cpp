@@ -5,8 +5,11 @@
 #include "base/toolbox.h"
 #include "document/busy.h"
 #include "document/timecode.h"
+#include "formats/formatheader.h"
+#include "formats/formatsettings.h"
 #include "formats/reader.h"
 #include "language/lang.h"
+#include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/MsgBox.h"
 #include "platform/processstate.h"
@@ -21,6 +24,7 @@
 int32_t gAppendOffset = 0;
 bool gAbortLoad = false;
 bool gImportTruncated = false;
+bool gImportLeftOut = false;
 std::function<int32_t()> gOnGetMediaLength;
 std::function<void(bool enabled)> gOnEnableFileCommands;
 
@@ -32,6 +36,7 @@ void ResetImportState() {
     gAppendOffset = 0;
     gAbortLoad = false;
     gImportTruncated = false;
+    gImportLeftOut = false;
     gOnGetMediaLength = nullptr;
     gOnEnableFileCommands = nullptr;
     gLoading = false;
@@ -83,8 +88,10 @@ bool ReadFileBytes(const QString& path, QByteArray& bytes) {
 }
 
 // What the read could not take as the file holds it: captions it had to skip, times beyond the
-// largest one. Said once, after the captions are in the document.
-void ReportReadLosses(const tReadOutcome& outcome) {
+// largest one or below 0, content the caption list cannot hold (and that Save therefore asks
+// for a name, where the read replaced the document). Said once, after the captions are in the
+// document.
+void ReportReadLosses(const tReadOutcome& outcome, bool append) {
     QStringList lines;
     if (outcome.skipped == 1)
         lines << QStringLiteral("1 caption of the file could not be read and was skipped.");
@@ -96,6 +103,19 @@ void ReportReadLosses(const tReadOutcome& outcome) {
     else if (outcome.clampedTimes > 1)
         lines << QStringLiteral("%1 times of the file lay beyond 99:59:59.999 and were read as 99:59:59.999.")
                      .arg(outcome.clampedTimes);
+    if (outcome.negativeTimes == 1)
+        lines << QStringLiteral("1 time of the file lay before 00:00:00.000 and was read as 00:00:00.000.");
+    else if (outcome.negativeTimes > 1)
+        lines << QStringLiteral("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
+                     .arg(outcome.negativeTimes);
+    if (outcome.leftOut != 0) {
+        QString line =
+            QStringLiteral("The file holds what the caption list cannot keep, and it was left out: %1.")
+                .arg(LeftOutNames(outcome.leftOut));
+        if (!append)
+            line += QStringLiteral(" Save will ask for a file name, so that the file is not written over.");
+        lines << line;
+    }
     if (!lines.isEmpty()) MsgBox(lines.join(QStringLiteral("\r\n\r\n")), vbExclamation);
 }
 
@@ -113,10 +133,11 @@ int32_t AddSaturated(int32_t a, int64_t b) {
 }
 
 // The file's text as detection and the reader take it: the bytes themselves when they are ASCII
-// read in an ANSI code page (each line is widened as it is read), otherwise the text decoded into
-// storage.
+// read in an ANSI code page that keeps ASCII (each line is widened as it is read), otherwise the
+// text decoded into storage.
 tFileText FileText(const QByteArray& bytes, tTextEncoding encoding, QString& storage) {
-    if (encoding == tTextEncoding::Ansi && IsAsciiBytes(bytes)) return tFileText::AsciiBytes(bytes);
+    if (encoding == tTextEncoding::Ansi && KeepsAscii(-1) && IsAsciiBytes(bytes))
+        return tFileText::AsciiBytes(bytes);
     storage = DecodeFileText(bytes, encoding);
     return tFileText(storage);
 }
@@ -131,6 +152,7 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
     const QString name = ReadFormatIni(id, QStringLiteral("name"));
     if (!append) {
         gImportTruncated = false;
+        gImportLeftOut = false;
         EnableFileCommands(false);
         ShowFileStatus(LangText(274, name), false);
         ResetCaptionGrid(true);
@@ -163,6 +185,7 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
             def = gFormatDef;
             return true;
         };
+        setup.ownHeader = HasGeneratedHeader(id) ? BuildFormatHeader(id) : setup.def.Header;
         tReadOutcome outcome = ParseSubtitleText(text, setup);
         gConfigFormatIndex = gFormatIndex;
         if (!outcome.aborted && !gAbortLoad) {
@@ -201,7 +224,8 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
                 grid.SetRedraw(redraw);
                 if (read) {
                     SelectLine(base + count, false);
-                    ReportReadLosses(outcome);
+                    if (!append) gImportLeftOut = outcome.leftOut != 0;
+                    ReportReadLosses(outcome, append);
                     if (append) {
                         // The document now differs from every file it came from.
                         gModified = true;
@@ -260,6 +284,31 @@ public:
 };
 
 } // namespace
+
+QString LeftOutNames(uint32_t leftOut) {
+    static const struct {
+        uint32_t kind;
+        const char* name;
+    } kNames[] = {
+        {kLeftStyles, "styles"},
+        {kLeftInlineStyles, "style changes within captions"},
+        {kLeftComments, "comments"},
+        {kLeftLayers, "layers"},
+        {kLeftNames, "speaker names"},
+        {kLeftEffects, "effects"},
+        {kLeftPositions, "positions and margins"},
+        {kLeftCanvas, "the canvas size"},
+        {kLeftEmbedded, "embedded fonts or pictures"},
+        {kLeftHeader, "header lines"},
+        {kLeftInlineTimes, "timings within captions"},
+    };
+    QStringList names;
+    for (const auto& k : kNames)
+        if (leftOut & k.kind) names << QLatin1String(k.name);
+    if (names.size() < 2) return names.join(QString());
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
 
 bool IsSubtitleLoading() {
     return gLoading;

@@ -1,10 +1,137 @@
 #include "formats/readerpaths.h"
 
-// SubStation Alpha and Advanced SSA: only "Dialogue: " lines count. Their ten fields are
+namespace {
+
+// The sections of a script, as far as what is left out of it is concerned.
+enum : int { kScriptInfo = 0, kStyles, kEvents, kEmbedded, kOtherSection };
+
+int SectionOf(QStringView name) {
+    const auto is = [name](const char* s) {
+        return name.compare(QLatin1String(s), Qt::CaseInsensitive) == 0;
+    };
+    if (is("Script Info")) return kScriptInfo;
+    if (name.startsWith(QLatin1String("V4"), Qt::CaseInsensitive) &&
+        name.endsWith(QLatin1String("Styles"), Qt::CaseInsensitive))
+        return kStyles;
+    if (is("Events")) return kEvents;
+    if (is("Fonts") || is("Graphics")) return kEmbedded;
+    // An editor's own state ("Aegisub Project Garbage") and anything else unknown.
+    return kOtherSection;
+}
+
+// The value of a "Key: value" line when its key is the one given.
+bool KeyValue(QStringView line, const char* key, QStringView& value) {
+    const qsizetype colon = line.indexOf(u':');
+    if (colon < 0 || TrimLine(line.left(colon)).compare(QLatin1String(key), Qt::CaseInsensitive) != 0)
+        return false;
+    value = TrimLine(line.mid(colon + 1));
+    return true;
+}
+
+// The name of a style line ("Style: Name,Font,...").
+QStringView StyleName(QStringView line) {
+    const QStringView fields = line.mid(line.indexOf(u':') + 1);
+    const qsizetype comma = fields.indexOf(u',');
+    return (comma < 0 ? fields : fields.left(comma)).trimmed();
+}
+
+bool IsDefaultStyle(QStringView name) {
+    if (name.startsWith(u'*')) name = name.mid(1);
+    // The usual spelling first: a case-blind compare costs more.
+    return name == QLatin1String("Default") ||
+           name.compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0;
+}
+
+int Number(QStringView field, bool* ok = nullptr) {
+    return field.trimmed().toInt(ok);
+}
+
+// The canvas a renderer uses: both sizes given, one derived from the other, or 384 x 288.
+std::pair<int, int> Canvas(int x, int y) {
+    if (x <= 0 && y <= 0) return {384, 288};
+    if (y <= 0) return {x, x == 1280 ? 1024 : x * 3 / 4};
+    if (x <= 0) return {y == 1024 ? 1280 : y * 4 / 3, y};
+    return {x, y};
+}
+
+// The canvas size of the script this program writes (its header's PlayResX and PlayResY).
+std::pair<int, int> OwnCanvas(const QString& header) {
+    int x = 0, y = 0;
+    for (QStringView line : QStringView(header).split(u'\n')) {
+        line = line.trimmed();
+        QStringView value;
+        if (KeyValue(line, "PlayResX", value))
+            x = Number(value);
+        else if (KeyValue(line, "PlayResY", value))
+            y = Number(value);
+    }
+    return Canvas(x, y);
+}
+
+// True for a number field that is 0 ("0", "0000", blanks around), or that holds no number.
+bool IsZeroField(QStringView field) {
+    field = TrimLine(field);
+    bool digits = true;
+    for (const QChar c : field) {
+        if (c != u'0') digits = false;
+    }
+    if (digits) return true;
+    bool ok = false;
+    return Number(field, &ok) == 0 || !ok;
+}
+
+// Notes what of an event the caption list cannot hold: its layer, a style other than the
+// default, a speaker's name, margins, an effect. fields: the nine before the text.
+void NoteEventFields(tCaptionReader& r, const QStringView (&fields)[9]) {
+    const QStringView layer = TrimLine(fields[0]);
+    if (!layer.startsWith(QLatin1String("Marked"), Qt::CaseInsensitive) && !IsZeroField(layer))
+        r.leftOut |= kLeftLayers;
+    if (!IsDefaultStyle(TrimLine(fields[3]))) r.leftOut |= kLeftStyles;
+    if (!TrimLine(fields[4]).isEmpty()) r.leftOut |= kLeftNames;
+    for (int k = 5; k < 8; ++k)
+        if (!IsZeroField(fields[k])) r.leftOut |= kLeftPositions;
+    if (!TrimLine(fields[8]).isEmpty()) r.leftOut |= kLeftEffects;
+}
+
+} // namespace
+
+// SubStation Alpha and Advanced SSA: only "Dialogue: " lines are captions. Their ten fields are
 // separated by commas, the last (the text) keeps any further commas; "\N" and "\n" are line
-// breaks. A line with fewer fields is not a caption.
+// breaks. A line with fewer fields is not a caption. What else the script holds (styles,
+// comment events, layers, a canvas size, embedded fonts) is noted as left out where this
+// program would not write it the same way.
 void ReadSsaLine(tCaptionReader& r, QStringView line) {
-    if (!line.startsWith(QLatin1String("Dialogue: "))) return;
+    if (line.startsWith(u'[') && line.endsWith(u']')) {
+        r.grammarState = SectionOf(line.mid(1, line.size() - 2).trimmed());
+        return;
+    }
+    if (!line.startsWith(QLatin1String("Dialogue: "))) {
+        QStringView value;
+        switch (r.grammarState) {
+        case kScriptInfo:
+            if (KeyValue(line, "PlayResX", value))
+                r.scriptCanvasX = Number(value);
+            else if (KeyValue(line, "PlayResY", value))
+                r.scriptCanvasY = Number(value);
+            break;
+        case kStyles:
+            // The default style is the caption list's one style, whose look the program's
+            // settings decide; any other is the file's own.
+            if (line.startsWith(QLatin1String("Style:"), Qt::CaseInsensitive) &&
+                !IsDefaultStyle(StyleName(line)))
+                r.leftOut |= kLeftStyles;
+            break;
+        case kEvents:
+            if (line.startsWith(QLatin1String("Comment:"), Qt::CaseInsensitive)) r.leftOut |= kLeftComments;
+            break;
+        case kEmbedded:
+            if (!line.isEmpty()) r.leftOut |= kLeftEmbedded;
+            break;
+        default:
+            break;
+        }
+        return;
+    }
     qsizetype commas[9];
     qsizetype from = 0;
     for (qsizetype& at : commas) {
@@ -15,9 +142,21 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
         }
         from = at + 1;
     }
+    const QStringView fields[9] = {
+        line.mid(10, commas[0] - 10),
+        line.mid(commas[0] + 1, commas[1] - commas[0] - 1),
+        line.mid(commas[1] + 1, commas[2] - commas[1] - 1),
+        line.mid(commas[2] + 1, commas[3] - commas[2] - 1),
+        line.mid(commas[3] + 1, commas[4] - commas[3] - 1),
+        line.mid(commas[4] + 1, commas[5] - commas[4] - 1),
+        line.mid(commas[5] + 1, commas[6] - commas[5] - 1),
+        line.mid(commas[6] + 1, commas[7] - commas[6] - 1),
+        line.mid(commas[7] + 1, commas[8] - commas[7] - 1),
+    };
+    NoteEventFields(r, fields);
     r.ClearPending();
-    r.start = r.Time(line.mid(commas[0] + 1, commas[1] - commas[0] - 1));
-    r.end = r.Time(line.mid(commas[1] + 1, commas[2] - commas[1] - 1));
+    r.start = r.Time(fields[1]);
+    r.end = r.Time(fields[2]);
     const QStringView text = line.mid(commas[8] + 1);
     QString out;
     out.reserve(text.size());
@@ -31,4 +170,10 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
     }
     r.text = out;
     r.FlushCaption();
+}
+
+// The script's canvas against the one this program writes: another size moves every positioned
+// sign when the script is written with the program's.
+void FinishSsa(tCaptionReader& r) {
+    if (Canvas(r.scriptCanvasX, r.scriptCanvasY) != OwnCanvas(r.OwnHeader())) r.leftOut |= kLeftCanvas;
 }

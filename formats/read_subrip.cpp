@@ -12,8 +12,10 @@ bool AllDigits(QStringView s) {
 }
 
 // "h:mm:ss,zzz" as tools write it: one to three digits of hours, a comma or a point before the
-// milliseconds (which some tools shorten).
+// milliseconds (which some tools shorten); a minus in front is a time below 0.
 bool IsSubRipTime(QStringView t) {
+    if (t.startsWith(u'-')) t = t.mid(1);
+    if (t.isEmpty()) return false;
     int colons = 0, digits = 0;
     bool fraction = false;
     for (QChar c : t) {
@@ -41,8 +43,11 @@ void ReadSubRipLine(tCaptionReader& r, QStringView line) {
         const QStringView from = TrimLine(line.left(arrow));
         QStringView to = TrimLine(line.mid(arrow + 3));
         const qsizetype blank = to.indexOf(u' ');
-        if (blank > 0) to = to.left(blank);
+        const bool placed = blank > 0;
+        if (placed) to = to.left(blank);
         if (IsSubRipTime(from) && IsSubRipTime(to)) {
+            // Coordinates after the times ("X1:40 X2:600 Y1:20 Y2:50") place the caption.
+            if (placed) r.leftOut |= kLeftPositions;
             if (r.Complete()) {
                 // No blank line before this caption: the caption before it is complete all the
                 // same, and its last line is this caption's number.

@@ -103,9 +103,9 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
 
 // Where a time field preceded by delim stands in the masked line, from position from on: the
 // field is where the time mask occurs, widened over further leading digits (a hundredth hour,
-// minutes that hold the hours), right after the delimiter. A field at the line's start stands
-// nowhere else; in a timed file the delimiter after the field follows the mask at once. -1
-// when there is none.
+// minutes that hold the hours), right after the delimiter (with a minus in front, a time below
+// 0, where there is one). A field at the line's start stands nowhere else; in a timed file the delimiter
+// after the field follows the mask at once. -1 when there is none.
 qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, const QString& after,
                                      bool atLineStart, qsizetype from, qsizetype& maskEnd,
                                      bool atFrom) const {
@@ -120,12 +120,16 @@ qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, con
         while (widest > from && k - widest < kMaxField && M[widest - 1] == u'0')
             --widest;
         for (qsizetype a = widest; a <= k; ++a) {
-            if (atLineStart && a != delim.size()) continue;
-            if (atFrom && a - delim.size() != from) continue;
-            if (a - delim.size() >= from &&
-                QStringView(M).mid(a - delim.size(), delim.size()).compare(delim, kCi) == 0) {
-                maskEnd = k + mask_.size();
-                return a;
+            // A minus in front of the field is part of it: a time below 0.
+            const qsizetype b = a > from && M[a - 1] == u'-' ? a - 1 : a;
+            for (const qsizetype p : {a, b}) {
+                if (atLineStart && p != delim.size()) continue;
+                if (atFrom && p - delim.size() != from) continue;
+                if (p - delim.size() >= from &&
+                    QStringView(M).mid(p - delim.size(), delim.size()).compare(delim, kCi) == 0) {
+                    maskEnd = k + mask_.size();
+                    return p;
+                }
             }
         }
     }

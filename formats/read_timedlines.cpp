@@ -7,6 +7,7 @@
 #include "formats/textops.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -29,12 +30,16 @@ LineShape ShapeOf(const tFormatDef& def) {
 }
 
 // Reads a time of the compact pattern (one letter per field: h, m, s, z) at pos; the fraction
-// and its separator may be missing, and the minutes may hold the hours. Moves pos past it;
-// fractionMark tells what stood before the fraction (0: no fraction).
-int64_t ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern, char16_t& fractionMark) {
+// and its separator may be missing, and the minutes may hold the hours; a minus in front gives
+// a time below 0. Moves pos past it; fractionMark tells what stood before the fraction (0: no
+// fraction). Nothing when no time stands there.
+std::optional<int64_t> ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern,
+                                       char16_t& fractionMark) {
     fractionMark = 0;
     int64_t h = 0, m = 0, s = 0, fraction = 0;
     qsizetype i = pos;
+    const bool minus = i + 1 < line.size() && line[i] == u'-' && line[i + 1].isDigit();
+    if (minus) ++i;
     for (qsizetype k = 0; k < pattern.size(); ++k) {
         const QChar f = pattern[k];
         const bool fractionNext = k + 1 < pattern.size() && pattern[k + 1] == u'z';
@@ -47,7 +52,7 @@ int64_t ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern, c
                 ++digits;
                 ++i;
             }
-            if (digits == 0) return -1;
+            if (digits == 0) return std::nullopt;
             if (f == u'h') h = value;
             if (f == u'm') m = value;
             if (f == u's') s = value;
@@ -68,11 +73,12 @@ int64_t ReadPatternTime(QStringView line, qsizetype& pos, QStringView pattern, c
             }
             break;
         }
-        if (i >= line.size() || line[i] != f) return -1;
+        if (i >= line.size() || line[i] != f) return std::nullopt;
         ++i;
     }
     pos = i;
-    return h * 3600000 + m * 60000 + s * 1000 + fraction;
+    const int64_t ms = h * 3600000 + m * 60000 + s * 1000 + fraction;
+    return minus ? -ms : ms;
 }
 
 void Close(tCaptionReader& r, int32_t start, int32_t end, const QString& text) {
@@ -95,13 +101,13 @@ void ReadTimedLine(tCaptionReader& r, QStringView line) {
     while (line.mid(pos).startsWith(shape.prefix)) {
         qsizetype at = pos + shape.prefix.size();
         char16_t mark = 0;
-        const int64_t t = ReadPatternTime(line, at, r.Def().CompactPattern, mark);
-        if (t < 0 || !line.mid(at).startsWith(shape.separator)) break;
+        const std::optional<int64_t> t = ReadPatternTime(line, at, r.Def().CompactPattern, mark);
+        if (!t || !line.mid(at).startsWith(shape.separator)) break;
         if (times.empty())
             firstMark = mark;
         else if (mark != firstMark)
             break;
-        times.push_back(r.LimitTime(t));
+        times.push_back(r.LimitTime(*t));
         pos = at + shape.separator.size();
         // Only a bracketed time can be followed by another one; a text that begins with a
         // time is text.

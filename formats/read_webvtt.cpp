@@ -1,12 +1,19 @@
 #include "formats/readerpaths.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 // A WebVTT timestamp: "mm:ss.ttt" or "hh:mm:ss.ttt" (hours may have more digits). Some
-// converters write a comma before the milliseconds. -1 when the text is no timestamp.
-int64_t WebVttTime(QStringView t) {
+// converters write a comma before the milliseconds; a minus in front gives a time below 0.
+// Nothing when the text is no timestamp.
+std::optional<int64_t> WebVttTime(QStringView t) {
+    if (t.startsWith(u'-')) {
+        const std::optional<int64_t> magnitude = WebVttTime(t.mid(1));
+        if (magnitude && *magnitude >= 0) return -*magnitude;
+        return std::nullopt;
+    }
     int64_t fields[3] = {0, 0, 0};
     int count = 0;
     int64_t value = 0;
@@ -15,10 +22,10 @@ int64_t WebVttTime(QStringView t) {
     for (; i < t.size(); ++i) {
         const QChar c = t[i];
         if (c.isDigit()) {
-            if (++digits > 10) return -1;
+            if (++digits > 10) return std::nullopt;
             value = value * 10 + (c.unicode() - u'0');
         } else if (c == u':') {
-            if (digits == 0 || count == 2) return -1;
+            if (digits == 0 || count == 2) return std::nullopt;
             fields[count++] = value;
             value = 0;
             digits = 0;
@@ -26,7 +33,7 @@ int64_t WebVttTime(QStringView t) {
             break;
         }
     }
-    if (digits == 0 || count == 0 || i >= t.size() || (t[i] != u'.' && t[i] != u',')) return -1;
+    if (digits == 0 || count == 0 || i >= t.size() || (t[i] != u'.' && t[i] != u',')) return std::nullopt;
     const int64_t seconds = value;
     int64_t ms = 0;
     int fractionDigits = 0;
@@ -34,7 +41,7 @@ int64_t WebVttTime(QStringView t) {
         if (fractionDigits < 3) ms = ms * 10 + (t[i].unicode() - u'0');
         ++fractionDigits;
     }
-    if (fractionDigits == 0 || i != t.size()) return -1;
+    if (fractionDigits == 0 || i != t.size()) return std::nullopt;
     for (int k = fractionDigits; k < 3; ++k)
         ms *= 10;
     const int64_t hours = count == 2 ? fields[0] : 0;
@@ -43,9 +50,9 @@ int64_t WebVttTime(QStringView t) {
 }
 
 // The cue text with the program's style tags: "<b>", "<i>", "<u>" (with or without classes)
-// and their closing tags stay, voices, classes, languages, ruby and timestamps go. A "<" that
-// no ">" follows is text.
-QString CueText(QStringView text) {
+// and their closing tags stay, voices, classes, languages, ruby and timestamps go (noted in
+// leftOut). A "<" that no ">" follows is text.
+QString CueText(QStringView text, uint32_t& leftOut) {
     if (!text.contains(u'<')) return text.toString();
     QString out;
     out.reserve(text.size());
@@ -70,6 +77,12 @@ QString CueText(QStringView text) {
             out += closing ? QStringLiteral("</") : QStringLiteral("<");
             out += letter;
             out += u'>';
+            // A class on the tag styles it further.
+            if (!closing && nameEnd < name.size()) leftOut |= kLeftInlineStyles;
+        } else if (!closing) {
+            leftOut |= letter == QLatin1String("v")                               ? kLeftNames
+                       : letter.isEmpty() && !name.isEmpty() && name[0].isDigit() ? kLeftInlineTimes
+                                                                                  : kLeftInlineStyles;
         }
         i = close + 1;
     }
@@ -93,19 +106,21 @@ void ReadWebVttLine(tCaptionReader& r, QStringView line) {
     // always begins a cue.
     const qsizetype arrow = line.indexOf(QLatin1String("-->"));
     if (arrow > 0) {
-        const int64_t from = WebVttTime(TrimLine(line.left(arrow)));
+        const std::optional<int64_t> from = WebVttTime(TrimLine(line.left(arrow)));
         const QStringView rest = TrimLine(line.mid(arrow + 3));
         qsizetype blank = 0;
         while (blank < rest.size() && !rest[blank].isSpace())
             ++blank;
-        const int64_t to = WebVttTime(rest.left(blank));
-        if (from >= 0 && to >= 0) {
+        const std::optional<int64_t> to = WebVttTime(rest.left(blank));
+        if (from && to) {
+            // Cue settings: where and how the cue stands.
+            if (!TrimLine(rest.mid(blank)).isEmpty()) r.leftOut |= kLeftPositions;
             if (r.Complete())
                 r.FlushCaption();
             else
                 r.DropPending();
-            r.start = r.LimitTime(from);
-            r.end = r.LimitTime(to);
+            r.start = r.LimitTime(*from);
+            r.end = r.LimitTime(*to);
             r.grammarState = kCueText;
             return;
         }
@@ -118,13 +133,24 @@ void ReadWebVttLine(tCaptionReader& r, QStringView line) {
             r.grammarState = kSkipBlock;
             return;
         }
-        if (line.startsWith(QLatin1String("NOTE")) || line.startsWith(QLatin1String("STYLE")) ||
-            line.startsWith(QLatin1String("REGION")))
+        if (line.startsWith(QLatin1String("NOTE"))) {
+            r.leftOut |= kLeftComments;
             r.grammarState = kSkipBlock;
+        } else if (line.startsWith(QLatin1String("STYLE"))) {
+            r.leftOut |= kLeftStyles;
+            r.grammarState = kSkipBlock;
+        } else if (line.startsWith(QLatin1String("REGION"))) {
+            r.leftOut |= kLeftPositions;
+            r.grammarState = kSkipBlock;
+        }
         // Anything else is a cue identifier: the timing line follows.
         return;
     case kCueText:
-        r.AppendText(CueText(line));
+        r.AppendText(CueText(line, r.leftOut));
+        return;
+    case kHeader:
+        // The "WEBVTT" line is all this program writes of the header.
+        if (line != QLatin1String("WEBVTT")) r.leftOut |= kLeftHeader;
         return;
     default:
         // The header ("WEBVTT", "X-TIMESTAMP-MAP=...", "Kind: ...") and skipped blocks.

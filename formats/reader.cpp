@@ -30,8 +30,8 @@ const tReaderPath kReaderPaths[] = {
     {"SMPTETT", nullptr, nullptr, &FinishTimedText, false, &ReadTimedText},
     {"EBUTTD", nullptr, nullptr, &FinishTimedText, false, &ReadTimedText},
     {"SAMI", &ReadSamiLine, nullptr, &FinishSami},
-    {"SUBSTATIONALPHA", &ReadSsaLine},
-    {"ADVANCEDSSA", &ReadSsaLine},
+    {"SUBSTATIONALPHA", &ReadSsaLine, nullptr, &FinishSsa},
+    {"ADVANCEDSSA", &ReadSsaLine, nullptr, &FinishSsa},
     {"TMPLAYER", &ReadTmPlayerLine},
     {"ADOBEENCORE", &ReadAdobeEncoreLine},
     {"SPRUCEDVDMAESTRO", &ReadSpruceLine},
@@ -45,6 +45,14 @@ const tReaderPath kReaderPaths[] = {
 constexpr int kLinesPerPoll = 4096;
 
 const QString kTagNames[3] = {QStringLiteral("<b>"), QStringLiteral("<i>"), QStringLiteral("<u>")};
+
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+char16_t AsciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
 const QString kCloseNames[3] = {QStringLiteral("</b>"), QStringLiteral("</i>"), QStringLiteral("</u>")};
 
 } // namespace
@@ -104,17 +112,48 @@ void tCaptionReader::PrepareDefinition() {
     replaceToken_ = !token.isEmpty() && token.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) != 0 &&
                     token.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0 && token != lineBreak_;
     unescape_ = def_.TextEscape == QLatin1String("xml");
+    stylesOpenWithLt_ = true;
+    for (int k = 0; k < styleCount_; ++k)
+        stylesOpenWithLt_ = stylesOpenWithLt_ && styles_[size_t(k)].open.startsWith(u'<');
+    // The characters a tag or other markup can begin with, and those and the line-break marker's
+    // first character in a bit set (ASCII) for StylesCoverText.
+    tagStartCount_ = 0;
+    starts_[0] = starts_[1] = 0;
+    otherStart_ = 0;
+    const auto addStart = [this](char16_t c, bool tag) {
+        if (c >= 0x80) {
+            otherStart_ = c;
+        } else {
+            starts_[c >> 6] |= uint64_t(1) << (c & 63);
+        }
+        if (!tag) return;
+        for (int k = 0; k < tagStartCount_; ++k)
+            if (tagStartChars_[size_t(k)] == c) return;
+        if (tagStartCount_ < int(tagStartChars_.size())) tagStartChars_[size_t(tagStartCount_++)] = c;
+    };
+    addStart(u'<', true);
+    addStart(u'{', true);
+    for (int k = 0; k < styleCount_; ++k) {
+        for (const QString* tag : {&styles_[size_t(k)].open, &styles_[size_t(k)].close}) {
+            if (tag->isEmpty()) continue;
+            addStart(AsciiLower(tag->front().unicode()), true);
+            addStart(AsciiUpper(tag->front().unicode()), true);
+        }
+    }
+    if (!lineBreak_.isEmpty()) addStart(lineBreak_.front().unicode(), false);
 }
 
 int32_t tCaptionReader::Time(QStringView field) {
-    bool clamped = false;
-    const int32_t ms = TimecodeToMs(time_, field, setup_.fps, &clamped);
+    bool clamped = false, negative = false;
+    const int32_t ms = TimecodeToMs(time_, field, setup_.fps, &clamped, &negative);
     if (clamped) ++clampedTimes;
+    if (negative) ++negativeTimes;
     return ms;
 }
 
 int32_t tCaptionReader::LimitTime(int64_t ms) {
     if (ms > kMaxTimeMs) ++clampedTimes;
+    if (ms < 0) ++negativeTimes;
     return ClampTime(ms);
 }
 
@@ -161,14 +200,6 @@ bool ContainsCharNoCase(const QString& text, QChar c) {
     return text.contains(c, Qt::CaseInsensitive);
 }
 
-char16_t AsciiLower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
-}
-
-char16_t AsciiUpper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
-}
-
 bool IsAsciiString(const QString& s) {
     const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
     char16_t any = 0;
@@ -204,10 +235,105 @@ bool ContainsNoCase(const QString& text, const QString& needle, bool textAscii =
 
 } // namespace
 
+bool tCaptionReader::StylesCoverText() const {
+    const QStringView t(text);
+    // Most captions hold nothing that could be a tag.
+    bool mayHoldTag = false;
+    for (int k = 0; k < tagStartCount_ && !mayHoldTag; ++k)
+        mayHoldTag = t.contains(QChar(tagStartChars_[size_t(k)]));
+    if (!mayHoldTag) return true;
+    const char16_t* p = reinterpret_cast<const char16_t*>(t.data());
+    const qsizetype n = t.size();
+    // Tags are ASCII: compared by lowering ASCII letters.
+    const auto at = [p, n](qsizetype i, const QString& tag) {
+        const qsizetype len = tag.size();
+        if (len == 0 || i + len > n) return false;
+        const char16_t* q = reinterpret_cast<const char16_t*>(tag.constData());
+        for (qsizetype k = 0; k < len; ++k)
+            if (AsciiLower(p[i + k]) != AsciiLower(q[k])) return false;
+        return true;
+    };
+    // The usual caption: its styles opened at its front and closed at its end, nothing that
+    // could be a tag in between.
+    {
+        qsizetype from = 0, to = n;
+        for (bool more = true; more;) {
+            more = false;
+            for (int k = 0; k < styleCount_; ++k)
+                if (at(from, styles_[size_t(k)].open)) {
+                    from += styles_[size_t(k)].open.size();
+                    more = true;
+                }
+        }
+        for (bool more = true; more;) {
+            more = false;
+            for (int k = 0; k < styleCount_; ++k) {
+                const qsizetype len = styles_[size_t(k)].close.size();
+                if (len > 0 && to - len >= from && at(to - len, styles_[size_t(k)].close)) {
+                    to -= len;
+                    more = true;
+                }
+            }
+        }
+        const QStringView middle = t.mid(from, std::max<qsizetype>(0, to - from));
+        bool plain = true;
+        for (int k = 0; k < tagStartCount_ && plain; ++k)
+            plain = !middle.contains(QChar(tagStartChars_[size_t(k)]));
+        if (plain) return true;
+    }
+    // The styles that are on, those the text holds at all, and those some shown character stood
+    // outside of.
+    unsigned on = 0, present = 0, outside = 0;
+    for (qsizetype i = 0; i < n;) {
+        const char16_t c = p[i];
+        const bool special = c < 0x80 ? ((starts_[c >> 6] >> (c & 63)) & 1) != 0 : c == otherStart_;
+        if (special) {
+            bool tag = false;
+            for (int k = 0; k < styleCount_ && !tag; ++k) {
+                const StyleTags& st = styles_[size_t(k)];
+                if (at(i, st.open)) {
+                    on |= 1u << k;
+                    present |= 1u << k;
+                    i += st.open.size();
+                    tag = true;
+                } else if (at(i, st.close)) {
+                    on &= ~(1u << k);
+                    i += st.close.size();
+                    tag = true;
+                }
+            }
+            if (tag) continue;
+            // Other markup and override blocks show nothing.
+            const qsizetype closer =
+                c == u'<' && i + 1 < n && (QChar(p[i + 1]).isLetter() || p[i + 1] == u'/')
+                    ? t.indexOf(u'>', i + 1)
+                : c == u'{' ? t.indexOf(u'}', i + 1)
+                            : -1;
+            if (closer > i) {
+                i = closer + 1;
+                continue;
+            }
+            if (at(i, lineBreak_)) {
+                i += lineBreak_.size();
+                continue;
+            }
+        }
+        const bool blank =
+            c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || (c >= 0x80 && QChar::isSpace(c));
+        if (!blank) outside |= ~on;
+        ++i;
+    }
+    return (present & outside) == 0;
+}
+
 void tCaptionReader::FlushCaption() {
     // Whether the text may hold a "<": looked for once (again after closing tags went), and set
     // again when a tag goes in front.
     bool mayHoldLt = ContainsChar(text, u'<');
+    // A style on part of the caption becomes the whole caption's: the file's own is lost.
+    if (styleCount_ > 0 && (leftOut & kLeftInlineStyles) == 0 && (mayHoldLt || !stylesOpenWithLt_) &&
+        !StylesCoverText())
+        leftOut |= kLeftInlineStyles;
     if (mayHoldLt) {
         for (const QString& close : kCloseNames)
             RemoveText(text, close);
@@ -391,6 +517,8 @@ tReadOutcome Outcome(tCaptionReader& reader, bool aborted) {
     outcome.limitReached = reader.limitReached;
     outcome.skipped = reader.skipped;
     outcome.clampedTimes = reader.clampedTimes;
+    outcome.negativeTimes = reader.negativeTimes;
+    outcome.leftOut = reader.leftOut;
     outcome.formatId = reader.Def().Id;
     return outcome;
 }
@@ -524,6 +652,8 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
             std::move(captions.begin(), captions.end(), std::back_inserter(outcome.captions));
         outcome.skipped += part.reader->skipped;
         outcome.clampedTimes += part.reader->clampedTimes;
+        outcome.negativeTimes += part.reader->negativeTimes;
+        outcome.leftOut |= part.reader->leftOut;
     }
     outcome.formatId = parts.back().reader->Def().Id;
     return outcome;
@@ -536,6 +666,8 @@ tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
 }
 
 tReadOutcome ParseSubtitleText(const tFileText& text, const tReadSetup& setup) {
-    if (std::optional<tReadOutcome> outcome = ReadInParts(text, setup)) return std::move(*outcome);
-    return ReadWhole(text, setup);
+    std::optional<tReadOutcome> outcome = ReadInParts(text, setup);
+    if (!outcome) outcome = ReadWhole(text, setup);
+    if (!outcome->aborted) outcome->leftOut |= MarkupLeftOut(text, setup, outcome->formatId);
+    return std::move(*outcome);
 }

@@ -41,6 +41,31 @@ extern std::function<int32_t()> gOnGetMediaLength;
 // Disables (false) and enables (true) the file commands around a read.
 extern std::function<void(bool enabled)> gOnEnableFileCommands;
 
+// The document holds less than the file it was read from: the reader left out content the
+// caption list cannot hold (tReadOutcome::leftOut). A plain Save would write over that content,
+// so the file commands send Save through Save as. Set by a read that replaces the document,
+// cleared when the document is written under a name the user chose.
+extern bool gImportLeftOut;
+
+// Kinds of content a file may hold that the caption list cannot, each one bit of
+// tReadOutcome::leftOut.
+enum tLeftOut : uint32_t {
+    kLeftStyles = 1u << 0,       // style definitions other than those this program writes
+    kLeftInlineStyles = 1u << 1, // styles on part of a caption (they become whole-caption styles)
+    kLeftComments = 1u << 2,     // comment lines and blocks
+    kLeftLayers = 1u << 3,       // layers of SubStation Alpha events
+    kLeftNames = 1u << 4,        // speaker names and voices
+    kLeftEffects = 1u << 5,      // event effects
+    kLeftPositions = 1u << 6,    // margins, cue settings, regions, coordinates
+    kLeftCanvas = 1u << 7,       // a script's canvas size
+    kLeftEmbedded = 1u << 8,     // embedded fonts and pictures
+    kLeftHeader = 1u << 9,       // header lines and metadata
+    kLeftInlineTimes = 1u << 10, // timings within a caption (karaoke)
+};
+
+// The kinds in leftOut named for the user, in a list ("styles, comment lines and layers").
+QString LeftOutNames(uint32_t leftOut);
+
 // What the parsing core needs.
 struct tReadSetup {
     tFormatDef def;         // the format's definition (its Id chooses a special grammar)
@@ -65,6 +90,9 @@ struct tReadSetup {
     // A read that switches to another format's definition midway (Sonic Scenarist files turn
     // out to be Spruce ones); null loads the definition quietly.
     std::function<bool(const QString& id, tFormatDef& def)> switchFormat;
+    // The header this program writes in the format (what stands before the captions of a file it
+    // wrote): what a file holds beyond it, such as another canvas size, is content left out.
+    QString ownHeader;
 };
 
 struct tReadOutcome {
@@ -77,6 +105,8 @@ struct tReadOutcome {
     QString formatId;                     // the format the read ended with
     int skipped = 0;                      // captions of the file that could not be read
     int clampedTimes = 0;                 // times beyond 99:59:59.999, read as that time
+    int negativeTimes = 0;                // times below 0 (written with a minus), read as 0
+    uint32_t leftOut = 0;                 // tLeftOut kinds of content the captions cannot hold
 };
 
 // Reads the text (lines end at CR LF, LF or CR; each is trimmed) with the setup's format.

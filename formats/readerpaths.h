@@ -33,9 +33,10 @@ public:
     float Fps() const { return setup_.fps; }
     int Limit() const { return limit_; }
     // A time field of the format converted to ms (never negative, at most kMaxTimeMs; a later
-    // time is counted in clampedTimes).
+    // time is counted in clampedTimes, one written with a minus in negativeTimes).
     int32_t Time(QStringView field);
-    // A time a grammar computed itself, limited the same way.
+    // A time a grammar computed itself, limited the same way (a time below 0 is counted in
+    // negativeTimes).
     int32_t LimitTime(int64_t ms);
 
     // The pending caption.
@@ -80,9 +81,14 @@ public:
 
     std::vector<tImportCaption> captions;
     bool limitReached = false;
-    // Captions of the file that could not be read, and times later than the largest one.
+    // Captions of the file that could not be read, times later than the largest one, times
+    // below 0, and the kinds of content left out (tLeftOut).
     int skipped = 0;
     int clampedTimes = 0;
+    int negativeTimes = 0;
+    uint32_t leftOut = 0;
+    // The header the program writes in the format (tReadSetup::ownHeader).
+    const QString& OwnHeader() const { return setup_.ownHeader; }
     // What a grammar keeps until the end of the file (the whole document of a markup format;
     // the time lines of formats whose lines carry only a start).
     QString document;
@@ -93,11 +99,17 @@ public:
     std::vector<tTimedEntry> entries;
     bool entriesUnordered = false;
     std::unique_ptr<tGrammarData> grammarData;
+    // A SubStation Alpha script's canvas size, compared at the end of the file with the one the
+    // program writes.
+    int scriptCanvasX = 0, scriptCanvasY = 0;
 
 private:
     void PrepareDefinition();
     // The program's style tags moved to the front of the text (where the format carries styles).
     void MoveStylesToFront(QString& t) const;
+    // True unless one of the format's style tags in the pending text leaves some of what the
+    // text shows outside it (a style on part of the caption).
+    bool StylesCoverText() const;
     void Store(QString t);
 
     tFormatDef def_;
@@ -114,6 +126,13 @@ private:
     };
     std::array<StyleTags, 3> styles_;
     int styleCount_ = 0;
+    bool stylesOpenWithLt_ = true; // every opening style tag begins with "<"
+    // What StylesCoverText looks for: the characters a tag or markup can begin with, and those
+    // with the line-break marker's first one as a set (ASCII bits, and one other character).
+    std::array<char16_t, 10> tagStartChars_{};
+    int tagStartCount_ = 0;
+    uint64_t starts_[2] = {0, 0};
+    char16_t otherStart_ = 0;
 };
 
 // One format with a grammar of its own. readLine null: the template parser reads its lines.
@@ -164,6 +183,10 @@ private:
     bool strayCounted_ = false;     // a stray line of this block has been counted
 };
 
+// What a file of a markup format (timed text, SAMI) holds that the caption list cannot keep
+// (tLeftOut kinds), compared with what the program writes in the format; 0 for other formats.
+uint32_t MarkupLeftOut(const tFileText& text, const tReadSetup& setup, const QString& formatId);
+
 // Markup of SAMI text removed, line breaks and the style tags kept.
 QString StripSamiMarkup(QStringView text);
 // Named references (XML's and HTML's common set) and numeric ones as characters; anything else
@@ -180,6 +203,7 @@ void FinishTimedText(tCaptionReader& reader);
 void ReadSamiLine(tCaptionReader& reader, QStringView line);
 void FinishSami(tCaptionReader& reader);
 void ReadSsaLine(tCaptionReader& reader, QStringView line);
+void FinishSsa(tCaptionReader& reader);
 void ReadTmPlayerLine(tCaptionReader& reader, QStringView line);
 void ReadAdobeEncoreLine(tCaptionReader& reader, QStringView line);
 void ReadSpruceLine(tCaptionReader& reader, QStringView line);

@@ -3,6 +3,7 @@
 #include "base/numbers.h"
 #include "base/toolbox.h"
 #include "formats/formatdefs.h"
+#include "formats/formattime.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/waitcursor.h"
 #include "platform/IMediaPlayer.h"
@@ -126,6 +127,21 @@ int FirstUntimedCaption() {
     for (int i = 1; i <= count; ++i)
         if (!IsLineTimed(i)) return i;
     return 0;
+}
+
+int TimesBeyondLimit(int count) {
+    int times = 0;
+    const int last = std::min(count, CaptionCount());
+    for (int i = 1; i <= last; ++i) {
+        if (GetLineText(i).trimmed().isEmpty()) continue;
+        times += (GetLineStart(i) > kMaxTimeMs ? 1 : 0) + (GetLineEnd(i) > kMaxTimeMs ? 1 : 0);
+    }
+    return times;
+}
+
+QString TimesBeyondLimitText(int times) {
+    if (times == 1) return QStringLiteral("1 time lay beyond 99:59:59.999 and was written as 99:59:59.999.");
+    return QStringLiteral("%1 times lay beyond 99:59:59.999 and were written as 99:59:59.999.").arg(times);
 }
 
 int32_t GetMediaLength(IMediaPlayer& player, int timeoutMs) {

@@ -40,6 +40,14 @@ std::vector<tSubtitleLine> ClipboardCaptions(const QString& text);
 // The number of the first caption that has no times, or 0 when every caption is timed.
 int FirstUntimedCaption();
 
+// How many start and end times of captions 1..count (those with a text, which a save writes) lie
+// beyond the largest time a file holds, 99:59:59.999 (a time shift can take them there); a save
+// writes them as that time.
+int TimesBeyondLimit(int count);
+// What a save says of those times: "N times lay beyond 99:59:59.999 and were written as
+// 99:59:59.999."
+QString TimesBeyondLimitText(int times);
+
 // The media's length in whole seconds. When the player does not know it yet, the media plays
 // until it does, while window events keep running; after at most timeoutMs it gives up (0).
 // The player is left in the state and at the position it had.

@@ -48,10 +48,11 @@ bool IsSavedDocument() {
     return !gSubFile.isEmpty() && gSubFile != QLatin1String("NEW");
 }
 
-// Save writes to the open file itself: a document read from a plain-text file goes through
-// Save as instead, so that its text file is never overwritten with what was made of it.
+// Save writes to the open file itself: a document read from a plain-text file, or from a file
+// holding more than the caption list can keep (styles, comments, ...), goes through Save as
+// instead, so that its file is never overwritten with what was made of it.
 bool SavesInPlace() {
-    return gFormatIndex != 0 && IsSavedDocument();
+    return gFormatIndex != 0 && IsSavedDocument() && !gImportLeftOut;
 }
 
 // Something the user could lose: a subtitle with more than one caption, or one caption that
@@ -95,6 +96,10 @@ bool frmMain::SaveTextFile() {
     }
 
     UnloadReportWindow();
+    // Times no file holds are written as the largest one: said once the file is written.
+    const int beyond = ReadFormatIni(CurrentFormatId(), QStringLiteral("timecode")) == QLatin1String("n/a")
+                           ? 0
+                           : TimesBeyondLimit(count);
     bool written = false;
     {
         // The writer lets window events run while it shows its status.
@@ -102,6 +107,7 @@ bool frmMain::SaveTextFile() {
         written = SaveSubtitleFile(count);
     }
     if (!written) return false;
+    if (beyond > 0) MsgBox(TimesBeyondLimitText(beyond), vbExclamation, kProductName);
     // The captions left out are still not in any file.
     if (count < captions) gModified = true;
     SavePath(gSubFile);
@@ -134,7 +140,11 @@ bool frmMain::SaveTextFileAs() {
 
     const QString previous = gSubFile;
     gSubFile = WithFormatExtension(answer.trimmed(), id);
-    if (SaveTextFile()) return true;
+    if (SaveTextFile()) {
+        // The file now holds what the document holds: Save may write it again.
+        gImportLeftOut = false;
+        return true;
+    }
     // Not written: the document still belongs where it came from.
     gSubFile = previous;
     keepFormat();

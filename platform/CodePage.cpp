@@ -4,43 +4,40 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <iconv.h>
+#include <iterator>
+#include <mutex>
 
 namespace {
 
 // How one code page is converted: by name through Qt (ICU), or through glibc's iconv where
-// ICU has no table for it. asciiSafe: bytes 0x00-0x7F are ASCII in both directions, so
-// pure-ASCII text needs no converter at all.
+// ICU has no table for it.
 struct CodePageInfo {
     int32_t number;
     const char* name;
     bool iconv;
-    bool asciiSafe;
 };
 
 constexpr CodePageInfo kCodePages[] = {
-    {437, "IBM437", false, true},        {850, "ibm-850", false, true},
-    {852, "ibm-852", false, true},       {866, "ibm-866", false, true},
-    {874, "windows-874", false, true},   {932, "windows-31j", false, true},
-    {936, "windows-936", false, true},   {949, "windows-949", false, true},
-    {950, "windows-950", false, true},   {1200, "UTF-16LE", false, false},
-    {1201, "UTF-16BE", false, false},    {1250, "windows-1250", false, true},
-    {1251, "windows-1251", false, true}, {1252, "windows-1252", false, true},
-    {1253, "windows-1253", false, true}, {1254, "windows-1254", false, true},
-    {1255, "windows-1255", false, true}, {1256, "windows-1256", false, true},
-    {1257, "windows-1257", false, true}, {1258, "windows-1258", false, true},
-    {1361, "JOHAB", true, true},         {10000, "macintosh", false, true},
-    {20127, "US-ASCII", false, true},    {20866, "KOI8-R", false, true},
-    {21866, "KOI8-U", false, true},      {28591, "ISO-8859-1", false, true},
-    {28592, "ISO-8859-2", false, true},  {28593, "ISO-8859-3", false, true},
-    {28594, "ISO-8859-4", false, true},  {28595, "ISO-8859-5", false, true},
-    {28596, "ISO-8859-6", false, true},  {28597, "ISO-8859-7", false, true},
-    {28598, "ISO-8859-8", false, true},  {28599, "ISO-8859-9", false, true},
-    {28603, "ISO-8859-13", false, true}, {28605, "ISO-8859-15", false, true},
-    {51932, "EUC-JP", false, true},      {51949, "EUC-KR", false, true},
-    {54936, "GB18030", false, true},     {65001, "UTF-8", false, true},
+    {437, "IBM437", false},        {850, "ibm-850", false},       {852, "ibm-852", false},
+    {866, "ibm-866", false},       {874, "windows-874", false},   {932, "windows-31j", false},
+    {936, "windows-936", false},   {949, "windows-949", false},   {950, "windows-950", false},
+    {1200, "UTF-16LE", false},     {1201, "UTF-16BE", false},     {1250, "windows-1250", false},
+    {1251, "windows-1251", false}, {1252, "windows-1252", false}, {1253, "windows-1253", false},
+    {1254, "windows-1254", false}, {1255, "windows-1255", false}, {1256, "windows-1256", false},
+    {1257, "windows-1257", false}, {1258, "windows-1258", false}, {1361, "JOHAB", true},
+    {10000, "macintosh", false},   {20127, "US-ASCII", false},    {20866, "KOI8-R", false},
+    {21866, "KOI8-U", false},      {28591, "ISO-8859-1", false},  {28592, "ISO-8859-2", false},
+    {28593, "ISO-8859-3", false},  {28594, "ISO-8859-4", false},  {28595, "ISO-8859-5", false},
+    {28596, "ISO-8859-6", false},  {28597, "ISO-8859-7", false},  {28598, "ISO-8859-8", false},
+    {28599, "ISO-8859-9", false},  {28603, "ISO-8859-13", false}, {28605, "ISO-8859-15", false},
+    {51932, "EUC-JP", false},      {51949, "EUC-KR", false},      {54936, "GB18030", false},
+    {65001, "UTF-8", false},
 };
+constexpr size_t kCodePageCount = std::size(kCodePages);
 
 const CodePageInfo* FindCodePage(int32_t number) {
     for (const CodePageInfo& cp : kCodePages)
@@ -123,6 +120,81 @@ QByteArray EncodeOne(QStringView ch, const char* name) {
     const QString back = decoder(bytes);
     if (decoder.hasError() || back != ch) return QByteArray();
     return bytes;
+}
+
+bool IsControl(char16_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+// The converter alone, without any fix-up: an empty text for an unusable code page.
+QString ConverterDecode(const CodePageInfo& cp, QByteArrayView bytes) {
+    if (cp.iconv) return IconvDecode(bytes, cp.name);
+    QStringDecoder decoder(cp.name, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid()) return QString();
+    return decoder(bytes);
+}
+
+QByteArray ConverterEncode(const CodePageInfo& cp, QStringView text) {
+    if (cp.iconv) return IconvEncode(text, cp.name);
+    QStringEncoder encoder(cp.name, QStringConverter::Flag::Stateless);
+    if (!encoder.isValid()) return QByteArray();
+    return encoder(text);
+}
+
+// What a code page makes of the bytes below 0x80, found out once by converting them.
+// - keepsAscii: each is the ASCII character of its value, both ways, so that ASCII text needs
+//   no converter (the fast path).
+// - swapsControls: the converter's table exchanges a few control characters (ICU's tables of
+//   the IBM PC code pages and of 932 read 1A, 1C and 7F as U+001C, U+007F and U+001A), where
+//   Windows reads every ASCII byte as itself: the converter's results are put right, so that a
+//   file reads the same whether or not one of its bytes is above 0x7F.
+// A code page in which some byte below 0x80 is another character (Johab's 5C is the won sign)
+// or whose characters take more than one byte (UTF-16) keeps no ASCII: every text goes through
+// its converter.
+struct AsciiRange {
+    bool keepsAscii = false;
+    bool swapsControls = false;
+    char16_t toConverter[128] = {};   // the character the converter writes as this byte
+    char16_t fromConverter[128] = {}; // the byte of a control character the converter read
+};
+
+AsciiRange ProbeAscii(const CodePageInfo& cp) {
+    AsciiRange range;
+    QByteArray bytes(128, '\0');
+    for (int b = 0; b < 128; ++b)
+        bytes[b] = char(b);
+    const QString read = ConverterDecode(cp, bytes);
+    if (read.size() != 128) return range;
+    bool seen[128] = {};
+    bool swapped = false;
+    for (int b = 0; b < 128; ++b) {
+        const char16_t c = read[b].unicode();
+        if (c >= 0x80 || seen[c] || (c != b && !(IsControl(char16_t(b)) && IsControl(c)))) return range;
+        seen[c] = true;
+        swapped = swapped || c != b;
+        range.toConverter[b] = c;
+        range.fromConverter[c] = char16_t(b);
+    }
+    // The same table both ways: the converter writes each of those characters as its byte.
+    if (ConverterEncode(cp, read) != bytes) return range;
+    range.keepsAscii = true;
+    range.swapsControls = swapped;
+    return range;
+}
+
+const AsciiRange& AsciiRangeOf(const CodePageInfo& cp) {
+    static std::array<AsciiRange, kCodePageCount> ranges;
+    static std::array<std::atomic<bool>, kCodePageCount> known{};
+    static std::mutex mutex;
+    const size_t k = size_t(&cp - kCodePages);
+    if (!known[k].load(std::memory_order_acquire)) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!known[k].load(std::memory_order_relaxed)) {
+            ranges[k] = ProbeAscii(cp);
+            known[k].store(true, std::memory_order_release);
+        }
+    }
+    return ranges[k];
 }
 
 } // namespace
@@ -211,31 +283,55 @@ bool IsCodePageAvailable(int32_t codePage) {
 QString DecodeCodePage(QByteArrayView bytes, int32_t codePage) {
     const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
     if (!cp || bytes.isEmpty()) return QString();
-    if (cp->asciiSafe && IsAscii(bytes)) return QString::fromLatin1(bytes);
-    if (cp->iconv) return IconvDecode(bytes, cp->name);
-    QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
-    if (!decoder.isValid()) return QString();
-    return decoder(bytes);
+    const AsciiRange& ascii = AsciiRangeOf(*cp);
+    if (ascii.keepsAscii && IsAscii(bytes)) return QString::fromLatin1(bytes);
+    QString text = ConverterDecode(*cp, bytes);
+    if (ascii.swapsControls) {
+        for (QChar& c : text)
+            if (IsControl(c.unicode())) c = QChar(ascii.fromConverter[c.unicode()]);
+    }
+    return text;
+}
+
+bool KeepsAscii(int32_t codePage) {
+    const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
+    return cp && AsciiRangeOf(*cp).keepsAscii;
+}
+
+std::vector<int32_t> KnownCodePages() {
+    std::vector<int32_t> numbers;
+    for (const CodePageInfo& cp : kCodePages)
+        numbers.push_back(cp.number);
+    return numbers;
 }
 
 bool EncodesAsItsAscii(QStringView text, int32_t codePage) {
-    const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
-    return cp && cp->asciiSafe && !text.isEmpty() && IsAscii(text);
+    return !text.isEmpty() && IsAscii(text) && KeepsAscii(codePage);
 }
 
 QByteArray EncodeCodePage(QStringView text, int32_t codePage) {
     const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
     if (!cp || text.isEmpty()) return QByteArray();
-    if (cp->asciiSafe && IsAscii(text)) return text.toLatin1();
-    if (cp->iconv) return IconvEncode(text, cp->name);
+    const AsciiRange& ascii = AsciiRangeOf(*cp);
+    if (ascii.keepsAscii && IsAscii(text)) return text.toLatin1();
+    // The control characters as the converter's table has them.
+    QString mapped;
+    QStringView in = text;
+    if (ascii.swapsControls) {
+        mapped = text.toString();
+        for (QChar& c : mapped)
+            if (IsControl(c.unicode())) c = QChar(ascii.toConverter[c.unicode()]);
+        in = mapped;
+    }
+    if (cp->iconv) return IconvEncode(in, cp->name);
     QStringEncoder encoder(cp->name, QStringConverter::Flag::Stateless);
     if (!encoder.isValid()) return QByteArray();
-    QByteArray whole = encoder(text);
+    QByteArray whole = encoder(in);
     // The common case: everything converted and decodes back to the same text.
     if (!encoder.hasError()) {
         QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
         const QString back = decoder(whole);
-        if (back == text && !decoder.hasError()) return whole;
+        if (back == in && !decoder.hasError()) return whole;
     }
     // Some character has no place in the code page: convert one character at a time so that
     // exactly those become "?".
@@ -245,7 +341,7 @@ QByteArray EncodeCodePage(QStringView text, int32_t codePage) {
         const qsizetype len =
             (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
         const QStringView ch = text.mid(i, len);
-        if (ch.size() == 1 && ch[0].unicode() < 0x80 && cp->asciiSafe) {
+        if (ch.size() == 1 && ch[0].unicode() < 0x80 && ascii.keepsAscii) {
             out.append(char(ch[0].unicode()));
         } else {
             const QByteArray bytes = EncodeOne(ch, cp->name);

@@ -6,6 +6,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <vector>
 
 // Windows code pages on top of Qt's converters. Code page numbers are the Windows ones
 // (1252, 1251, 932, 65001 ...); -1 and 0 both mean the system ANSI code page.
@@ -26,6 +27,15 @@ int32_t ResolveCodePage(int32_t codePage);
 // True when text can be converted to and from this code page here.
 bool IsCodePageAvailable(int32_t codePage);
 
+// True when every byte below 0x80 is read as the ASCII character of its value and ASCII is
+// written as those bytes (as Windows does), so that a text of such bytes needs no converter.
+// False for code pages where some of those bytes are other characters (Johab's 5C is the won
+// sign) or characters take more than one byte (UTF-16), and for unknown code pages.
+bool KeepsAscii(int32_t codePage);
+
+// The numbers of every code page this layer knows (whether or not it can convert it here).
+std::vector<int32_t> KnownCodePages();
+
 // Bytes to text. Byte sequences the code page does not define become U+FFFD. An unknown code
 // page gives an empty text.
 QString DecodeCodePage(QByteArrayView bytes, int32_t codePage);
@@ -34,6 +44,6 @@ QString DecodeCodePage(QByteArrayView bytes, int32_t codePage);
 // no bytes.
 QByteArray EncodeCodePage(QStringView text, int32_t codePage);
 
-// True when the text is not empty, only ASCII, and the code page writes ASCII as itself: then
+// True when the text is not empty, only ASCII, and the code page keeps ASCII (KeepsAscii): then
 // EncodeCodePage gives the text's Latin-1 bytes and they decode back to the same text.
 bool EncodesAsItsAscii(QStringView text, int32_t codePage);

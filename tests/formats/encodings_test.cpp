@@ -1,5 +1,6 @@
 #include "support/fixture.h"
 
+#include "formats/detect.h"
 #include "formats/encodings.h"
 #include "formats/textops.h"
 #include "platform/CodePage.h"
@@ -85,6 +86,68 @@ TEST_F(EncodingsTest, JohabGoesThroughIconv) {
     EXPECT_EQ(bytes, "\x88\x61x");
     EXPECT_EQ(MultiByteToString(bytes, 1361, 0), hangul + u'x');
     EXPECT_EQ(StringToMultiByte(QString::fromUtf8("\xF0\x9F\x98\x80"), 1361, 0), "?");
+}
+
+namespace {
+
+// A character the code page holds outside ASCII (empty when it holds none).
+QString NonAsciiCharacterOf(int32_t codePage) {
+    for (const char* utf8 :
+         {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xC5\x9F", "\xD7\x90", "\xD8\xB9", "\xC4\x85", "\xC4\x83",
+          "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80", "\xE2\x82\xAC"}) {
+        const QString c = QString::fromUtf8(utf8);
+        const QByteArray bytes = EncodeCodePage(c, codePage);
+        if (!bytes.isEmpty() && bytes != "?" && DecodeCodePage(bytes, codePage) == c) return c;
+    }
+    return QString();
+}
+
+} // namespace
+
+// Whatever a code page makes of the bytes below 0x80, a text of them reads the same whether or
+// not a character above ASCII follows: the fast path for ASCII steps aside where the code page
+// does not keep ASCII, and gives what the converter gives where it does.
+TEST_F(EncodingsTest, EveryCodePageReadsAsciiBytesAsItsConverterDoes) {
+    QByteArray ascii;
+    for (int b = 1; b < 0x80; ++b)
+        ascii.append(char(b));
+    // An even number of bytes, so that UTF-16 reads whole characters of them.
+    ascii.append(" \r\n");
+    int withCharacter = 0;
+    for (const int32_t cp : KnownCodePages()) {
+        SCOPED_TRACE(cp);
+        if (!IsCodePageAvailable(cp)) continue;
+        const QString plain = DecodeCodePage(ascii, cp);
+        const QString c = NonAsciiCharacterOf(cp);
+        if (!c.isEmpty()) {
+            ++withCharacter;
+            EXPECT_EQ(DecodeCodePage(ascii + EncodeCodePage(c, cp), cp), plain + c);
+            EXPECT_EQ(DecodeFileText(ascii + EncodeCodePage(c, cp), tTextEncoding::Ansi, cp), plain + c);
+        }
+        EXPECT_EQ(DecodeFileText(ascii, tTextEncoding::Ansi, cp), plain);
+        // ASCII text is written as the bytes that read back as it.
+        if (KeepsAscii(cp)) {
+            EXPECT_EQ(plain, QString::fromLatin1(ascii));
+            EXPECT_EQ(EncodeCodePage(plain + c, cp), ascii + EncodeCodePage(c, cp));
+        } else {
+            EXPECT_NE(plain, QString::fromLatin1(ascii));
+        }
+    }
+    EXPECT_GT(withCharacter, 30);
+    // As Windows has them: Johab's 5C is the won sign, UTF-16 takes two bytes a character, and
+    // the IBM PC code pages and 932 read every byte below 0x80 as its ASCII character.
+    EXPECT_FALSE(KeepsAscii(1361));
+    EXPECT_EQ(DecodeCodePage("a\\b", 1361), QString::fromUtf8("a\xE2\x82\xA9"
+                                                              "b"));
+    EXPECT_FALSE(KeepsAscii(1200));
+    EXPECT_FALSE(KeepsAscii(1201));
+    for (const int32_t cp : {437, 850, 852, 866, 932, 1252, 65001}) {
+        SCOPED_TRACE(cp);
+        EXPECT_TRUE(KeepsAscii(cp));
+        const QString controls = DecodeCodePage(QByteArray("\x1A\x1C\x7F\x80", 4), cp);
+        EXPECT_EQ(controls.left(3), QString::fromLatin1("\x1A\x1C\x7F"));
+        EXPECT_EQ(EncodeCodePage(controls, cp).left(3), "\x1A\x1C\x7F");
+    }
 }
 
 TEST_F(EncodingsTest, ToUtf8BytesIsByteExact) {

@@ -4,6 +4,7 @@
 #include "formats/reader_fixture.h"
 
 #include "formats/formattime.h"
+#include "platform/CodePage.h"
 
 #include <QFile>
 
@@ -18,6 +19,8 @@ struct ForeignFile {
     QByteArray bytes;
     QString format;
     Captions captions;
+    // What the caption list cannot keep of the file (tLeftOut): the user is told.
+    uint32_t leftOut = 0;
 };
 
 QByteArray Utf8(const char* text) {
@@ -117,11 +120,14 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          {{62500, 64000, "Hello there"},
           {65000, 67250, "<i>Karaoke in time"},
           {3600000, 3601000, "A <b> tag & x > y"},
-          {68000, 69000, "The train leaves at 10:30:00.000 today|Meet at 10:30 sharp"}}},
+          {68000, 69000, "The train leaves at 10:30:00.000 today|Meet at 10:30 sharp"}},
+         kLeftHeader | kLeftPositions | kLeftStyles | kLeftComments | kLeftNames | kLeftInlineStyles |
+             kLeftInlineTimes},
         {"WebVTT for streaming: the timestamp map belongs to the header",
          "WEBVTT\nX-TIMESTAMP-MAP=LOCAL:00:00:00.000,MPEGTS:0\n\n00:00:05.000 --> 00:00:06.000\nFirst\n",
          "WEBVTT",
-         {{5000, 6000, "First"}}},
+         {{5000, 6000, "First"}},
+         kLeftHeader},
         {"WebVTT in UTF-8 with a byte-order mark and CR LF lines",
          Utf8("\xEF\xBB\xBFWEBVTT\r\n\r\n00:01.000 --> 00:02.000\r\nCaf\xC3\xA9 &nbsp;ol\xC3\xA9\r\n"),
          "WEBVTT",
@@ -152,7 +158,8 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          "TTML",
          {{1000, 3000, "<i>First line|second line"},
           {5500, 6700, "Offsets & durations"},
-          {10480, 11000, "Frames at 25"}}},
+          {10480, 11000, "Frames at 25"}},
+         kLeftStyles | kLeftInlineStyles | kLeftPositions},
         {"TTML on one line with a namespace prefix and ticks",
          kTtmlConverterB,
          "TTML",
@@ -160,7 +167,8 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
         {"DFXP written by hand, line breaks as character references",
          kDfxpHandWritten,
          "DFXP",
-         {{1000, 2000, "One"}, {2500, 4000, "Two|lines"}, {5000, 6000, "Three |broken|up"}}},
+         {{1000, 2000, "One"}, {2500, 4000, "Two|lines"}, {5000, 6000, "Three |broken|up"}},
+         kLeftInlineStyles},
         {"SAMI with named character references",
          "<SAMI>\n<BODY>\n<SYNC Start=1000><P Class=ENCC>Caf&eacute; cr&egrave;me &amp; &lt;tea&gt; "
          "&quot;hot&quot;\n"
@@ -173,11 +181,13 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
         {"Advanced SSA with embedded fonts and pictures",
          AssWithEmbeddedFont(true),
          "ADVANCEDSSA",
-         {{1000, 2500, "Hello, world"}, {3000, 4000, "Two|lines"}}},
+         {{1000, 2500, "Hello, world"}, {3000, 4000, "Two|lines"}},
+         kLeftEmbedded},
         {"SubStation Alpha with embedded fonts and pictures",
          AssWithEmbeddedFont(false),
          "SUBSTATIONALPHA",
-         {{1000, 2500, "Hello"}}},
+         {{1000, 2500, "Hello"}},
+         kLeftEmbedded},
         {"SubRip with one-digit hours",
          "1\n0:00:01,000 --> 0:00:02,000\nOne\n\n2\n0:00:03,500 --> 0:00:04,000\nTwo\n\n",
          "SUBRIP",
@@ -203,10 +213,17 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
     for (const ForeignFile& f : files) {
         SCOPED_TRACE(f.what);
         const bool frames = IsFrameBased(f.format);
+        const int before = msgbox.count();
+        if (f.leftOut) msgbox.Answer(vbOK);
         Open(WriteFile("foreign.sub", f.bytes), frames);
         EXPECT_EQ(OpenFormat(), f.format);
         EXPECT_EQ(Document(), f.captions);
-        EXPECT_EQ(msgbox.count(), 0) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+        EXPECT_EQ(gImportLeftOut, f.leftOut != 0);
+        ASSERT_EQ(msgbox.count(), before + (f.leftOut ? 1 : 0))
+            << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+        if (f.leftOut) {
+            EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut))) << qPrintable(msgbox.last().text);
+        }
     }
 }
 
@@ -284,4 +301,345 @@ TEST_F(ForeignFilesTest, OnlyRegularFilesAreOpened) {
         ASSERT_EQ(msgbox.count(), before + 1);
         EXPECT_TRUE(msgbox.last().text.contains("Not a regular file")) << qPrintable(msgbox.last().text);
     }
+}
+
+namespace {
+
+QByteArray Utf16(const QString& text, bool bigEndian) {
+    QByteArray out;
+    for (const QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        out.append(bigEndian ? hi : lo);
+        out.append(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
+} // namespace
+
+// Files joined with cat keep every part's byte-order mark: in the middle of the text it is not
+// text, and the caption it stands before is read as any other.
+TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
+    const QString bom(QChar(0xFEFF));
+    const QString srt1 = bom + "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n";
+    const QString srt2 = bom + "1\r\n00:00:03,000 --> 00:00:04,000\r\nTwo \u00e9\r\n\r\n";
+    const QString srt3 = bom + "1\r\n00:00:05,000 --> 00:00:06,000\r\nTh" + bom + "ree\r\n";
+    const Captions subrip{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}, {5000, 6000, "Three"}};
+    const QString sub =
+        bom + "{25}{50}One\r\n" + bom + "{75}{100}Two \u00e9\r\n" + bom + "{125}{150}Three\r\n";
+    const Captions microdvd{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}, {5000, 6000, "Three"}};
+    const QString ass = bom +
+                        "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[V4+ Styles]\r\n\r\n[Events]\r\n"
+                        "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\r\n" +
+                        bom + "[Events]\r\nDialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Two \u00e9\r\n";
+    const Captions assCaptions{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}};
+    const struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString format;
+        Captions captions;
+    } cases[] = {
+        {"UTF-8 SubRip files joined", (srt1 + srt2 + srt3).toUtf8(), "SUBRIP", subrip},
+        {"a SubRip file without a mark joined to ones with", (srt1.mid(1) + srt2 + srt3).toUtf8(), "SUBRIP",
+         subrip},
+        {"UTF-16 little-endian SubRip files joined", Utf16(srt1 + srt2 + srt3, false), "SUBRIP", subrip},
+        {"UTF-16 big-endian SubRip files joined", Utf16(srt1 + srt2 + srt3, true), "SUBRIP", subrip},
+        {"UTF-8 MicroDVD files joined", sub.toUtf8(), "MICRODVD", microdvd},
+        {"UTF-8 Advanced SSA files joined", ass.toUtf8(), "ADVANCEDSSA", assCaptions},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int before = msgbox.count();
+        Open(WriteFile("joined.sub", c.bytes), IsFrameBased(c.format));
+        EXPECT_EQ(OpenFormat(), c.format);
+        EXPECT_EQ(Document(), c.captions);
+        EXPECT_EQ(msgbox.count(), before) << qPrintable(msgbox.count() ? msgbox.last().text : QString());
+    }
+}
+
+// A time written with a minus lies before the media's start: every reader reads it as 0 (never
+// as the time its digits alone give) and the user is told.
+TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
+    const struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString format;
+        Captions captions;
+        int negative;
+    } cases[] = {
+        {"Advanced SSA",
+         "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n\n[Events]\n"
+         "Dialogue: 0,-1:59:54.93,0:00:02.00,Default,,0,0,0,,Before\n"
+         "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
+         "ADVANCEDSSA",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"SubStation Alpha, both times",
+         "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\n\n[Events]\n"
+         "Dialogue: Marked=0,-0:00:05.00,-0:00:01.00,Default,,0,0,0,,Gone\n"
+         "Dialogue: Marked=0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
+         "SUBSTATIONALPHA",
+         {{0, 0, "Gone"}, {3000, 4000, "After"}},
+         2},
+        {"SubRip",
+         "1\n-00:00:01,500 --> 00:00:02,000\nBefore\n\n2\n00:00:03,000 --> 00:00:04,000\nAfter\n",
+         "SUBRIP",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"WebVTT",
+         "WEBVTT\n\n-00:01.000 --> 00:02.000\nBefore\n\n00:03.000 --> 00:04.000\nAfter\n",
+         "WEBVTT",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"LRC",
+         "[-00:01.00]Before\n[00:03.00]After\n",
+         "KARAOKELRC",
+         {{0, 3000, "Before"}, {3000, 6000, "After"}},
+         1},
+        {"VPlayer",
+         "-00:00:01:Before\n00:00:03:After\n",
+         "VPLAYER",
+         {{0, 3000, "Before"}, {3000, 6000, "After"}},
+         1},
+        {"YouTube SBV",
+         "-0:00:01.000,0:00:02.000\nBefore\n\n0:00:03.000,0:00:04.000\nAfter\n\n",
+         "YOUTUBESBV",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"SubViewer 2",
+         "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,-00:00:02.00\nGone\n\n"
+         "00:00:03.00,00:00:04.00\nAfter\n",
+         "SUBVIEWER2",
+         {{1000, 0, "Gone"}, {3000, 4000, "After"}},
+         1},
+        {"MicroDVD frames",
+         "{-25}{50}Before\n{75}{100}After\n",
+         "MICRODVD",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int before = msgbox.count();
+        msgbox.Answer(vbOK);
+        Open(WriteFile("negative.sub", c.bytes), IsFrameBased(c.format));
+        EXPECT_EQ(OpenFormat(), c.format);
+        EXPECT_EQ(Document(), c.captions);
+        ASSERT_EQ(msgbox.count(), before + 1);
+        EXPECT_EQ(msgbox.last().text,
+                  c.negative == 1
+                      ? QString("1 time of the file lay before 00:00:00.000 and was read as 00:00:00.000.")
+                      : QString("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
+                            .arg(c.negative));
+    }
+}
+
+// With any code page as the system's, a file reads the same whether or not a character above
+// ASCII stands at its end: the same first caption, or refused both ways.
+TEST_F(ForeignFilesTest, EveryAnsiCodePageReadsAFileAlikeWhateverItsLastCaption) {
+    const QByteArray ascii = "1\r\n00:00:01,000 --> 00:00:02,000\r\nC:\\dir ~ {x}\x7F\r\n\r\n";
+    msgbox.AcceptAll();
+    int compared = 0;
+    for (const int32_t cp : KnownCodePages()) {
+        if (!IsCodePageAvailable(cp)) continue;
+        SCOPED_TRACE(cp);
+        const EnvVar system("SCRIVELLE_ANSI_CODEPAGE", QByteArray::number(cp));
+        QString last;
+        for (const char* utf8 :
+             {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80"}) {
+            const QString c = QString::fromUtf8(utf8);
+            const QByteArray bytes = EncodeCodePage(c, cp);
+            // Bytes that are no UTF-8, so that the file is read in the code page.
+            const bool isUtf8 = !QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter);
+            if (DecodeCodePage(bytes, cp) == c && bytes != "?" && !isUtf8) {
+                last = c;
+                break;
+            }
+        }
+        if (last.isEmpty()) continue;
+        const QByteArray more =
+            ascii + "2\r\n00:00:03,000 --> 00:00:04,000\r\n" + EncodeCodePage(last, cp) + "\r\n";
+        const Captions plain = OpenBytes(ascii, "plain.srt");
+        Captions withMore = OpenBytes(more, "more.srt");
+        if (withMore.size() > plain.size()) withMore.resize(plain.size());
+        EXPECT_EQ(withMore, plain);
+        ++compared;
+    }
+    EXPECT_GT(compared, 30);
+}
+
+namespace {
+
+// A script the way a common editor writes it: a canvas of its own, several styles, comment
+// events, layers, a name, positioned signs, the editor's own state and an embedded font.
+const QByteArray kEditorScript =
+    "[Script Info]\r\n; Script generated by an editor\r\nTitle: Episode 1\r\nScriptType: v4.00+\r\n"
+    "WrapStyle: 0\r\nPlayResX: 1920\r\nPlayResY: 1080\r\nScaledBorderAndShadow: yes\r\nYCbCr Matrix: "
+    "TV.709\r\n\r\n"
+    "[Aegisub Project Garbage]\r\nAudio File: ep1.mkv\r\nVideo File: ep1.mkv\r\nScroll Position: 12\r\n\r\n"
+    "[V4+ Styles]\r\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
+    "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, "
+    "Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\r\n"
+    "Style: Default,Arial,72,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,3.6,1.5,2,"
+    "96,96,54,1\r\n"
+    "Style: Sign,Georgia,60,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,2,0,8,10,10,"
+    "10,1\r\n\r\n"
+    "[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+    "Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,,Translator's note\r\n"
+    "Dialogue: 0,0:00:01.00,0:00:03.00,Default,Anna,0,0,0,,Hello {\\i1}there{\\i0}!\r\n"
+    "Dialogue: 1,0:00:02.00,0:00:04.00,Sign,,0,0,0,,{\\pos(960,100)}Bakery\r\n\r\n"
+    "[Fonts]\r\nfontname: "
+    "Georgia_0.ttf\r\nM)!$H0\"8.'<\\'L)DT%;48Z0\\2S%M3PT:6U+6$LR2!T`*7D`.V5E8U)-1(5C\r\n";
+
+// An Advanced SSA script of one event line, the rest as this program writes it.
+QByteArray Ass(const char* scriptInfo, const char* styles, const char* events) {
+    return QByteArray("[Script Info]\nScriptType: v4.00+\n") + scriptInfo + "\n[V4+ Styles]\n" +
+           "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, "
+           "Bold, "
+           "Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, "
+           "Alignment, MarginL, MarginR, MarginV, Encoding\n" +
+           "Style: "
+           "Default,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,2,1,2,10,10,"
+           "10,1\n" +
+           styles +
+           "\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n" +
+           events;
+}
+
+} // namespace
+
+// What a file holds that the caption list cannot (further styles, comments, layers, names,
+// positions, a canvas, embedded fonts...) is told in the one message of the read, and the
+// document is marked so that Save does not write over the file; what the program itself would
+// write again is not.
+TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
+    const char* kLine = "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Text\n";
+    const struct Case {
+        const char* what;
+        QByteArray bytes;
+        uint32_t leftOut;
+        QString text; // the first caption's text
+    } cases[] = {
+        {"a script from another editor", kEditorScript,
+         kLeftStyles | kLeftInlineStyles | kLeftComments | kLeftLayers | kLeftNames | kLeftCanvas |
+             kLeftEmbedded,
+         "<i>Hello there!"},
+        {"nothing but the program's own parts", Ass("", "", kLine), 0, "Text"},
+        {"the canvas given as the program's", Ass("PlayResX: 384\nPlayResY: 288\n", "", kLine), 0, "Text"},
+        {"a canvas width whose height follows", Ass("PlayResX: 384\n", "", kLine), 0, "Text"},
+        {"another canvas", Ass("PlayResX: 640\nPlayResY: 480\n", "", kLine), kLeftCanvas, "Text"},
+        {"another canvas height alone", Ass("PlayResY: 720\n", "", kLine), kLeftCanvas, "Text"},
+        {"a further style",
+         Ass("", "Style: Sign,Arial,20,&H00FFFFFF,&H0,&H0,&H0,0,0,0,0,100,100,0,0,1,2,1,8,1,1,1,1\n", kLine),
+         kLeftStyles, "Text"},
+        {"an event in a style never defined",
+         Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Alt,,0,0,0,,Text\n"), kLeftStyles, "Text"},
+        {"the default style written with a star",
+         Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,*Default,,0,0,0,,Text\n"), 0, "Text"},
+        {"a comment event",
+         Ass("", "", "Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Note\n" + QByteArray(kLine)),
+         kLeftComments, "Text"},
+        {"a layer", Ass("", "", "Dialogue: 2,0:00:01.00,0:00:02.00,Default,,0,0,0,,Text\n"), kLeftLayers,
+         "Text"},
+        {"a speaker's name", Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,Anna,0,0,0,,Text\n"),
+         kLeftNames, "Text"},
+        {"margins", Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,50,,Text\n"), kLeftPositions,
+         "Text"},
+        {"an effect", Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,Banner;5,Text\n"),
+         kLeftEffects, "Text"},
+        {"italics on part of the text",
+         Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Half {\\i1}italic{\\i0}\n"),
+         kLeftInlineStyles, "<i>Half italic"},
+        {"italics on the whole text",
+         Ass("", "",
+             "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\i1}All of it\\Nboth lines{\\i0}\n"),
+         0, "<i>All of it|both lines"},
+        {"an override tag, kept in the text",
+         Ass("", "", "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\pos(10,20)}Sign\n"), 0,
+         "{\\pos(10,20)}Sign"},
+        {"the editor's own state",
+         Ass("", "", QByteArray(kLine) + "\n[Aegisub Project Garbage]\nVideo File: a.mkv\n"), 0, "Text"},
+        {"an embedded picture",
+         Ass("", "", QByteArray(kLine) + "\n[Graphics]\nfilename: logo.png\nB7E.A?0I%40\n"), kLeftEmbedded,
+         "Text"},
+        {"SubStation Alpha as the program writes it",
+         "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\nStyle: "
+         "Default,Tahoma,28,65535,65535,65535,0,0,0,1,1,1,2,"
+         "30,30,30,0,0\n\n[Events]\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Default,,0000,0000,0000,,Text\n",
+         0, "Text"},
+        {"WebVTT cue settings", "WEBVTT\n\n1\n00:01.000 --> 00:02.000 line:0 align:start\nText\n",
+         kLeftPositions, "Text"},
+        {"WebVTT numbered cues",
+         "WEBVTT\n\n1\n00:01.000 --> 00:02.000\nText\n\n2\n00:03.000 --> 00:04.000\nTwo\n", 0, "Text"},
+        {"SubRip coordinates", "1\n00:00:01,000 --> 00:00:02,000 X1:40 X2:600 Y1:20 Y2:50\nText\n",
+         kLeftPositions, "Text"},
+        {"SubRip italics on one line of two",
+         "1\n00:00:01,000 --> 00:00:02,000\n- Hello\n<i>- Hi there</i>\n", kLeftInlineStyles,
+         "<i>- Hello|- Hi there"},
+        {"SubRip italics on each line", "1\n00:00:01,000 --> 00:00:02,000\n<i>one</i>\n<i>two</i>\n", 0,
+         "<i>one|two"},
+        {"SubRip font tags, kept in the text",
+         "1\n00:00:01,000 --> 00:00:02,000\n<font color=\"red\">Text</font>\n", 0,
+         "<font color=\"red\">Text</font>"},
+        {"TTML styles and regions of its own",
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\" xmlns:tts=\"http://www.w3.org/ns/ttml#styling\">\n<head>\n"
+         "<styling><style xml:id=\"y\" tts:color=\"yellow\"/></styling>\n"
+         "<layout><region xml:id=\"top\" tts:origin=\"10% 5%\" tts:extent=\"80% 20%\"/></layout>\n</head>\n"
+         "<body><div><p begin=\"1s\" end=\"2s\" style=\"y\" region=\"top\">Text <span tts:color=\"red\">red"
+         "</span></p></div></body></tt>\n",
+         kLeftStyles | kLeftPositions | kLeftInlineStyles, "Text red"},
+        {"TTML with a title and a speaker",
+         "<tt xmlns=\"http://www.w3.org/2006/10/ttaf1\" "
+         "xmlns:ttm=\"http://www.w3.org/2006/10/ttaf1#metadata\">"
+         "<head><metadata><ttm:title>Episode 1</ttm:title></metadata></head>\n"
+         "<body><div><p begin=\"1s\" end=\"2s\" ttm:agent=\"anna\">Text</p></div></body></tt>\n",
+         kLeftHeader | kLeftNames, "Text"},
+        {"TTML of plain paragraphs",
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div>\n<p begin=\"1s\" end=\"2s\">Text</p>\n"
+         "<p begin=\"3s\" end=\"4s\"><span>Two</span></p>\n</div></body></tt>\n",
+         0, "Text"},
+        {"SAMI with classes of its own and coloured words",
+         "<SAMI>\n<HEAD>\n<STYLE TYPE=\"text/css\">\n<!--\nP { font-family: Arial; color: white; }\n"
+         ".KRCC { Name: Korean; lang: ko-KR; SAMIType: CC; }\n#Source { color: gray; "
+         "}\n-->\n</STYLE>\n</HEAD>\n"
+         "<BODY>\n<SYNC Start=1000><P Class=KRCC>Text <font color=\"yellow\">yellow</font>\n"
+         "<SYNC Start=2000><P Class=KRCC>&nbsp;\n</BODY>\n</SAMI>\n",
+         kLeftStyles | kLeftInlineStyles, "Text yellow"},
+        {"SAMI with a sheet of the program's selectors",
+         "<SAMI>\n<HEAD>\n<STYLE TYPE=\"text/css\">\n<!--\nP { font-family: Arial; }\n"
+         ".SUBTTL { Name: 'Subtitles'; lang: en-US; }\n-->\n</STYLE>\n</HEAD>\n"
+         "<BODY>\n<SYNC Start=1000><P Class=SUBTTL>Text\n<SYNC Start=2000><P "
+         "Class=SUBTTL>&nbsp;\n</BODY>\n</SAMI>\n",
+         0, "Text"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int before = msgbox.count();
+        if (c.leftOut) msgbox.Answer(vbOK);
+        const Captions got = OpenBytes(c.bytes, "script.sub");
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got[0].text, c.text);
+        EXPECT_EQ(gImportLeftOut, c.leftOut != 0);
+        ASSERT_EQ(msgbox.count(), before + (c.leftOut ? 1 : 0))
+            << qPrintable(msgbox.count() ? msgbox.last().text : QString());
+        if (!c.leftOut) continue;
+        EXPECT_EQ(msgbox.last().text,
+                  "The file holds what the caption list cannot keep, and it was left out: " +
+                      LeftOutNames(c.leftOut) +
+                      ". Save will ask for a file name, so that the file is not written over.");
+        EXPECT_EQ(msgbox.last().icon, vbExclamation);
+    }
+    // Appended, such a file is told about too, without a word on Save: the document's own file
+    // is not the appended one, and a plain Save may still write it.
+    OpenBytes(Ass("", "", kLine), "own.ass");
+    gOnGetMediaLength = [] { return 10; };
+    msgbox.Answer(vbOK).Answer(vbOK);
+    ImportSubtitleFile(WriteFile("editor.ass", kEditorScript), false, true);
+    ASSERT_GE(msgbox.count(), 2);
+    EXPECT_EQ(msgbox.shown()[msgbox.count() - 2].text,
+              "The file holds what the caption list cannot keep, and it was left out: " +
+                  LeftOutNames(kLeftStyles | kLeftInlineStyles | kLeftComments | kLeftLayers | kLeftNames |
+                               kLeftCanvas | kLeftEmbedded) +
+                  ".");
+    EXPECT_FALSE(gImportLeftOut);
 }

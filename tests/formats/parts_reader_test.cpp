@@ -52,6 +52,8 @@ protected:
             ASSERT_EQ(got.captions[i], want.captions[i]) << "caption " << i;
         EXPECT_EQ(got.skipped, want.skipped);
         EXPECT_EQ(got.clampedTimes, want.clampedTimes);
+        EXPECT_EQ(got.negativeTimes, want.negativeTimes);
+        EXPECT_EQ(got.leftOut, want.leftOut);
         EXPECT_EQ(got.limitReached, want.limitReached);
         EXPECT_EQ(got.aborted, want.aborted);
         EXPECT_EQ(got.formatId, want.formatId);
@@ -105,9 +107,11 @@ TEST_F(PartsReaderTest, SameAsReadingWholeWhateverTheLines) {
                              "1",
                              "42",
                              "00:00:01,000 --> 00:00:02,000",
+                             "-00:00:01,000 --> 00:00:02,000",
                              "-->",
                              "txt",
                              "<i>it</i>",
+                             "<b>bold</b> in part",
                              "00:01:00.5 --> 00:01:02,25 X1:1",
                              "999:00:00,000 --> 999:00:01,000",
                              "caf\u00e9",
@@ -155,10 +159,15 @@ TEST_F(PartsImportTest, OpenAndAppendALargeFile) {
     std::vector<tSubtitleLine> want = Parse("SUBRIP", QString::fromLatin1(srt)).captions;
     ASSERT_EQ(want.size(), 7000u);
     const QString path = WriteFile("large.srt", srt);
+    // Each caption's second line alone is in italics: the user is told so.
+    msgbox.Answer(vbOK);
     Open(path);
     EXPECT_EQ(Document(), want);
+    ASSERT_EQ(msgbox.count(), 1);
+    EXPECT_TRUE(msgbox.last().text.contains("style changes within captions"));
 
     gOnGetMediaLength = [] { return 9000; };
+    msgbox.Answer(vbOK);
     msgbox.Answer(vbOK);
     gAbortLoad = false;
     ImportSubtitleFile(path, false, true);

@@ -77,11 +77,12 @@ TEST_F(ImportTest, LongLinesAndHugeOrNegativeFieldsReadSafely) {
               0, true)
             .captions,
         (std::vector<tSubtitleLine>{{1000, 2000, "far"}}));
-    // Twelve digits stop at the largest time, and are counted; a sign is not where a time field
-    // can stand.
+    // Twelve digits stop at the largest time, and are counted; times with a minus are read as
+    // 0, and counted too.
     const tReadOutcome big = Parse("MICRODVD", "{999999999999}{999999999999}big\n{-25}{-1}neg\n");
-    EXPECT_EQ(big.captions, (std::vector<tSubtitleLine>{{kMaxTimeMs, kMaxTimeMs, "big"}}));
+    EXPECT_EQ(big.captions, (std::vector<tSubtitleLine>{{kMaxTimeMs, kMaxTimeMs, "big"}, {0, 0, "neg"}}));
     EXPECT_EQ(big.clampedTimes, 2);
+    EXPECT_EQ(big.negativeTimes, 2);
     const tReadOutcome sami =
         Parse("SAMI", "<BODY>\n<SYNC Start=-500><P>neg\n<SYNC Start=999999999999><P>&nbsp;\n");
     EXPECT_EQ(sami.captions, (std::vector<tSubtitleLine>{{0, kMaxTimeMs, "neg"}}));

@@ -2,7 +2,9 @@
 // plain-text file: it is saved as a subtitle beside the text file, never over it, and
 // cancelling anywhere on the way cancels the command that asked.
 #include "document/captions.h"
+#include "document/timeshift.h"
 #include "formats/formatdefs.h"
+#include "formats/formattime.h"
 #include "formats/ui/frmExport.h"
 #include "formats/ui/frmFormat.h"
 #include "language/lang.h"
@@ -13,6 +15,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -177,4 +180,148 @@ TEST_F(SaveAsTest, TheFormatSettingsCommandOpensTheDialog) {
     w->mnuFormatSettings->trigger();
     EXPECT_TRUE(opened);
     EXPECT_EQ(w->mnuFormatSettings->text(), "Format Settings...");
+}
+
+namespace {
+
+// A script the way a common editor writes it: a canvas, a second style, a comment event, a
+// layer, a positioned sign, the editor's state and an embedded font.
+const QByteArray kEditorScript =
+    "[Script Info]\r\nTitle: Episode 1\r\nScriptType: v4.00+\r\nWrapStyle: 0\r\nPlayResX: 1920\r\n"
+    "PlayResY: 1080\r\nScaledBorderAndShadow: yes\r\n\r\n"
+    "[Aegisub Project Garbage]\r\nVideo File: ep1.mkv\r\n\r\n"
+    "[V4+ Styles]\r\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
+    "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, "
+    "Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\r\n"
+    "Style: "
+    "Default,Arial,72,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,3.6,1.5,2,96,96,"
+    "54,1\r\n"
+    "Style: "
+    "Sign,Georgia,60,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,2,0,8,10,10,10,"
+    "1\r\n\r\n"
+    "[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+    "Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,,Translator's note\r\n"
+    "Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,Hello there\r\n"
+    "Dialogue: 1,0:00:02.00,0:00:04.00,Sign,,0,0,0,,{\\pos(960,100)}Bakery\r\n\r\n"
+    "[Fonts]\r\nfontname: "
+    "Georgia_0.ttf\r\nM)!$H0\"8.'<\\'L)DT%;48Z0\\2S%M3PT:6U+6$LR2!T`*7D`.V5E8U)-1(5C\r\n";
+
+} // namespace
+
+// A script from another editor holds what the caption list cannot keep: the user is told when
+// it opens, and neither Save nor the save prompt writes over it; only a name the user chooses,
+// after which Save writes that file again.
+TEST_F(SaveAsTest, AScriptFromAnotherEditorIsNeverWrittenOverUnasked) {
+    const struct Case {
+        const char* command;
+        std::function<void(frmMain&)> run;
+    } cases[] = {
+        {"save", [](frmMain& m) { m.mnuSave_Click(); }},
+        {"the prompt of new",
+         [this](frmMain& m) {
+             msgbox.Answer(vbYes);
+             m.mnuNew_Click();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        const QString script = WriteFile("episode.ass", kEditorScript);
+        msgbox.Answer(vbOK);
+        ASSERT_TRUE(w->LoadTextFile(script));
+        EXPECT_TRUE(msgbox.last().text.contains("left out: styles, comments, layers, the canvas size and "
+                                                "embedded fonts or pictures. Save will ask for a file name"))
+            << qPrintable(msgbox.last().text);
+        SetLineText(1, QStringLiteral("Changed"));
+        gModified = true;
+
+        QString offered;
+        AnswerExport(nullptr, true, &offered);
+        const QString copy = TempPath("episode-edited.ass");
+        dialogs.paths.push_back(copy);
+        dialogs.calls.clear();
+        c.run(*w);
+        EXPECT_EQ(offered, "ADVANCEDSSA");
+        ASSERT_EQ(dialogs.calls.size(), 1);
+        EXPECT_EQ(dialogs.calls[0].kind, "save");
+        EXPECT_EQ(dialogs.calls[0].defaultText, "episode.ass");
+        EXPECT_EQ(ReadFileBytes(script), kEditorScript);
+        EXPECT_TRUE(
+            ReadFileBytes(copy).contains("Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,Changed\r\n"));
+        QFile::remove(copy);
+    }
+    // Once saved under a name of the user's, the document is that file's: Save writes it again.
+    const QString script = WriteFile("episode.ass", kEditorScript);
+    msgbox.Answer(vbOK);
+    ASSERT_TRUE(w->LoadTextFile(script));
+    AnswerExport(nullptr, true);
+    dialogs.paths.push_back(TempPath("mine.ass"));
+    dialogs.calls.clear();
+    w->mnuSave_Click();
+    ASSERT_EQ(dialogs.calls.size(), 1);
+    SetLineText(1, QStringLiteral("Again"));
+    w->mnuSave_Click();
+    EXPECT_EQ(dialogs.calls.size(), 1);
+    EXPECT_EQ(gSubFile, TempPath("mine.ass"));
+    EXPECT_TRUE(ReadFileBytes(gSubFile).contains(",,Again\r\n"));
+    EXPECT_EQ(ReadFileBytes(script), kEditorScript);
+}
+
+// Files this program wrote hold nothing it leaves out: opened again, they open without a word
+// and Save writes them in place.
+TEST_F(SaveAsTest, TheProgramsOwnScriptsAreSavedInPlace) {
+    for (const char* id : {"ADVANCEDSSA", "SUBSTATIONALPHA", "WEBVTT", "SUBRIP"}) {
+        SCOPED_TRACE(id);
+        OpenTimedNotes();
+        SetLineText(2, QStringLiteral("<i>Second line|in italics"));
+        AnswerExport(id, true);
+        const QString path = TempPath(QStringLiteral("own-%1").arg(id));
+        dialogs.paths.push_back(path);
+        w->mnuSaveAs_Click();
+        ASSERT_EQ(CurrentFormatId(), id);
+        const QString saved = gSubFile;
+
+        const int boxes = msgbox.count();
+        ASSERT_TRUE(w->LoadTextFile(saved));
+        EXPECT_EQ(msgbox.count(), boxes) << qPrintable(msgbox.last().text);
+        SetLineText(1, QStringLiteral("Changed"));
+        dialogs.calls.clear();
+        w->mnuSave_Click();
+        EXPECT_TRUE(dialogs.calls.isEmpty());
+        EXPECT_TRUE(ReadFileBytes(saved).contains("Changed"));
+    }
+}
+
+// A time shift can take captions beyond 99:59:59.999, the largest time a file holds: a save
+// writes them as that time and says so, as reading does.
+TEST_F(SaveAsTest, TimesShiftedBeyondTheLargestAreToldOnSave) {
+    const struct Case {
+        int32_t start, end;
+        int beyond;
+    } cases[] = {
+        {kMaxTimeMs - 1000, kMaxTimeMs, 0},
+        {kMaxTimeMs - 1000, kMaxTimeMs + 1, 1},
+        {kMaxTimeMs + 1, kMaxTimeMs + 3000, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.beyond);
+        OpenTimedNotes();
+        AnswerExport("SUBRIP", true);
+        dialogs.paths.push_back(TempPath("late.srt"));
+        w->mnuSaveAs_Click();
+        // Set an hour earlier, then shifted as the time-shift window shifts.
+        SetLineStart(3, c.start - 3600000);
+        SetLineEnd(3, c.end - 3600000);
+        ASSERT_EQ(ShiftAllTimes(3600000), 3);
+        const int boxes = msgbox.count();
+        if (c.beyond) msgbox.Answer(vbOK);
+        w->mnuSave_Click();
+        ASSERT_EQ(msgbox.count(), boxes + (c.beyond ? 1 : 0));
+        if (c.beyond) {
+            EXPECT_EQ(msgbox.last().text,
+                      c.beyond == 1
+                          ? QString("1 time lay beyond 99:59:59.999 and was written as 99:59:59.999.")
+                          : QString("2 times lay beyond 99:59:59.999 and were written as 99:59:59.999."));
+        }
+        EXPECT_TRUE(ReadFileBytes(TempPath("late.srt")).contains("99:59:59,999\r\nThird one"));
+    }
 }
