@@ -232,9 +232,15 @@ TEST_F(SamiReaderTest, FilesFromOtherToolsOpenWhole) {
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.what);
+        msgbox.AcceptAll();
         Open(WriteFile("foreign.smi", f.bytes));
         EXPECT_EQ(OpenFormat(), "SAMI");
         EXPECT_EQ(Document(), f.captions);
-        EXPECT_EQ(msgbox.count(), 0) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+        // Styles and word times have no place in the caption list: the read may say so, but
+        // nothing may be skipped or cut.
+        for (int i = 0; i < msgbox.count(); ++i)
+            EXPECT_TRUE(
+                msgbox.shown().at(i).text.startsWith(QLatin1String("The file holds what the caption list")))
+                << qPrintable(msgbox.shown().at(i).text);
     }
 }
