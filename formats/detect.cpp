@@ -362,14 +362,60 @@ bool MatchesAt(const tShapeToken* token, const tShapeToken* end, QStringView s, 
     return true;
 }
 
-// A format as detection weighs it: its definition (with one of its second time patterns
-// applied, where that is what the entry stands for) and its time line.
+// A format as detection weighs it: its definition (with one of its samples, and one of its
+// second time patterns applied where that is what the entry stands for) and its time line or,
+// for a sample that is no time line, its mark.
 struct tCandidate {
     int index;
     QString pattern; // the second time pattern; empty: the format's own
     tFormatDef def;
     tLineShape shape; // empty: known by its mark
+    QString mark;     // the sample without its blanks, when it is a mark
 };
+
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+// A mark as detection looks for it: without its blanks, as files put blanks and tabs in it as
+// their writers please ("[V4+  Styles]", "[ Script Info ]"). A mark of blanks alone (a format
+// the catalogue gives no sample) stays as it is.
+QString MarkOf(const QString& sample) {
+    QString mark;
+    for (const QChar c : sample)
+        if (!IsBlank(c)) mark += c.toUpper();
+    return mark.isEmpty() ? sample : mark;
+}
+
+// Where a mark stands in a file sample (upper case, like the mark), blanks and tabs in the file
+// between its characters passed over; -1 when it stands nowhere.
+qsizetype FindMark(QStringView s, QStringView mark) {
+    if (mark.isEmpty()) return -1;
+    if (IsBlank(mark.front())) return s.indexOf(mark);
+    const QChar first = mark.front();
+    for (qsizetype at = s.indexOf(first); at >= 0; at = s.indexOf(first, at + 1)) {
+        qsizetype p = at + 1, k = 1;
+        for (; k < mark.size(); ++k, ++p) {
+            while (p < s.size() && IsBlank(s[p]))
+                ++p;
+            if (p >= s.size() || s[p] != mark[k]) break;
+        }
+        if (k == mark.size()) return at;
+    }
+    return -1;
+}
+
+// The line a mark at `at` counts on: its own, or the line where the markup tag that holds it
+// begins. A root element written over several lines, one attribute a line, is one place: its
+// namespaces count together, and the first format in list order among them wins.
+qsizetype MarkLine(QStringView s, qsizetype at) {
+    qsizetype from = at;
+    const qsizetype open = s.left(at + 1).lastIndexOf(u'<');
+    if (open >= 0 && open + 1 < s.size() && (s[open + 1].isLetter() || s[open + 1] == u'_') &&
+        s.sliced(open, at - open).indexOf(u'>') < 0)
+        from = open;
+    return s.left(from + 1).lastIndexOf(QLatin1String("\r\n"));
+}
 
 // The definition with a second time pattern: the sample's time fields become the pattern's.
 tFormatDef WithPattern(const tFormatDef& loaded, const QString& pattern) {
@@ -387,14 +433,26 @@ std::vector<tCandidate> LoadCandidates() {
         const QString& id = gFormatIds[i];
         if (!LoadFormatDefinition(id, false, false) || !IsReadableDefinition(gFormatDef)) continue;
         const tFormatDef loaded = gFormatDef;
-        out.push_back({i, QString(), loaded, TimeLineShape(loaded)});
-        if (out.back().shape.empty()) continue;
-        // Second time patterns (SubRip with decimal points, with one-digit hours), separated by "|".
-        const QString rss = ReadFormatIni(id, QStringLiteral("timecoderss"));
-        for (const QString& pattern : rss.split(u'|', Qt::SkipEmptyParts)) {
-            tFormatDef def = WithPattern(loaded, pattern);
+        // A format may be known by several samples, separated by "|": a mark of its header and
+        // its time line, say.
+        for (const QString& sample : loaded.Sample.split(u'|', Qt::SkipEmptyParts)) {
+            tFormatDef def = loaded;
+            def.Sample = sample;
             tLineShape shape = TimeLineShape(def);
-            if (!shape.empty()) out.push_back({i, pattern, std::move(def), std::move(shape)});
+            if (shape.empty()) {
+                const QString mark = MarkOf(sample);
+                if (!mark.isEmpty()) out.push_back({i, QString(), def, {}, mark});
+                continue;
+            }
+            out.push_back({i, QString(), def, std::move(shape), QString()});
+            // Second time patterns (SubRip with decimal points, with one-digit hours), separated by "|".
+            const QString rss = ReadFormatIni(id, QStringLiteral("timecoderss"));
+            for (const QString& pattern : rss.split(u'|', Qt::SkipEmptyParts)) {
+                tFormatDef second = WithPattern(def, pattern);
+                tLineShape secondShape = TimeLineShape(second);
+                if (!secondShape.empty())
+                    out.push_back({i, pattern, std::move(second), std::move(secondShape), QString()});
+            }
         }
     }
     return out;
@@ -584,9 +642,9 @@ tDetection DetectFormat(const tFileText& text) {
     qsizetype markLine = header.size();
     for (const tCandidate& c : candidates) {
         if (!c.shape.empty()) continue;
-        const qsizetype at = header.indexOf(c.def.Sample, 0, Qt::CaseInsensitive);
+        const qsizetype at = FindMark(header, c.mark);
         if (at < 0) continue;
-        const qsizetype line = header.left(at + 1).lastIndexOf(QLatin1String("\r\n"));
+        const qsizetype line = MarkLine(header, at);
         if (line < markLine) {
             markLine = line;
             chosen = &c;
@@ -617,5 +675,14 @@ tDetection DetectFormat(const tFileText& text) {
     if (gFormatIds[found.index] == QLatin1String("MACDVDPRO") &&
         header.contains(QLatin1String("SP_NUMBER"), Qt::CaseInsensitive))
         MoveTo(found, QStringLiteral("SPRUCEDVDMAESTRO"));
+    // SubStation Alpha and its advanced form share their first section: a file known by it is
+    // the advanced form when its header holds that one's mark too (its styles section).
+    if (first == QLatin1String("SUBSTATIONALPHA")) {
+        const int advanced = int(gFormatIds.indexOf(QStringLiteral("ADVANCEDSSA")));
+        const bool marked = std::any_of(candidates.begin(), candidates.end(), [&](const tCandidate& c) {
+            return c.index == advanced && c.shape.empty() && FindMark(header, c.mark) >= 0;
+        });
+        if (marked) MoveTo(found, QStringLiteral("ADVANCEDSSA"));
+    }
     return found;
 }

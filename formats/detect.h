@@ -3,9 +3,10 @@
 // format's sample text from the catalogue, and a few look-alike formats are told apart
 // afterwards. A sample that stands in the format's caption template is a time line: it counts
 // only where the template puts it, at the beginning of a line and in the template's shape.
-// Any other sample is a mark of the format (a header line, a namespace): it counts in the
-// file's header, before the first time line. The file's first mark decides, else its first
-// time line; caption text, which comes after its own time line, never does. The detection
+// Any other sample is a mark of the format (a header line, a namespace, a root tag): it counts
+// in the file's header, before the first time line, in any case and with blanks anywhere in it.
+// A format may have several samples (a mark and a time line). The file's first mark decides,
+// else its first time line; caption text, which comes after its own time line, never does. The detection
 // depends on nothing but the file's text and the catalogue, so it is tested (and fuzzed)
 // without the window.
 #include <QByteArray>

@@ -157,6 +157,19 @@ TEST_F(DetectTest, FailedMoveToALookAlikeKeepsTheFirstMatchAndItsDefinition) {
     EXPECT_EQ(msgbox.count(), 1);
 }
 
+TEST_F(DetectTest, AFormatWithoutKeysIsKnownOnlyByThreeTabsInARow) {
+    // Listed and defined, but with no keys: its sample is three tabs, which blanks in marks,
+    // passed over elsewhere, do not make into nothing.
+    UseCatalogue([](QString&, QString& dat) {
+        dat.replace("</FORMATSLIST>", "NOKEYS\n</FORMATSLIST>");
+        dat += "\n---NOKEYS FORMAT---\n{SubRepeat}\nzrvStart zrvEnd zrvCaption\n{/SubRepeat}\n"
+               "---END FORMAT DEFINITION---\n";
+    });
+    EXPECT_EQ(Detected("a\t\t\tb\n"), "NOKEYS");
+    EXPECT_EQ(Detected("a\t\tb\n"), "");
+    EXPECT_EQ(Detected("a b\n"), "");
+}
+
 TEST_F(DetectTest, DefinitionsWithMarkersOrPlaceholdersOutOfPlaceAreRejected) {
     UseCatalogue([](QString&, QString& dat) {
         // Placeholders only in the header.

@@ -49,21 +49,25 @@ QStringList TemplateTimeLines(const tFormatDef& def, const QString& caption) {
     return lines;
 }
 
-// A format's sample as the catalogue writes it ("!" a line break, "?" a tab).
-QString SampleText(const QString& id) {
-    QString sample = ReadFormatIni(id, "sample");
-    while (sample.startsWith('!'))
-        sample.remove(0, 1);
-    while (sample.endsWith('!'))
-        sample.chop(1);
-    return sample.replace('!', gLineBreak).replace('?', '\t').trimmed();
+// A format's samples as the catalogue writes them ("!" a line break, "?" a tab, several
+// separated by "|").
+QStringList SampleTexts(const QString& id) {
+    QStringList texts;
+    for (QString sample : ReadFormatIni(id, "sample").split('|', Qt::SkipEmptyParts)) {
+        while (sample.startsWith('!'))
+            sample.remove(0, 1);
+        while (sample.endsWith('!'))
+            sample.chop(1);
+        texts << sample.replace('!', gLineBreak).replace('?', '\t').trimmed();
+    }
+    return texts;
 }
 
-// The texts that stand for a format's time lines: its template's time lines with a caption,
-// and its sample.
+// The texts that stand for a format's time lines and marks: its template's time lines with a
+// caption, and its samples.
 QStringList TimeLineTexts(const QString& id) {
     QStringList texts = TemplateTimeLines(Patterns(id).front(), "lyric tag");
-    texts << SampleText(id);
+    texts << SampleTexts(id);
     texts.removeDuplicates();
     return texts;
 }
@@ -76,9 +80,11 @@ QString Masked(QString text) {
 }
 
 // The format's own time lines, at any time: in each of its patterns, with a caption or none;
-// and its sample.
+// and its samples.
 QSet<QString> OwnTimeLines(const QString& id) {
-    QSet<QString> own{Masked(SampleText(id))};
+    QSet<QString> own;
+    for (const QString& sample : SampleTexts(id))
+        own.insert(Masked(sample));
     for (const tFormatDef& def : Patterns(id))
         for (const QString& caption : {QString("lyric tag"), QString()})
             for (const QString& line : TemplateTimeLines(def, caption))
