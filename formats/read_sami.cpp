@@ -63,8 +63,11 @@ int64_t SyncTime(QStringView tag) {
     ++at;
     while (at < tag.size() && (tag[at] == u'"' || tag[at] == u'\'' || tag[at].isSpace()))
         ++at;
-    if (at < tag.size() && (tag[at] == u'-' || tag[at] == u'+')) return 0;
-    return std::max(0, LeadingInt32Saturated(tag.mid(at)));
+    // A time below 0 comes back negative, so that the reader counts it as it makes it 0.
+    bool minus = false;
+    if (at < tag.size() && (tag[at] == u'-' || tag[at] == u'+')) minus = tag[at++] == u'-';
+    const int64_t ms = std::max(0, LeadingInt32Saturated(tag.mid(at)));
+    return minus ? -ms : ms;
 }
 
 // A line that shows nothing but non-breaking spaces (and blanks).

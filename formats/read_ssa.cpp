@@ -95,7 +95,7 @@ void NoteEventFields(tCaptionReader& r, const QStringView (&fields)[9]) {
 
 } // namespace
 
-// SubStation Alpha and Advanced SSA: only "Dialogue: " lines are captions. Their ten fields are
+// SubStation Alpha and Advanced SSA: only "Dialogue:" lines are captions. Their ten fields are
 // separated by commas, the last (the text) keeps any further commas; "\N" and "\n" are line
 // breaks. A line with fewer fields is not a caption. What else the script holds (styles,
 // comment events, layers, a canvas size, embedded fonts) is noted as left out where this
@@ -105,7 +105,9 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
         r.grammarState = SectionOf(line.mid(1, line.size() - 2).trimmed());
         return;
     }
-    if (!line.startsWith(QLatin1String("Dialogue: "))) {
+    // Tools differ in the case of the event name and in the blank after its colon.
+    const bool dialogue = line.startsWith(QLatin1String("Dialogue:"), Qt::CaseInsensitive);
+    if (!dialogue) {
         QStringView value;
         switch (r.grammarState) {
         case kScriptInfo:
@@ -132,8 +134,9 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
         }
         return;
     }
+    const qsizetype fieldsAt = line.size() > 9 && line[9] == u' ' ? 10 : 9;
     qsizetype commas[9];
-    qsizetype from = 0;
+    qsizetype from = fieldsAt;
     for (qsizetype& at : commas) {
         at = line.indexOf(u',', from);
         if (at < 0) {
@@ -143,7 +146,7 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
         from = at + 1;
     }
     const QStringView fields[9] = {
-        line.mid(10, commas[0] - 10),
+        line.mid(fieldsAt, commas[0] - fieldsAt),
         line.mid(commas[0] + 1, commas[1] - commas[0] - 1),
         line.mid(commas[1] + 1, commas[2] - commas[1] - 1),
         line.mid(commas[2] + 1, commas[3] - commas[2] - 1),

@@ -412,6 +412,19 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
          "SUBVIEWER2",
          {{1000, 0, "Gone"}, {3000, 4000, "After"}},
          1},
+        {"Advanced SSA as some converters write it: lower case, no blank after the colon",
+         "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n\n[Events]\n"
+         "dialogue:0,-0:00:01.00,0:00:02.00,Default,,0,0,0,,Before\n"
+         "DIALOGUE: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
+         "ADVANCEDSSA",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
+        {"SAMI",
+         "<SAMI>\n<BODY>\n<SYNC Start=-500><P>Before\n<SYNC Start=2000><P>&nbsp;\n"
+         "<SYNC Start=\"3000\"><P>After\n<SYNC Start=4000><P>&nbsp;\n</BODY>\n</SAMI>\n",
+         "SAMI",
+         {{0, 2000, "Before"}, {3000, 4000, "After"}},
+         1},
         {"MicroDVD frames",
          "{-25}{50}Before\n{75}{100}After\n",
          "MICRODVD",
