@@ -17,12 +17,16 @@ struct CodePageInfo {
     const char* name;
     bool iconv;
     bool asciiSafe;
+    // ICU's tables of the IBM-derived code pages (the DOS ones and windows-31j) swap three
+    // control codes the IBM way: byte 0x1A is U+001C, 0x1C is U+007F and 0x7F is U+001A.
+    // Windows keeps them as in ASCII, and so does the ASCII path here; the swap is undone.
+    bool ibmControls = false;
 };
 
 constexpr CodePageInfo kCodePages[] = {
-    {437, "IBM437", false, true},        {850, "ibm-850", false, true},
-    {852, "ibm-852", false, true},       {866, "ibm-866", false, true},
-    {874, "windows-874", false, true},   {932, "windows-31j", false, true},
+    {437, "IBM437", false, true, true},        {850, "ibm-850", false, true, true},
+    {852, "ibm-852", false, true, true},       {866, "ibm-866", false, true, true},
+    {874, "windows-874", false, true},   {932, "windows-31j", false, true, true},
     {936, "windows-936", false, true},   {949, "windows-949", false, true},
     {950, "windows-950", false, true},   {1200, "UTF-16LE", false, false},
     {1201, "UTF-16BE", false, false},    {1250, "windows-1250", false, true},
@@ -41,6 +45,32 @@ constexpr CodePageInfo kCodePages[] = {
     {51932, "EUC-JP", false, true},      {51949, "EUC-KR", false, true},
     {54936, "GB18030", false, true},     {65001, "UTF-8", false, true},
 };
+
+// The IBM swap of 0x1A, 0x1C and 0x7F: what ICU reads into what the byte means (FromIbm), and
+// the characters handed to ICU so that it writes the byte that means them (ToIbm).
+void FromIbmControls(QString& text) {
+    for (QChar& c : text) {
+        switch (c.unicode()) {
+        case 0x1C: c = QChar(0x1A); break;
+        case 0x7F: c = QChar(0x1C); break;
+        case 0x1A: c = QChar(0x7F); break;
+        default: break;
+        }
+    }
+}
+
+QString ToIbmControls(QStringView text) {
+    QString out = text.toString();
+    for (QChar& c : out) {
+        switch (c.unicode()) {
+        case 0x1A: c = QChar(0x1C); break;
+        case 0x1C: c = QChar(0x7F); break;
+        case 0x7F: c = QChar(0x1A); break;
+        default: break;
+        }
+    }
+    return out;
+}
 
 const CodePageInfo* FindCodePage(int32_t number) {
     for (const CodePageInfo& cp : kCodePages)
@@ -215,7 +245,9 @@ QString DecodeCodePage(QByteArrayView bytes, int32_t codePage) {
     if (cp->iconv) return IconvDecode(bytes, cp->name);
     QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
     if (!decoder.isValid()) return QString();
-    return decoder(bytes);
+    QString text = decoder(bytes);
+    if (cp->ibmControls) FromIbmControls(text);
+    return text;
 }
 
 bool EncodesAsItsAscii(QStringView text, int32_t codePage) {
@@ -230,12 +262,14 @@ QByteArray EncodeCodePage(QStringView text, int32_t codePage) {
     if (cp->iconv) return IconvEncode(text, cp->name);
     QStringEncoder encoder(cp->name, QStringConverter::Flag::Stateless);
     if (!encoder.isValid()) return QByteArray();
-    QByteArray whole = encoder(text);
+    const QString icuText = cp->ibmControls ? ToIbmControls(text) : QString();
+    const QStringView icuView = cp->ibmControls ? QStringView(icuText) : text;
+    QByteArray whole = encoder(icuView);
     // The common case: everything converted and decodes back to the same text.
     if (!encoder.hasError()) {
         QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
         const QString back = decoder(whole);
-        if (back == text && !decoder.hasError()) return whole;
+        if (back == icuView && !decoder.hasError()) return whole;
     }
     // Some character has no place in the code page: convert one character at a time so that
     // exactly those become "?".
