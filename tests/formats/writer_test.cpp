@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "base/settings.h"
 #include "document/captions.h"
+#include "formats/detect.h"
 #include "formats/formatdefs.h"
 #include "formats/writer.h"
 #include "platform/CodePage.h"
@@ -124,6 +125,29 @@ TEST_F(WriterTest, TextTheAnsiCodePageCannotHoldIsWrittenAsUtf8WithAMark) {
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(QString(c.id) + " " + c.text + " " + QString::number(c.cp)));
         EXPECT_EQ(Write(c.id, {{0, 1000, c.text}}, 0, c.cp).toLatin1(), c.expected);
+    }
+}
+
+// Whatever the text, the file reads back as it: code-page bytes that the reader would take for
+// Unicode (a byte-order mark at the start, or valid UTF-8 anywhere) are not written as such.
+TEST_F(WriterTest, CodePageBytesThatLookLikeUnicodeAreWrittenAsUtf8) {
+    const struct {
+        const char* text; // UTF-8
+        int32_t cp;
+        bool unicode; // the code page's bytes would be read as Unicode
+    } rows[] = {
+        {"caf\u00e9", 1252, false},          {"\u00c3\u00a9t", 1252, true}, // C3 A9: "é" in UTF-8
+        {"\u00ff\u00fe ab", 1252, true},     {"\u00fe\u00ff ab", 1252, true},     // FF FE, FE FF
+        {"\u00ef\u00bb\u00bf x", 1252, true}, {"x \u00ef\u00bb\u00bf", 1252, true}, // EF BB BF
+        {"\u00ef\u00bb", 1252, true},        {"\u00e9\u00c3", 1252, false},        // E9 C3: no UTF-8
+        {"\u0420\u040e", 1251, true},        {"\u0416", 1251, false},              // D0 A1 / C6
+    };
+    for (const auto& r : rows) {
+        const QString text = QString::fromUtf8(r.text);
+        SCOPED_TRACE(qPrintable(text + " " + QString::number(r.cp)));
+        const QByteArray bytes = EncodeSubtitleText(text, r.cp);
+        EXPECT_EQ(bytes, r.unicode ? "\xEF\xBB\xBF" + text.toUtf8() : EncodeCodePage(text, r.cp));
+        EXPECT_EQ(DecodeFileText(bytes, DetectTextEncoding(bytes), r.cp), text);
     }
 }
 

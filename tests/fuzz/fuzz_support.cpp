@@ -90,10 +90,23 @@ void Fail(const char* what, const QString& detail) {
     std::abort();
 }
 
+QString Visible(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Format ||
+            c.isSurrogate() || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
+            out += QStringLiteral("\\u{%1}").arg(c.unicode(), 0, 16);
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString Describe(const std::vector<tSubtitleLine>& captions) {
     QString out;
     for (const tSubtitleLine& c : captions)
-        out += QStringLiteral("  %1 -> %2 \"%3\"\n").arg(c.start).arg(c.end).arg(c.text);
+        out += QStringLiteral("  %1 -> %2 \"%3\"\n").arg(c.start).arg(c.end).arg(Visible(c.text));
     return out;
 }
 

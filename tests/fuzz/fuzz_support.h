@@ -43,6 +43,8 @@ inline void Check(bool ok, const char* what, const QString& detail = QString()) 
     if (!ok) Fail(what, detail);
 }
 
+// Text with control, format and separator characters spelled out, for failure messages.
+QString Visible(const QString& text);
 // Captions as text, one a line, for failure messages.
 QString Describe(const std::vector<tSubtitleLine>& captions);
 

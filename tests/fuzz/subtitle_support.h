@@ -38,6 +38,8 @@ void CheckOutcome(const tReadOutcome& outcome, int limit = kImportLimit);
 // blank ones and documents the save command would not write are left to the format.
 void CheckRoundTrip(const QString& id, const std::vector<tSubtitleLine>& captions, float fps);
 
-bool SameCaptions(const std::vector<tSubtitleLine>& a, const std::vector<tSubtitleLine>& b);
+// The same captions, their times at most tolerance ms apart.
+bool SameCaptions(const std::vector<tSubtitleLine>& a, const std::vector<tSubtitleLine>& b,
+                  int32_t tolerance = 0);
 
 } // namespace fuzz
