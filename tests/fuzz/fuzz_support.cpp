@@ -93,9 +93,8 @@ void Fail(const char* what, const QString& detail) {
 QString Visible(const QString& text) {
     QString out;
     for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Format ||
-            c.isSurrogate() || c.category() == QChar::Separator_Line ||
-            c.category() == QChar::Separator_Paragraph)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || c.isSurrogate() ||
+            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
             out += QStringLiteral("\\u{%1}").arg(c.unicode(), 0, 16);
         else
             out += c;

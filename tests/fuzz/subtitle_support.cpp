@@ -91,10 +91,23 @@ tSubtitleLine AsCarried(const QString& id, const tFormatDef& def, const tSubtitl
     if (writer && writer->semicolonsToCommas) text.replace(u';', u',');
     // A format without line breaks writes a blank.
     if (def.LineBreakToken.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) text.replace(u'|', u' ');
+    // Where a caption's lines are the file's lines, an empty one is left out (it would end the
+    // caption).
+    const bool markup = def.TextEscape == QLatin1String("xml");
+    if (id != QLatin1String("PLAINTEXT") &&
+        def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0) {
+        QStringList lines = text.split(u'|');
+        lines.removeIf([markup](const QString& line) {
+            for (const QChar ch : line)
+                if (ch != u' ' && ch != u'\t' && !(markup && ch.unicode() < 0x20)) return false;
+            return true;
+        });
+        text = lines.join(u'|');
+    }
     // Markup: control characters have no place in it (the writer leaves them out), whitespace in
     // text is not significant (runs of it read as one blank, none beside a line break or at
     // either end).
-    if (def.TextEscape == QLatin1String("xml")) {
+    if (markup) {
         text.removeIf([](QChar ch) { return ch.unicode() < 0x20 && ch != u'\t'; });
         text = text.simplified();
         text.replace(QStringLiteral(" |"), QStringLiteral("|"))
