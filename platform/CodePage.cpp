@@ -21,29 +21,32 @@ struct CodePageInfo {
     // control codes the IBM way: byte 0x1A is U+001C, 0x1C is U+007F and 0x7F is U+001A.
     // Windows keeps them as in ASCII, and so does the ASCII path here; the swap is undone.
     bool ibmControls = false;
+    // glibc's Johab reads byte 0x5C as the won sign (U+20A9) and has no byte for "\"; Windows
+    // keeps it as in ASCII, and so does the ASCII path here.
+    bool wonIsBackslash = false;
 };
 
 constexpr CodePageInfo kCodePages[] = {
-    {437, "IBM437", false, true, true},        {850, "ibm-850", false, true, true},
-    {852, "ibm-852", false, true, true},       {866, "ibm-866", false, true, true},
-    {874, "windows-874", false, true},   {932, "windows-31j", false, true, true},
-    {936, "windows-936", false, true},   {949, "windows-949", false, true},
-    {950, "windows-950", false, true},   {1200, "UTF-16LE", false, false},
-    {1201, "UTF-16BE", false, false},    {1250, "windows-1250", false, true},
-    {1251, "windows-1251", false, true}, {1252, "windows-1252", false, true},
-    {1253, "windows-1253", false, true}, {1254, "windows-1254", false, true},
-    {1255, "windows-1255", false, true}, {1256, "windows-1256", false, true},
-    {1257, "windows-1257", false, true}, {1258, "windows-1258", false, true},
-    {1361, "JOHAB", true, true},         {10000, "macintosh", false, true},
-    {20127, "US-ASCII", false, true},    {20866, "KOI8-R", false, true},
-    {21866, "KOI8-U", false, true},      {28591, "ISO-8859-1", false, true},
-    {28592, "ISO-8859-2", false, true},  {28593, "ISO-8859-3", false, true},
-    {28594, "ISO-8859-4", false, true},  {28595, "ISO-8859-5", false, true},
-    {28596, "ISO-8859-6", false, true},  {28597, "ISO-8859-7", false, true},
-    {28598, "ISO-8859-8", false, true},  {28599, "ISO-8859-9", false, true},
-    {28603, "ISO-8859-13", false, true}, {28605, "ISO-8859-15", false, true},
-    {51932, "EUC-JP", false, true},      {51949, "EUC-KR", false, true},
-    {54936, "GB18030", false, true},     {65001, "UTF-8", false, true},
+    {437, "IBM437", false, true, true},       {850, "ibm-850", false, true, true},
+    {852, "ibm-852", false, true, true},      {866, "ibm-866", false, true, true},
+    {874, "windows-874", false, true},        {932, "windows-31j", false, true, true},
+    {936, "windows-936", false, true},        {949, "windows-949", false, true},
+    {950, "windows-950", false, true},        {1200, "UTF-16LE", false, false},
+    {1201, "UTF-16BE", false, false},         {1250, "windows-1250", false, true},
+    {1251, "windows-1251", false, true},      {1252, "windows-1252", false, true},
+    {1253, "windows-1253", false, true},      {1254, "windows-1254", false, true},
+    {1255, "windows-1255", false, true},      {1256, "windows-1256", false, true},
+    {1257, "windows-1257", false, true},      {1258, "windows-1258", false, true},
+    {1361, "JOHAB", true, true, false, true}, {10000, "macintosh", false, true},
+    {20127, "US-ASCII", false, true},         {20866, "KOI8-R", false, true},
+    {21866, "KOI8-U", false, true},           {28591, "ISO-8859-1", false, true},
+    {28592, "ISO-8859-2", false, true},       {28593, "ISO-8859-3", false, true},
+    {28594, "ISO-8859-4", false, true},       {28595, "ISO-8859-5", false, true},
+    {28596, "ISO-8859-6", false, true},       {28597, "ISO-8859-7", false, true},
+    {28598, "ISO-8859-8", false, true},       {28599, "ISO-8859-9", false, true},
+    {28603, "ISO-8859-13", false, true},      {28605, "ISO-8859-15", false, true},
+    {51932, "EUC-JP", false, true},           {51949, "EUC-KR", false, true},
+    {54936, "GB18030", false, true},          {65001, "UTF-8", false, true},
 };
 
 // The IBM swap of 0x1A, 0x1C and 0x7F: what ICU reads into what the byte means (FromIbm), and
@@ -51,10 +54,17 @@ constexpr CodePageInfo kCodePages[] = {
 void FromIbmControls(QString& text) {
     for (QChar& c : text) {
         switch (c.unicode()) {
-        case 0x1C: c = QChar(0x1A); break;
-        case 0x7F: c = QChar(0x1C); break;
-        case 0x1A: c = QChar(0x7F); break;
-        default: break;
+        case 0x1C:
+            c = QChar(0x1A);
+            break;
+        case 0x7F:
+            c = QChar(0x1C);
+            break;
+        case 0x1A:
+            c = QChar(0x7F);
+            break;
+        default:
+            break;
         }
     }
 }
@@ -63,10 +73,17 @@ QString ToIbmControls(QStringView text) {
     QString out = text.toString();
     for (QChar& c : out) {
         switch (c.unicode()) {
-        case 0x1A: c = QChar(0x1C); break;
-        case 0x1C: c = QChar(0x7F); break;
-        case 0x7F: c = QChar(0x1A); break;
-        default: break;
+        case 0x1A:
+            c = QChar(0x1C);
+            break;
+        case 0x1C:
+            c = QChar(0x7F);
+            break;
+        case 0x7F:
+            c = QChar(0x1A);
+            break;
+        default:
+            break;
         }
     }
     return out;
@@ -242,7 +259,11 @@ QString DecodeCodePage(QByteArrayView bytes, int32_t codePage) {
     const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
     if (!cp || bytes.isEmpty()) return QString();
     if (cp->asciiSafe && IsAscii(bytes)) return QString::fromLatin1(bytes);
-    if (cp->iconv) return IconvDecode(bytes, cp->name);
+    if (cp->iconv) {
+        QString text = IconvDecode(bytes, cp->name);
+        if (cp->wonIsBackslash) text.replace(QChar(0x20A9), QLatin1Char('\\'));
+        return text;
+    }
     QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
     if (!decoder.isValid()) return QString();
     QString text = decoder(bytes);
@@ -259,17 +280,22 @@ QByteArray EncodeCodePage(QStringView text, int32_t codePage) {
     const CodePageInfo* cp = FindCodePage(ResolveCodePage(codePage));
     if (!cp || text.isEmpty()) return QByteArray();
     if (cp->asciiSafe && IsAscii(text)) return text.toLatin1();
-    if (cp->iconv) return IconvEncode(text, cp->name);
-    QStringEncoder encoder(cp->name, QStringConverter::Flag::Stateless);
-    if (!encoder.isValid()) return QByteArray();
-    const QString icuText = cp->ibmControls ? ToIbmControls(text) : QString();
-    const QStringView icuView = cp->ibmControls ? QStringView(icuText) : text;
-    QByteArray whole = encoder(icuView);
-    // The common case: everything converted and decodes back to the same text.
-    if (!encoder.hasError()) {
-        QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
-        const QString back = decoder(whole);
-        if (back == icuView && !decoder.hasError()) return whole;
+    if (cp->iconv) {
+        // The common case: everything converted and reads back as the same text.
+        const QByteArray whole = IconvEncode(text, cp->name);
+        if (DecodeCodePage(whole, cp->number) == text) return whole;
+    } else {
+        QStringEncoder encoder(cp->name, QStringConverter::Flag::Stateless);
+        if (!encoder.isValid()) return QByteArray();
+        const QString icuText = cp->ibmControls ? ToIbmControls(text) : QString();
+        const QStringView icuView = cp->ibmControls ? QStringView(icuText) : text;
+        QByteArray whole = encoder(icuView);
+        // The common case: everything converted and decodes back to the same text.
+        if (!encoder.hasError()) {
+            QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
+            const QString back = decoder(whole);
+            if (back == icuView && !decoder.hasError()) return whole;
+        }
     }
     // Some character has no place in the code page: convert one character at a time so that
     // exactly those become "?".
@@ -282,7 +308,11 @@ QByteArray EncodeCodePage(QStringView text, int32_t codePage) {
         if (ch.size() == 1 && ch[0].unicode() < 0x80 && cp->asciiSafe) {
             out.append(char(ch[0].unicode()));
         } else {
-            const QByteArray bytes = EncodeOne(ch, cp->name);
+            QByteArray bytes;
+            if (!cp->iconv)
+                bytes = EncodeOne(ch, cp->name);
+            else if (const QByteArray one = IconvEncode(ch, cp->name); DecodeCodePage(one, cp->number) == ch)
+                bytes = one;
             if (bytes.isEmpty())
                 out.append('?');
             else

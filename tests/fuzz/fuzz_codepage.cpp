@@ -76,10 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = fuzz::Bytes(data + 1, size - 1);
 
     const QString decoded = DecodeCodePage(bytes, cp);
-    // Every byte is some character, or part of one; only half a UTF-16 unit is nothing.
-    const bool utf16 = cp == 1200 || cp == 1201;
-    fuzz::Check(bytes.isEmpty() ? decoded.isEmpty() : (utf16 && bytes.size() == 1) || !decoded.isEmpty(),
-                "bytes decoded to no text, or none to some");
+    // In a code page of one byte a character, every byte is one.
+    constexpr int32_t kMultiByte[] = {932, 936, 949, 950, 1200, 1201, 1361, 51932, 51949, 54936, 65001};
+    if (std::find(std::begin(kMultiByte), std::end(kMultiByte), cp) == std::end(kMultiByte))
+        fuzz::Check(decoded.size() == bytes.size(), "a byte did not decode to one character");
+    else
+        fuzz::Check(!bytes.isEmpty() || decoded.isEmpty(), "no bytes decoded to some text");
     CheckEncoded(decoded, cp);
     const QString text = QString::fromUtf8(bytes);
     CheckEncoded(text, cp);

@@ -4,10 +4,12 @@
 #include "formats/formatheader.h"
 #include "formats/formatsettings.h"
 #include "formats/formattime.h"
+#include "formats/textops.h"
 #include "formats/readerpaths.h"
 #include "formats/writer.h"
 #include "formats/writerpaths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -78,7 +80,17 @@ const QString kStyleTags[3] = {QStringLiteral("<b>"), QStringLiteral("<i>"), QSt
 // A caption as a format can carry it, its style tags in a fixed order in front: the styles the
 // format has no tag for are gone, and so is what its writer is known to change.
 tSubtitleLine AsCarried(const QString& id, const tFormatDef& def, const tSubtitleLine& c) {
-    QString text = c.text;
+    // Half a surrogate pair (from a UTF-16 file) is no character: it is written as "?".
+    QString text;
+    for (qsizetype k = 0; k < c.text.size(); ++k) {
+        const QChar ch = c.text[k];
+        if (ch.isHighSurrogate() && k + 1 < c.text.size() && c.text[k + 1].isLowSurrogate()) {
+            text += ch;
+            text += c.text[++k];
+        } else {
+            text += ch.isSurrogate() ? QChar(u'?') : ch;
+        }
+    }
     QString styles;
     const uint8_t flags = id == QLatin1String("PLAINTEXT") ? 7 : def.TagFlags;
     for (int k = 0; k < 3; ++k) {
@@ -91,27 +103,25 @@ tSubtitleLine AsCarried(const QString& id, const tFormatDef& def, const tSubtitl
     if (writer && writer->semicolonsToCommas) text.replace(u';', u',');
     // A format without line breaks writes a blank.
     if (def.LineBreakToken.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) text.replace(u'|', u' ');
+    // Markup has no place for control characters: the writer leaves those below 0x20 out, the
+    // reader the others.
+    const bool markup = def.TextEscape == QLatin1String("xml");
+    if (markup) text.removeIf([](QChar ch) { return ch.category() == QChar::Other_Control && ch != u'\t'; });
     // Where a caption's lines are the file's lines, an empty one is left out (it would end the
     // caption).
-    const bool markup = def.TextEscape == QLatin1String("xml");
     if (id != QLatin1String("PLAINTEXT") &&
         def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0) {
         QStringList lines = text.split(u'|');
-        lines.removeIf([markup](const QString& line) {
-            for (const QChar ch : line)
-                if (ch != u' ' && ch != u'\t' && !(markup && ch.unicode() < 0x20)) return false;
-            return true;
+        lines.removeIf([](const QString& line) {
+            return std::all_of(line.begin(), line.end(), [](QChar ch) { return ch == u' ' || ch == u'\t'; });
         });
         text = lines.join(u'|');
     }
-    // Markup: control characters have no place in it (the writer leaves them out), whitespace in
-    // text is not significant (runs of it read as one blank, none beside a line break or at
-    // either end).
+    // In markup, whitespace is not significant: runs of it read as one blank, and none beside a
+    // line break or at either end.
     if (markup) {
-        text.removeIf([](QChar ch) { return ch.unicode() < 0x20 && ch != u'\t'; });
         text = text.simplified();
-        text.replace(QStringLiteral(" |"), QStringLiteral("|"))
-            .replace(QStringLiteral("| "), QStringLiteral("|"));
+        text.replace(QStringLiteral(" |"), QStringLiteral("|")).replace(QStringLiteral("| "), QStringLiteral("|"));
     }
     return {c.start, c.end, styles + text};
 }
@@ -119,8 +129,14 @@ tSubtitleLine AsCarried(const QString& id, const tFormatDef& def, const tSubtitl
 std::vector<tSubtitleLine> AsCarried(const QString& id, const tFormatDef& def,
                                      const std::vector<tSubtitleLine>& captions) {
     std::vector<tSubtitleLine> out;
-    for (const tSubtitleLine& c : captions)
-        out.push_back(AsCarried(id, def, c));
+    for (const tSubtitleLine& c : captions) {
+        // A caption left with nothing to show is not written.
+        const tSubtitleLine carried = AsCarried(id, def, c);
+        QString bare = carried.text;
+        for (const QString& tag : kStyleTags)
+            bare.remove(tag);
+        if (!IsBlank(bare)) out.push_back(carried);
+    }
     return out;
 }
 
