@@ -79,8 +79,14 @@ void AppendEscapedMarkup(QString& out, QStringView text, bool keepNonAscii) {
             out += QChar(c);
         else {
             char32_t code = c;
-            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
                 code = QChar::surrogateToUcs4(c, text[++i].unicode());
+            } else if (QChar::isSurrogate(c)) {
+                // Half a pair (from a damaged UTF-16 file) is no character: a reference to it
+                // makes the whole document invalid markup. "?", as UTF-8 writes it.
+                out += u'?';
+                continue;
+            }
             out += QLatin1String("&#") + QString::number(uint(code)) + u';';
         }
     }
