@@ -99,12 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         [](char32_t c) { return c >= 0xD800 && c <= 0xDFFF; })) {
             expected.clear();
             for (const char32_t c : points)
-                expected += (c >= 0xD800 && c <= 0xDFFF) ? QString(u'?') : QString::fromUcs4(&c, 1);
+                expected += (c >= 0xD800 && c <= 0xDFFF) ? QStringView(u"?") : QStringView(QChar::fromUcs4(c));
         }
         fuzz::Check(back == expected, "a file's text does not read back as written",
-                    QStringLiteral("code page %1\n text: %2\n file: %3\n read: %4")
+                    QStringLiteral("code page %1\n text: %2\n file: %3\n read: %4\n want: %5")
                         .arg(ansi)
-                        .arg(Units(t), QString::fromLatin1(file.toHex(' ')), Units(back)));
+                        .arg(Units(t), QString::fromLatin1(file.toHex(' ')), Units(back), Units(expected)));
     }
     return 0;
 }
