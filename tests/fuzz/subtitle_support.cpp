@@ -108,10 +108,12 @@ tSubtitleLine AsCarried(const QString& id, const tFormatDef& def, const tSubtitl
     const bool markup = def.TextEscape == QLatin1String("xml");
     if (markup) text.removeIf([](QChar ch) { return ch.category() == QChar::Other_Control && ch != u'\t'; });
     // Where a caption's lines are the file's lines, an empty one is left out (it would end the
-    // caption).
+    // caption), and blanks at either end of a line are not read (every reader trims its lines).
     if (id != QLatin1String("PLAINTEXT") &&
         def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0) {
         QStringList lines = text.split(u'|');
+        for (QString& line : lines)
+            line = TrimLine(line).toString();
         lines.removeIf([](const QString& line) {
             return std::all_of(line.begin(), line.end(), [](QChar ch) { return ch == u' ' || ch == u'\t'; });
         });
