@@ -85,7 +85,12 @@ QByteArray ReadFile(const QString& path) {
 
 void Fail(const char* what, const QString& detail) {
     std::fprintf(stderr, "\n*** fuzz check failed: %s\n", what);
-    if (!detail.isEmpty()) std::fprintf(stderr, "%s\n", detail.toUtf8().constData());
+    if (!detail.isEmpty()) {
+        // Whole, even where the text holds a zero.
+        const QByteArray bytes = detail.toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+        std::fputc('\n', stderr);
+    }
     std::fflush(stderr);
     std::abort();
 }

@@ -98,6 +98,8 @@ tSubtitleLine AsCarried(const QString& id, const tFormatDef& def, const tSubtitl
         text.remove(kStyleTags[k]);
         if (flags & (1 << k)) styles += kStyleTags[k];
     }
+    // Blanks at either end of a caption are not read: the files' lines are trimmed.
+    text = TrimLine(text).toString();
     const tWriterPath* writer = FindWriterPath(id);
     // ";" separates the fields.
     if (writer && writer->semicolonsToCommas) text.replace(u';', u',');
