@@ -12,7 +12,9 @@ QString WriteTmPlayer(const tWriteJob& job) {
         const tSubtitleLine& row = job.rows[i];
         const QString t1 = MsToTimecode(job.def, row.start, 0);
         const QString t2 = MsToTimecode(job.def, row.end, 0);
-        const QString text = WithoutStyleTags(TextWithLineBreaks(row.text, job.lineBreak));
+        // An empty numbered line closes the caption.
+        const QString text =
+            WithoutStyleTags(TextWithLineBreaks(WithoutEmptyLines(row.text, job.lineBreak), job.lineBreak));
         if (text.contains(crlf)) {
             out +=
                 t1 + QLatin1String(",1=") + ReplaceText(text, crlf, crlf + t1 + QLatin1String(",2=")) + crlf;

@@ -29,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -78,8 +79,14 @@ void AppendEscapedMarkup(QString& out, QStringView text, bool keepNonAscii) {
             out += QChar(c);
         else {
             char32_t code = c;
-            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
                 code = QChar::surrogateToUcs4(c, text[++i].unicode());
+            } else if (QChar::isSurrogate(c)) {
+                // Half a pair (from a damaged UTF-16 file) is no character: a reference to it
+                // makes the whole document invalid markup. "?", as UTF-8 writes it.
+                out += u'?';
+                continue;
+            }
             out += QLatin1String("&#") + QString::number(uint(code)) + u';';
         }
     }
@@ -178,6 +185,36 @@ void AppendWithLineBreaks(QString& out, const QString& text, const QString& line
         from = at + lineBreak.size();
     }
     out.append(QStringView(text).mid(from));
+}
+
+// A line that reads as empty: nothing but blanks and tabs (which every reader trims), and in
+// markup the control characters that are left out of it.
+bool IsEmptyLine(QStringView line, bool markup) {
+    for (const QChar c : line)
+        if (c != u' ' && c != u'\t' && !(markup && c.unicode() < 0x20)) return false;
+    return true;
+}
+
+// The caption's lines without the empty ones, or nothing when it has none (the common case
+// costs one pass over a caption of several lines, and no copy).
+std::optional<QString> EmptyLinesDropped(const QString& text, const QString& lineBreak, bool markup) {
+    if (lineBreak.isEmpty()) return std::nullopt;
+    bool empty = false;
+    for (qsizetype from = 0;;) {
+        const qsizetype at = FindText(text, lineBreak, from);
+        if (at < 0 && from == 0) return std::nullopt; // one line
+        empty = IsEmptyLine(QStringView(text).mid(from, (at < 0 ? text.size() : at) - from), markup);
+        if (empty || at < 0) break;
+        from = at + lineBreak.size();
+    }
+    if (!empty) return std::nullopt;
+    QString kept;
+    for (const QStringView line : QStringView(text).split(lineBreak)) {
+        if (IsEmptyLine(line, markup)) continue;
+        if (!kept.isEmpty()) kept += lineBreak;
+        kept += line;
+    }
+    return kept;
 }
 
 // The body cut into literal text and placeholders once, so that each caption is one pass.
@@ -341,7 +378,12 @@ TemplateOutput::Result FormatRange(const TemplatePlan& plan, int first, int last
     const bool escape = plan.markup.escape;
     if (withHeader && !def.Header.trimmed().isEmpty()) out += def.Header + kCrLf;
     for (int i = first; i < last; ++i) {
-        const QString& caption = plan.captions.Text(i);
+        const QString* captionText = &plan.captions.Text(i);
+        // An empty line would end the caption where its lines are the file's lines.
+        const std::optional<QString> withoutEmpty =
+            plan.enterBreaks ? EmptyLinesDropped(*captionText, job.lineBreak, escape) : std::nullopt;
+        if (withoutEmpty) captionText = &*withoutEmpty;
+        const QString& caption = *captionText;
         if (IsBlank(caption)) continue;
         const bool direct = plan.enterBreaks && !escape && !plan.semicolons && !ContainsChar(caption, u'<');
         QString text;
@@ -609,6 +651,10 @@ const tWriterPath* FindWriterPath(QStringView id) {
 bool WritesEveryCaption(QStringView id) {
     const tWriterPath* path = FindWriterPath(id);
     return path && path->everyCaption;
+}
+
+QString WithoutEmptyLines(const QString& text, const QString& lineBreak) {
+    return EmptyLinesDropped(text, lineBreak, false).value_or(text);
 }
 
 QString TextWithLineBreaks(const QString& text, const QString& lineBreak) {

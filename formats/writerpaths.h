@@ -25,6 +25,9 @@ const tWriterPath* FindWriterPath(QStringView id);
 
 // Caption text with the line-break marker as CR LF (no conversion with an empty marker).
 QString TextWithLineBreaks(const QString& text, const QString& lineBreak);
+// The text without its empty lines (nothing but blanks and tabs), for formats whose caption
+// lines are the file's lines: a reader ends the caption at an empty one.
+QString WithoutEmptyLines(const QString& text, const QString& lineBreak);
 // The text without "<b>", "<i>" and "<u>".
 QString WithoutStyleTags(const QString& text);
 

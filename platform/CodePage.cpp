@@ -19,6 +19,9 @@ struct CodePageInfo {
     int32_t number;
     const char* name;
     bool iconv;
+    // glibc's Johab reads byte 0x5C as the won sign (U+20A9) and has no byte for "\"; Windows
+    // keeps it as in ASCII, and so does the converter here.
+    bool wonIsBackslash = false;
 };
 
 constexpr CodePageInfo kCodePages[] = {
@@ -28,7 +31,7 @@ constexpr CodePageInfo kCodePages[] = {
     {1200, "UTF-16LE", false},     {1201, "UTF-16BE", false},     {1250, "windows-1250", false},
     {1251, "windows-1251", false}, {1252, "windows-1252", false}, {1253, "windows-1253", false},
     {1254, "windows-1254", false}, {1255, "windows-1255", false}, {1256, "windows-1256", false},
-    {1257, "windows-1257", false}, {1258, "windows-1258", false}, {1361, "JOHAB", true},
+    {1257, "windows-1257", false}, {1258, "windows-1258", false}, {1361, "JOHAB", true, true},
     {10000, "macintosh", false},   {20127, "US-ASCII", false},    {20866, "KOI8-R", false},
     {21866, "KOI8-U", false},      {28591, "ISO-8859-1", false},  {28592, "ISO-8859-2", false},
     {28593, "ISO-8859-3", false},  {28594, "ISO-8859-4", false},  {28595, "ISO-8859-5", false},
@@ -109,33 +112,31 @@ QByteArray IconvEncode(QStringView text, const char* name) {
     return out;
 }
 
-// Encodes one character (a code point, possibly two UTF-16 units), or nothing when the code
-// page cannot hold it. The check is a round trip: a converter's fallback that maps a character
-// to a different one (and its substitution byte for unmappable ones) is not a mapping.
-QByteArray EncodeOne(QStringView ch, const char* name) {
-    QStringEncoder encoder(name, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder(ch);
-    if (encoder.hasError() || bytes.isEmpty()) return QByteArray();
-    QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
-    const QString back = decoder(bytes);
-    if (decoder.hasError() || back != ch) return QByteArray();
-    return bytes;
-}
-
 bool IsControl(char16_t c) {
     return c < 0x20 || c == 0x7F;
 }
 
-// The converter alone, without any fix-up: an empty text for an unusable code page.
+// The converter alone, without the control-character fix-up: an empty text for an unusable
+// code page.
 QString ConverterDecode(const CodePageInfo& cp, QByteArrayView bytes) {
-    if (cp.iconv) return IconvDecode(bytes, cp.name);
+    if (cp.iconv) {
+        QString text = IconvDecode(bytes, cp.name);
+        if (cp.wonIsBackslash) text.replace(QChar(0x20A9), QLatin1Char('\\'));
+        return text;
+    }
     QStringDecoder decoder(cp.name, QStringConverter::Flag::Stateless);
     if (!decoder.isValid()) return QString();
     return decoder(bytes);
 }
 
 QByteArray ConverterEncode(const CodePageInfo& cp, QStringView text) {
-    if (cp.iconv) return IconvEncode(text, cp.name);
+    if (cp.iconv) {
+        if (!cp.wonIsBackslash) return IconvEncode(text, cp.name);
+        // A won sign of the text comes out as "\" too, and so fails the caller's round trip.
+        QString won = text.toString();
+        won.replace(QLatin1Char('\\'), QChar(0x20A9));
+        return IconvEncode(won, cp.name);
+    }
     QStringEncoder encoder(cp.name, QStringConverter::Flag::Stateless);
     if (!encoder.isValid()) return QByteArray();
     return encoder(text);
@@ -323,32 +324,24 @@ QByteArray EncodeCodePage(QStringView text, int32_t codePage) {
             if (IsControl(c.unicode())) c = QChar(ascii.toConverter[c.unicode()]);
         in = mapped;
     }
-    if (cp->iconv) return IconvEncode(in, cp->name);
-    QStringEncoder encoder(cp->name, QStringConverter::Flag::Stateless);
-    if (!encoder.isValid()) return QByteArray();
-    QByteArray whole = encoder(in);
-    // The common case: everything converted and decodes back to the same text.
-    if (!encoder.hasError()) {
-        QStringDecoder decoder(cp->name, QStringConverter::Flag::Stateless);
-        const QString back = decoder(whole);
-        if (back == in && !decoder.hasError()) return whole;
-    }
+    // The common case: everything converted and reads back as the same text.
+    const QByteArray whole = ConverterEncode(*cp, in);
+    if (!whole.isEmpty() && ConverterDecode(*cp, whole) == in) return whole;
     // Some character has no place in the code page: convert one character at a time so that
     // exactly those become "?".
     QByteArray out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
+    for (qsizetype i = 0; i < in.size();) {
         const qsizetype len =
-            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
-        const QStringView ch = text.mid(i, len);
-        if (ch.size() == 1 && ch[0].unicode() < 0x80 && ascii.keepsAscii) {
-            out.append(char(ch[0].unicode()));
+            (in[i].isHighSurrogate() && i + 1 < in.size() && in[i + 1].isLowSurrogate()) ? 2 : 1;
+        const QStringView ch = in.mid(i, len);
+        if (ch.size() == 1 && text[i].unicode() < 0x80 && ascii.keepsAscii) {
+            out.append(char(text[i].unicode()));
+        } else if (const QByteArray one = ConverterEncode(*cp, ch);
+                   !one.isEmpty() && ConverterDecode(*cp, one) == ch) {
+            out.append(one);
         } else {
-            const QByteArray bytes = EncodeOne(ch, cp->name);
-            if (bytes.isEmpty())
-                out.append('?');
-            else
-                out.append(bytes);
+            out.append('?');
         }
         i += len;
     }

@@ -118,7 +118,7 @@ SubclassProc* Proc() {
 void WindowDestroyed(QObject* hWnd) {
     if (!gProc) return;
     // The hooks hear of it first, then every registration of the window goes.
-    QEvent msg(QEvent::Type(MHookXP::kNcDestroy));
+    QEvent msg{QEvent::Type(MHookXP::kNcDestroy)};
     // No pointer may be taken to an object being destroyed: the hooks get hWnd alone.
     gProc->Deliver(hWnd, &msg, nullptr);
     if (!gProc) return;

@@ -134,11 +134,10 @@ TEST_F(EncodingsTest, EveryCodePageReadsAsciiBytesAsItsConverterDoes) {
         }
     }
     EXPECT_GT(withCharacter, 30);
-    // As Windows has them: Johab's 5C is the won sign, UTF-16 takes two bytes a character, and
-    // the IBM PC code pages and 932 read every byte below 0x80 as its ASCII character.
-    EXPECT_FALSE(KeepsAscii(1361));
-    EXPECT_EQ(DecodeCodePage("a\\b", 1361), QString::fromUtf8("a\xE2\x82\xA9"
-                                                              "b"));
+    // As Windows has them: UTF-16 takes two bytes a character, and Johab, the IBM PC code pages
+    // and 932 read every byte below 0x80 as its ASCII character.
+    EXPECT_TRUE(KeepsAscii(1361));
+    EXPECT_EQ(DecodeCodePage("a\\b", 1361), "a\\b");
     EXPECT_FALSE(KeepsAscii(1200));
     EXPECT_FALSE(KeepsAscii(1201));
     for (const int32_t cp : {437, 850, 852, 866, 932, 1252, 65001}) {
@@ -147,6 +146,31 @@ TEST_F(EncodingsTest, EveryCodePageReadsAsciiBytesAsItsConverterDoes) {
         const QString controls = DecodeCodePage(QByteArray("\x1A\x1C\x7F\x80", 4), cp);
         EXPECT_EQ(controls.left(3), QString::fromLatin1("\x1A\x1C\x7F"));
         EXPECT_EQ(EncodeCodePage(controls, cp).left(3), "\x1A\x1C\x7F");
+    }
+}
+
+// A code page that keeps ASCII keeps it beside its other characters too: bytes 0x01..0x7F read
+// and write as the same characters whether the rest of the text is ASCII or not. (ICU's tables
+// of the IBM-derived code pages swap 0x1A, 0x1C and 0x7F, glibc's Johab reads 0x5C as the won
+// sign; Windows does neither.)
+TEST_F(EncodingsTest, AsciiBytesMeanTheSameBesideOtherCharacters) {
+    QByteArray ascii;
+    for (int b = 0x01; b <= 0x7F; ++b)
+        ascii.append(char(b));
+    const struct {
+        int32_t codePage;
+        const char* other; // one character beyond ASCII
+    } rows[] = {{437, "\x82"},     {850, "\x82"},       {852, "\x82"},       {866, "\x80"},
+                {932, "\x93\xFA"}, {936, "\xC4\xE3"},   {949, "\xB0\xA1"},   {950, "\xA4\xA4"},
+                {874, "\xA1"},     {1251, "\xC6"},      {1252, "\xE9"},      {10000, "\x8E"},
+                {20866, "\xC1"},   {51932, "\xA4\xA2"}, {54936, "\xC4\xE3"}, {1361, "\x88\x61"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.codePage);
+        const QByteArray mixed = QByteArray(r.other) + ascii;
+        const QString text = DecodeCodePage(mixed, r.codePage);
+        ASSERT_EQ(text.size(), 1 + ascii.size());
+        EXPECT_EQ(text.mid(1), QString::fromLatin1(ascii));
+        EXPECT_EQ(EncodeCodePage(text, r.codePage), mixed);
     }
 }
 

@@ -207,3 +207,38 @@ TEST_F(RoundTripTest, TimeLikeTextMarkupAndTheLargestTimeReadBack) {
         EXPECT_EQ(msgbox.count(), 0) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
     }
 }
+
+// Empty lines inside a caption (typed by the user, or left by a reader that dropped what a line
+// held): where a caption's lines are the file's lines an empty one would end the caption, and
+// the lines after it would be lost. Every format keeps every line that has text, in order.
+TEST_F(RoundTripTest, EmptyLinesInsideACaptionLoseNoText) {
+    // The fourth caption's middle line holds only control characters, which markup leaves out.
+    const std::vector<tSubtitleLine> doc{{1000, 2500, "first||second"},
+                                         {3000, 4500, "|lead| |x|"},
+                                         {5000, 6000, "<i>a|\t|b||"},
+                                         {6500, 6900, QString("c|\x01\x02|d")},
+                                         {7000, 8000, "last"}};
+    // The lines with text, without the control characters a format may leave out.
+    const auto lines = [](const QString& text) {
+        QStringList out;
+        for (QString line : Normalised(text).split(gLineBreak)) {
+            line.removeIf([](QChar c) { return c.unicode() < 0x20; });
+            if (!line.trimmed().isEmpty()) out << line.trimmed();
+        }
+        return out;
+    };
+    // Plain text (index 0) has a caption per line.
+    for (int i = 1; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        SCOPED_TRACE(qPrintable(id));
+        const QByteArray bytes = Write(id, doc);
+        const int boxes = msgbox.count();
+        Open(WriteFile(id + ".sub", bytes), IsFrameBased(id));
+        const std::vector<tSubtitleLine> got = Document();
+        EXPECT_EQ(got.size(), doc.size()) << bytes.toStdString();
+        if (got.size() != doc.size()) continue;
+        for (size_t k = 0; k < got.size(); ++k)
+            EXPECT_EQ(lines(got[k].text), lines(Expected(id, doc[k]).text)) << "caption " << k + 1;
+        EXPECT_EQ(msgbox.count(), boxes) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+    }
+}

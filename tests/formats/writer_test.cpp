@@ -4,12 +4,14 @@
 #include "base/paths.h"
 #include "base/settings.h"
 #include "document/captions.h"
+#include "formats/detect.h"
 #include "formats/formatdefs.h"
 #include "formats/writer.h"
 #include "platform/CodePage.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <vector>
 
@@ -71,6 +73,32 @@ TEST_F(WriterTest, MarkupFormatsEscapeTheirText) {
     EXPECT_TRUE(Write("SUBRIP", {{0, 1000, "a < b & c"}}).contains("a < b & c"));
 }
 
+// Half a surrogate pair (a damaged UTF-16 file leaves them in captions) has no character
+// reference: one would make the whole document invalid markup. Every markup format writes it as
+// "?" and still writes a whole pair.
+TEST_F(WriterTest, MarkupHasNoReferenceToHalfASurrogatePair) {
+    const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString text = QString(u'a') + QChar(0xD800) + u'b' + QChar(0xDC00) + pair + QChar(0xDE00) +
+                         QChar(0xD83D) + u'|' + QChar(0xD83D);
+    const QRegularExpression reference("&#(\\d+);");
+    int markupFormats = 0;
+    for (int i = 1; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        ASSERT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);
+        if (gFormatDef.TextEscape != "xml") continue;
+        ++markupFormats;
+        SCOPED_TRACE(qPrintable(id));
+        const QString file = QString::fromUtf8(Write(id, {{0, 1000, text}}).toLatin1());
+        for (auto m = reference.globalMatch(file); m.hasNext();) {
+            const uint code = m.next().captured(1).toUInt();
+            EXPECT_FALSE(code >= 0xD800 && code <= 0xDFFF) << code;
+        }
+        EXPECT_TRUE(file.contains(pair) || file.contains("&#128512;"));
+        EXPECT_TRUE(file.contains("a?b?"));
+    }
+    EXPECT_GE(markupFormats, 5);
+}
+
 TEST_F(WriterTest, SpecialPaths) {
     // Plain text: every row as the list holds it, whatever the count.
     const std::vector<tSubtitleLine> rows{{1000, 2000, "<b>One|two"}, {0, 0, "Untimed"}, {0, 0, ""}};
@@ -124,6 +152,29 @@ TEST_F(WriterTest, TextTheAnsiCodePageCannotHoldIsWrittenAsUtf8WithAMark) {
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(QString(c.id) + " " + c.text + " " + QString::number(c.cp)));
         EXPECT_EQ(Write(c.id, {{0, 1000, c.text}}, 0, c.cp).toLatin1(), c.expected);
+    }
+}
+
+// Whatever the text, the file reads back as it: code-page bytes that the reader would take for
+// Unicode (a byte-order mark at the start, or valid UTF-8 anywhere) are not written as such.
+TEST_F(WriterTest, CodePageBytesThatLookLikeUnicodeAreWrittenAsUtf8) {
+    const struct {
+        const char* text; // UTF-8
+        int32_t cp;
+        bool unicode; // the code page's bytes would be read as Unicode
+    } rows[] = {
+        {"caf\u00e9", 1252, false},           {"\u00c3\u00a9t", 1252, true},        // C3 A9: "é" in UTF-8
+        {"\u00ff\u00fe ab", 1252, true},      {"\u00fe\u00ff ab", 1252, true},      // FF FE, FE FF
+        {"\u00ef\u00bb\u00bf x", 1252, true}, {"x \u00ef\u00bb\u00bf", 1252, true}, // EF BB BF
+        {"\u00ef\u00bb", 1252, true},         {"\u00e9\u00c3", 1252, false},        // E9 C3: no UTF-8
+        {"\u0420\u040e", 1251, true},         {"\u0416", 1251, false},              // D0 A1 / C6
+    };
+    for (const auto& r : rows) {
+        const QString text = QString::fromUtf8(r.text);
+        SCOPED_TRACE(qPrintable(text + " " + QString::number(r.cp)));
+        const QByteArray bytes = EncodeSubtitleText(text, r.cp);
+        EXPECT_EQ(bytes, r.unicode ? "\xEF\xBB\xBF" + text.toUtf8() : EncodeCodePage(text, r.cp));
+        EXPECT_EQ(DecodeFileText(bytes, DetectTextEncoding(bytes), r.cp), text);
     }
 }
 
