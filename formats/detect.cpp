@@ -1,10 +1,10 @@
 #include "formats/detect.h"
 
+#include "base/processstate.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
 #include "formats/textops.h"
 #include "platform/CodePage.h"
-#include "platform/processstate.h"
 
 #include <QStringDecoder>
 
