@@ -1,6 +1,6 @@
 #include "base/paths.h"
 
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <QDir>
 

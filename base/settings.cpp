@@ -1,8 +1,8 @@
 #include "base/settings.h"
 
 #include "base/numbers.h"
+#include "base/processstate.h"
 #include "base/settingsstore.h"
-#include "platform/processstate.h"
 
 #include <variant>
 

@@ -3,7 +3,7 @@
 #include "base/appinfo.h"
 #include "base/numbers.h"
 #include "base/paths.h"
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "base/toolbox.h"
 
 #include "base/paths.h"
-#include "platform/Shell.h"
-#include "platform/processstate.h"
+#include "base/processstate.h"
+#include "base/shell.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -15,8 +15,8 @@
 #include "app/startup.h"
 #include "app/ui/frmStart.h"
 #include "app/ui/programmain.h"
+#include "base/processstate.h"
 #include "language/lang.h"
-#include "platform/processstate.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "base/ui/formhelpers.h"
+#include "document/mediastate.h"
 #include "language/lang.h"
-#include "mainwindow/mainstate.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>

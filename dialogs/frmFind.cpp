@@ -1,12 +1,12 @@
 #include "dialogs/frmFind.h"
 
+#include "base/processstate.h"
 #include "base/ui/formhelpers.h"
 #include "dialogs/frmReplace.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/findreplace.h"
 #include "language/lang.h"
-#include "platform/processstate.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

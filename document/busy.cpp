@@ -1,6 +1,6 @@
 #include "document/busy.h"
 
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "document/captions.h"
 
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "base/textsearch.h"
 #include "language/lang.h"
-#include "platform/processstate.h"
 
 #include <algorithm>
 #include <type_traits>

@@ -1,8 +1,8 @@
 #include "document/report.h"
 
+#include "base/processstate.h"
 #include "document/captions.h"
 #include "language/lang.h"
-#include "platform/processstate.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,12 +1,12 @@
 #include "document/rules.h"
 
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/report.h"
 #include "language/lang.h"
 #include "platform/MsgBox.h"
-#include "platform/processstate.h"
 
 #include <QCoreApplication>
 #include <QCursor>

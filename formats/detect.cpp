@@ -1,11 +1,11 @@
 #include "formats/detect.h"
 
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
 #include "formats/textops.h"
 #include "platform/CodePage.h"
-#include "platform/processstate.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -3,11 +3,11 @@
 #include "base/appinfo.h"
 #include "base/numbers.h"
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "base/toolbox.h"
 #include "formats/textops.h"
 #include "language/lang.h"
 #include "platform/MsgBox.h"
-#include "platform/processstate.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,7 @@
 // Opening and appending subtitle files: detection, the frame-rate question, the read and the
 // grid filled in one step.
 #include "base/numbers.h"
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "base/toolbox.h"
 #include "document/busy.h"
@@ -12,7 +13,6 @@
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/MsgBox.h"
-#include "platform/processstate.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "language/lang.h"
 
 #include "base/numbers.h"
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "language/localeinfo.h"
 #include "language/stringtable.h"
-#include "platform/processstate.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #include "language/stringtable.h"
 
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <QDir>
 #include <QFile>

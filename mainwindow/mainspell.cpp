@@ -2,6 +2,7 @@
 // them in the spelling dialog, and every caption that came back changed is written.
 #include "base/appinfo.h"
 #include "base/settings.h"
+#include "dialogs/frmSpell.h"
 #include "document/busy.h"
 #include "document/captions.h"
 #include "document/spellbatch.h"
@@ -10,7 +11,6 @@
 #include "platform/FlexGrid.h"
 #include "platform/MsgBox.h"
 #include "platform/SpellService.h"
-#include "platform/ui/frmSpell.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,15 +1,9 @@
 #include "mainwindow/mainstate.h"
 
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <QStringList>
 
-QString gVideoFile;
-QString gWaveFile;
-uint8_t gAudioChoice = 0;
-bool gWasPlaying = false;
-bool gClosing = false;
-bool gStopWave = false;
 int16_t gNcHeight = 0;
 int16_t gVScrollWidth = 0;
 int16_t gNcWidth = 0;
@@ -17,19 +11,13 @@ int16_t gFrameHeight = 0;
 
 namespace {
 
-void ResetMainState() {
-    gVideoFile.clear();
-    gWaveFile.clear();
-    gAudioChoice = 0;
-    gWasPlaying = false;
-    gClosing = false;
-    gStopWave = false;
+void ResetWindowFigures() {
     gNcHeight = 0;
     gVScrollWidth = 0;
     gNcWidth = 0;
     gFrameHeight = 0;
 }
-SCRIVELLE_REGISTER_RESET(ResetMainState);
+SCRIVELLE_REGISTER_RESET(ResetWindowFigures);
 
 } // namespace
 

@@ -1,16 +1,11 @@
 #pragma once
-// What the main window has open besides the subtitle document (document/captions.h holds
-// gSubFile and gModified), and the window-frame figures its layout works with.
+// The window-frame figures the main window's layout works with, and what it makes of the
+// command line. What it has open (video, audio) is in document/mediastate.h.
+#include "document/mediastate.h"
+
 #include <QString>
 
 #include <cstdint>
-
-extern QString gVideoFile;   // path or address the player plays; "" when none
-extern QString gWaveFile;    // the WAV shown in the audio bar; "" when none
-extern uint8_t gAudioChoice; // where an audio file goes: 0 nowhere, 1 audio bar, 2 player, 3 both
-extern bool gWasPlaying;     // the player was playing when a load paused it
-extern bool gClosing;        // the main window is unloading
-extern bool gStopWave;       // asks a WAV load in progress to stop
 
 // Window-frame figures in twips (computed when the main window loads and activates).
 extern int16_t gNcHeight;     // frame + caption + menu bar height

@@ -4,12 +4,37 @@
 #include "base/toolbox.h"
 #include "document/busy.h"
 #include "language/lang.h"
+#include "mainwindow/filecommands.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainstate.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
 #include "tools/ui/frmAudioWizard.h"
 #include "tools/ui/frmEmbed.h"
+#include "tools/ui/wizardhost.h"
+
+namespace {
+
+// The wizards reach the main window through this, so that they need nothing of its class.
+class MainWindowWizardHost final : public IWizardHost {
+public:
+    bool PromptForSave() override {
+        frmMain* main = frmMain::Instance();
+        return !main || main->PromptForSave();
+    }
+    int32_t MediaLength() override { return GetMediaLength(); }
+    void ReleaseFiles() override {
+        if (frmMain* main = frmMain::Instance()) {
+            main->SetPreviewMode(false);
+            main->ResetControls();
+        }
+    }
+};
+
+MainWindowWizardHost gMainWindowWizardHost;
+[[maybe_unused]] const bool gWizardHostSet = (SetWizardHost(&gMainWindowWizardHost), true);
+
+} // namespace
 
 void frmMain::mnuEmbed_Click() {
     if (IsDocumentBusy()) return;

@@ -1,6 +1,6 @@
 #include "platform/Modules.h"
 
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

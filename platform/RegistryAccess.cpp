@@ -1,7 +1,7 @@
 #include "platform/RegistryAccess.h"
 
 #include "base/paths.h"
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <QDir>
 #include <QFile>

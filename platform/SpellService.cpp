@@ -1,7 +1,7 @@
 #include "platform/SpellService.h"
 
+#include "base/processstate.h"
 #include "platform/Modules.h"
-#include "platform/processstate.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "platform/SubtitleFilter.h"
 
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "platform/RegistryAccess.h"
-#include "platform/processstate.h"
 
 int32_t gSavedFilterHide;
 int32_t gSavedFilterLoadLevel;

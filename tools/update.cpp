@@ -3,10 +3,10 @@
 #include "base/appinfo.h"
 #include "base/numbers.h"
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "base/settingsstore.h"
 #include "base/toolbox.h"
 #include "platform/Modules.h"
-#include "platform/processstate.h"
 #include "tools/updatenetwork.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "tools/videotool.h"
 
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "base/toolbox.h"
 #include "platform/RegistryAccess.h"
-#include "platform/processstate.h"
 
 #include <QDir>
 #include <QFileInfo>

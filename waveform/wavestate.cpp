@@ -1,6 +1,6 @@
 #include "waveform/wavestate.h"
 
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <algorithm>
 

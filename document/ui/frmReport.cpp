@@ -1,11 +1,11 @@
 #include "document/ui/frmReport.h"
 
+#include "base/processstate.h"
 #include "base/ui/formhelpers.h"
 #include "document/captions.h"
 #include "document/report.h"
 #include "document/rules.h"
 #include "language/lang.h"
-#include "platform/processstate.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "platform/ui/DesktopServices.h"
 
+#include "base/shell.h"
 #include "language/lang.h"
 #include "platform/Dialogs.h"
-#include "platform/Shell.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The settings file: exact round trips, case-insensitive keys, atomic writes.
+#include "base/processstate.h"
 #include "base/settingsstore.h"
 #include "fixture.h"
-#include "platform/processstate.h"
 
 #include <QFile>
 #include <QFileInfo>

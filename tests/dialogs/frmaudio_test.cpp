@@ -3,8 +3,8 @@
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "dialogs/frmAudio.h"
+#include "document/mediastate.h"
 #include "language/lang.h"
-#include "mainwindow/mainstate.h"
 #include "support/fixture.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "fuzz_support.h"
 
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "formats/formatdefs.h"
 #include "language/lang.h"
 #include "platform/MsgBox.h"
-#include "platform/processstate.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "fixture.h"
 #include "platform/RegistryAccess.h"
 #include "platform/SubtitleFilter.h"
-#include "platform/processstate.h"
 
 #include <QDir>
 #include <QFileInfo>

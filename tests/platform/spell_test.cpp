@@ -1,6 +1,6 @@
+#include "dialogs/frmSpell.h"
 #include "fixture.h"
 #include "platform/SpellService.h"
-#include "platform/ui/frmSpell.h"
 #include "scoped.h"
 
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #pragma once
 // Scripted stand-ins for the message boxes, the system dialogs and the shell.
+#include "base/shell.h"
 #include "platform/Dialogs.h"
 #include "platform/MsgBox.h"
-#include "platform/Shell.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "fixture.h"
 
 #include "base/paths.h"
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,21 +2,20 @@
 
 #include "base/appinfo.h"
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "base/toolbox.h"
 #include "base/ui/formhelpers.h"
 #include "document/captions.h"
+#include "document/mediastate.h"
 #include "document/rules.h"
 #include "document/ui/frmReport.h"
 #include "language/lang.h"
-#include "mainwindow/filecommands.h"
-#include "mainwindow/frmMain.h"
-#include "mainwindow/mainstate.h"
 #include "platform/Dialogs.h"
 #include "platform/MsgBox.h"
-#include "platform/processstate.h"
 #include "tools/jobscript.h"
+#include "tools/ui/wizardhost.h"
 #include "tools/ui/wizardparts.h"
 #include "tools/videotool.h"
 
@@ -501,7 +500,7 @@ bool frmEmbed::WriteScript() {
     in.preview = chkPreview->isChecked();
     if (in.preview) {
         // Asked again now: the media may have changed since the box was checked.
-        const int32_t length = GetMediaLength();
+        const int32_t length = WizardHost().MediaLength();
         if (!self) return false;
         const auto end = PreviewEndTime(length, sldPreview->value());
         if (!end) {
@@ -530,8 +529,7 @@ bool frmEmbed::WriteScript() {
 void frmEmbed::Run() {
     QPointer<frmEmbed> self(this);
     // What the tool burns in is the file on disk: edits not yet saved are asked about first.
-    frmMain* main = frmMain::Instance();
-    if (main && !main->PromptForSave()) return;
+    if (!WizardHost().PromptForSave()) return;
     if (!self || !CanEmbed()) return;
     // The files may have changed while the ready page was open; the script says what is open now.
     SetBusy(true);
@@ -557,10 +555,7 @@ void frmEmbed::Run() {
     gSubFile.clear();
     gVideoFile.clear();
     gModified = false;
-    if (main) {
-        main->SetPreviewMode(false);
-        main->ResetControls();
-    }
+    WizardHost().ReleaseFiles();
     Wait(ToolPause(1000));
     if (!self) return;
     SetBusy(false);
@@ -611,7 +606,7 @@ void frmEmbed::chkPreview_Click() {
     if (!on) return;
     QPointer<frmEmbed> self(this);
     SetBusy(true);
-    const int32_t length = GetMediaLength();
+    const int32_t length = WizardHost().MediaLength();
     if (!self) return;
     SetBusy(false);
     if (length <= 0) {

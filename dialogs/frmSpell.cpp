@@ -1,4 +1,4 @@
-#include "platform/ui/frmSpell.h"
+#include "dialogs/frmSpell.h"
 
 #include "language/lang.h"
 

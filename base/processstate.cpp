@@ -1,4 +1,4 @@
-#include "platform/processstate.h"
+#include "base/processstate.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "platform/Shell.h"
+#include "base/shell.h"
 
 namespace {
 
