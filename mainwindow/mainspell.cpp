@@ -65,6 +65,7 @@ void frmMain::mnuSpell_Click() {
             const auto pieces = SplitSpellResult(result, last - first + 1);
             if (!pieces) {
                 failed = true;
+                if (SpellService()) SpellService()->EndRun();
                 MsgBox(kSpellBatchNotWritten.arg(first).arg(last), vbExclamation, LangText(259));
                 if (self.isNull()) return;
                 break;
@@ -78,6 +79,7 @@ void frmMain::mnuSpell_Click() {
             }
             if (mSpellCancelled) break;
         }
+        if (SpellService()) SpellService()->EndRun();
     }
     if ((mSpellFailed || failed) && changed == 0) {
         UpdateFileLabels(false);
