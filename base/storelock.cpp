@@ -38,8 +38,8 @@ void SetStoreLockWaitMs(int ms) {
 StoreLock::StoreLock(const QString& storePath) {
     const QString lockPath = storePath + QLatin1String(".lock");
     if (!QDir().mkpath(QFileInfo(storePath).absolutePath())) {
-        error_ = QStringLiteral("The folder %1 cannot be made.").arg(QDir::toNativeSeparators(
-                     QFileInfo(storePath).absolutePath()));
+        error_ = QStringLiteral("The folder %1 cannot be made.")
+                     .arg(QDir::toNativeSeparators(QFileInfo(storePath).absolutePath()));
         return;
     }
     lock_ = std::make_unique<QLockFile>(lockPath);

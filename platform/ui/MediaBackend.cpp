@@ -74,7 +74,8 @@ bool MediaPluginUsable(QString* reason) {
             return true;
         }
         if (reason)
-            *reason = QStringLiteral("The media backend %1 cannot be loaded: %2").arg(p.file, loader.errorString());
+            *reason =
+                QStringLiteral("The media backend %1 cannot be loaded: %2").arg(p.file, loader.errorString());
         return false;
     }
     if (reason) {

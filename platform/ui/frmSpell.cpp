@@ -150,7 +150,8 @@ std::optional<QString> HunspellSpellService::CheckText(const QString& text, QStr
     return RunSpellSession(
         text, *mChecker,
         [this](const QString& word, const QStringList& suggestions, const QString& context) {
-            return mDialog ? mDialog->Ask(word, suggestions, context) : SpellDecision{SpellDecision::Cancel, {}};
+            return mDialog ? mDialog->Ask(word, suggestions, context)
+                           : SpellDecision{SpellDecision::Cancel, {}};
         },
         mMemory, cancelled);
 }

@@ -1,16 +1,16 @@
 // The start-up sequence without its window: command line, folders, screen, backend check and
 // the choice of the UI language.
+#include "app/startup.h"
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "base/storelock.h"
-#include "platform/MsgBox.h"
-#include "platform/processstate.h"
-#include "app/startup.h"
 #include "fixture.h"
-#include "scoped.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
+#include "platform/MsgBox.h"
+#include "platform/processstate.h"
+#include "scoped.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -231,9 +231,8 @@ TEST_F(Store, CopiesWritingAtOnceKeepEveryValue) {
     QDir().mkpath(barrier);
     std::vector<std::unique_ptr<QProcess>> children;
     for (int c = 0; c < copies; ++c)
-        children.push_back(StartChild("WriteSettingKeys",
-                                      {QString("copy%1_").arg(c), QString::number(keys), barrier,
-                                       QString::number(copies)}));
+        children.push_back(StartChild("WriteSettingKeys", {QString("copy%1_").arg(c), QString::number(keys),
+                                                           barrier, QString::number(copies)}));
     for (auto& child : children) {
         ASSERT_TRUE(child->waitForFinished(180000)) << child->errorString().toStdString();
         EXPECT_EQ(child->exitStatus(), QProcess::NormalExit);

@@ -10,10 +10,10 @@
 #include "support/fixture.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>

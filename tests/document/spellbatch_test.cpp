@@ -56,27 +56,31 @@ QStringList WordsAskedAbout(const QString& text, QString* corrected = nullptr) {
     NoWords checker;
     SpellMemory memory;
     QStringList asked;
-    const QString out = RunSpellSession(text, checker, [&](const QString& word, const QStringList&, const QString&) {
-        asked << word;
-        SpellDecision d;
-        if (word == "wrod") {
-            d.action = SpellDecision::Change;
-            d.replacement = "word";
-        }
-        return d;
-    }, memory);
+    const QString out = RunSpellSession(
+        text, checker,
+        [&](const QString& word, const QStringList&, const QString&) {
+            asked << word;
+            SpellDecision d;
+            if (word == "wrod") {
+                d.action = SpellDecision::Change;
+                d.replacement = "word";
+            }
+            return d;
+        },
+        memory);
     if (corrected) *corrected = out;
     return asked;
 }
 
 TEST_F(SpellBatchTest, CaptionsComeBackAsTheyWereWhateverTheyHold) {
     // What a caption may hold that the batch also uses, or that could pass for it.
-    const QStringList tokens = {"%%%", "%#%", "#%#", "%", "%%", "#", "%#", "#%", "\\", "\\37", "\\92%",
-                                "\r", "\n", "\r\n", "<i>", "%%%%%%", "%#%#%", "\r\n%%%\r\n", "\r\n%#%\r\n"};
+    const QStringList tokens = {"%%%", "%#%",    "#%#",   "%",           "%%",         "#",  "%#",
+                                "#%",  "\\",     "\\37",  "\\92%",       "\r",         "\n", "\r\n",
+                                "<i>", "%%%%%%", "%#%#%", "\r\n%%%\r\n", "\r\n%#%\r\n"};
     // Where it stands: the whole caption, at either end, inside a word, beside a line break
     // (the marker) or the italic tag, twice.
-    const QStringList places = {"T",      "T wrod", "wrod T", "wroTd",     "a|T",        "T|b",
-                                "a T|b",  "T<i>",   "<i>T",   "wrod T<i>", "T wrod T", "T|T|T"};
+    const QStringList places = {"T",     "T wrod", "wrod T", "wroTd",     "a|T",      "T|b",
+                                "a T|b", "T<i>",   "<i>T",   "wrod T<i>", "T wrod T", "T|T|T"};
     for (const QString marker : {"|", "/n", "[br]", "%"}) {
         SCOPED_TRACE("marker " + marker.toStdString());
         gLineBreak = marker;
@@ -84,7 +88,9 @@ TEST_F(SpellBatchTest, CaptionsComeBackAsTheyWereWhateverTheyHold) {
         for (const QString& token : tokens)
             for (const QString& place : places)
                 captions << QString(place).replace("|", marker).replace("T", token);
-        captions << "plain wrod" << "" << " ";
+        captions << "plain wrod"
+                 << ""
+                 << " ";
         Make(captions);
         const int n = int(captions.size());
         const QString batch = BuildSpellBatch(1, n);

@@ -73,8 +73,8 @@ protected:
 
 TEST_F(MediaBackendMissing, OpeningMediaFailsWithTextFiftyAndTheWindowGoesOn) {
     const QString subtitle = WriteFile("film.srt", "1\n00:00:01,000 --> 00:00:02,000\nHello\n\n");
-    const QString video =
-        MakeMedia("clip.mkv", {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=2", "-c:v", "mpeg4"});
+    const QString video = MakeMedia(
+        "clip.mkv", {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=2", "-c:v", "mpeg4"});
     const QString audio = MakeMedia("tone.wav", {"-f", "lavfi", "-i", "sine=frequency=440:duration=2"});
     gLangIndex = 0;
     LoadLanguageStrings();

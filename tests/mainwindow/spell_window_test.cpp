@@ -114,7 +114,8 @@ TEST_F(SpellWindowTest, ABatchThatCannotBeWrittenBackIsToldAndNeverCompleted) {
     msgbox.Answer(vbOK).Answer(vbOK);
     w->mnuSpell->trigger();
     ASSERT_EQ(msgbox.count(), 2);
-    EXPECT_TRUE(msgbox.shown()[0].text.contains("captions 501 to 1000")) << msgbox.shown()[0].text.toStdString();
+    EXPECT_TRUE(msgbox.shown()[0].text.contains("captions 501 to 1000"))
+        << msgbox.shown()[0].text.toStdString();
     EXPECT_EQ(msgbox.shown()[0].icon, vbExclamation);
     EXPECT_EQ(msgbox.shown()[1].text, LangText(261, "500"));
     EXPECT_EQ(spell->texts.size(), 2); // the check stopped there

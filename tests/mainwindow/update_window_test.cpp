@@ -144,9 +144,12 @@ TEST_F(UpdateWindowTest, ClosingTheWindowDuringTheCheckEndsIt) {
 }
 
 TEST_F(UpdateWindowTest, StartUpShowsTheButtonOnlyForANewerVersion) {
-    for (auto [seen, shown] :
-         {std::pair{"1.0.0", false}, {"0.9.0", false}, {"1.0.10", true}, {"junk", false},
-          {"9.<b>bold</b>", false}, {"9.0\x01", false}}) {
+    for (auto [seen, shown] : {std::pair{"1.0.0", false},
+                               {"0.9.0", false},
+                               {"1.0.10", true},
+                               {"junk", false},
+                               {"9.<b>bold</b>", false},
+                               {"9.0\x01", false}}) {
         WriteSetting(SettingKeys::CheckedVersion, QString::fromLatin1(seen));
         w->cmdUpdate->hide();
         w->Form_Activate();

@@ -184,8 +184,8 @@ TEST_F(RegistryTest, WhateverIsWrittenReadsBackAndTheFileStaysReadable) {
         EXPECT_TRUE(gReg.WriteDWORD(sentinel, "T", value));
         EXPECT_EQ(gReg.ReadDWORD(sentinel, "T", -1), value);
         // What only a line break or broken text could do is refused; everything else is kept.
-        const bool unwritable = QString(c.name).contains("line break") || QString(c.name).contains("carriage") ||
-                                QString(c.name).contains("surrogate");
+        const bool unwritable = QString(c.name).contains("line break") ||
+                                QString(c.name).contains("carriage") || QString(c.name).contains("surrogate");
         EXPECT_EQ(written, !unwritable || QString(c.name).startsWith("value name with line"));
     }
 }
@@ -196,8 +196,9 @@ TEST_F(RegistryTest, CopiesWritingAtOnceKeepEveryValue) {
     QDir().mkpath(barrier);
     std::vector<std::unique_ptr<QProcess>> children;
     for (int c = 0; c < copies; ++c)
-        children.push_back(StartChild("WriteRegistryValues", {QString("copy%1_").arg(c), QString::number(values),
-                                                               barrier, QString::number(copies)}));
+        children.push_back(
+            StartChild("WriteRegistryValues", {QString("copy%1_").arg(c), QString::number(values), barrier,
+                                               QString::number(copies)}));
     for (auto& child : children) {
         ASSERT_TRUE(child->waitForFinished(180000));
         EXPECT_EQ(child->exitCode(), 0) << "writes that failed";

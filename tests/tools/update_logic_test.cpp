@@ -36,7 +36,9 @@ TEST(UpdateLogic, AVersionIsNumbersAndDotsAndNothingElse) {
         {"9.<b>bold</b>", false},
         {"<html>", false},
         {"9.0\x01", false},
-        {"\x07" "9.0", false},
+        {"\x07"
+         "9.0",
+         false},
         {"9.\x1b[31m0", false},
         {"9.0\t", false},
         {"9.0\r", false},
