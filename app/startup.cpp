@@ -1,11 +1,13 @@
 #include "app/startup.h"
 
+#include "base/appinfo.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "language/lang.h"
 #include "language/localeinfo.h"
+#include "platform/MsgBox.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +17,9 @@
 #include <QScreen>
 
 #include <exception>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,10 +37,27 @@ QString WantedMediaBackend() {
     return qEnvironmentVariable("QT_MEDIA_BACKEND").trimmed();
 }
 
+// A real folder (not a link) that belongs to the user and that no one else may use.
+bool IsOwnPrivateFolder(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(QDir::cleanPath(path)).constData(), &st) != 0) return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
 } // namespace
 
 QString CommandLineFile(const QStringList& arguments) {
+    return CommandLineFile(arguments, QDir::currentPath());
+}
+
+QString CommandLineFile(const QStringList& arguments, const QString& currentFolder) {
     QString line = arguments.join(QLatin1Char(' '));
+    QString bare = line;
+    bare.remove(QLatin1Char('"'));
+    const qsizetype scheme = bare.indexOf(QLatin1String("://"));
+    const bool address = scheme > 1 && !bare.left(scheme).contains(QLatin1Char('/'));
+    if (!bare.trimmed().isEmpty() && !address && !QDir::isAbsolutePath(bare))
+        line = QDir::cleanPath(QDir(currentFolder).absoluteFilePath(bare));
     if (!line.contains(QLatin1Char('/')) || !line.contains(QLatin1Char('.')) || line.size() < 8)
         return QString();
     line.remove(QLatin1Char('"'));
@@ -55,7 +77,14 @@ int TwipsPerPixel(double dotsPerInch) {
 }
 
 QString ScratchFolderPath() {
-    return CacheHome() + QStringLiteral("/vellumix/");
+    const QString cache = CacheHome();
+    if (cache.isEmpty())
+        return FolderWithSlash(QDir::tempPath()) + QStringLiteral("vellumix-%1/").arg(geteuid());
+    return cache + QStringLiteral("/vellumix/");
+}
+
+void ReportSettingsWriteFailure(const QString& reason) {
+    MsgBox(QStringLiteral("The settings could not be saved.\n\n") + reason, vbExclamation, kProductName);
 }
 
 bool MakePrivateFolder(const QString& path) {
@@ -125,6 +154,13 @@ StartupResult RunStartupSequence(const QStringList& arguments) {
     });
     Step(r, [] {
         gTempDir = ScratchFolderPath();
+        if (CacheHome().isEmpty()) {
+            // In the shared temporary folder the folder must be the user's own and closed to
+            // others: anyone could have made one of that name first.
+            if (MakePrivateFolder(gTempDir) && IsOwnPrivateFolder(gTempDir)) return true;
+            gTempDir.clear();
+            return false;
+        }
         if (QFileInfo(gTempDir).isDir()) return true;
         return MakePrivateFolder(gTempDir);
     });
@@ -149,8 +185,13 @@ StartupResult RunStartupSequence(const QStringList& arguments) {
         }
         return true;
     });
-    Step(r, [] {
+    Step(r, [&] {
         LoadSettings();
+        if (SettingsFilePath().isEmpty()) {
+            r.noSettingsFolder = true; // told once, by the start window
+            return false;
+        }
+        SetSettingsWriteFailureHandler(ReportSettingsWriteFailure);
         return !SettingsStoreReadFailed();
     });
     Step(r, [] {

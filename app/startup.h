@@ -5,10 +5,13 @@
 // The start-up sequence, without windows: everything the start window does before it either
 // hands over to the main window or stays as the warning page.
 
-// The file named on the command line: the arguments joined by blanks, kept only when the text
-// holds a "/" and a "." and is at least 8 characters long, then with every double quote removed;
-// anything else gives empty text. Nothing else of the command line is read.
+// The file named on the command line: the arguments joined by blanks; a relative path is taken
+// in the current folder (currentFolder), so that "scrivelle film.srt" opens the file the user
+// sees; the text is kept only when it holds a "/" and a "." and is at least 8 characters long,
+// then with every double quote removed; anything else gives empty text. An address
+// ("http://...") is kept as it is. Nothing else of the command line is read.
 QString CommandLineFile(const QStringList& arguments);
+QString CommandLineFile(const QStringList& arguments, const QString& currentFolder);
 
 // A folder with exactly one trailing "/" ("/" stays "/").
 QString FolderWithSlash(const QString& folder);
@@ -17,8 +20,13 @@ QString FolderWithSlash(const QString& folder);
 // 1; 15 (96 dpi) when the screen cannot tell.
 int TwipsPerPixel(double dotsPerInch);
 
-// The program's scratch folder: $XDG_CACHE_HOME/vellumix/.
+// The program's scratch folder: $XDG_CACHE_HOME/vellumix/ (~/.cache/vellumix/). Without a home
+// folder, a folder of the user's own in the system's temporary folder, "vellumix-<user id>/".
 QString ScratchFolderPath();
+
+// Told when a setting cannot be saved (once for a run of failing writes): the reason, in a
+// warning box.
+void ReportSettingsWriteFailure(const QString& reason);
 
 // Creates a folder and its missing parents, each readable only by the user (mode 0700). True
 // when the path is a folder afterwards. An existing folder is left as it is.
@@ -39,6 +47,7 @@ struct StartupResult {
     bool backendMissing = false; // show the warning page instead of the main window
     QString missingPath;         // what the warning page names
     bool failed = false;         // some step failed; the caller says so once
+    bool noSettingsFolder = false; // no home folder: settings can be neither read nor kept
 };
 
 // Sets gCmdFile, gCharset, the language table, gSysDir, gTempDir (creating it), gAppPath, the

@@ -4,13 +4,15 @@
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/processstate.h"
+#include "base/storelock.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,10 +25,32 @@ struct Section {
     QList<Entry> entries;
 };
 
+// What tells one version of the file from another: every write replaces the file (a new
+// inode), and a hand edit in place changes its time or size.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const QString& path) {
+    FileStamp s;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return s;
+    s.exists = true;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
 struct Store {
     QString path;    // file the cache was read from
-    QDateTime mtime; // and its state then, to notice another instance's writes
-    qint64 size = -1;
+    FileStamp stamp; // and its state then, to notice another instance's writes
     bool loaded = false;
     bool readFailed = false;
     // The file did not read back cleanly (not UTF-8, lines that are no section or value):
@@ -40,8 +64,16 @@ Store& TheStore() {
     return s;
 }
 
+// Why the last write failed, and whom to tell (once, until a write succeeds again).
+QString gWriteError;
+bool gFailureTold = false;
+std::function<void(const QString&)> gFailureHandler;
+
 void ResetStore() {
     TheStore() = Store();
+    gWriteError.clear();
+    gFailureTold = false;
+    gFailureHandler = nullptr;
 }
 SCRIVELLE_REGISTER_RESET(ResetStore);
 
@@ -107,28 +139,26 @@ bool gBatchChecked = false; // the file was looked at since the outermost batch 
 
 // Brings the cache up to date with the file: on first use, when the store moved (tests point
 // XDG_CONFIG_HOME elsewhere), or when another instance of the program wrote it. Within a
-// SettingsReadBatch only the first call looks.
-void Refresh() {
+// SettingsReadBatch only the first call looks. A change reads the file again whatever the
+// cache holds (force): it runs under the store's lock, where the file is the one to change.
+void Refresh(bool force = false) {
     Store& st = TheStore();
-    if (gBatchDepth > 0) {
+    if (gBatchDepth > 0 && !force) {
         if (gBatchChecked && st.loaded) return;
         gBatchChecked = true;
     }
     const QString path = SettingsFilePath();
-    const QFileInfo fi(path);
-    const QDateTime mtime = fi.exists() ? fi.lastModified() : QDateTime();
-    const qint64 size = fi.exists() ? fi.size() : -1;
-    if (st.loaded && st.path == path && st.mtime == mtime && st.size == size) return;
+    const FileStamp stamp = StampOf(path);
+    if (!force && st.loaded && st.path == path && st.stamp == stamp) return;
     st.path = path;
-    st.mtime = mtime;
-    st.size = size;
+    st.stamp = stamp;
     st.loaded = true;
-    st.readFailed = false;
+    st.readFailed = path.isEmpty(); // no folder for the settings: nothing to read or write
     st.unclean = false;
     st.sections.clear();
-    if (!fi.exists()) return;
+    if (!stamp.exists) return;
     QFile f(path);
-    if (!fi.isFile() || !f.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) {
         st.readFailed = true;
         return;
     }
@@ -171,9 +201,44 @@ bool WriteOut(Store& st) {
         return false;
     }
     if (!f.commit()) return false;
-    const QFileInfo fi(path);
-    st.mtime = fi.lastModified();
-    st.size = fi.size();
+    st.stamp = StampOf(path);
+    return true;
+}
+
+void WriteFailed(const QString& reason) {
+    gWriteError = reason;
+    if (gFailureTold) return;
+    gFailureTold = true;
+    if (gFailureHandler) gFailureHandler(reason);
+}
+
+// One change of the store: under the lock the file is read again, edit() changes the cache
+// (false: nothing to write), and the file is rewritten. False when the change did not reach the
+// file; the cache is then read again on next access, so it never claims what the file lacks.
+template <typename Edit> bool Change(Edit&& edit) {
+    if (SettingsFilePath().isEmpty()) {
+        WriteFailed(kNoSettingsFolder);
+        return false;
+    }
+    const StoreLock lock(SettingsFilePath());
+    Store& st = TheStore();
+    if (!lock.Locked()) {
+        WriteFailed(lock.Error());
+        return false;
+    }
+    Refresh(true);
+    // Never overwrite a store we could not read: that would throw away every setting in it.
+    if (st.readFailed) {
+        WriteFailed(QStringLiteral("The settings file %1 cannot be read.").arg(st.path));
+        return false;
+    }
+    if (edit(st) && !WriteOut(st)) {
+        st.loaded = false;
+        WriteFailed(QStringLiteral("The settings file %1 cannot be written.").arg(st.path));
+        return false;
+    }
+    gWriteError.clear();
+    gFailureTold = false;
     return true;
 }
 
@@ -263,7 +328,9 @@ SettingsReadBatch::~SettingsReadBatch() {
 }
 
 QString SettingsFilePath() {
-    return ConfigHome() + QLatin1Char('/') + kMakerName + QLatin1Char('/') + kAppKey + QLatin1String(".conf");
+    const QString home = ConfigHome();
+    if (home.isEmpty()) return QString();
+    return home + QLatin1Char('/') + kMakerName + QLatin1Char('/') + kAppKey + QLatin1String(".conf");
 }
 
 bool SettingsStoreReadFailed() {
@@ -283,39 +350,40 @@ QString GetSetting(const QString& section, const QString& key, const QString& de
 }
 
 bool SaveSetting(const QString& section, const QString& key, const QString& value) {
-    Refresh();
-    Store& st = TheStore();
-    // Never overwrite a store we could not read: that would throw away every setting in it.
-    if (st.readFailed) return false;
     const QString full = FullSection(section);
-    Section* s = FindSection(st, full);
-    if (!s) {
-        st.sections.append(Section{full, {}});
-        s = &st.sections.last();
-    }
-    if (Entry* e = FindEntry(s, key)) {
-        if (e->value == value && QFileInfo::exists(st.path)) return true;
-        e->value = value;
-    } else {
-        s->entries.append(Entry{key, value});
-    }
-    if (WriteOut(st)) return true;
-    st.loaded = false; // reread on next access, so the cache never claims what the file lacks
-    return false;
+    return Change([&](Store& st) {
+        Section* s = FindSection(st, full);
+        if (!s) {
+            st.sections.append(Section{full, {}});
+            s = &st.sections.last();
+        }
+        if (Entry* e = FindEntry(s, key)) {
+            if (e->value == value && st.stamp.exists) return false;
+            e->value = value;
+        } else {
+            s->entries.append(Entry{key, value});
+        }
+        return true;
+    });
 }
 
 bool DeleteSetting(const QString& section, const QString& key) {
-    Refresh();
-    Store& st = TheStore();
-    if (st.readFailed) return false;
-    Section* s = FindSection(st, FullSection(section));
-    if (!s) return true;
-    const auto removed =
-        s->entries.removeIf([&](const Entry& e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; });
-    if (removed == 0) return true;
-    if (WriteOut(st)) return true;
-    st.loaded = false;
-    return false;
+    const QString full = FullSection(section);
+    return Change([&](Store& st) {
+        Section* s = FindSection(st, full);
+        if (!s) return false;
+        return s->entries.removeIf(
+                   [&](const Entry& e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; }) > 0;
+    });
+}
+
+QString SettingsWriteError() {
+    return gWriteError;
+}
+
+void SetSettingsWriteFailureHandler(std::function<void(const QString&)> handler) {
+    gFailureHandler = std::move(handler);
+    gFailureTold = false;
 }
 
 QString ReadSetting(const QString& key, const QString& def) {

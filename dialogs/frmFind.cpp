@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,13 +46,18 @@ template <class W> void Unload(QPointer<W>& slot) {
     slot = nullptr;
 }
 
-// Unloads both windows, then shows a new one into slot, modeless, owned by owner.
+// Shows the window of slot, modeless, owned by owner: the one already open is brought forward as
+// it is (with what the user typed and ticked in it); otherwise both windows are unloaded and a
+// new one is shown.
 template <class W> W* ShowAfresh(QPointer<W>& slot, QWidget* owner) {
-    UnloadFindWindows();
-    slot = new W(owner);
-    slot->show();
+    if (!Loaded(slot)) {
+        UnloadFindWindows();
+        slot = new W(owner);
+        slot->show();
+    }
     slot->raise();
     slot->activateWindow();
+    slot->Form_Activate();
     return slot.data();
 }
 
@@ -124,6 +130,15 @@ FindWindowBase::FindWindowBase(QWidget* owner, int captionText) : QDialog(owner)
 void FindWindowBase::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     Form_Activate();
+}
+
+bool FindWindowBase::event(QEvent* event) {
+    const bool done = QDialog::event(event);
+    // Every time the window becomes the active one, not only when it first shows; but a click
+    // that activates it puts the focus where it lands (the replacement box, an option).
+    if (event->type() == QEvent::WindowActivate && QGuiApplication::mouseButtons() == Qt::NoButton)
+        Form_Activate();
+    return done;
 }
 
 void FindWindowBase::Form_Activate() {

@@ -40,6 +40,7 @@ protected:
     // Loads the window with its caption (a UI text number), placed over the owner.
     FindWindowBase(QWidget* owner, int captionText);
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
     // The options as FindInLines takes them.
     uint8_t WholeWord() const;
@@ -63,7 +64,8 @@ public:
 
 // The loaded find window, or null.
 frmFind* FindWindow();
-// Unloads the replace window, then shows a new find window, modeless, owned by owner.
+// Brings the find window forward when it is open; else unloads the replace window and shows a
+// new find window, modeless, owned by owner.
 frmFind* ShowFindWindow(QWidget* owner);
 // Unloads the find window when it is loaded.
 void UnloadFindWindow();

@@ -22,7 +22,8 @@ protected:
 
 // The loaded replace window, or null.
 frmReplace* ReplaceWindow();
-// Unloads the find window, then shows a new replace window, modeless, owned by owner.
+// Brings the replace window forward when it is open; else unloads the find window and shows a
+// new replace window, modeless, owned by owner.
 frmReplace* ShowReplaceWindow(QWidget* owner);
 // Unloads the replace window when it is loaded.
 void UnloadReplaceWindow();

@@ -220,6 +220,9 @@ private:
     bool mActivated = false;
     bool mUnloaded = false;
     bool mLettersShown = false;
+    // The player-controls position the dialog last put in the list from gUIMode; the list
+    // holding another one is the user's choice, pending until OK.
+    int mUIModeShown = -1;
 };
 
 // Settings > Options and the report's link: shows the dialog modally over owner.

@@ -3,6 +3,7 @@
 #include "language/lang.h"
 
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,8 @@ frmSpell::frmSpell(QWidget* parent) : QDialog(parent) {
     setWindowTitle(LangText(259));
     lblNotFound = new QLabel(QStringLiteral("Not in dictionary:"), this);
     lblNotFound->setTextFormat(Qt::PlainText);
+    // However long the word, the label asks for no more room: the dialog keeps its size.
+    lblNotFound->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     txtContext = new QLineEdit(this);
     txtContext->setObjectName(QStringLiteral("txtContext"));
     txtContext->setReadOnly(true);
@@ -55,6 +58,10 @@ frmSpell::frmSpell(QWidget* parent) : QDialog(parent) {
     resize(520, 320);
 }
 
+frmSpell::~frmSpell() {
+    if (mWaiting) mWaiting->quit();
+}
+
 void frmSpell::Answer(SpellDecision::Action action) {
     mDecision.action = action;
     mDecision.replacement = txtChangeTo->text();
@@ -62,11 +69,38 @@ void frmSpell::Answer(SpellDecision::Action action) {
     if ((action == SpellDecision::Change || action == SpellDecision::ChangeAll) &&
         mDecision.replacement.isEmpty())
         mDecision.action = SpellDecision::Ignore;
-    accept();
+    if (action == SpellDecision::Cancel) {
+        reject();
+        return;
+    }
+    // The dialog stays open for the next word.
+    if (mWaiting) mWaiting->quit();
+}
+
+void frmSpell::reject() {
+    mDecision = SpellDecision{SpellDecision::Cancel, QString()};
+    QDialog::reject();
+    if (mWaiting) mWaiting->quit();
+}
+
+void frmSpell::Finish() {
+    if (isVisible()) QDialog::accept();
+}
+
+void frmSpell::ShowWord() {
+    const QString text = QStringLiteral("Not in dictionary: ") + mWord;
+    lblNotFound->setText(lblNotFound->fontMetrics().elidedText(text, Qt::ElideRight, lblNotFound->width()));
+    lblNotFound->setToolTip(text);
+}
+
+void frmSpell::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    ShowWord();
 }
 
 SpellDecision frmSpell::Ask(const QString& word, const QStringList& suggestions, const QString& context) {
     mDecision = SpellDecision{SpellDecision::Cancel, QString()};
+    mWord = word;
     txtContext->setText(context);
     const qsizetype at = context.indexOf(word);
     if (at >= 0) txtContext->setSelection(int(at), int(word.size()));
@@ -74,9 +108,28 @@ SpellDecision frmSpell::Ask(const QString& word, const QStringList& suggestions,
     lstSuggestions->addItems(suggestions);
     txtChangeTo->setText(suggestions.isEmpty() ? word : suggestions.first());
     if (!suggestions.isEmpty()) lstSuggestions->setCurrentRow(0);
-    lblNotFound->setText(QStringLiteral("Not in dictionary: ") + word);
-    if (exec() != QDialog::Accepted) return SpellDecision{SpellDecision::Cancel, QString()};
+    if (!isVisible()) {
+        // The first word opens the dialog, modal to the whole program as the check runs.
+        setWindowModality(Qt::ApplicationModal);
+        show();
+    }
+    ShowWord();
+    cmdChange->setFocus();
+    QPointer<frmSpell> self(this);
+    QEventLoop waiting;
+    mWaiting = &waiting;
+    waiting.exec(QEventLoop::DialogExec);
+    if (!self) return SpellDecision{SpellDecision::Cancel, QString()};
+    mWaiting = nullptr;
     return mDecision;
+}
+
+HunspellSpellService::~HunspellSpellService() {
+    delete mDialog.data();
+}
+
+void HunspellSpellService::EndRun() {
+    if (mDialog) mDialog->Finish();
 }
 
 std::optional<QString> HunspellSpellService::CheckText(const QString& text, QString* error, bool* cancelled) {
@@ -93,11 +146,12 @@ std::optional<QString> HunspellSpellService::CheckText(const QString& text, QStr
         }
         mChecker = std::move(checker);
     }
-    frmSpell dialog(mParent);
+    if (!mDialog) mDialog = new frmSpell(mParent);
     return RunSpellSession(
         text, *mChecker,
-        [&](const QString& word, const QStringList& suggestions, const QString& context) {
-            return dialog.Ask(word, suggestions, context);
+        [this](const QString& word, const QStringList& suggestions, const QString& context) {
+            return mDialog ? mDialog->Ask(word, suggestions, context)
+                           : SpellDecision{SpellDecision::Cancel, {}};
         },
         mMemory, cancelled);
 }

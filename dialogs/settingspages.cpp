@@ -560,9 +560,14 @@ void frmSettings::ShowPlayerSettings() {
     if (gUIMode != QLatin1String("none") && gUIMode != QLatin1String("mini") &&
         gUIMode != QLatin1String("full"))
         gUIMode = QStringLiteral("full");
-    cmbUImode->setCurrentIndex(gUIMode == QLatin1String("none")   ? 0
-                               : gUIMode == QLatin1String("mini") ? 1
-                                                                  : 2);
+    const int stored = gUIMode == QLatin1String("none") ? 0 : gUIMode == QLatin1String("mini") ? 1 : 2;
+    // A choice made in the list waits for OK: the refresh after a Reset of another page or
+    // after the font or colour dialog must not take it back.
+    const bool pending = mUIModeShown >= 0 && cmbUImode->currentIndex() != mUIModeShown;
+    if (!pending) {
+        cmbUImode->setCurrentIndex(stored);
+        mUIModeShown = stored;
+    }
     (gVSFilterMode != 0 ? optVSHide : optVSDisable)->setChecked(true);
     const bool filter = SubtitleFilterKeyExists(1);
     for (QWidget* w :
@@ -585,6 +590,7 @@ void frmSettings::ApplyPlayerTexts() {
 void frmSettings::ResetPlayerPage() {
     gStretch = 1;
     gUIMode = QStringLiteral("full");
+    mUIModeShown = -1; // the list shows the reset value, whatever was chosen in it
     gVSFilterMode = 0;
     if (gSettingsHooks.setStretch) gSettingsHooks.setStretch(true);
 }

@@ -7,6 +7,8 @@
 // The captions travel to the spelling service as one text in which separators keep their
 // structure: "%%%" ends a caption, "%#%" stands for a line break inside one, "#%#" for "<i>".
 // Each separator stands on a line of its own, so a word checker never sees it as part of a word.
+// Whatever a caption holds comes back unchanged: "%", "\\" and line-break characters of its own
+// travel escaped ("\\" and two digits), so no text of a caption can pass for a separator.
 
 // The batch text of rows first..last (the grid's current captions).
 QString BuildSpellBatch(int first, int last);

@@ -16,6 +16,15 @@
 #include <QLabel>
 #include <QPointer>
 
+namespace {
+// Told when the corrected text of a batch cannot be matched to its captions (no text in the
+// string table says it).
+const QString kSpellBatchNotWritten =
+    QStringLiteral("The spelling corrections of captions %1 to %2 could not be matched to their captions: "
+                   "the text came back without its caption separators. None of them was written, and the "
+                   "spell check stopped.");
+} // namespace
+
 QString frmMain::MsSpellCheck(const QString& text) {
     mSpellFailed = false;
     mSpellCancelled = false;
@@ -37,6 +46,7 @@ void frmMain::mnuSpell_Click() {
     if (IsDocumentBusy() || !IsDocumentGrid()) return;
     QPointer<frmMain> self(this);
     int changed = 0;
+    bool failed = false;
     {
         DocumentBusyGuard busy;
         if (SpellService()) SpellService()->BeginRun();
@@ -50,25 +60,39 @@ void frmMain::mnuSpell_Click() {
             lblTextFile->setText(LangText(117) + QStringLiteral("... (%1/%2)").arg(done).arg(total));
             QCoreApplication::processEvents();
             if (self.isNull()) return;
-            // A batch that lost or gained a separator cannot be matched to its captions.
-            if (const auto pieces = SplitSpellResult(result, last - first + 1)) {
-                for (int row = first; row <= last; ++row) {
-                    const QString& piece = (*pieces)[row - first];
-                    if (piece == GetLineText(row)) continue;
-                    SetLineText(row, piece);
-                    ++changed;
-                    gModified = true;
-                }
+            // A batch that lost or gained a separator cannot be matched to its captions: none of
+            // it is written, the user is told, and the check stops there.
+            const auto pieces = SplitSpellResult(result, last - first + 1);
+            if (!pieces) {
+                failed = true;
+                if (SpellService()) SpellService()->EndRun();
+                MsgBox(kSpellBatchNotWritten.arg(first).arg(last), vbExclamation, LangText(259));
+                if (self.isNull()) return;
+                break;
+            }
+            for (int row = first; row <= last; ++row) {
+                const QString& piece = (*pieces)[row - first];
+                if (piece == GetLineText(row)) continue;
+                SetLineText(row, piece);
+                ++changed;
+                gModified = true;
             }
             if (mSpellCancelled) break;
         }
+        if (SpellService()) SpellService()->EndRun();
     }
-    if (mSpellFailed && changed == 0) {
+    if ((mSpellFailed || failed) && changed == 0) {
         UpdateFileLabels(false);
         return;
     }
     ResetControls();
     if (gCurrentRow >= 1 && gCurrentRow < grdSubs().Rows()) ShowSelectedLine(gCurrentRow);
+    // "Completed" only for a check that ran to its end (or that the user ended); after a failure
+    // the box tells what the batches before it changed.
+    if (mSpellFailed || failed) {
+        MsgBox(LangText(261, QString::number(changed)), vbInformation, LangText(259));
+        return;
+    }
     QString message = LangText(260) + u' ';
     if (changed > 0) message += LangText(261, QString::number(changed));
     MsgBox(message, vbInformation, LangText(259));

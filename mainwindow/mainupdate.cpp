@@ -95,7 +95,8 @@ void frmMain::CheckForUpdates() {
     Wait(1000);
     if (gone()) return;
 
-    gUpdVersion = GetUpdateValue(QStringLiteral("version"));
+    // Only numbers and dots make a version: anything else reads as no version at all (text 293).
+    gUpdVersion = ReplyVersion();
     QString digits = gUpdVersion;
     digits.remove(u'.');
     gUpdVersionNum = QString::number(qlonglong(std::max(0.0, std::floor(LeadingNumber(digits.left(18))))));

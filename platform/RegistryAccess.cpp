@@ -2,6 +2,7 @@
 
 #include "base/paths.h"
 #include "base/processstate.h"
+#include "base/storelock.h"
 
 #include <QDir>
 #include <QFile>
@@ -100,6 +101,42 @@ qsizetype ReadQuoted(const QString& line, qsizetype pos, QString& out) {
     return -1;
 }
 
+bool operator==(const Value& a, const Value& b) {
+    return a.type == b.type && a.name == b.name && a.bytes == b.bytes && a.text == b.text;
+}
+bool operator==(const Key& a, const Key& b) {
+    return a.hive == b.hive && a.subkey == b.subkey && a.values == b.values;
+}
+
+// A key path without trimming: the hive (its long name replaced by its short one, blanks around
+// it ignored) and the subkey as it is, without "\" at its ends.
+clsRegistryAccess::ParsedPath ParseRawPath(QString p) {
+    // Only a leading long hive name stands for the hive; the same words further on belong to
+    // the subkey's own names.
+    for (const HiveName& h : kHives) {
+        const QString longName = QString::fromLatin1(h.longName);
+        const QString lead = p.left(p.indexOf(u'\\')).trimmed();
+        if (lead.compare(longName, Qt::CaseInsensitive) == 0) {
+            p = QString::fromLatin1(h.shortName) + (p.contains(u'\\') ? p.mid(p.indexOf(u'\\')) : QString());
+            break;
+        }
+    }
+    clsRegistryAccess::ParsedPath result;
+    const qsizetype slash = p.indexOf(u'\\');
+    const QString hive = (slash < 0 ? p : p.left(slash)).trimmed().toUpper();
+    for (const HiveName& h : kHives)
+        if (hive == QLatin1String(h.shortName)) result.hive = h.handle;
+    if (slash >= 0) {
+        QString sub = p.mid(slash + 1);
+        while (sub.endsWith(u'\\'))
+            sub.chop(1);
+        while (sub.startsWith(u'\\'))
+            sub.remove(0, 1);
+        result.subkey = sub;
+    }
+    return result;
+}
+
 // The whole tree, or nothing when the file exists but cannot be read or parsed.
 struct Tree {
     QList<Key> keys;
@@ -135,7 +172,9 @@ std::optional<Tree> ParseTree(const QString& content) {
         if (line.isEmpty() || line.startsWith(u';') || line == QLatin1String("REGEDIT4")) continue;
         if (line.startsWith(u'[')) {
             if (!line.endsWith(u']')) return std::nullopt;
-            const auto parsed = clsRegistryAccess::ParsePath(line.mid(1, line.size() - 2));
+            // The name between the brackets is taken as it stands: blanks at its ends are part
+            // of a key's name, as the writer wrote it.
+            const auto parsed = ParseRawPath(line.mid(1, line.size() - 2));
             if (parsed.hive == 0 || parsed.subkey.isEmpty()) return std::nullopt;
             current = &tree.Create(parsed.hive, parsed.subkey);
             continue;
@@ -183,8 +222,10 @@ std::optional<Tree> ParseTree(const QString& content) {
     return tree;
 }
 
-// A missing file is an empty tree; an unreadable or unparsable one is nothing.
+// A missing file is an empty tree; an unreadable or unparsable one is nothing, and so is the
+// store when there is no folder for it.
 std::optional<Tree> LoadTree() {
+    if (clsRegistryAccess::FilePath().isEmpty()) return std::nullopt;
     QFile file(clsRegistryAccess::FilePath());
     if (!file.exists()) return Tree{};
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
@@ -196,7 +237,7 @@ std::optional<Tree> LoadTree() {
     return ParseTree(text);
 }
 
-bool SaveTree(const Tree& tree) {
+QString TreeText(const Tree& tree) {
     QString out = QStringLiteral("REGEDIT4\n; Keys of other programs, kept for Quenlark Scrivelle.\n");
     for (const Key& k : tree.keys) {
         out += u'\n' + (u'[' + HiveShortName(k.hive) + u'\\' + k.subkey + u']') + u'\n';
@@ -219,46 +260,49 @@ bool SaveTree(const Tree& tree) {
             out += u'\n';
         }
     }
+    return out;
+}
+
+// Writes the tree, but only a file that reads back as this very tree: a name the file cannot
+// hold (a line break in a key's name, text that is no Unicode) fails the write, rather than
+// leaving a file that every later read would refuse.
+bool SaveTree(const Tree& tree) {
+    const QByteArray bytes = TreeText(tree).toUtf8();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const auto reread = ParseTree(utf8.decode(bytes));
+    if (utf8.hasError() || !reread || reread->keys != tree.keys) return false;
     const QString path = clsRegistryAccess::FilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(out.toUtf8());
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
+}
+
+// One change of the file, made on the file as it is, while no other copy of the program changes
+// it: edit() returns whether there is anything to write (or a result of its own, kept in result).
+template <typename Edit> bool ChangeTree(Edit&& edit) {
+    if (clsRegistryAccess::FilePath().isEmpty()) return false;
+    const StoreLock lock(clsRegistryAccess::FilePath());
+    if (!lock.Locked()) return false;
+    auto tree = LoadTree();
+    if (!tree) return false;
+    bool unchanged = false;
+    if (!edit(*tree, unchanged)) return false;
+    return unchanged || SaveTree(*tree);
 }
 
 } // namespace
 
 QString clsRegistryAccess::FilePath() {
-    return ConfigHome() + QStringLiteral("/Orvalent/registry.conf");
+    const QString home = ConfigHome();
+    return home.isEmpty() ? QString() : home + QStringLiteral("/Orvalent/registry.conf");
 }
 
 clsRegistryAccess::ParsedPath clsRegistryAccess::ParsePath(const QString& path) {
-    QString p = path.trimmed();
-    // Only a leading long hive name stands for the hive; the same words further on belong to
-    // the subkey's own names.
-    for (const HiveName& h : kHives) {
-        const QString longName = QString::fromLatin1(h.longName);
-        if (p.startsWith(longName, Qt::CaseInsensitive) &&
-            (p.size() == longName.size() || p[longName.size()] == u'\\')) {
-            p = QString::fromLatin1(h.shortName) + p.mid(longName.size());
-            break;
-        }
-    }
-    ParsedPath result;
-    const qsizetype slash = p.indexOf(u'\\');
-    const QString hive = (slash < 0 ? p : p.left(slash)).toUpper();
-    for (const HiveName& h : kHives)
-        if (hive == QLatin1String(h.shortName)) result.hive = h.handle;
-    if (slash >= 0) {
-        QString sub = p.mid(slash + 1);
-        while (sub.endsWith(u'\\'))
-            sub.chop(1);
-        while (sub.startsWith(u'\\'))
-            sub.remove(0, 1);
-        result.subkey = sub;
-    }
-    return result;
+    return ParseRawPath(path.trimmed());
 }
 
 bool clsRegistryAccess::KeyExists(const QString& path) {
@@ -287,32 +331,32 @@ int32_t clsRegistryAccess::ReadDWORD(const QString& path, const QString& name, i
 bool clsRegistryAccess::WriteDWORD(const QString& path, const QString& name, int32_t value) {
     const ParsedPath p = ParsePath(path);
     if (p.hive == 0 || p.subkey.isEmpty()) return false;
-    auto tree = LoadTree();
-    if (!tree) return false;
-    if (!tree->Exists(p.hive, p.subkey) && !CreateKeyIfDoesntExists) return false;
-    Key& key = tree->Create(p.hive, p.subkey);
-    Value v;
-    v.type = Value::Dword;
-    v.name = name;
-    for (int i = 0; i < 4; ++i)
-        v.bytes.append(char((uint32_t(value) >> (8 * i)) & 0xFF));
-    auto it = std::find_if(key.values.begin(), key.values.end(),
-                           [&](const Value& old) { return SameName(old.name, name); });
-    if (it != key.values.end())
-        *it = v;
-    else
-        key.values.append(v);
-    return SaveTree(*tree);
+    return ChangeTree([&](Tree& tree, bool&) {
+        if (!tree.Exists(p.hive, p.subkey) && !CreateKeyIfDoesntExists) return false;
+        Key& key = tree.Create(p.hive, p.subkey);
+        Value v;
+        v.type = Value::Dword;
+        v.name = name;
+        for (int i = 0; i < 4; ++i)
+            v.bytes.append(char((uint32_t(value) >> (8 * i)) & 0xFF));
+        auto it = std::find_if(key.values.begin(), key.values.end(),
+                               [&](const Value& old) { return SameName(old.name, name); });
+        if (it != key.values.end())
+            *it = v;
+        else
+            key.values.append(v);
+        return true;
+    });
 }
 
 bool clsRegistryAccess::CreateKey(const QString& path) {
     const ParsedPath p = ParsePath(path);
     if (p.hive == 0) return false;
-    auto tree = LoadTree();
-    if (!tree) return false;
-    if (p.subkey.isEmpty() || tree->Find(p.hive, p.subkey)) return true;
-    tree->Create(p.hive, p.subkey);
-    return SaveTree(*tree);
+    return ChangeTree([&](Tree& tree, bool& unchanged) {
+        unchanged = p.subkey.isEmpty() || tree.Find(p.hive, p.subkey);
+        if (!unchanged) tree.Create(p.hive, p.subkey);
+        return true;
+    });
 }
 
 bool clsRegistryAccess::ValueExists(const QString& path, const QString& name) {
@@ -326,16 +370,15 @@ bool clsRegistryAccess::ValueExists(const QString& path, const QString& name) {
 
 bool clsRegistryAccess::KillValue(const QString& path, const QString& name) {
     const ParsedPath p = ParsePath(path);
-    auto tree = LoadTree();
-    if (!tree) return false;
-    Key* key = tree->Find(p.hive, p.subkey);
-    if (!key) return false;
-    const auto before = key->values.size();
-    key->values.erase(std::remove_if(key->values.begin(), key->values.end(),
-                                     [&](const Value& v) { return SameName(v.name, name); }),
-                      key->values.end());
-    if (key->values.size() == before) return false;
-    return SaveTree(*tree);
+    return ChangeTree([&](Tree& tree, bool&) {
+        Key* key = tree.Find(p.hive, p.subkey);
+        if (!key) return false;
+        const auto before = key->values.size();
+        key->values.erase(std::remove_if(key->values.begin(), key->values.end(),
+                                         [&](const Value& v) { return SameName(v.name, name); }),
+                          key->values.end());
+        return key->values.size() != before;
+    });
 }
 
 clsRegistryAccess gReg;

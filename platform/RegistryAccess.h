@@ -18,7 +18,9 @@
 // Key and value names are compared without case, as on the system the keys come from. Every
 // call reads the file afresh and every change rewrites it atomically. A file that cannot be
 // read or parsed is never written over (that would wipe every key it holds): while it is
-// damaged, reads give their defaults and writes fail.
+// damaged, reads give their defaults and writes fail. The writer never leaves a file the reader
+// would refuse: a name it cannot hold (a line break in a key's name) fails that write instead.
+// Running copies of the program make their changes in turn, under a lock file beside it.
 class clsRegistryAccess {
 public:
     // Hive handles of the system the keys come from; 0 for an unknown hive.

@@ -51,6 +51,8 @@ public:
     virtual std::optional<QString> CheckText(const QString& text, QString* error, bool* cancelled) = 0;
     // Starts a new spell check (forgets Ignore all, Change all and added words).
     virtual void BeginRun() {}
+    // The spell check is over (its dialog, open from one text to the next, closes).
+    virtual void EndRun() {}
 };
 
 // The Hunspell engine lives in a module of its own (platform/spellmodule), loaded the first time

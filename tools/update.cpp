@@ -81,10 +81,19 @@ int CompareVersions(const QString& a, const QString& b) {
     return 0;
 }
 
+bool IsVersionText(const QString& text) {
+    const QStringList parts = text.split(u'.');
+    if (parts.size() > kMaxVersionParts) return false;
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part.size() > kMaxVersionDigits) return false;
+        for (QChar c : part)
+            if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+}
+
 bool IsNewerThanRunning(const QString& version) {
-    const QString v = version.trimmed();
-    if (v.isEmpty() || !v[0].isDigit()) return false;
-    return CompareVersions(v, AppVersionText()) > 0;
+    return IsVersionText(version) && CompareVersions(version, AppVersionText()) > 0;
 }
 
 namespace {
@@ -178,6 +187,13 @@ QString GetUpdateValue(const QString& key) {
     value = value.left(254);
     gUpdChars = int32_t(value.size());
     return value;
+}
+
+QString ReplyVersion() {
+    // As the reply holds it: GetUpdateValue's cleaning would make "9.0<BEL>" look like "9.0".
+    const QString raw =
+        ReadIni(QStringLiteral("VELLUMIX"), QStringLiteral("version"), QString(), UpdateReplyFile());
+    return IsVersionText(raw) ? raw : QString();
 }
 
 QString UpdateReleaseDate(const QString& year, const QString& month, const QString& day) {

@@ -29,7 +29,14 @@ QString UpdateRequestAddress();
 // Compares dotted versions part by part as numbers ("2.10.0" > "2.9.0"; "2.3" == "2.3.0");
 // a part's leading digits count, anything else is 0. <0, 0 or >0.
 int CompareVersions(const QString& a, const QString& b);
-// True when version names a release newer than the running one.
+// A version is numbers and dots and nothing else: 1 to 6 numbers of 1 to 9 digits (0-9), joined
+// by single dots ("2", "2.3.0"). Markup, blanks, control characters, other digits, text that
+// was not UTF-8 and longer texts are not versions: they are never offered nor kept, and never
+// make a box wider than the screen.
+inline constexpr int kMaxVersionParts = 6;
+inline constexpr int kMaxVersionDigits = 9;
+bool IsVersionText(const QString& text);
+// True when version is a version (IsVersionText) of a release newer than the running one.
 bool IsNewerThanRunning(const QString& version);
 
 // The longest reply the check accepts, and its time limit.
@@ -53,6 +60,10 @@ void NormalizeUpdateFile(const QString& path);
 // A value of the section "VELLUMIX" of the reply file; "---" when missing. At most 254
 // characters, control characters dropped.
 QString GetUpdateValue(const QString& key);
+
+// The reply's "version" exactly as the reply holds it when it is a version (IsVersionText);
+// empty when it is missing or is no version.
+QString ReplyVersion();
 
 // The release date from the reply's year, month and day (each its leading number); months and
 // days past their end roll over. Empty when a part is missing or the date is not valid.

@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "base/appinfo.h"
+#include "base/settingsstore.h"
 #include "base/toolbox.h"
 #include "base/ui/formhelpers.h"
 #include "language/lang.h"
@@ -162,7 +163,10 @@ void frmStart::Form_Load() {
         return; // the program ends; nothing else to report
 
     // Told once, whichever step failed; the start-up goes on as it stands.
-    if (r.failed) MsgBox(LangText(151), vbExclamation, kProductName);
+    if (r.noSettingsFolder)
+        MsgBox(kNoSettingsFolder, vbExclamation, kProductName);
+    else if (r.failed)
+        MsgBox(LangText(151), vbExclamation, kProductName);
 
     if (mLibraryMissing)
         show();

@@ -48,5 +48,13 @@ public:
 using CreateMediaBackendFn = MediaBackend* (*)(const MediaBackend::Callbacks& callbacks);
 inline constexpr char kCreateMediaBackendSymbol[] = "scrivelle_create_media_backend";
 
-// Loads the module (once) and makes a backend; null with the reason in *error when it cannot.
+// Loads the module (once) and makes a backend; null with the reason in *error when it cannot,
+// among others when Qt Multimedia has no backend plugin to play with (MediaPluginUsable).
 MediaBackend* LoadMediaBackend(const MediaBackend::Callbacks& callbacks, QString* error);
+
+// Whether Qt Multimedia will find the backend plugin it is about to load: the one
+// $QT_MEDIA_BACKEND names (exactly), else "gstreamer" or the first one installed, in Qt's plugin
+// folders. The plugin is loaded to be sure. Qt ends the whole program ("QtMultimedia is not
+// currently supported on this platform") when its first player finds none, so this is asked
+// before any of Qt's media objects is made. False with the reason in *reason.
+bool MediaPluginUsable(QString* reason);

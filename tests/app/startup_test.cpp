@@ -1,20 +1,27 @@
 // The start-up sequence without its window: command line, folders, screen, backend check and
 // the choice of the UI language.
+#include "app/startup.h"
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
-#include "app/startup.h"
+#include "base/storelock.h"
 #include "fixture.h"
-#include "scoped.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
+#include "platform/MsgBox.h"
+#include "scoped.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLockFile>
 
 #include <cmath>
+#include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -26,18 +33,41 @@ QFile::Permissions Perms(const QString& path) {
 const QFile::Permissions kPrivate = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 TEST(CommandLine, KeepsPathsAndDropsTheRest) {
-    EXPECT_EQ(CommandLineFile({"\"/home/u/b.srt\""}), "/home/u/b.srt");
-    EXPECT_EQ(CommandLineFile({"/home/u/b.srt"}), "/home/u/b.srt");
-    EXPECT_EQ(CommandLineFile({"a.srt"}), "");            // no folder
-    EXPECT_EQ(CommandLineFile({"/a/b.c"}), "");           // shorter than 8
-    EXPECT_EQ(CommandLineFile({"/ab/c.de"}), "/ab/c.de"); // exactly 8
-    EXPECT_EQ(CommandLineFile({"/home/user/film"}), "");  // no "."
-    EXPECT_EQ(CommandLineFile({}), "");
-    // Everything given is one path: two paths stay whole, with their quotes removed.
-    EXPECT_EQ(CommandLineFile({"\"/a/x.srt\"", "\"/b/y.avi\""}), "/a/x.srt /b/y.avi");
-    EXPECT_EQ(CommandLineFile({"/home/u/my", "film.srt"}), "/home/u/my film.srt");
-    // The test counts the quotes: a short path inside quotes still passes.
-    EXPECT_EQ(CommandLineFile({"\"/a/b.c\""}), "/a/b.c");
+    const QString here = "/home/u/My Films";
+    const struct {
+        QStringList arguments;
+        const char* file;
+    } cases[] = {
+        {{"\"/home/u/b.srt\""}, "/home/u/b.srt"},
+        {{"/home/u/b.srt"}, "/home/u/b.srt"},
+        {{"/a/b.c"}, ""},           // shorter than 8
+        {{"/ab/c.de"}, "/ab/c.de"}, // exactly 8
+        {{"/home/user/film"}, ""},  // no "."
+        {{}, ""},
+        {{""}, ""},
+        {{"\"\""}, ""},
+        {{" "}, ""},
+        // Everything given is one path: two paths stay whole, with their quotes removed.
+        {{"\"/a/x.srt\"", "\"/b/y.avi\""}, "/a/x.srt /b/y.avi"},
+        {{"/home/u/my", "film.srt"}, "/home/u/my film.srt"},
+        // The test counts the quotes: a short path inside quotes still passes.
+        {{"\"/a/b.c\""}, "/a/b.c"},
+        // A relative path names a file in the folder the program was started from.
+        {{"film.srt"}, "/home/u/My Films/film.srt"},
+        {{"\"film.srt\""}, "/home/u/My Films/film.srt"},
+        {{"my", "film.srt"}, "/home/u/My Films/my film.srt"},
+        {{"./sub/film.srt"}, "/home/u/My Films/sub/film.srt"},
+        {{"../film.srt"}, "/home/u/film.srt"},
+        {{"sub/../film.SRT"}, "/home/u/My Films/film.SRT"},
+        // An address is not a file name.
+        {{"http://example.com/v.avi"}, "http://example.com/v.avi"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CommandLineFile(c.arguments, here), QString(c.file)) << c.arguments.join('|').toStdString();
+    // Relative to the root, a short name stays too short.
+    EXPECT_EQ(CommandLineFile({"b.c"}, "/"), "");
+    // Without a folder given, the current one.
+    EXPECT_EQ(CommandLineFile({"film.srt"}), QDir::current().absoluteFilePath("film.srt"));
 }
 
 TEST(Folders, OneTrailingSlash) {
@@ -139,6 +169,78 @@ TEST_F(Startup, ScratchFolderFailureIsNotedAndTheRestStillRuns) {
     EXPECT_EQ(gLanguage, "GERMAN");
     EXPECT_EQ(gLangIndex, 21);
     EXPECT_EQ(LangText(146), "Warnung");
+}
+
+QString NoUserDatabaseEntry() {
+    return QString();
+}
+
+TEST_F(Startup, TheHomeFolderComesFromTheUserDatabaseWhenHomeIsNotSet) {
+    EnvVar config("XDG_CONFIG_HOME", "");
+    EnvVar cache("XDG_CACHE_HOME", "relative/cache"); // only an absolute folder counts
+    const QString database = UserDatabaseHome();
+    ASSERT_TRUE(QDir::isAbsolutePath(database)) << database.toStdString();
+    const struct {
+        const char* home; // null: not set
+        QString expected;
+    } cases[] = {
+        {nullptr, database}, {"", database}, {"relative/home", database}, {"/srv/u/", "/srv/u"}, {"/", "/"},
+    };
+    for (const auto& c : cases) {
+        std::optional<EnvVar> home;
+        home.emplace("HOME", c.home ? QByteArray(c.home) : QByteArray());
+        if (!c.home) qunsetenv("HOME");
+        SCOPED_TRACE(c.home ? c.home : "(not set)");
+        EXPECT_EQ(HomeFolder(), c.expected);
+        const QString base = c.expected == "/" ? "" : c.expected;
+        EXPECT_EQ(SettingsFilePath(), base + "/.config/Orvalent/Scrivelle.conf");
+        EXPECT_EQ(ScratchFolderPath(), base + "/.cache/vellumix/");
+    }
+}
+
+TEST_F(Startup, WithoutAnyHomeFolderNoSettingsAreKeptAndTheScratchFolderIsPrivate) {
+    EnvVar config("XDG_CONFIG_HOME", "");
+    EnvVar cache("XDG_CACHE_HOME", "");
+    EnvVar home("HOME", "");
+    EnvVar tmpdir("TMPDIR", QFile::encodeName(TempPath("shared-tmp")));
+    QDir().mkpath(TempPath("shared-tmp"));
+    SetUserDatabaseLookup(NoUserDatabaseEntry);
+    EXPECT_EQ(SettingsFilePath(), "");
+    const StartupResult r = Run({"/home/u/film.srt"});
+    EXPECT_TRUE(r.failed);
+    EXPECT_TRUE(r.noSettingsFolder);
+    EXPECT_EQ(gNear, 200); // the defaults
+    EXPECT_EQ(gTempDir, TempPath(QString("shared-tmp/vellumix-%1/").arg(geteuid())));
+    EXPECT_EQ(Perms(gTempDir), kPrivate);
+    EXPECT_FALSE(QFileInfo::exists("/.config/Orvalent"));
+    // A write fails and says why; the start window has told it already, so no box.
+    EXPECT_FALSE(WriteSetting("Volume", "20"));
+    EXPECT_EQ(SettingsWriteError(), kNoSettingsFolder);
+    EXPECT_EQ(msgbox.count(), 0);
+
+    // A folder of that name that is not the user's alone is not used.
+    processstate::ResetAll();
+    SetUserDatabaseLookup(NoUserDatabaseEntry);
+    QFile::setPermissions(TempPath(QString("shared-tmp/vellumix-%1").arg(geteuid())),
+                          kPrivate | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
+    EXPECT_TRUE(Run().failed);
+    EXPECT_EQ(gTempDir, "");
+}
+
+TEST_F(Startup, AFailedSettingsWriteIsToldOnceInABox) {
+    Run();
+    SetStoreLockWaitMs(0);
+    QDir().mkpath(QFileInfo(SettingsFilePath()).absolutePath());
+    // Held by this process here; what matters is that the store cannot take it.
+    QLockFile other(SettingsFilePath() + ".lock");
+    ASSERT_TRUE(other.tryLock(0));
+    msgbox.Answer(vbOK);
+    EXPECT_FALSE(WriteSetting("Volume", "20"));
+    EXPECT_FALSE(WriteSetting("Near", "20"));
+    ASSERT_EQ(msgbox.count(), 1);
+    EXPECT_TRUE(msgbox.last().text.startsWith("The settings could not be saved.\n\n"));
+    EXPECT_TRUE(msgbox.last().text.contains("Scrivelle.conf.lock"));
+    EXPECT_EQ(msgbox.last().icon, vbExclamation);
 }
 
 TEST_F(Startup, UnreadableSettingsStoreIsNoted) {

@@ -160,6 +160,24 @@ TEST_F(StartWindow, FailedStepIsToldOnceAndStartUpGoesOn) {
     EXPECT_FALSE(start->programEnded());
 }
 
+QString NoUserDatabaseEntry() {
+    return QString();
+}
+
+TEST_F(StartWindow, NoSettingsFolderIsToldInsteadOfTheRegistryText) {
+    EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "0");
+    EnvVar config("XDG_CONFIG_HOME", "");
+    EnvVar home("HOME", "");
+    SetUserDatabaseLookup(NoUserDatabaseEntry);
+    msgbox.Answer(vbOK);
+    start->Form_Load();
+    ASSERT_EQ(msgbox.count(), 1);
+    EXPECT_EQ(msgbox.last().text, kNoSettingsFolder);
+    EXPECT_EQ(msgbox.last().icon, vbExclamation);
+    ASSERT_TRUE(mainWindow);
+    EXPECT_TRUE(mainWindow->isVisible());
+}
+
 TEST_F(StartWindow, FailedStepOnTheWarningPageIsToldOnceToo) {
     EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "1");
     QDir().mkpath(SettingsFilePath());

@@ -1,12 +1,54 @@
 // The settings file: exact round trips, case-insensitive keys, atomic writes.
 #include "base/processstate.h"
 #include "base/settingsstore.h"
+#include "base/storelock.h"
+#include "child.h"
 #include "fixture.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QThread>
+
+#include <csignal>
 
 namespace {
+
+// A copy of the program writing its own keys: "<prefix>0" ... as fast as it can, once every
+// copy of the run is ready. Ends with the number of writes that reported failure.
+SCRIVELLE_CHILD_ROLE(WriteSettingKeys) {
+    const QString prefix = arguments.value(0);
+    const int count = arguments.value(1).toInt();
+    const QDir barrier(arguments.value(2));
+    const int copies = arguments.value(3).toInt();
+    QFile(barrier.filePath(prefix)).open(QIODevice::WriteOnly);
+    for (int waited = 0; barrier.entryList(QDir::Files).size() < copies; ++waited) {
+        if (waited > 60000) return 255; // the other copies never came
+        QThread::msleep(1);
+    }
+    int failed = 0;
+    for (int i = 0; i < count; ++i)
+        if (!WriteSetting(prefix + QString::number(i), QString::number(i * 7))) {
+            ++failed;
+            qWarning("write %d failed: %s", i, qPrintable(SettingsWriteError()));
+        }
+    return failed;
+}
+
+// A copy of the program that holds the settings file's lock until its input ends.
+SCRIVELLE_CHILD_ROLE(HoldSettingsLock) {
+    QLockFile lock(SettingsFilePath() + ".lock");
+    if (!lock.tryLock(10000)) return 1;
+    QFile out, in;
+    out.open(stdout, QIODevice::WriteOnly);
+    out.write("held\n");
+    out.flush();
+    in.open(stdin, QIODevice::ReadOnly);
+    in.readAll(); // until the test closes our input
+    return 0;
+}
 
 class Store : public ScrivelleTest {
 protected:
@@ -180,6 +222,86 @@ TEST_F(Store, AFileThatDoesNotReadBackCleanlyIsKeptBeforeAnythingIsWritten) {
     ASSERT_TRUE(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
     EXPECT_EQ(first.readAll(), "not settings at all");
     EXPECT_EQ(second.readAll(), "nor this");
+}
+
+TEST_F(Store, CopiesWritingAtOnceKeepEveryValue) {
+    ASSERT_TRUE(WriteSetting("Language", "GERMAN")); // a value from before stays too
+    const int copies = 2, keys = 300;
+    const QString barrier = TempPath("barrier");
+    QDir().mkpath(barrier);
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (int c = 0; c < copies; ++c)
+        children.push_back(StartChild("WriteSettingKeys", {QString("copy%1_").arg(c), QString::number(keys),
+                                                           barrier, QString::number(copies)}));
+    for (auto& child : children) {
+        ASSERT_TRUE(child->waitForFinished(180000)) << child->errorString().toStdString();
+        EXPECT_EQ(child->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child->exitCode(), 0) << "writes that reported failure\n"
+                                        << child->readAllStandardError().toStdString();
+    }
+    ForgetCache();
+    int lost = 0;
+    for (int c = 0; c < copies; ++c)
+        for (int i = 0; i < keys; ++i)
+            if (ReadSetting(QString("copy%1_%2").arg(c).arg(i)) != QString::number(i * 7)) ++lost;
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(ReadSetting("Language"), "GERMAN");
+}
+
+TEST_F(Store, AWriteThatCannotTakeTheLockFailsAndIsToldOnce) {
+    ASSERT_TRUE(WriteSetting("Volume", "50"));
+    const QByteArray before = ReadFileBytes(SettingsFilePath());
+    SetStoreLockWaitMs(300);
+    QStringList told;
+    SetSettingsWriteFailureHandler([&](const QString& reason) { told << reason; });
+
+    struct Case {
+        const char* name;
+        bool killed; // the holder crashed: its lock is stale and is taken over
+    } const cases[] = {{"held by a running copy", false}, {"left by a copy that died", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        told.clear();
+        auto holder = StartChild("HoldSettingsLock", {});
+        ASSERT_TRUE(WaitFor([&] { return holder->canReadLine() || holder->waitForReadyRead(50); }, 30000));
+        ASSERT_EQ(holder->readLine(), "held\n");
+        if (c.killed) {
+            ::kill(pid_t(holder->processId()), SIGKILL);
+            ASSERT_TRUE(holder->waitForFinished(30000));
+            EXPECT_TRUE(WriteSetting("Volume", "60"));
+            EXPECT_EQ(ReadSetting("Volume"), "60");
+            EXPECT_TRUE(told.isEmpty());
+            continue;
+        }
+        // A burst of writes (OK in the settings dialog) while another copy is stuck: each one
+        // fails, the file is left alone, and the user is told once, naming the lock file.
+        for (const char* key : {"Volume", "Near", "Language"})
+            EXPECT_FALSE(WriteSetting(key, "70")) << key;
+        EXPECT_FALSE(DeleteSetting(kMainSection, "Volume"));
+        EXPECT_EQ(ReadFileBytes(SettingsFilePath()), before);
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].contains("Scrivelle.conf.lock")) << told[0].toStdString();
+        EXPECT_EQ(SettingsWriteError(), told[0]);
+        holder->closeWriteChannel();
+        ASSERT_TRUE(holder->waitForFinished(30000));
+        // The copy is done: the next write goes through, and a later failure is told again.
+        EXPECT_TRUE(WriteSetting("Volume", "65"));
+        EXPECT_TRUE(SettingsWriteError().isEmpty());
+        EXPECT_EQ(ReadSetting("Volume"), "65");
+    }
+    {
+        // A lock file that tells nothing, left long ago: taken over.
+        const QString path = WriteFile("config/Orvalent/Scrivelle.conf.lock", "not a lock");
+        QFile lockFile(path);
+        ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                         QFileDevice::FileModificationTime));
+    }
+    EXPECT_TRUE(WriteSetting("Volume", "66"));
+    QFile::remove(SettingsFilePath());
+    QDir().mkpath(SettingsFilePath()); // now the store cannot be read
+    EXPECT_FALSE(WriteSetting("Volume", "67"));
+    EXPECT_EQ(told.size(), 1);
 }
 
 TEST_F(Store, LivesUnderTheConfigHome) {

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -65,6 +66,69 @@ TEST_F(SideWindows, TypingASearchTextEnablesTheSearchButtons) {
     EXPECT_EQ(f->windowTitle(), "Find");
     QTest::keyClick(f->txtFind, Qt::Key_Escape);
     EXPECT_EQ(FindWindow(), nullptr);
+}
+
+TEST_F(SideWindows, ChoosingAnOpenWindowAgainBringsItForwardWithWhatWasTyped) {
+    Make({"a teh b"});
+    QWidget owner;
+    owner.resize(600, 400);
+    owner.show();
+    // As the window system does it: the window is asked to become the active one.
+    const auto activate = [](QWidget* w) {
+        w->activateWindow();
+        return QTest::qWaitForWindowActive(w);
+    };
+    const struct {
+        const char* name;
+        std::function<FindWindowBase*()> show;
+        std::function<FindWindowBase*()> showOther;
+    } windows[] = {
+        {"find", [&] { return ShowFindWindow(&owner); }, [&] { return ShowReplaceWindow(&owner); }},
+        {"replace", [&] { return ShowReplaceWindow(&owner); }, [&] { return ShowFindWindow(&owner); }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.name);
+        QPointer<FindWindowBase> first = w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(first));
+        ASSERT_TRUE(activate(first));
+        QTest::keyClicks(first->txtFind, "teh");
+        first->chkCase->setChecked(true);
+        first->chkEntire->setChecked(true);
+        if (auto* r = qobject_cast<frmReplace*>(first.data())) QTest::keyClicks(r->txtReplace, "the");
+        first->chkCase->setFocus();
+
+        // Back in the main window, the user chooses the same command again.
+        ASSERT_TRUE(activate(&owner));
+        FindWindowBase* again = w.show();
+        EXPECT_EQ(again, first.data()); // the same window, not an empty new one
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(first);
+        EXPECT_TRUE(first->isVisible());
+        EXPECT_EQ(first->txtFind->text(), "teh");
+        EXPECT_TRUE(first->chkCase->isChecked());
+        EXPECT_TRUE(first->chkEntire->isChecked());
+        if (auto* r = qobject_cast<frmReplace*>(first.data())) {
+            EXPECT_EQ(r->txtReplace->text(), "the");
+        }
+        EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == first->txtFind; }));
+
+        // Every activation puts the focus in the search box, not only the first.
+        for (QWidget* elsewhere : std::initializer_list<QWidget*>{first->chkEntire, first->cmdClose}) {
+            elsewhere->setFocus();
+            ASSERT_TRUE(activate(&owner));
+            ASSERT_TRUE(activate(first));
+            EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == first->txtFind; }))
+                << elsewhere->objectName().toStdString();
+        }
+
+        // The other command unloads this window and opens its own, empty.
+        FindWindowBase* other = w.showOther();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(first && first->isVisible());
+        EXPECT_TRUE(other->txtFind->text().isEmpty());
+        UnloadFindWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(SideWindows, FindNextReportsTheLineItStoppedOn) {

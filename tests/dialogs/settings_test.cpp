@@ -1,3 +1,4 @@
+#include "base/processstate.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "dialogs/frmSettings.h"
@@ -280,6 +281,72 @@ TEST_F(SettingsDialogTest, PlayerPage) {
     d->cmdOK->click();
     EXPECT_EQ(gUIMode, QStringLiteral("mini"));
     EXPECT_EQ(ReadSetting(QStringLiteral("P_VSFILTERMODE")), QStringLiteral("1"));
+}
+
+TEST_F(SettingsDialogTest, AChoiceInThePlayerControlsListWaitsForOkThroughEveryRefresh) {
+    // What may refresh the pages while the dialog is open.
+    const struct {
+        const char* name;
+        std::function<void()> refresh;
+        bool resetsTheList; // the player page's own Reset shows its reset value
+    } refreshes[] = {
+        {"Reset on the rules page", [this] { Page(0), d->cmdReset->click(); }, false},
+        {"Reset on the hot keys page", [this] { Page(1), d->cmdReset->click(); }, false},
+        {"Reset on the player page", [this] { Page(2), d->cmdReset->click(); }, true},
+        {"Reset on the preview page", [this] { Page(3), d->cmdReset->click(); }, false},
+        {"Reset on the language page", [this] { Page(4), d->cmdReset->click(); }, false},
+        {"the font dialog confirmed",
+         [this] {
+             tFontSpec font;
+             font.name = QStringLiteral("DejaVu Sans");
+             font.size = 20;
+             dialogs.fonts.push_back(font);
+             Page(3), d->cmdFont->click();
+         },
+         false},
+        {"the colour dialog confirmed",
+         [this] {
+             dialogs.colors.push_back(0x00FF00);
+             Page(3), d->cmdColor->click();
+         },
+         false},
+        {"another language chosen",
+         [this] {
+             Page(4);
+             d->cboLanguage->setCurrentIndex(d->cboLanguage->findText(gLangInfo[21][kLangName]));
+         },
+         false},
+    };
+    for (const auto& r : refreshes) {
+        for (const bool ok : {true, false}) {
+            SCOPED_TRACE(std::string(r.name) + (ok ? ", then OK" : ", then closed"));
+            QFile::remove(SettingsFilePath());
+            processstate::ResetAll();
+            gLangIndex = 0;
+            InitLanguageTable();
+            LoadLanguageStrings();
+            LoadSettings(); // "full"
+            delete d.data();
+            Open();
+            Page(2);
+            // The user picks "Show basic controls only" from the keyboard.
+            d->cmbUImode->setFocus();
+            QTest::keyClick(d->cmbUImode, Qt::Key_Up);
+            ASSERT_EQ(d->cmbUImode->currentIndex(), 1);
+            r.refresh();
+            r.refresh();
+            EXPECT_EQ(d->cmbUImode->currentIndex(), r.resetsTheList ? 2 : 1);
+            EXPECT_EQ(gUIMode, QStringLiteral("full")); // still only pending
+            if (ok)
+                d->cmdOK->click();
+            else
+                d->close();
+            const char* expected = ok && !r.resetsTheList ? "mini" : "full";
+            EXPECT_EQ(gUIMode, QString::fromLatin1(expected));
+            EXPECT_EQ(ReadSetting(QStringLiteral("P_UIMODE"), QStringLiteral("<none>")),
+                      ok ? QString::fromLatin1(expected) : QStringLiteral("<none>"));
+        }
+    }
 }
 
 TEST_F(SettingsDialogTest, PreviewPageFollowsLive) {

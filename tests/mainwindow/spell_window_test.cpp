@@ -19,12 +19,13 @@ public:
             return std::nullopt;
         }
         QString out = text;
-        if (dropSeparator) out.replace(out.indexOf(QStringLiteral("%%%")), 3, QString());
+        if (dropSeparatorFrom > 0 && texts.size() >= dropSeparatorFrom)
+            out.replace(out.indexOf(QStringLiteral("%%%")), 3, QString());
         return out.replace(QStringLiteral("teh"), QStringLiteral("the"));
     }
     QStringList texts;
     int failOn = 0;
-    bool dropSeparator = false;
+    int dropSeparatorFrom = 0; // the first text given back without one of its separators
 };
 
 class SpellWindowTest : public MainWindowFixture {
@@ -85,6 +86,7 @@ TEST_F(SpellWindowTest, AFailedServiceSaysSoOnceAndLaterBatchesAreNotSent) {
     msgbox.Answer(vbOK).Answer(vbOK);
     w->mnuSpell->trigger();
     ASSERT_EQ(msgbox.shown().size(), 2); // the failure, then what the first batch changed
+    EXPECT_EQ(msgbox.shown()[1].text, LangText(261, "500")); // never "completed"
     EXPECT_TRUE(
         msgbox.shown()[0].text.startsWith(LangText(262) + QStringLiteral("\n\n(Error# 429 - no dictionary")));
     EXPECT_EQ(msgbox.shown()[0].icon, vbCritical);
@@ -103,15 +105,54 @@ TEST_F(SpellWindowTest, AFailedServiceSaysSoOnceAndLaterBatchesAreNotSent) {
     EXPECT_FALSE(gModified);
 }
 
-TEST_F(SpellWindowTest, ABatchThatLostASeparatorIsNotWrittenBack) {
+TEST_F(SpellWindowTest, ABatchThatCannotBeWrittenBackIsToldAndNeverCompleted) {
     Make();
     FakeSpellService* spell = Install();
-    spell->dropSeparator = true;
+    // The first batch comes back whole, the second without a separator.
+    spell->dropSeparatorFrom = 2;
+    Open(1200, QStringLiteral("teh %1"));
+    msgbox.Answer(vbOK).Answer(vbOK);
+    w->mnuSpell->trigger();
+    ASSERT_EQ(msgbox.count(), 2);
+    EXPECT_TRUE(msgbox.shown()[0].text.contains("captions 501 to 1000"))
+        << msgbox.shown()[0].text.toStdString();
+    EXPECT_EQ(msgbox.shown()[0].icon, vbExclamation);
+    EXPECT_EQ(msgbox.shown()[1].text, LangText(261, "500"));
+    EXPECT_EQ(spell->texts.size(), 2); // the check stopped there
+    EXPECT_EQ(GetLineText(500), QStringLiteral("the 500"));
+    EXPECT_EQ(GetLineText(501), QStringLiteral("teh 501"));
+    EXPECT_TRUE(gModified);
+
+    // Failing in the first batch changes nothing and ends with the one message.
     Open(3, QStringLiteral("teh %1"));
+    spell->texts.clear();
+    spell->dropSeparatorFrom = 1;
     msgbox.Answer(vbOK);
     w->mnuSpell->trigger();
+    EXPECT_EQ(msgbox.count(), 3);
+    EXPECT_TRUE(msgbox.last().text.contains("captions 1 to 3"));
     EXPECT_EQ(GetLineText(1), QStringLiteral("teh 1"));
     EXPECT_FALSE(gModified);
+}
+
+TEST_F(SpellWindowTest, CaptionsHoldingTheSeparatorsComeBackUnchangedAndCorrected) {
+    Make();
+    Install();
+    const QStringList texts = {"100%%% sure", "%#%", "#%# teh", "a|%%%", "teh %#% b<i>", "%%%"};
+    w->ResetGrid(true);
+    std::vector<tSubtitleLine> lines;
+    for (const QString& t : texts)
+        lines.push_back({1000, 2000, t});
+    ASSERT_TRUE(FillLines(0, lines));
+    gSubFile = QStringLiteral("test.srt");
+    w->ResetControls();
+    gModified = false;
+    msgbox.Answer(vbOK);
+    w->mnuSpell->trigger();
+    EXPECT_EQ(msgbox.last().text, LangText(260) + u' ' + LangText(261, "2"));
+    const QStringList expected = {"100%%% sure", "%#%", "#%# the", "a|%%%", "the %#% b<i>", "%%%"};
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(GetLineText(i + 1), expected[i]);
 }
 
 } // namespace

@@ -72,6 +72,15 @@ TEST_F(UpdateWindowTest, OutcomesOfTheCheck) {
         {"no section", 200, "version=9.9.9\n", true, vbExclamation, LangText(293), false},
         {"an HTML error page", 200, "<html><body>Oops</body></html>", true, vbExclamation, LangText(293),
          false},
+        // Only numbers and dots make a version: anything else is no version at all.
+        {"a version with markup", 200, "[VELLUMIX]\nversion=9.<b>bold</b>\n", true, vbExclamation,
+         LangText(293), false},
+        {"a version with a control character", 200, "[VELLUMIX]\nversion=9.0\x07\n", true, vbExclamation,
+         LangText(293), false},
+        {"a version that is not UTF-8", 200, "[VELLUMIX]\nversion=9.0\xff\xfe\n", true, vbExclamation,
+         LangText(293), false},
+        {"a very long version", 200, "[VELLUMIX]\nversion=" + QByteArray(250, '9') + "\n", true,
+         vbExclamation, LangText(293), false},
         {"server error", 500, "[VELLUMIX]\nversion=9.0.0\n", true, vbExclamation,
          LangText(293) + "\r\nError #", false},
         {"no answer in time", 200, "", false, vbExclamation, LangText(293) + "\r\nError #", false},
@@ -91,6 +100,9 @@ TEST_F(UpdateWindowTest, OutcomesOfTheCheck) {
         ASSERT_EQ(msgbox.shown().size(), before + 1);
         EXPECT_TRUE(msgbox.shown().back().text.startsWith(c.textStart))
             << msgbox.shown().back().text.toStdString();
+        if (c.textStart == LangText(293)) {
+            EXPECT_EQ(msgbox.shown().back().text, LangText(293));
+        }
         EXPECT_EQ(msgbox.shown().back().icon, c.icon);
         EXPECT_EQ(w->cmdUpdate->isVisibleTo(w.get()), c.newer);
         EXPECT_EQ(ReadSetting(SettingKeys::CheckedVersion), c.newer ? QStringLiteral("1.10.0") : QString());
@@ -132,8 +144,12 @@ TEST_F(UpdateWindowTest, ClosingTheWindowDuringTheCheckEndsIt) {
 }
 
 TEST_F(UpdateWindowTest, StartUpShowsTheButtonOnlyForANewerVersion) {
-    for (auto [seen, shown] :
-         {std::pair{"1.0.0", false}, {"0.9.0", false}, {"1.0.10", true}, {"junk", false}}) {
+    for (auto [seen, shown] : {std::pair{"1.0.0", false},
+                               {"0.9.0", false},
+                               {"1.0.10", true},
+                               {"junk", false},
+                               {"9.<b>bold</b>", false},
+                               {"9.0\x01", false}}) {
         WriteSetting(SettingKeys::CheckedVersion, QString::fromLatin1(seen));
         w->cmdUpdate->hide();
         w->Form_Activate();

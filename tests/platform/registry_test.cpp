@@ -1,13 +1,33 @@
 #include "base/processstate.h"
 #include "base/settings.h"
+#include "child.h"
 #include "fixture.h"
 #include "platform/RegistryAccess.h"
 #include "platform/SubtitleFilter.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
+
+// A copy of the program writing values of its own into one key, once every copy is ready.
+// Ends with the number of writes that failed.
+SCRIVELLE_CHILD_ROLE(WriteRegistryValues) {
+    const QString prefix = arguments.value(0);
+    const int count = arguments.value(1).toInt();
+    const QDir barrier(arguments.value(2));
+    const int copies = arguments.value(3).toInt();
+    QFile(barrier.filePath(prefix)).open(QIODevice::WriteOnly);
+    for (int waited = 0; barrier.entryList(QDir::Files).size() < copies; ++waited) {
+        if (waited > 60000) return 255;
+        QThread::msleep(1);
+    }
+    int failed = 0;
+    for (int i = 0; i < count; ++i)
+        if (!gReg.WriteDWORD("HKCU\\Software\\Shared", prefix + QString::number(i), i)) ++failed;
+    return std::min(failed, 254);
+}
 
 class RegistryTest : public ScrivelleTest {
 protected:
@@ -81,6 +101,113 @@ TEST_F(RegistryTest, ADamagedFileIsNeverWrittenOver) {
     EXPECT_EQ(gReg.ReadDWORD(QStringLiteral("HKCU\\Software\\T"), QStringLiteral("Hide"), 9), 9);
     EXPECT_FALSE(gReg.WriteDWORD(QStringLiteral("HKCU\\Software\\T"), QStringLiteral("Hide"), 1));
     EXPECT_EQ(ReadFileBytes(clsRegistryAccess::FilePath()), damaged);
+}
+
+TEST_F(RegistryTest, KeysWithBlankNamesInAForeignFileReadAndStayReadable) {
+    const struct {
+        const char* name;
+        QByteArray key;   // as the foreign file names it
+        const char* path; // how the program addresses it
+    } cases[] = {
+        {"blank name", "[HKCU\\Software\\  \\]", "HKCU\\Software\\  \\"},
+        {"blank name at the top", "[HKCU\\ \\]", "HKCU\\ \\"},
+        {"blank at the end", "[HKCU\\Software\\X \\]", "HKCU\\Software\\X \\"},
+        {"blank at the start", "[HKCU\\Software\\ X]", "HKCU\\Software\\ X"},
+        {"blank inside the path", "[HKCU\\Software\\ \\X]", "HKCU\\Software\\ \\X"},
+        {"blanks around the hive", "[ HKEY_CURRENT_USER \\Software\\Y]", "HKCU\\Software\\Y"},
+        {"brackets in the name", "[HKCU\\Software\\a]b]", "HKCU\\Software\\a]b"},
+        {"blank value name", "[HKCU\\Software\\Z]", "HKCU\\Software\\Z"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        processstate::ResetAll();
+        const QString name = QString(c.name) == "blank value name" ? " " : "V";
+        WriteRegistry("REGEDIT4\n\n" + c.key + "\n\"" + name.toUtf8() + "\"=dword:00000005\n");
+        EXPECT_TRUE(gReg.KeyExists(c.path));
+        EXPECT_EQ(gReg.ReadDWORD(c.path, name, -1), 5);
+        // The file is written back by any change, and still reads afterwards, key for key.
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(gReg.WriteDWORD("HKCU\\Software\\Other", "W", round));
+            EXPECT_EQ(gReg.ReadDWORD(c.path, name, -1), 5);
+            EXPECT_EQ(gReg.ReadDWORD("HKCU\\Software\\Other", "W", -1), round);
+        }
+        ASSERT_TRUE(gReg.WriteDWORD(c.path, name, 6));
+        EXPECT_EQ(gReg.ReadDWORD(c.path, name, -1), 6);
+    }
+}
+
+TEST_F(RegistryTest, WhateverIsWrittenReadsBackAndTheFileStaysReadable) {
+    const QString sentinel = "HKCU\\Software\\Sentinel";
+    ASSERT_TRUE(gReg.WriteDWORD(sentinel, "S", 42));
+    const QString lone = QString(QChar(0xD800));
+    const struct {
+        const char* name;
+        QString path;
+        QString value;
+    } cases[] = {
+        {"blank key", "HKCU\\ \\", "V"},
+        {"blank key below another", "HKCU\\Software\\   \\", "V"},
+        {"key ending in a blank", "HKCU\\Software\\X \\", "V"},
+        {"key starting with a blank", "HKCU\\Software\\ X", "V"},
+        {"key with a line break", "HKCU\\Software\\a\nb", "V"},
+        {"key with a carriage return", "HKCU\\Software\\a\rb", "V"},
+        {"key with a bracket", "HKCU\\Software\\]x[", "V"},
+        {"key with quotes", "HKCU\\Software\\\"q\"", "V"},
+        {"key with a tab", "HKCU\\Software\\t\tab", "V"},
+        {"key with a lone surrogate", "HKCU\\Software\\" + lone, "V"},
+        {"key in another script", "HKCU\\Software\\Ключ 鍵", "V"},
+        {"empty value name", "HKCU\\Software\\N", ""},
+        {"blank value name", "HKCU\\Software\\N", "  "},
+        {"value name with quotes", "HKCU\\Software\\N", "a\"b\""},
+        {"value name with backslashes", "HKCU\\Software\\N", "\\\\x\\"},
+        {"value name with line breaks", "HKCU\\Software\\N", "a\r\nb\n"},
+        {"value name with a tab and a NUL", "HKCU\\Software\\N", QString("t\t") + QChar(0) + "z"},
+        {"value name \"@\"", "HKCU\\Software\\N", "@"},
+        {"value name starting with @", "HKCU\\Software\\N", "@x"},
+        {"value name with =", "HKCU\\Software\\N", "a=b"},
+        {"value name ;comment", "HKCU\\Software\\N", ";c"},
+        {"value name [key]", "HKCU\\Software\\N", "[HKCU\\x]"},
+        {"value name with a lone surrogate", "HKCU\\Software\\N", "v" + lone},
+        {"value name REGEDIT4", "HKCU\\Software\\N", "REGEDIT4"},
+    };
+    int value = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++value;
+        const bool written = gReg.WriteDWORD(c.path, c.value, value);
+        // Either it reads back as written, or the write said it failed; the file is readable
+        // either way, and every other key in it stays.
+        if (written) {
+            EXPECT_EQ(gReg.ReadDWORD(c.path, c.value, -1), value);
+        }
+        EXPECT_EQ(gReg.ReadDWORD(sentinel, "S", -1), 42);
+        EXPECT_TRUE(gReg.WriteDWORD(sentinel, "T", value));
+        EXPECT_EQ(gReg.ReadDWORD(sentinel, "T", -1), value);
+        // What only a line break or broken text could do is refused; everything else is kept.
+        const bool unwritable = QString(c.name).contains("line break") ||
+                                QString(c.name).contains("carriage") || QString(c.name).contains("surrogate");
+        EXPECT_EQ(written, !unwritable || QString(c.name).startsWith("value name with line"));
+    }
+}
+
+TEST_F(RegistryTest, CopiesWritingAtOnceKeepEveryValue) {
+    const int copies = 2, values = 150;
+    const QString barrier = TempPath("barrier");
+    QDir().mkpath(barrier);
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (int c = 0; c < copies; ++c)
+        children.push_back(
+            StartChild("WriteRegistryValues", {QString("copy%1_").arg(c), QString::number(values), barrier,
+                                               QString::number(copies)}));
+    for (auto& child : children) {
+        ASSERT_TRUE(child->waitForFinished(180000));
+        EXPECT_EQ(child->exitCode(), 0) << "writes that failed";
+    }
+    int lost = 0;
+    for (int c = 0; c < copies; ++c)
+        for (int i = 0; i < values; ++i)
+            if (gReg.ReadDWORD("HKCU\\Software\\Shared", QString("copy%1_%2").arg(c).arg(i), -1) != i) ++lost;
+    EXPECT_EQ(lost, 0);
 }
 
 // --- The subtitle filter switch ---

@@ -3,6 +3,8 @@
 #include "platform/SpellService.h"
 #include "scoped.h"
 
+#include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -131,6 +133,74 @@ TEST_F(SpellDialogTest, TheDialogGivesTheUsersAnswer) {
         }
     }
     EXPECT_EQ(dialog.lstSuggestions->count(), 2);
+}
+
+// Counts how often a window was hidden.
+class HideCounter : public QObject {
+public:
+    int hides = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Hide) ++hides;
+        return false;
+    }
+};
+
+TEST_F(SpellDialogTest, TheDialogKeepsItsPlaceAndSizeFromWordToWord) {
+    QWidget owner;
+    owner.resize(900, 700);
+    owner.show();
+    frmSpell dialog(&owner);
+    HideCounter hidden;
+    dialog.installEventFilter(&hidden);
+    QStringList many;
+    for (int i = 0; i < 40; ++i)
+        many << QStringLiteral("suggestion%1").arg(i);
+    const QString longWord = QString(300, u'w');
+    const QString longLine = QStringLiteral("words ").repeated(400);
+    // Words of every length, with no, one or many suggestions, in short and very long lines.
+    const struct {
+        QString word;
+        QStringList suggestions;
+        QString context;
+    } words[] = {
+        {"hosue", {"house", "hose"}, "a hosue here"},
+        {longWord, {}, "x " + longWord + " y"},
+        {"a", many, longLine + "a"},
+        {"teh", {"the"}, "teh"},
+        {longWord + longWord, many, longLine + longWord + longWord},
+        {"hosue", {"house"}, "the hosue"},
+    };
+    QList<QRect> seen;
+    QList<bool> visible;
+    for (const auto& w : words) {
+        QTimer::singleShot(0, &dialog, [&] {
+            seen << dialog.frameGeometry();
+            visible << dialog.isVisible();
+            dialog.cmdChange->click();
+        });
+        EXPECT_EQ(dialog.Ask(w.word, w.suggestions, w.context).action, SpellDecision::Change);
+        // After the first word the user moves the dialog where it suits them.
+        if (seen.size() == 1) dialog.move(dialog.pos() + QPoint(37, 23));
+    }
+    ASSERT_EQ(seen.size(), 6);
+    for (int i = 1; i < seen.size(); ++i) {
+        EXPECT_TRUE(visible[i]) << i;
+        EXPECT_EQ(seen[i].size(), seen[0].size()) << i;
+        if (i > 1) {
+            EXPECT_EQ(seen[i].topLeft(), seen[1].topLeft()) << i;
+        }
+    }
+    EXPECT_EQ(hidden.hides, 0); // never closed and opened again between words
+    EXPECT_TRUE(dialog.lblNotFound->toolTip().endsWith("hosue"));
+    dialog.Finish();
+    EXPECT_FALSE(dialog.isVisible());
+
+    // Cancel closes it (the check stops); the next check opens it again.
+    QTimer::singleShot(0, &dialog, [&] { dialog.cmdCancel->click(); });
+    EXPECT_EQ(dialog.Ask("teh", {"the"}, "teh").action, SpellDecision::Cancel);
+    EXPECT_FALSE(dialog.isVisible());
+    QTimer::singleShot(0, &dialog, [&] { dialog.reject(); }); // Esc or the close button
+    EXPECT_EQ(dialog.Ask("teh", {"the"}, "teh").action, SpellDecision::Cancel);
 }
 
 } // namespace

@@ -21,6 +21,57 @@ TEST(UpdateLogic, VersionsCompareAsNumbersPartByPart) {
         EXPECT_FALSE(IsNewerThanRunning(QString::fromLatin1(v))) << v;
 }
 
+TEST(UpdateLogic, AVersionIsNumbersAndDotsAndNothingElse) {
+    const struct {
+        QString text;
+        bool version;
+    } rows[] = {
+        {"2", true},
+        {"1.0.1", true},
+        {"2.10.0", true},
+        {"0.0.0", true},
+        {"999999999.0", true},
+        {"1.2.3.4.5.6", true},
+        {"00001.2", true},
+        {"9.<b>bold</b>", false},
+        {"<html>", false},
+        {"9.0\x01", false},
+        {"\x07"
+         "9.0",
+         false},
+        {"9.\x1b[31m0", false},
+        {"9.0\t", false},
+        {"9.0\r", false},
+        {"9\u200b.0", false}, // a zero-width space
+        {"9.0\ufffd", false}, // what text that was not UTF-8 reads as
+        {"9.0\u00ff", false},
+        {"\u0669.\u0660", false}, // Arabic-Indic digits
+        {"\uff19.\uff10", false}, // full-width digits
+        {QString(300, u'9'), false},
+        {"1" + QString(".0").repeated(6), false}, // seven numbers
+        {"1234567890.0", false},                  // ten digits
+        {"9.", false},
+        {".9", false},
+        {"9..0", false},
+        {"+9", false},
+        {"-1", false},
+        {" 9.0", false},
+        {"9 .0", false},
+        {"9,0", false},
+        {"9e1", false},
+        {"0x10", false},
+        {"", false},
+        {"---", false},
+        {"2.3beta", false},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(IsVersionText(r.text), r.version) << r.text.toStdString();
+        // Only a version can be newer; every version here but the zeros is newer than 1.0.0.
+        EXPECT_EQ(IsNewerThanRunning(r.text), r.version && CompareVersions(r.text, "1.0.0") > 0)
+            << r.text.toStdString();
+    }
+}
+
 TEST(UpdateLogic, ReleaseDateRollsOverAndNeedsEveryPart) {
     UserLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
     const QLocale en;
@@ -52,6 +103,33 @@ TEST_F(UpdateFileTest, AnyLineEndBecomesCrLfAndValuesAreCleanAndShort) {
     NormalizeUpdateFile(UpdateReplyFile());
     EXPECT_EQ(GetUpdateValue(QStringLiteral("version")).size(), 254);
     EXPECT_EQ(gUpdChars, 254);
+}
+
+TEST_F(UpdateFileTest, TheReplysVersionIsTakenAsItStandsOrNotAtAll) {
+    gTempDir = TempPath(QString()) + u'/';
+    const struct {
+        QByteArray value; // as the reply holds it
+        const char* version;
+    } rows[] = {
+        {"2.3.0", "2.3.0"},
+        {"  2.3.0  ", "2.3.0"}, // blanks around an INI value are not part of it
+        {"\"2.3.0\"", "2.3.0"},
+        {"9.<b>bold</b>", ""},
+        {"9.0\x01", ""}, // the cleaned value would read "9.0"
+        {"9\x07.0", ""},
+        {"9.0\xff", ""}, // not UTF-8
+        {"9.0\xc3", ""},
+        {"9.\xc3\xa9", ""},
+        {QByteArray(300, '9'), ""},
+        {"", ""},
+    };
+    for (const auto& r : rows) {
+        WriteFile(QStringLiteral("zrvupd.tmp"), "[VELLUMIX]\nversion=" + r.value + "\nyear=2026\n");
+        NormalizeUpdateFile(UpdateReplyFile());
+        EXPECT_EQ(ReplyVersion(), QString::fromLatin1(r.version)) << r.value.toStdString();
+    }
+    WriteFile(QStringLiteral("zrvupd.tmp"), "[VELLUMIX]\nyear=2026\n");
+    EXPECT_EQ(ReplyVersion(), QString());
 }
 
 } // namespace
