@@ -84,6 +84,9 @@ public:
     QString GetOpenSubtitleName();
     // Save as; true when the document was written.
     bool SaveTextFileAs();
+    // The path Save as writes to, chosen in the save dialog for format id, with the format's
+    // extension; an existing file is replaced only when the user says so. Empty when cancelled.
+    QString ChooseSaveAsPath(const QString& id);
     // Remembers the folder of path as "LastFolder".
     void SavePath(const QString& path);
     // Disables the file commands while a file is read, and enables them again afterwards.
