@@ -194,6 +194,8 @@ void frmMain::CreateControls() {
     picBottom->setObjectName(QStringLiteral("picBottom"));
     txtSub = new QPlainTextEdit(picBottom);
     txtSub->setObjectName(QStringLiteral("txtSub"));
+    // Tab goes on to the next control, as in any text box of a form; a caption holds no tabs.
+    txtSub->setTabChangesFocus(true);
     lblShow = MakeLabel(picBottom, "lblShow");
     lblDuration = MakeLabel(picBottom, "lblDuration");
     for (int i = 0; i < 2; ++i) {
@@ -479,6 +481,10 @@ void frmMain::ShowSelectedLine(int row) {
         mCaptionBoxSync = false;
     }
 
+    ShowTimeBoxes(row);
+}
+
+void frmMain::ShowTimeBoxes(int row) {
     const int32_t start = GetLineStart(row), end = GetLineEnd(row);
     const QString startText = MsToTime(start);
     if (txtTime[0]->text() != startText) txtTime[0]->setText(startText);

@@ -383,7 +383,11 @@ public:
     void mnuRemoveTags_Click();
     void mnuSeparator_Click(int index);
     void txtSub_Change();
+    // The focus left the caption box: it shows what the caption holds.
+    void txtSub_LostFocus();
     void txtTime_GotFocus(int index);
+    // The focus left the time box: unless it went to the other time box, both show the
+    // caption's times again (only Enter writes).
     void txtTime_LostFocus(int index);
     // True when the key was taken (the box itself should not see it).
     bool txtTime_KeyPress(int index, QKeyEvent* event);
@@ -476,6 +480,12 @@ private:
     void MirrorTags(int row);
     void CheckSeparatorItem();
     void SelectTimeDigit(int index, int selStart);
+    // A time box whose text lost the time code's shape gets back what it held on focus.
+    void RestoreTimeShape(int index);
+    // The time boxes show the row's start and duration.
+    void ShowTimeBoxes(int row);
+    // The caption box's and the time boxes' events (removed first when the window goes).
+    QObject* mEditingEvents = nullptr;
     int TimeBoxSelStart(int index) const;
     QString mCaptionFontKey;      // the caption font settings ApplyCaptionFont last applied
     bool mCaptionBoxSync = false; // the caption box and the current caption are being matched
