@@ -442,6 +442,9 @@ void frmMain::DisconnectHooks() {
 
 void frmMain::ApplyGridFont() {
     grdSubsView->SetGridFont(GridFont());
+    // The number column is as wide as the font's digits need.
+    if (RefreshDesign()) ArrangeMainForm(true);
+    SizeGridColumns();
 }
 
 // --- Grid set-up and selection ---

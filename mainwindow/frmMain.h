@@ -417,6 +417,11 @@ private:
     // Measures the design again; true when it changed (the layout then re-flows whole).
     bool RefreshDesign();
     void ApplyLayout();
+    // The layout as the window shows it: mirrored where it reads right to left.
+    MainLayout ShownLayout() const;
+    // The width of the area under the menu bar, which the layout fills.
+    int AreaWidth() const;
+    bool mLaidOutRightToLeft = false; // the controls stand where a right-to-left window has them
     void ApplyColumnWidths();
     bool IsGridWindow(const QObject* hWnd) const;
     LayoutDesign mDesign;
