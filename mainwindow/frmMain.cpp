@@ -137,6 +137,12 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() {
+    // The filters on the controls go first: the controls are taken down after this body, and
+    // a focus or resize event then must not reach a window that is half gone.
+    delete mEditingEvents;
+    mEditingEvents = nullptr;
+    delete mLayoutEvents;
+    mLayoutEvents = nullptr;
     DestroyWindowHooks();
     DisconnectHooks();
     disconnect(qApp, nullptr, this, nullptr);

@@ -428,6 +428,8 @@ private:
     MainLayout mLayout;
     bool mArranging = false;
     QTimer* mWaveRedraw = nullptr;
+    QObject* mLayoutEvents =
+        nullptr; // the area's resizes and the logo's clicks (removed first when the window goes)
     void SetStyleChecks(int row);
     // Seeks the player to the row's start when the row is timed and the player is playing.
     void SeekToLine(int row, double extraSeconds);

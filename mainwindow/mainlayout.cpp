@@ -95,9 +95,9 @@ void frmMain::CreateLayout() {
     mDesign = MeasureDesign();
     DesignLayout(mLayout, mDesign);
     mLayout.statusHeight = picStatus->height();
-    auto* events = new LayoutEvents(this);
-    picBottom->parentWidget()->installEventFilter(events);
-    imgLogo->installEventFilter(events);
+    mLayoutEvents = new LayoutEvents(this);
+    picBottom->parentWidget()->installEventFilter(mLayoutEvents);
+    imgLogo->installEventFilter(mLayoutEvents);
 }
 
 void frmMain::CreateWindowHooks() {
