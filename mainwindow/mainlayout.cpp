@@ -24,6 +24,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -146,13 +147,14 @@ LayoutDesign frmMain::MeasureDesign() const {
     LayoutDesign d;
     d.scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grdSubsView);
     d.gridFrame = grdSubsView->frameWidth();
-    // Five of the widest digit, the margins the cells draw their text within, the grid line.
-    const QFontMetrics digits(grdSubsView->font());
-    int digit = 0;
+    // Five of the widest digit as the cells lay them out (fractions of a pixel add up), the
+    // margins the cells draw their text within, and the grid line.
+    const QFontMetricsF digits(grdSubsView->font());
+    qreal number = 0;
     for (char c = '0'; c <= '9'; ++c)
-        digit = std::max(digit, digits.horizontalAdvance(QLatin1Char(c)));
+        number = std::max(number, digits.horizontalAdvance(QString(5, QLatin1Char(c))));
     const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grdSubsView) + 1;
-    d.numberColumn = 5 * digit + 2 * textMargin + 1;
+    d.numberColumn = int(std::ceil(number)) + 2 * textMargin + 1;
     d.twipsY = std::max(1, gTwipsY);
     d.labelHeight = std::max(18, lblTextFile->sizeHint().height());
     d.update = cmdUpdate->sizeHint();
