@@ -49,8 +49,6 @@ bool LeftTheBox(const QEvent* event) {
     return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
 }
 
-} // namespace
-
 // The caption box's and the time boxes' events, handed to the window's handlers.
 class EditingEvents final : public QObject {
 public:
@@ -87,8 +85,6 @@ protected:
 private:
     frmMain* w;
 };
-
-namespace {
 
 // A menu shows "&" as a shortcut mark; a marker shows it as it is.
 QString MenuLiteral(QString text) {
