@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -31,6 +32,20 @@ constexpr int kPageIcons = 3; // page i shows icon i + 3 of the program's set
 constexpr int kPageTitle[frmSettings::kPages] = {189, 121, 309, 15, 16};
 constexpr int kPageMenuDetails[frmSettings::kPages] = {192, 122, 310, 194, 191};
 constexpr int kPageDetails[frmSettings::kPages] = {192, 122, 310, 222, 191};
+
+// A menu's text as a heading: without its accelerator, whether it is marked inside the word
+// ("&Settings") or, as in the languages whose letters are no keys, after it ("設定(&S)").
+QString WithoutAccelerator(QString text) {
+    static const QRegularExpression kTrailing(QStringLiteral("\\s*[(（]&[^&][)）]\\s*$"));
+    text.remove(kTrailing);
+    QString out;
+    for (int i = 0; i < text.size(); ++i) {
+        // "&&" stands for one "&".
+        if (text[i] == u'&' && ++i >= text.size()) break;
+        out += text[i];
+    }
+    return out;
+}
 } // namespace
 
 QString NormalizeCreditsText(const QString& text) {
@@ -290,7 +305,7 @@ void frmSettings::ApplyLanguage() {
     LoadLanguageStrings();
     cmdOK->setText(LangText(66));
     cmdReset->setText(LangText(71));
-    lblSettingsTitle->setText(LangText(5).remove(u'&'));
+    lblSettingsTitle->setText(WithoutAccelerator(LangText(5)));
     lblDetailsTitle->setText(LangText(190));
     setWindowTitle(LangText(193));
     for (int i = 0; i < kPages; ++i)

@@ -99,6 +99,19 @@ int OptionHeight(const QWidget* check, const QWidget* last) {
     return last->geometry().bottom() - check->y() + 9;
 }
 
+// The unit of milliseconds as the UI language writes it after a number: taken from the text
+// that shows the time per character ("%1 ms", "%1 мс"), which every language has.
+QString MsUnit() {
+    const QString perCharacter = LangText(207);
+    const int at = int(perCharacter.lastIndexOf(QStringLiteral("%1")));
+    const QString unit = at < 0 ? QString() : perCharacter.mid(at + 2);
+    return unit.trimmed().isEmpty() || unit.contains(u'%') ? QStringLiteral(" ms") : unit;
+}
+
+QString AutoJoinText() {
+    return LangText(103) + u' ' + QString::number(gNear) + MsUnit();
+}
+
 // The sample picture behind the sample caption: a still of a street at dusk, drawn once.
 QPixmap SamplePicture(const QSize& size) {
     QPixmap pix(size);
@@ -255,7 +268,7 @@ void frmSettings::chkCredits_Click() {
 
 void frmSettings::sldAutoJoin_Change() {
     gNear = sldAutoJoin->value() * 10;
-    lblAutoJoin->setText(LangText(103) + u' ' + QString::number(gNear) + QStringLiteral(" ms"));
+    lblAutoJoin->setText(AutoJoinText());
 }
 
 void frmSettings::sldDuration_Change(int index) {
@@ -304,7 +317,7 @@ void frmSettings::ShowRulesSettings() {
     std::copy(gRuleTolerance, gRuleTolerance + 3, tolerances);
     SetSlider(sldAutoJoin, near / 10.0);
     if (near >= 10 && near <= 400) gNear = near;
-    lblAutoJoin->setText(LangText(103) + u' ' + QString::number(gNear) + QStringLiteral(" ms"));
+    lblAutoJoin->setText(AutoJoinText());
     for (int i = 0; i < 3; ++i) {
         SetSlider(sldDuration[i], durations[i] / 10.0);
         SetSlider(sldTolerance[i], tolerances[i] / 10.0);
@@ -333,7 +346,7 @@ void frmSettings::ApplyRulesTexts() {
     cmbApply->clear();
     cmbApply->addItems({LangText(212), LangText(213), LangText(214)});
     cmbApply->setCurrentIndex(gApplyWhen <= 2 ? gApplyWhen : -1);
-    lblAutoJoin->setText(LangText(103) + u' ' + QString::number(gNear) + QStringLiteral(" ms"));
+    lblAutoJoin->setText(AutoJoinText());
     for (int i = 0; i < 3; ++i) {
         lblDuration[i]->setText(LangText(207, QString::number(sldDuration[i]->value() * 10)));
         lblTolerance[i]->setText(LangText(208, QString::number(sldTolerance[i]->value() * 10)));

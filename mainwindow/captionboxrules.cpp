@@ -1,5 +1,7 @@
 #include "mainwindow/captionboxrules.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace TimeBox {
@@ -74,7 +76,28 @@ QString ToCaption(const QString& boxText, const QString& marker) {
     // A paragraph or line separator pasted from elsewhere is a line break too.
     text.replace(QChar(QChar::ParagraphSeparator), marker);
     text.replace(QChar(QChar::LineSeparator), marker);
-    return text;
+    return Normalized(text, marker);
+}
+
+QString Normalized(const QString& caption, const QString& marker) {
+    if (marker.isEmpty()) return caption;
+    static const QString kTags[] = {QStringLiteral("<b>"), QStringLiteral("<i>"), QStringLiteral("<u>")};
+    QString tags, out;
+    bool first = true;
+    for (const QString& line : caption.split(marker)) {
+        QString bare = line;
+        for (const QString& tag : kTags)
+            bare.remove(tag);
+        if (bare.trimmed().isEmpty()) {
+            for (const QChar c : line)
+                if (!c.isSpace()) tags += c;
+            continue;
+        }
+        if (!first) out += marker;
+        out += line;
+        first = false;
+    }
+    return tags + out;
 }
 
 QString ToBox(const QString& caption, const QString& marker) {

@@ -50,8 +50,14 @@ bool ShapeOk(QStringView text);
 
 namespace CaptionBox {
 
-// The caption box's text as a caption: each line break (CR LF, LF or CR) becomes the marker.
+// The caption box's text as a caption: each line break (CR LF, LF or CR) becomes the marker,
+// and the caption is Normalized.
 QString ToCaption(const QString& boxText, const QString& marker);
+// A caption without empty lines: lines that hold nothing but blanks are dropped wherever they
+// are (first, last, between two lines, or the only one), so that the caption never ends with the marker (the
+// caption list refuses that) and no format gets a blank line inside a caption (one ends the
+// caption in most of them). Style tags on such a line are kept, in front of the text.
+QString Normalized(const QString& caption, const QString& marker);
 // A caption as the box shows it: each marker becomes a line break.
 QString ToBox(const QString& caption, const QString& marker);
 

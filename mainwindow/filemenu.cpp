@@ -26,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 
@@ -131,15 +132,14 @@ bool frmMain::SaveTextFileAs() {
     if (showExportDialog && !showExportDialog()) return false;
 
     const QString id = CurrentFormatId();
-    const QString answer = ShowSave(this, SaveAsFilter(id), WithoutDots(LangText(45)), LastFolder(),
-                                    DefaultSaveName(gSubFile, gVideoFile, id));
-    if (answer.trimmed().isEmpty()) {
+    const QString target = ChooseSaveAsPath(id);
+    if (target.isEmpty()) {
         keepFormat();
         return false;
     }
 
     const QString previous = gSubFile;
-    gSubFile = WithFormatExtension(answer.trimmed(), id);
+    gSubFile = target;
     if (SaveTextFile()) {
         // The file now holds what the document holds: Save may write it again.
         gImportLeftOut = false;
@@ -150,6 +150,25 @@ bool frmMain::SaveTextFileAs() {
     keepFormat();
     UpdateFileLabels(false);
     return false;
+}
+
+QString frmMain::ChooseSaveAsPath(const QString& id) {
+    const QString title = WithoutDots(LangText(45));
+    QString folder = LastFolder();
+    QString name = DefaultSaveName(gSubFile, gVideoFile, id);
+    for (;;) {
+        // The dialog does not ask about an existing file: the name it returns may still get the
+        // format's extension, and the question must be about the file that is really written.
+        const QString answer = ShowSave(this, SaveAsFilter(id), title, folder, name, false).trimmed();
+        if (answer.isEmpty()) return {};
+        const QString target = WithFormatExtension(answer, id);
+        if (!QFileInfo::exists(target) ||
+            MsgBox(LangText(414, target), vbYesNo + vbExclamation + vbDefaultButton2, title) == vbYes)
+            return target;
+        // Not that one: the dialog again, on the name it would have replaced.
+        folder = FolderOfPath(target);
+        name = GetFileName(target);
+    }
 }
 
 void frmMain::SavePath(const QString& path) {

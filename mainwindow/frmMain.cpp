@@ -138,6 +138,12 @@ frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() {
+    // The filters on the controls go first: the controls are taken down after this body, and
+    // a focus or resize event then must not reach a window that is half gone.
+    delete mEditingEvents;
+    mEditingEvents = nullptr;
+    delete mLayoutEvents;
+    mLayoutEvents = nullptr;
     DestroyWindowHooks();
     DisconnectHooks();
     disconnect(qApp, nullptr, this, nullptr);
@@ -195,6 +201,8 @@ void frmMain::CreateControls() {
     picBottom->setObjectName(QStringLiteral("picBottom"));
     txtSub = new QPlainTextEdit(picBottom);
     txtSub->setObjectName(QStringLiteral("txtSub"));
+    // Tab goes on to the next control, as in any text box of a form; a caption holds no tabs.
+    txtSub->setTabChangesFocus(true);
     lblShow = MakeLabel(picBottom, "lblShow");
     lblDuration = MakeLabel(picBottom, "lblDuration");
     for (int i = 0; i < 2; ++i) {
@@ -447,6 +455,9 @@ void frmMain::DisconnectHooks() {
 
 void frmMain::ApplyGridFont() {
     grdSubsView->SetGridFont(GridFont());
+    // The number column is as wide as the font's digits need.
+    if (RefreshDesign()) ArrangeMainForm(true);
+    SizeGridColumns();
 }
 
 // --- Grid set-up and selection ---
@@ -486,6 +497,10 @@ void frmMain::ShowSelectedLine(int row) {
         mCaptionBoxSync = false;
     }
 
+    ShowTimeBoxes(row);
+}
+
+void frmMain::ShowTimeBoxes(int row) {
     const int32_t start = GetLineStart(row), end = GetLineEnd(row);
     const QString startText = MsToTime(start);
     if (txtTime[0]->text() != startText) txtTime[0]->setText(startText);

@@ -84,6 +84,9 @@ public:
     QString GetOpenSubtitleName();
     // Save as; true when the document was written.
     bool SaveTextFileAs();
+    // The path Save as writes to, chosen in the save dialog for format id, with the format's
+    // extension; an existing file is replaced only when the user says so. Empty when cancelled.
+    QString ChooseSaveAsPath(const QString& id);
     // Remembers the folder of path as "LastFolder".
     void SavePath(const QString& path);
     // Disables the file commands while a file is read, and enables them again afterwards.
@@ -380,7 +383,11 @@ public:
     void mnuRemoveTags_Click();
     void mnuSeparator_Click(int index);
     void txtSub_Change();
+    // The focus left the caption box: it shows what the caption holds.
+    void txtSub_LostFocus();
     void txtTime_GotFocus(int index);
+    // The focus left the time box: unless it went to the other time box, both show the
+    // caption's times again (only Enter writes).
     void txtTime_LostFocus(int index);
     // True when the key was taken (the box itself should not see it).
     bool txtTime_KeyPress(int index, QKeyEvent* event);
@@ -410,12 +417,19 @@ private:
     // Measures the design again; true when it changed (the layout then re-flows whole).
     bool RefreshDesign();
     void ApplyLayout();
+    // The layout as the window shows it: mirrored where it reads right to left.
+    MainLayout ShownLayout() const;
+    // The width of the area under the menu bar, which the layout fills.
+    int AreaWidth() const;
+    bool mLaidOutRightToLeft = false; // the controls stand where a right-to-left window has them
     void ApplyColumnWidths();
     bool IsGridWindow(const QObject* hWnd) const;
     LayoutDesign mDesign;
     MainLayout mLayout;
     bool mArranging = false;
     QTimer* mWaveRedraw = nullptr;
+    QObject* mLayoutEvents =
+        nullptr; // the area's resizes and the logo's clicks (removed first when the window goes)
     void SetStyleChecks(int row);
     // Seeks the player to the row's start when the row is timed and the player is playing.
     void SeekToLine(int row, double extraSeconds);
@@ -473,6 +487,12 @@ private:
     void MirrorTags(int row);
     void CheckSeparatorItem();
     void SelectTimeDigit(int index, int selStart);
+    // A time box whose text lost the time code's shape gets back what it held on focus.
+    void RestoreTimeShape(int index);
+    // The time boxes show the row's start and duration.
+    void ShowTimeBoxes(int row);
+    // The caption box's and the time boxes' events (removed first when the window goes).
+    QObject* mEditingEvents = nullptr;
     int TimeBoxSelStart(int index) const;
     QString mCaptionFontKey;      // the caption font settings ApplyCaptionFont last applied
     bool mCaptionBoxSync = false; // the caption box and the current caption are being matched

@@ -86,6 +86,8 @@ std::array<int, 4> GridColumnWidths(int gridWidth, int txtSubWidth, int cols, co
         w[0] = int(gridWidth * 0.08);
         w[1] = w[2] = int(gridWidth * 0.15);
     }
+    // Caption numbers go up to 32000: never cut to "320…", whatever the font.
+    w[0] = std::max(w[0], d.numberColumn);
     // The text column takes the rest, leaving room for the scroll bar; in a grid narrower
     // than the other three columns it is empty rather than of a negative width.
     w[3] = std::max(0, gridWidth - w[0] - w[1] - w[2] - d.scrollBar - 8);
@@ -207,6 +209,25 @@ bool DragSplitter(MainLayout& g, const LayoutDesign& d, int width, int p) {
     g.imgSize.moveLeft(p);
     ApplyResize(g, d, width, false, false);
     return true;
+}
+
+MainLayout MirroredLayout(const MainLayout& g, int width) {
+    MainLayout m = g;
+    const auto mirror = [](QRect& r, int within) { r.moveLeft(within - r.left() - r.width()); };
+    for (QRect* r :
+         {&m.picStatus, &m.grdSubs, &m.imgSize, &m.imgSlide, &m.WMP, &m.picPLogo, &m.picAudio, &m.picBottom})
+        mirror(*r, width);
+    for (QRect* r :
+         {&m.Line1, &m.Line2, &m.imgText, &m.lblTextFile, &m.imgVideo, &m.lblVideoFile, &m.cmdUpdate})
+        mirror(*r, g.picStatus.width());
+    for (QRect* r : {&m.picLevel, &m.picWave, &m.sldWavScale})
+        mirror(*r, g.picAudio.width());
+    for (QRect* r : {&m.txtSub,       &m.lblShow, &m.txtTime0, &m.lblDuration, &m.txtTime1, &m.lblPosition,
+                     &m.lblStringPos, &m.lblTime, &m.cmdApply, &m.cmdNext,     &m.cmdEnd,   &m.Line3,
+                     &m.Line4,        &m.Line5,   &m.Line6,    &m.lblMainMode, &m.optPress, &m.optManual,
+                     &m.optPreview,   &m.lblMode, &m.imgLogo})
+        mirror(*r, g.picBottom.width());
+    return m;
 }
 
 SizeLimits MainSizeLimits(QSize screen) {

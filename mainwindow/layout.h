@@ -24,6 +24,7 @@ struct LayoutDesign {
     QSize slide{6, 40};       // imgSlide, the splitter's grip
     int scrollBar = 16;       // a vertical scroll bar's width
     int gridFrame = 1;        // the grid's frame, inside its rectangle
+    int numberColumn = 0;     // the number column's least width: five digits in the grid's font
     int twipsY = 15;          // screen twips per pixel: the level meter's gap is fixed in twips
 
     // Info bar.
@@ -113,6 +114,11 @@ bool DragSplitter(MainLayout& g, const LayoutDesign& d, int width, int p);
 
 // The info bar for the window's width, with the labels at g.labelLeft.
 void PlaceInfoBar(MainLayout& g, const LayoutDesign& d, int width);
+
+// The layout as a right-to-left window shows it: every control at the mirror place of its own
+// in what holds it (the area of the given width, or its bar or panel). The arithmetic above
+// works left to right; only the places it gives are mirrored.
+MainLayout MirroredLayout(const MainLayout& g, int width);
 
 // The window's size limits for a screen: at least the design's minimum, at most twice the
 // screen's width and its height.

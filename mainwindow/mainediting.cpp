@@ -21,6 +21,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -40,13 +42,24 @@ int TimeBoxIndex(const frmMain* w, const QObject* o) {
     return -1;
 }
 
-// The time boxes' events, handed to the window's handlers.
-class TimeBoxFilter final : public QObject {
+// The focus went elsewhere in the window, as opposed to a menu or another program's window
+// taking it for a while (it comes back to the box afterwards).
+bool LeftTheBox(const QEvent* event) {
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+}
+
+// The caption box's and the time boxes' events, handed to the window's handlers.
+class EditingEvents final : public QObject {
 public:
-    explicit TimeBoxFilter(frmMain* window) : QObject(window), w(window) {}
+    explicit EditingEvents(frmMain* window) : QObject(window), w(window) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == w->txtSub) {
+            if (event->type() == QEvent::FocusOut && LeftTheBox(event)) w->txtSub_LostFocus();
+            return false;
+        }
         const int index = TimeBoxIndex(w, watched);
         if (index < 0) return false;
         switch (event->type()) {
@@ -54,7 +67,7 @@ protected:
             w->txtTime_GotFocus(index);
             break;
         case QEvent::FocusOut:
-            w->txtTime_LostFocus(index);
+            if (LeftTheBox(event)) w->txtTime_LostFocus(index);
             break;
         case QEvent::KeyPress:
             return w->txtTime_KeyPress(index, static_cast<QKeyEvent*>(event));
@@ -88,9 +101,10 @@ void frmMain::ConnectEditing() {
         connect(mnuSeparator[i], &QAction::triggered, this, [this, i] { mnuSeparator_Click(i); });
     // Every change, whatever made it (typing, a paste by mouse or from the context menu, undo).
     connect(txtSub, &QPlainTextEdit::textChanged, this, &frmMain::txtSub_Change);
-    auto* filter = new TimeBoxFilter(this);
+    mEditingEvents = new EditingEvents(this);
+    txtSub->installEventFilter(mEditingEvents);
     for (int i = 0; i < 2; ++i) {
-        txtTime[i]->installEventFilter(filter);
+        txtTime[i]->installEventFilter(mEditingEvents);
         // A paste or a cut changes the text without a key the rules see.
         connect(txtTime[i], &QLineEdit::textEdited, this, [this, i] { txtTime_Change(i); });
     }
@@ -108,12 +122,20 @@ void frmMain::txtSub_Change() {
     mCaptionBoxSync = true;
     SetLineText(row, text);
     mCaptionBoxSync = false;
-    // A text that ends with the marker is a line still being typed: written with the next key.
+    // The caption list refuses a text that ends with the marker; Normalized never gives one.
     if (GetLineText(row) != text) return;
     MirrorTags(row);
     if (gTimingMode == 2 && gPreviewRow > 0 && row == gPreviewRow) ShowCaption(gPreviewRow);
     gModified = true;
     SetStyleChecks(row);
+}
+
+void frmMain::txtSub_LostFocus() {
+    // The caption holds the box's text without its empty lines (a line break just typed at the
+    // end, a blank line left by a deletion): the box now shows exactly that.
+    if (!txtSub->isEnabled() || IsDocumentBusy()) return;
+    const int row = grdSubs().Row();
+    if (CaptionRow(row)) ShowSelectedLine(row);
 }
 
 void frmMain::MirrorTags(int row) {
@@ -132,7 +154,17 @@ void frmMain::txtTime_GotFocus(int index) {
 }
 
 void frmMain::txtTime_LostFocus(int index) {
-    // Nothing is written on leaving: only Enter writes. A broken shape goes back to what it was.
+    RestoreTimeShape(index);
+    // Enter in either box writes both, so a time typed in one stays while the user goes on to
+    // the other. Leaving the two without Enter writes nothing: they show the caption's times
+    // again rather than times the caption does not have.
+    if (QApplication::focusWidget() == txtTime[1 - index]) return;
+    const int row = grdSubs().Row();
+    if (CaptionRow(row)) ShowTimeBoxes(row);
+}
+
+void frmMain::RestoreTimeShape(int index) {
+    // A broken shape goes back to what the box held when it got the focus.
     if (!TimeBox::ShapeOk(txtTime[index]->text())) txtTime[index]->setText(mTimeTag[index]);
 }
 
@@ -195,7 +227,7 @@ void frmMain::txtTime_Enter(int index) {
     if (IsDocumentBusy()) return;
     const int row = grdSubs().Row();
     if (!CaptionRow(row)) return;
-    txtTime_LostFocus(index);
+    RestoreTimeShape(index);
     const int selStart = TimeBoxSelStart(index);
     // Both boxes are read before anything is written: writing the start refreshes them.
     const int32_t start = TimeToMs(txtTime[0]->text());

@@ -24,6 +24,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -95,9 +96,9 @@ void frmMain::CreateLayout() {
     mDesign = MeasureDesign();
     DesignLayout(mLayout, mDesign);
     mLayout.statusHeight = picStatus->height();
-    auto* events = new LayoutEvents(this);
-    picBottom->parentWidget()->installEventFilter(events);
-    imgLogo->installEventFilter(events);
+    mLayoutEvents = new LayoutEvents(this);
+    picBottom->parentWidget()->installEventFilter(mLayoutEvents);
+    imgLogo->installEventFilter(mLayoutEvents);
 }
 
 void frmMain::CreateWindowHooks() {
@@ -146,6 +147,14 @@ LayoutDesign frmMain::MeasureDesign() const {
     LayoutDesign d;
     d.scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grdSubsView);
     d.gridFrame = grdSubsView->frameWidth();
+    // Five of the widest digit as the cells lay them out (fractions of a pixel add up), the
+    // margins the cells draw their text within, and the grid line.
+    const QFontMetricsF digits(grdSubsView->font());
+    qreal number = 0;
+    for (char c = '0'; c <= '9'; ++c)
+        number = std::max(number, digits.horizontalAdvance(QString(5, QLatin1Char(c))));
+    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grdSubsView) + 1;
+    d.numberColumn = int(std::ceil(number)) + 2 * textMargin + 1;
     d.twipsY = std::max(1, gTwipsY);
     d.labelHeight = std::max(18, lblTextFile->sizeHint().height());
     d.update = cmdUpdate->sizeHint();
@@ -173,8 +182,21 @@ LayoutDesign frmMain::MeasureDesign() const {
     return d;
 }
 
+int frmMain::AreaWidth() const {
+    return centralWidget() ? centralWidget()->width() : width();
+}
+
+MainLayout frmMain::ShownLayout() const {
+    return layoutDirection() == Qt::RightToLeft ? MirroredLayout(mLayout, AreaWidth()) : mLayout;
+}
+
 void frmMain::ApplyLayout() {
-    const MainLayout& g = mLayout;
+    const MainLayout g = ShownLayout();
+    mLaidOutRightToLeft = layoutDirection() == Qt::RightToLeft;
+    // A path reads left to right in any language; it stands beside its icon either way.
+    for (QLabel* l : {lblTextFile, lblVideoFile})
+        l->setAlignment(Qt::AlignAbsolute | Qt::AlignVCenter |
+                        (mLaidOutRightToLeft ? Qt::AlignRight : Qt::AlignLeft));
     Place(picStatus, g.picStatus);
     Place(Line1, g.Line1);
     Place(Line2, g.Line2);
@@ -248,7 +270,6 @@ void frmMain::ArrangeMainForm(bool bForce) {
     mLayout.statusHeight = picStatus->height();
     mLayout.audioBar = !picAudio->isHidden();
     mLayout.cols = grdSubs().Cols();
-    mLayout.labelLeft = lblTextFile->x();
     const LayoutPass pass =
         ::ArrangeMainForm(mLayout, mDesign, area->width(), area->height(), isMinimized(), bForce);
     if (pass.horizontal || pass.vertical) ApplyLayout();
@@ -260,8 +281,7 @@ void frmMain::ArrangeMainForm(bool bForce) {
 
 void frmMain::ApplyResize(bool bFromGrid, bool bColumnsOnly) {
     mLayout.cols = grdSubs().Cols();
-    const int width = centralWidget() ? centralWidget()->width() : this->width();
-    ::ApplyResize(mLayout, mDesign, width, bFromGrid, bColumnsOnly);
+    ::ApplyResize(mLayout, mDesign, AreaWidth(), bFromGrid, bColumnsOnly);
     if (bColumnsOnly) {
         ApplyColumnWidths();
         return;
@@ -276,8 +296,11 @@ void frmMain::SizeGridColumns() {
 
 void frmMain::imgSize_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers, int X, int) {
     if (!(Button & Qt::LeftButton)) return;
-    const int width = centralWidget() ? centralWidget()->width() : this->width();
-    if (!DragSplitter(mLayout, mDesign, width, mLayout.imgSize.left() + X)) return;
+    // The splitter's edge follows the pointer: its left edge, or its right one where the window
+    // reads right to left (the layout's own columns run left to right).
+    const QRect& bar = mLayout.imgSize;
+    const int p = layoutDirection() == Qt::RightToLeft ? bar.left() + bar.width() - 1 - X : bar.left() + X;
+    if (!DragSplitter(mLayout, mDesign, AreaWidth(), p)) return;
     ApplyLayout();
     PlaceCaption();
 }
@@ -289,13 +312,13 @@ void frmMain::PlaceStatusLabels() {
         ArrangeMainForm(true);
         return;
     }
-    mLayout.labelLeft = lblTextFile->x();
-    PlaceInfoBar(mLayout, mDesign, centralWidget() ? centralWidget()->width() : width());
-    Place(lblTextFile, mLayout.lblTextFile);
-    Place(lblVideoFile, mLayout.lblVideoFile);
-    Place(imgText, mLayout.imgText);
-    Place(imgVideo, mLayout.imgVideo);
-    Place(cmdUpdate, mLayout.cmdUpdate);
+    PlaceInfoBar(mLayout, mDesign, AreaWidth());
+    const MainLayout g = ShownLayout();
+    Place(lblTextFile, g.lblTextFile);
+    Place(lblVideoFile, g.lblVideoFile);
+    Place(imgText, g.imgText);
+    Place(imgVideo, g.imgVideo);
+    Place(cmdUpdate, g.cmdUpdate);
     cmdUpdate->raise();
 }
 

@@ -60,14 +60,16 @@ void frmMain::ApplyLanguageToMain() {
         optPreview->setText(LangText(35));
         lblMode->setText(LangText(optPress->isChecked() ? 36 : optManual->isChecked() ? 37 : 38));
 
-        // Whatever the UI language, these read left to right.
+        // Labels start where the language's lines start (the right in Arabic and Persian); the
+        // file paths and the numbers read left to right in every language.
         for (QLabel* l : {lblPosition, lblShow, lblDuration, lblMainMode, lblMode})
             l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        for (QWidget* w : std::initializer_list<QWidget*>{lblTextFile, lblVideoFile, lblMainMode, lblMode,
-                                                          lblPosition, optPress, optManual, optPreview})
+        for (QWidget* w : std::initializer_list<QWidget*>{lblTextFile, lblVideoFile, lblStringPos, lblTime})
             w->setLayoutDirection(Qt::LeftToRight);
 
         UpdateFileLabels(false);
+        // A language of the other direction: the controls go to their mirrored places.
+        if ((layoutDirection() == Qt::RightToLeft) != mLaidOutRightToLeft && isVisible()) ApplyLayout();
     } catch (const std::exception& e) {
         MsgBox(QStringLiteral("Error while applying translation.\n\nRuntime error # 0\n") +
                    QString::fromLocal8Bit(e.what()),
@@ -105,7 +107,6 @@ void frmMain::UpdateFileLabels(bool bShowIcon) {
         imgText->setVisible(sub);
         imgVideo->setVisible(video);
     }
-    lblTextFile->move(left, lblTextFile->y());
-    lblVideoFile->move(left, lblVideoFile->y());
+    mLayout.labelLeft = left;
     PlaceStatusLabels();
 }

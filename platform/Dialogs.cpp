@@ -74,9 +74,9 @@ QString ShowOpen(QWidget* owner, const QString& filter, const QString& title, co
 }
 
 QString ShowSave(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder,
-                 const QString& defaultName) {
-    return StripNulls(
-        Dialogs().ShowSave(owner, ConvertFilter(filter), title, initialFolder, StripNulls(defaultName)));
+                 const QString& defaultName, bool confirmOverwrite) {
+    return StripNulls(Dialogs().ShowSave(owner, ConvertFilter(filter), title, initialFolder,
+                                         StripNulls(defaultName), confirmOverwrite));
 }
 
 QString BrowseForFolder(QWidget* owner, const QString& title) {

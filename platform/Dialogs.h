@@ -34,8 +34,11 @@ public:
     // A path, or empty text when cancelled. The filter is already in Qt's form.
     virtual QString ShowOpen(QWidget* owner, const QString& qtFilter, const QString& title,
                              const QString& initialFolder) = 0;
+    // With confirmOverwrite the dialog itself asks before it returns the name of an existing
+    // file; a caller that changes the name afterwards (adds an extension) asks on its own.
     virtual QString ShowSave(QWidget* owner, const QString& qtFilter, const QString& title,
-                             const QString& initialFolder, const QString& defaultName) = 0;
+                             const QString& initialFolder, const QString& defaultName,
+                             bool confirmOverwrite) = 0;
     // A folder, or empty text when cancelled.
     virtual QString BrowseForFolder(QWidget* owner, const QString& title) = 0;
     // A line of text; ok false when cancelled.
@@ -50,7 +53,8 @@ public:
     int32_t ShowColor(QWidget*, int32_t, int32_t) override { return -1; }
     bool ChooseFont(QWidget*, tFontSpec&, int32_t&) override { return false; }
     QString ShowOpen(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
+    QString ShowSave(QWidget*, const QString&, const QString&, const QString&, const QString&,
+                     bool) override {
         return {};
     }
     QString BrowseForFolder(QWidget*, const QString&) override { return {}; }
@@ -68,7 +72,7 @@ int32_t ShowColor(QWidget* owner, int32_t flags, int32_t initial);
 bool ShowFont(QWidget* owner, int32_t flags, tFontSpec& font, int32_t& color, int minSize, int maxSize);
 QString ShowOpen(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder);
 QString ShowSave(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder,
-                 const QString& defaultName);
+                 const QString& defaultName, bool confirmOverwrite = true);
 // Adds "/" to the chosen folder unless it ends in one; empty on cancel.
 QString BrowseForFolder(QWidget* owner, const QString& title);
 // The text before its first NUL (all of it when it has none).

@@ -64,11 +64,13 @@ QString QtDialogs::ShowOpen(QWidget* owner, const QString& qtFilter, const QStri
 }
 
 QString QtDialogs::ShowSave(QWidget* owner, const QString& qtFilter, const QString& title,
-                            const QString& initialFolder, const QString& defaultName) {
+                            const QString& initialFolder, const QString& defaultName, bool confirmOverwrite) {
     WaitForIconTheme(); // dialogs take their icons from the theme
     QString start = initialFolder;
     if (!defaultName.isEmpty()) start = QDir(initialFolder).filePath(defaultName);
-    return QFileDialog::getSaveFileName(owner, title, start, qtFilter);
+    return QFileDialog::getSaveFileName(owner, title, start, qtFilter, nullptr,
+                                        confirmOverwrite ? QFileDialog::Options()
+                                                         : QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title) {

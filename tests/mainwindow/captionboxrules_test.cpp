@@ -3,7 +3,12 @@
 #include "mainwindow/captionboxrules.h"
 #include "mainwindow/mainpreview.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -84,6 +89,66 @@ TEST(CaptionBoxRules, LineBreaksBecomeTheMarkerAndBack) {
     EXPECT_EQ(CaptionBox::ToCaption(QStringLiteral("a") + QChar(QChar::ParagraphSeparator) + "b", m),
               "a[br]b");
     EXPECT_EQ(CaptionBox::ToBox(QStringLiteral("a[br]b[br]c"), m), "a\nb\nc");
+}
+
+TEST(CaptionBoxRules, ACaptionFromTheBoxHasNoEmptyLines) {
+    struct Case {
+        const char* box;
+        const char* marker;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"one\ntwo", "|", "one|two"},
+        {"one\n", "|", "one"}, // the last line deleted, its break left
+        {"one\n\n\n", "|", "one"},
+        {"\none", "|", "one"},                // the first line deleted
+        {"one\n\ntwo", "|", "one|two"},       // a blank line inside a caption ends it in a file
+        {"one\n  \t\ntwo", "|", "one|two"},   // blanks are no line
+        {" one \n two ", "|", " one | two "}, // a line's own blanks stay
+        {"\n", "|", ""},
+        {"\n \n", "|", ""},
+        {"", "|", ""},
+        {"one\n<i>", "|", "<i>one"}, // a tag on its own line stays with the caption
+        {"<b> \none\n<u>", "|", "<b><u>one"},
+        {"<i>one\n", "|", "<i>one"},
+        {"one|", "|", "one"}, // a marker typed at the end is a line break too
+        {"one\r\n", "[br]", "one"},
+        {"one\n\ntwo", "[br]", "one[br]two"},
+        {"one\n\ntwo\n", "/n", "one/ntwo"},
+        {"one\xe2\x80\xa9", "|", "one"}, // a pasted paragraph separator
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CaptionBox::ToCaption(QString::fromUtf8(c.box), QLatin1String(c.marker)),
+                  QString::fromUtf8(c.caption))
+            << c.box << " with " << c.marker;
+
+    // Over random texts: never a marker at either end or twice in a row, and every line that
+    // holds something is kept, in its order.
+    const QString pieces[] = {QStringLiteral("a"), QStringLiteral(" "),   QStringLiteral("\n"),
+                              QStringLiteral("|"), QStringLiteral("<i>"), QStringLiteral("bc")};
+    uint32_t seed = 12345;
+    for (int round = 0; round < 3000; ++round) {
+        QString box;
+        const int length = int(seed % 9);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            box += pieces[(seed >> 16) % std::size(pieces)];
+        }
+        seed = seed * 1103515245u + 12345u;
+        const QString caption = CaptionBox::ToCaption(box, QStringLiteral("|"));
+        EXPECT_FALSE(caption.startsWith(QLatin1Char('|')) || caption.endsWith(QLatin1Char('|')) ||
+                     caption.contains(QLatin1String("||")))
+            << qPrintable(box);
+        // Tags may move to the front; apart from them the lines are the box's lines that hold
+        // something.
+        const QString tag = QStringLiteral("<i>");
+        EXPECT_EQ(caption.count(tag), box.count(tag)) << qPrintable(box);
+        QStringList kept;
+        for (const QString& line :
+             QString(box).remove(tag).replace(QLatin1Char('\n'), QLatin1Char('|')).split(QLatin1Char('|')))
+            if (!line.trimmed().isEmpty()) kept << line;
+        EXPECT_EQ(QString(caption).remove(tag), kept.join(QLatin1Char('|'))) << qPrintable(box);
+    }
 }
 
 TEST(CaptionBoxRules, AMarkerChangeConvertsEveryOccurrence) {

@@ -4,6 +4,7 @@
 #include "base/settingsstore.h"
 #include "document/captions.h"
 #include "document/timecode.h"
+#include "formats/formatdefs.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/TimingController.h"
 #include "mainwindow/mainpreview.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -127,7 +129,139 @@ TEST_F(EditingWindow, TheCaptionBoxWritesBackEveryChangeAndMarksTheDocument) {
     EXPECT_TRUE(gModified);
 }
 
+TEST_F(EditingWindow, TheCaptionHoldsWhatTheBoxShows) {
+    // The last line of a two-line caption deleted from the keyboard, then the box left in each
+    // way there is: the caption (grid, preview, file) never keeps the deleted line, and the box
+    // ends up showing exactly the caption.
+    enum class Then { Leave, OtherCaption, Save, TypeOn };
+    for (const Then then : {Then::Leave, Then::OtherCaption, Then::Save, Then::TypeOn}) {
+        SCOPED_TRACE(int(then));
+        Open({QStringLiteral("Line one|Line two"), QStringLiteral("next")});
+        OpenVideo();
+        gTimingMode = 2;
+        gPreviewRow = 1;
+        w->ShowCaption(1);
+        w->txtSub->setFocus();
+        QApplication::processEvents();
+        w->txtSub->moveCursor(QTextCursor::End);
+        QTest::keyClick(w->txtSub, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(w->txtSub, Qt::Key_Delete);
+        EXPECT_EQ(w->txtSub->toPlainText(), "Line one\n"); // the caret stays on the empty line
+        EXPECT_EQ(GetLineText(1), "Line one");
+        EXPECT_EQ(Cell(1), "Line one");
+        EXPECT_EQ(w->lblSub->text(), "Line one");
+        EXPECT_TRUE(gModified);
+        switch (then) {
+        case Then::Leave:
+            QTest::keyClick(w->txtSub, Qt::Key_Tab);
+            EXPECT_EQ(w->txtSub->toPlainText(), "Line one");
+            break;
+        case Then::OtherCaption:
+            w->grdSubsView->setFocus(Qt::MouseFocusReason);
+            SelectLine(2, false);
+            SelectLine(1, false);
+            EXPECT_EQ(w->txtSub->toPlainText(), "Line one");
+            break;
+        case Then::Save: {
+            gSubFile = TempPath("saved.srt");
+            gFormatIndex = int(gFormatIds.indexOf(QStringLiteral("SUBRIP")));
+            w->mnuSave->trigger();
+            EXPECT_EQ(ReadFileBytes(gSubFile), "1\r\n00:00:01,000 --> 00:00:01,500\r\nLine one\r\n\r\n"
+                                               "2\r\n00:00:02,000 --> 00:00:02,500\r\nnext\r\n\r\n");
+            break;
+        }
+        case Then::TypeOn:
+            // Typing on the new line makes it a line of the caption again.
+            QTest::keyClicks(w->txtSub, QStringLiteral("3"));
+            EXPECT_EQ(GetLineText(1), "Line one|3");
+            break;
+        }
+        w->txtSub->clearFocus();
+    }
+}
+
+TEST_F(EditingWindow, TabLeavesTheCaptionBox) {
+    Open({QStringLiteral("one"), QStringLiteral("two")});
+    w->txtSub->setFocus();
+    QApplication::processEvents();
+    w->txtSub->moveCursor(QTextCursor::End);
+    QTest::keyClick(w->txtSub, Qt::Key_Tab);
+    EXPECT_TRUE(Box(0)->hasFocus());
+    QTest::keyClick(Box(0), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(w->txtSub->hasFocus());
+    QTest::keyClick(w->txtSub, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_FALSE(w->txtSub->hasFocus());
+    EXPECT_EQ(w->txtSub->toPlainText(), "one");
+    EXPECT_EQ(GetLineText(1), "one");
+    EXPECT_FALSE(gModified);
+}
+
 // --- Time boxes ---
+
+TEST_F(EditingWindow, TimeBoxesLeftWithoutEnterShowTheCaptionsTimesAgain) {
+    // Caption 1 is 1,000 .. 1,500 ms. A time typed and then left in one way or another.
+    enum class Leave { Tab, BackTab, ClickGrid, ClickCaptionBox, TabOnAndOut, Menu, OtherProgram };
+    struct Case {
+        int box;
+        Leave leave;
+        bool kept; // the typed time is still shown (the user is still on it)
+    };
+    const Case cases[] = {
+        {0, Leave::BackTab, false},
+        {1, Leave::Tab, false},
+        {0, Leave::ClickGrid, false},
+        {1, Leave::ClickGrid, false},
+        {0, Leave::ClickCaptionBox, false},
+        {0, Leave::TabOnAndOut, false},
+        {0, Leave::Tab, true}, // on to the duration: Enter there writes both
+        {1, Leave::BackTab, true},
+        {0, Leave::Menu, true},
+        {1, Leave::OtherProgram, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.box << " " << int(c.leave));
+        Open({QStringLiteral("one"), QStringLiteral("two")});
+        FocusBox(c.box, 6);
+        QTest::keyClicks(Box(c.box), QStringLiteral("07"));
+        const QString typed = Box(c.box)->text();
+        ASSERT_EQ(typed, c.box == 0 ? "00:00:07,000" : "00:00:07,500");
+        switch (c.leave) {
+        case Leave::Tab:
+            QTest::keyClick(Box(c.box), Qt::Key_Tab);
+            break;
+        case Leave::BackTab:
+            QTest::keyClick(Box(c.box), Qt::Key_Backtab, Qt::ShiftModifier);
+            break;
+        case Leave::ClickGrid: {
+            const QRect cell = w->grdSubsView->GridRowRect(1);
+            QTest::mouseClick(w->grdSubsView->viewport(), Qt::LeftButton, {}, cell.center());
+            break;
+        }
+        case Leave::ClickCaptionBox:
+            QTest::mouseClick(w->txtSub->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+            break;
+        case Leave::TabOnAndOut:
+            QTest::keyClick(Box(0), Qt::Key_Tab);
+            ASSERT_TRUE(Box(1)->hasFocus());
+            QTest::keyClick(Box(1), Qt::Key_Tab);
+            break;
+        case Leave::Menu:
+        case Leave::OtherProgram: {
+            // A menu or another program takes the focus for a while; it comes back to the box.
+            QFocusEvent out(QEvent::FocusOut,
+                            c.leave == Leave::Menu ? Qt::PopupFocusReason : Qt::ActiveWindowFocusReason);
+            QApplication::sendEvent(Box(c.box), &out);
+            break;
+        }
+        }
+        QApplication::processEvents();
+        EXPECT_EQ(Box(c.box)->text(), c.kept ? typed : QString(c.box == 0 ? "00:00:01,000" : "00:00:00,500"));
+        EXPECT_EQ(Box(1 - c.box)->text(), 1 - c.box == 0 ? "00:00:01,000" : "00:00:00,500");
+        EXPECT_EQ(GetLineStart(1), 1000);
+        EXPECT_EQ(GetLineEnd(1), 1500);
+        EXPECT_FALSE(gModified);
+    }
+}
 
 TEST_F(EditingWindow, TimeBoxesTypeOverTheirShapeAndEnterWritesBoth) {
     Open({QStringLiteral("a caption of some length"), QStringLiteral("two")});

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -304,6 +305,7 @@ TEST_F(SaveAsTest, TimesShiftedBeyondTheLargestAreToldOnSave) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.beyond);
+        QFile::remove(TempPath("late.srt"));
         OpenTimedNotes();
         AnswerExport("SUBRIP", true);
         dialogs.paths.push_back(TempPath("late.srt"));
@@ -323,5 +325,97 @@ TEST_F(SaveAsTest, TimesShiftedBeyondTheLargestAreToldOnSave) {
                           : QString("2 times lay beyond 99:59:59.999 and were written as 99:59:59.999."));
         }
         EXPECT_TRUE(ReadFileBytes(TempPath("late.srt")).contains("99:59:59,999\r\nThird one"));
+    }
+}
+
+// The save dialog's answer gets the format's extension afterwards: the question before
+// replacing a file is asked about that name, by the window, once.
+TEST_F(SaveAsTest, TheOverwriteQuestionIsAboutTheNameReallyWritten) {
+    w->showExportDialog = [] { return true; };
+    const QByteArray old = "old file\r\n";
+    struct Case {
+        const char* name;
+        QStringList existing; // files in the folder before
+        QStringList answers;  // the save dialog's answers, relative to the folder
+        QList<int> replies;   // the answers to the overwrite questions, in order
+        const char* written;  // the file the document went to, or nullptr
+        QStringList asked;    // the files the questions named
+    };
+    const Case cases[] = {
+        {"extension added, refused, dialog cancelled",
+         {"victim.srt"},
+         {"victim", ""},
+         {vbNo},
+         nullptr,
+         {"victim.srt"}},
+        {"extension added, replaced", {"victim.srt"}, {"victim"}, {vbYes}, "victim.srt", {"victim.srt"}},
+        {"refused, another name", {"victim.srt"}, {"victim", "other"}, {vbNo}, "other.srt", {"victim.srt"}},
+        {"the bare name exists, not the one written", {"victim"}, {"victim"}, {}, "victim.srt", {}},
+        {"typed with the extension", {"victim.srt"}, {"victim.srt"}, {vbYes}, "victim.srt", {"victim.srt"}},
+        {"extension in capitals is kept",
+         {"victim.SRT"},
+         {"victim.SRT", "victim.SRT"},
+         {vbNo, vbYes},
+         "victim.SRT",
+         {"victim.SRT", "victim.SRT"}},
+        {"nothing there", {}, {"fresh"}, {}, "fresh.srt", {}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString dir = TempPath(QStringLiteral("case%1/").arg(n++));
+        QDir().mkpath(dir);
+        for (const QString& f : c.existing) {
+            QFile file(dir + f);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        gModified = false;
+        w->mnuNew_Click();
+        SetLineText(1, QStringLiteral("Words"));
+        SetLineStart(1, 1000);
+        SetLineEnd(1, 2000);
+        gModified = true;
+        dialogs.calls.clear();
+        for (const QString& a : c.answers)
+            dialogs.paths.push_back(a.isEmpty() ? QString() : dir + a);
+        for (int r : c.replies)
+            msgbox.Answer(r);
+        const int shownBefore = msgbox.count();
+
+        EXPECT_EQ(w->SaveTextFileAs(), c.written != nullptr);
+
+        QStringList asked;
+        for (int i = shownBefore; i < msgbox.count(); ++i) {
+            EXPECT_EQ(msgbox.shown()[i].buttons, vbYesNo);
+            asked << msgbox.shown()[i].text;
+        }
+        QStringList expected;
+        for (const QString& f : c.asked)
+            expected << LangText(414, dir + f);
+        EXPECT_EQ(asked, expected);
+        EXPECT_EQ(msgbox.pending(), 0);
+        EXPECT_TRUE(dialogs.paths.empty());
+        // The dialog never asks on its own: one question, about the right file.
+        for (const FakeDialogs::Call& call : dialogs.calls)
+            EXPECT_FALSE(call.confirmOverwrite);
+        // A refused name is offered again, with what would have been written.
+        if (c.answers.size() > 1) {
+            ASSERT_EQ(dialogs.calls.size(), 2);
+            EXPECT_EQ(dialogs.calls[1].folder, dir);
+            EXPECT_EQ(dialogs.calls[1].defaultText, QString(c.asked.value(0)));
+        }
+        for (const QString& f : c.existing) {
+            if (c.written && f == QLatin1String(c.written)) continue;
+            EXPECT_EQ(ReadFileBytes(dir + f), old) << qPrintable(f);
+        }
+        if (c.written) {
+            EXPECT_EQ(gSubFile, dir + c.written);
+            EXPECT_TRUE(ReadFileBytes(dir + c.written).contains("Words"));
+            EXPECT_FALSE(gModified);
+        } else {
+            EXPECT_EQ(gSubFile, "NEW");
+            EXPECT_TRUE(gModified);
+        }
     }
 }

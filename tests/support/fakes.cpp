@@ -84,8 +84,9 @@ QString FakeDialogs::ShowOpen(QWidget*, const QString& qtFilter, const QString& 
 }
 
 QString FakeDialogs::ShowSave(QWidget*, const QString& qtFilter, const QString& title,
-                              const QString& initialFolder, const QString& defaultName) {
-    calls.append({QStringLiteral("save"), title, qtFilter, initialFolder, defaultName});
+                              const QString& initialFolder, const QString& defaultName,
+                              bool confirmOverwrite) {
+    calls.append({QStringLiteral("save"), title, qtFilter, initialFolder, defaultName, confirmOverwrite});
     return NextPath("save");
 }
 

@@ -52,6 +52,7 @@ public:
         QString filter;
         QString folder;
         QString defaultText;
+        bool confirmOverwrite = false; // save: the dialog was to ask before naming an existing file
     };
 
     FakeDialogs();
@@ -68,7 +69,8 @@ public:
     QString ShowOpen(QWidget* owner, const QString& qtFilter, const QString& title,
                      const QString& initialFolder) override;
     QString ShowSave(QWidget* owner, const QString& qtFilter, const QString& title,
-                     const QString& initialFolder, const QString& defaultName) override;
+                     const QString& initialFolder, const QString& defaultName,
+                     bool confirmOverwrite) override;
     QString BrowseForFolder(QWidget* owner, const QString& title) override;
     QString InputBox(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText,
                      bool* ok) override;

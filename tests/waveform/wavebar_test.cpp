@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <vector>
+
 using namespace wavtest;
 
 namespace {
@@ -259,6 +261,50 @@ TEST_F(WaveBarTest, RightDragRetimesOnlyTheBoundThatMoved) {
     RightUp(300);
     EXPECT_FALSE(IsLineTimed(3));
     EXPECT_FALSE(gModified);
+}
+
+TEST_F(WaveBarTest, OnlyALineThePointerMovedChangesItsTime) {
+    Show();
+    OpenSubtitle();
+    Open(Tone("song.wav", 20));
+    // Times between two columns: the start line stands at 123, the end line at 243.
+    struct Case {
+        const char* what;
+        std::vector<int> xs; // the press, then the moves with the right button held
+        int32_t start, end;
+        bool movedOnTheWay = false; // the times changed and came back
+    };
+    const Case cases[] = {
+        {"click on the start line", {123}, 1234, 2434},
+        {"click beside the start line", {121}, 1234, 2434},
+        {"click on the end line", {244}, 1234, 2434},
+        {"click in the span", {200}, 1234, 2434},
+        {"start line held at the 14-pixel limit", {123, 235, 240}, 1234, 2434},
+        {"end line held at the 14-pixel limit", {243, 130, 124}, 1234, 2434},
+        {"start line moved", {123, 150}, 1500, 2434},
+        {"start line moved and brought back", {123, 150, 123}, 1234, 2434, true},
+        {"start line moved, then held at the limit", {122, 160, 238}, 1600, 2434},
+        {"end line moved", {243, 300}, 1234, 3000},
+        {"span moved", {200, 210}, 1330, 2530},
+        {"span moved and brought back", {200, 210, 200}, 1234, 2434, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetLineStart(1, 1234, true);
+        SetLineEnd(1, 2434);
+        gModified = false;
+        SelectLine(1, false);
+        ASSERT_EQ(pane()->lnStart().x, 123);
+        ASSERT_EQ(pane()->lnEnd().x, 243);
+        Mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, c.xs.front());
+        for (size_t i = 1; i < c.xs.size(); ++i)
+            Mouse(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, c.xs[i]);
+        RightUp(c.xs.back());
+        EXPECT_EQ(GetLineStart(1), c.start);
+        EXPECT_EQ(GetLineEnd(1), c.end);
+        EXPECT_EQ(gModified, c.movedOnTheWay || c.start != 1234 || c.end != 2434);
+        EXPECT_EQ(w->txtTime[0]->text(), MsToTime(c.start));
+    }
 }
 
 TEST_F(WaveBarTest, TheCursorFollowsPlaybackAndTheViewDoesNotTurnUnderADrag) {

@@ -365,6 +365,12 @@ void WaveBar::picWave_MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons
     if (button == Qt::RightButton) {
         mGrab = x - c.picWave->lnStart().x;
         mTarget = LinesShown() ? WaveDragTarget(x, {c.picWave->lnStart().x, c.picWave->lnEnd().x}) : 0;
+        // What the caption was when the drag began: a bound whose line has not left its column
+        // keeps its time to the millisecond, and nothing moves before the pointer does.
+        const int row = grdSubs().Row();
+        mPress = {
+            x,    row, {c.picWave->lnStart().x, c.picWave->lnEnd().x}, GetLineStart(row), GetLineEnd(row),
+            false};
     } else if (button == Qt::LeftButton && x >= 0 && x <= c.picWave->width()) {
         // Only the press decides: the moves that follow find the player paused by it.
         IMediaPlayer* player = mHost->Player();
@@ -438,16 +444,28 @@ void WaveBar::Drag(int x) {
     FlexGrid& grid = grdSubs();
     const int row = grid.Row();
     if (!CurrentRowOk(row)) return;
+    // The drag belongs to the caption it began on.
+    if (row != mPress.row) return;
+    if (!mPress.moved) {
+        // A click that does not move retimes nothing (it would round the times to a column).
+        if (x == mPress.x) return;
+        mPress.moved = true;
+    }
     const WaveSpan from{c.picWave->lnStart().x, c.picWave->lnEnd().x};
     // Time 0 is the leftmost place a line can go.
     const WaveSpan to = DragWaveSpan(mTarget, x, mGrab, from, -gWaveOffset);
+    // A line back in (or never out of) its column keeps the bound's exact time: held at the
+    // 14-pixel limit, or returned to where it started.
+    const auto timeOf = [](int column, int pressColumn, int32_t pressMs) {
+        return column == pressColumn ? pressMs : MsOfColumn(column);
+    };
     const int32_t oldStart = GetLineStart(row), oldEnd = GetLineEnd(row);
     int32_t newStart = oldStart, newEnd = oldEnd;
-    if (mTarget == 1 || mTarget == 3) newStart = MsOfColumn(to.start);
-    if (mTarget == 2) newEnd = MsOfColumn(to.end);
+    if (mTarget == 1 || mTarget == 3) newStart = timeOf(to.start, mPress.lines.start, mPress.start);
+    if (mTarget == 2) newEnd = timeOf(to.end, mPress.lines.end, mPress.end);
     // The whole span keeps its exact length; a single line leaves the other bound's
     // milliseconds as they were.
-    if (mTarget == 3) newEnd = SaturateToInt32(double(newStart) + (double(oldEnd) - oldStart));
+    if (mTarget == 3) newEnd = SaturateToInt32(double(newStart) + (double(mPress.end) - mPress.start));
     if (newStart == oldStart && newEnd == oldEnd) return;
     // Moving right, the end goes first, so that the start never passes it on the way.
     if (newStart > oldStart) {

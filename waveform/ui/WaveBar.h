@@ -126,6 +126,15 @@ private:
     QString mLoadingPath;
     int mTarget = 0;
     int mGrab = 0;
+    // The right press that began the drag: where, on which row, the lines and times then, and
+    // whether the pointer has moved since.
+    struct Press {
+        int x = 0;
+        int row = 0;
+        WaveSpan lines{0, 0};
+        int32_t start = 0, end = 0;
+        bool moved = false;
+    } mPress;
 
     // What the cached picture shows.
     struct Shown {
