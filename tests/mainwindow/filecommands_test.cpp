@@ -163,14 +163,10 @@ TEST_F(MediaLengthTest, AWaitThatNeverEndsGivesUp) {
     player.setCurrentPosition(3.0);
     // The program's clock moves 100 ms with every turn of the event loop, the player's not at
     // all: the wait gives up when the program's clock says so.
-    FakeClock clock;
+    SteppingClock clock(100);
     const qint64 start = clock.now;
-    QTimer time;
-    time.setInterval(0);
-    QObject::connect(&time, &QTimer::timeout, [&] { clock.Advance(100); });
-    time.start();
     EXPECT_EQ(GetMediaLength(player), 0);
-    time.stop();
+    clock.Stop();
     EXPECT_GE(clock.now - start, 10000);
     EXPECT_LE(clock.now - start, 10100);
     EXPECT_EQ(player.playState(), kPlayStatePaused);

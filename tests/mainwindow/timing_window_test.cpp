@@ -241,9 +241,9 @@ struct HotKey {
     bool repeats; // holding it does more than one press does (from the state Prepare leaves)
 };
 const HotKey kHotKeys[] = {
-    {"Start", &gHkStart, false},       {"Next", &gHkNext, false},       {"End", &gHkEnd, false},
-    {"Play", &gHkPlay, true},          {"Pause", &gHkPause, false},     {"Stop", &gHkStop, true},
-    {"Previous", &gHkPrevious, true},  {"Jump", &gHkJump, true},        {"Rewind", &gHkRewind, true},
+    {"Start", &gHkStart, false},      {"Next", &gHkNext, false},   {"End", &gHkEnd, false},
+    {"Play", &gHkPlay, true},         {"Pause", &gHkPause, false}, {"Stop", &gHkStop, true},
+    {"Previous", &gHkPrevious, true}, {"Jump", &gHkJump, true},    {"Rewind", &gHkRewind, true},
     {"Forward", &gHkForward, true},
 };
 const char* const kModeNames[] = {"press", "manual", "preview"};
@@ -287,7 +287,7 @@ protected:
         player->setCurrentPosition(100.0);
         QRadioButton* const options[] = {w->optPress, w->optManual, w->optPreview};
         void (frmMain::*const clicks[])() = {&frmMain::optPress_Click, &frmMain::optManual_Click,
-                                              &frmMain::optPreview_Click};
+                                             &frmMain::optPreview_Click};
         options[Mode()]->setChecked(true);
         (w.get()->*clicks[Mode()])();
         // The real timers stay out of it: the handlers read the position when a key comes.
@@ -354,7 +354,8 @@ TEST_P(HeldHotKey, RepeatsUnlessItActsOnItsReleaseToo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(KeysAndModes, HeldHotKey,
-                         ::testing::Combine(::testing::Range(0, int(std::size(kHotKeys))), ::testing::Range(0, 3)),
+                         ::testing::Combine(::testing::Range(0, int(std::size(kHotKeys))),
+                                            ::testing::Range(0, 3)),
                          [](const auto& info) {
                              return std::string(kHotKeys[std::get<0>(info.param)].name) + "_" +
                                     kModeNames[std::get<1>(info.param)];
