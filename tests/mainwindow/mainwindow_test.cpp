@@ -838,7 +838,7 @@ TEST_F(MainWindowTest, AVideoTheRealPlayerCannotPlayIsReportedOnce) {
     w->LoadVideoFile(WriteFile("broken.avi", "not a video at all"));
     // Qt tells of such media twice in the same turn of the event loop (an error, then the
     // media found invalid), and may add errors from the stream.
-    ASSERT_TRUE(WaitFor([&] { return msgbox.count() >= 1; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return msgbox.count() >= 1; }));
     EXPECT_EQ(msgbox.count(), 1);
     EXPECT_EQ(msgbox.last().text, LangText(50));
     EXPECT_EQ(msgbox.last().icon, vbExclamation);

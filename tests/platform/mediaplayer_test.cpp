@@ -179,7 +179,7 @@ TEST_F(MediaPlayerTest, PlaysVideoAndSoundWithoutASoundDevice) {
     for (int i = 0; i < 3; ++i) {
         const double from = player.currentPosition();
         double to = from;
-        const QDeadlineTimer limit(10000);
+        const QDeadlineTimer limit(60000);
         while (to == from && !limit.hasExpired()) {
             QThread::yieldCurrentThread();
             to = player.currentPosition();

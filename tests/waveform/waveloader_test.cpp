@@ -86,7 +86,7 @@ TEST_F(WaveLoaderTest, StoppingDropsEverythingStillOnItsWay) {
     ASSERT_TRUE(loader.Start(path, 10));
     // The worker has posted batches that the event loop has not delivered yet (no event runs
     // here): after the stop none of them arrives.
-    const QDeadlineTimer limit(10000);
+    const QDeadlineTimer limit(60000);
     while (loader.BatchesPosted() < 2 && !limit.hasExpired())
         QThread::yieldCurrentThread();
     ASSERT_GE(loader.BatchesPosted(), 2);
