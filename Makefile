@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build run test clean
+.PHONY: setup configure build program run test clean
 
 setup:
 	bash scripts/setup
@@ -17,11 +17,16 @@ configure: setup
 	  mv $(BUILD)/headers.list.new $(BUILD)/headers.list; \
 	else rm -f $(BUILD)/headers.list.new; fi
 
+# Everything: the program, its tools, the tests and the benchmarks.
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The program alone, with what it loads and reads (its modules, the format files beside it).
+program: configure
+	cmake --build $(BUILD) -j $(JOBS) --target scrivelle
+
 # `make run FILE=path/to/file.srt` opens a file at start.
-run: build
+run: program
 	./$(BUILD)/scrivelle $(FILE)
 
 test: build

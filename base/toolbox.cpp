@@ -1,12 +1,12 @@
 #include "base/toolbox.h"
 
+#include "base/clock.h"
 #include "base/paths.h"
 #include "base/processstate.h"
 #include "base/shell.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -136,8 +136,7 @@ void OpenRegionalSettings() {}
 
 void Wait(int milliseconds) {
     if (milliseconds <= 0) return;
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 end = ClockMs() + milliseconds;
     // Sleeps until an event or the deadline comes, so the processor stays free and handlers
     // still run. Not a local event loop: once the program is quitting such a loop returns at
     // once, and the wait would spin with no event running. The timer is started again if it
@@ -145,7 +144,7 @@ void Wait(int milliseconds) {
     QTimer deadline;
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);
-    for (qint64 left = milliseconds; left > 0; left = milliseconds - clock.elapsed()) {
+    for (qint64 left = milliseconds; left > 0; left = end - ClockMs()) {
         if (!deadline.isActive()) deadline.start(int(left));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }

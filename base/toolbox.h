@@ -36,5 +36,5 @@ void OpenRegionalSettings();
 extern const QString kProductWebPage;
 
 // Waits the given milliseconds while window events (clicks, timers) keep running. Sleeps
-// between events; returns at once for 0 or a negative time. Uses a monotonic clock.
+// between events; returns at once for 0 or a negative time. Measured by ClockMs (base/clock.h).
 void Wait(int milliseconds);

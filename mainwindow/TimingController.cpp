@@ -363,10 +363,15 @@ bool TimingController::TakesHotKey(int keyCode) const {
     return gHotKeys != 0 && !mTyping && mPlayer->enabled() && SubtitleOpen() && IsHotKey(keyCode);
 }
 
+bool TimingController::HotKeyActsOnRelease(int keyCode) {
+    return keyCode == gHkStart;
+}
+
 bool TimingController::Form_KeyDown(int keyCode, bool autoRepeat) {
     if (!TakesHotKey(keyCode)) return false;
-    // A held key repeats; only its first press counts.
-    if (autoRepeat) return true;
+    // Held, Start would start the next caption as soon as the automatic end has passed: only
+    // its first press counts. The other keys repeat their action while held.
+    if (autoRepeat && HotKeyActsOnRelease(keyCode)) return true;
     SamplePosition();
     FlexGrid& grid = grdSubs();
     const auto jumpTo = [&](int row) {

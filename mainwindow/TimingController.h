@@ -116,6 +116,10 @@ public:
     // True when Form_KeyDown would take this key now (hot keys on, not typing, a video and a
     // subtitle open, the key one of the ten).
     bool TakesHotKey(int keyCode) const;
+    // True for the hot key that acts on its release as well as on its press (Start): a held
+    // key has to be one press and one release for it, however the keyboard repeats. Every
+    // other hot key acts on each press, so holding it repeats its action.
+    static bool HotKeyActsOnRelease(int keyCode);
     // The play position a key event arriving now would take (ms).
     int32_t PlayPositionMs() const;
 

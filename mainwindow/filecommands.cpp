@@ -1,5 +1,6 @@
 #include "mainwindow/filecommands.h"
 
+#include "base/clock.h"
 #include "base/numbers.h"
 #include "base/toolbox.h"
 #include "formats/formatdefs.h"
@@ -8,7 +9,6 @@
 #include "mainwindow/waitcursor.h"
 #include "platform/IMediaPlayer.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 
@@ -153,9 +153,8 @@ int32_t GetMediaLength(IMediaPlayer& player, int timeoutMs) {
         const double position = player.currentPosition();
         // The length becomes known only once the media plays.
         if (state != kPlayStatePlaying) player.play();
-        QElapsedTimer clock;
-        clock.start();
-        while (guard && guard->duration() <= 0 && clock.elapsed() < timeoutMs)
+        const qint64 giveUpAt = ClockMs() + timeoutMs;
+        while (guard && guard->duration() <= 0 && ClockMs() < giveUpAt)
             Wait(10);
         if (!guard) return 0;
         length = player.duration();

@@ -1,5 +1,7 @@
 #include "mainwindow/keyrepeat.h"
 
+#include "base/clock.h"
+
 #include <utility>
 
 namespace {
@@ -24,16 +26,17 @@ bool KeyRepeatGate::Press(int key) {
         // The press of an auto-repeat pair: the key never came up.
         mHeld.reset();
         mTimer.stop();
-        mDown[key].start();
+        mDown[key] = ClockMs();
         return false;
     }
     Flush();
+    const qint64 now = ClockMs();
     auto it = mDown.find(key);
-    if (it != mDown.end() && !it->hasExpired(kStaleDownMs)) {
-        it->start();
+    if (it != mDown.end() && now - *it <= kStaleDownMs) {
+        *it = now;
         return false;
     }
-    mDown[key].start();
+    mDown[key] = now;
     return true;
 }
 

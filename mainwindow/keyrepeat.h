@@ -10,7 +10,6 @@
 // makes the pair a repeat (both are dropped); anything else, or the time running out, lets
 // the release through. A press of a key that is still down (X servers with detectable
 // auto-repeat send presses only) is a repeat too.
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QTimer>
@@ -23,6 +22,7 @@
 inline constexpr int kRepeatGapMs = 50;
 
 class KeyRepeatGate : public QObject {
+    Q_OBJECT
 public:
     explicit KeyRepeatGate(int holdMs = kRepeatGapMs, QObject* parent = nullptr);
     ~KeyRepeatGate() override;
@@ -50,7 +50,7 @@ private:
         std::function<void()> deliver;
     };
     std::optional<Held> mHeld;
-    // The keys down, each with the time of its last press or repeat.
-    QHash<int, QElapsedTimer> mDown;
+    // The keys down, each with the time of its last press or repeat (ClockMs).
+    QHash<int, qint64> mDown;
     QTimer mTimer;
 };

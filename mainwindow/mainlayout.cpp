@@ -87,6 +87,7 @@ void frmMain::CreateLayout() {
     imgLogo->setCursor(Qt::PointingHandCursor);
 
     mWaveRedraw = new QTimer(this);
+    mWaveRedraw->setObjectName(QStringLiteral("tmrWaveRedraw"));
     mWaveRedraw->setSingleShot(true);
     mWaveRedraw->setInterval(kWaveRedrawDelayMs);
     connect(mWaveRedraw, &QTimer::timeout, this, [this] {

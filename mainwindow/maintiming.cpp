@@ -102,8 +102,8 @@ private:
 
 // Installed on the application: the window sees its key events before the focused control
 // does (a key preview), and the Apply button's presses and releases reach the timing. The keys
-// that time captions go through a KeyRepeatGate, so that a held key is one press and one
-// release however the X server repeats it.
+// that act on both their press and their release go through a KeyRepeatGate, so that a held
+// key is one press and one release however the X server repeats it; the other hot keys repeat.
 class MainTimingFilter final : public QObject {
 public:
     explicit MainTimingFilter(frmMain* window) : QObject(window), w(window), mGate(kRepeatGapMs, this) {}
@@ -148,10 +148,11 @@ private:
         return watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == w;
     }
 
-    // Keys whose repeats must not act again: the hot keys while the timing takes them, and the
-    // space bar holding Apply in press-and-hold mode.
+    // Keys whose repeats must not act again, those that act on their release as well: the
+    // Start hot key while the timing takes it, and the space bar holding Apply in
+    // press-and-hold mode.
     bool Gated(QObject* watched, int key) const {
-        if (w->mTiming->TakesHotKey(key)) return true;
+        if (w->mTiming->TakesHotKey(key) && TimingController::HotKeyActsOnRelease(key)) return true;
         return key == Qt::Key_Space && watched == w->cmdApply && w->cmdApply->isEnabled() && gTimingMode == 0;
     }
 

@@ -55,6 +55,7 @@ bool WaveLoader::Start(const QString& path, int64_t firstScreenBlocks, QString* 
     mFormat = *format;
     mBlocks = WaveBlockCount(mFormat.FrameCount(), mFormat.sampleRate);
     mRunning = true;
+    mPosted = 0;
     mCancel = std::make_shared<std::atomic<bool>>(false);
     mThread = std::thread(&WaveLoader::Run, this, mGeneration, path, mFormat, mBlocks,
                           std::max<int64_t>(1, firstScreenBlocks), mCancel);
@@ -103,6 +104,7 @@ void WaveLoader::Run(uint64_t generation, QString path, WavFormat format, int64_
             if (!peaks.empty()) Q_EMIT PeaksReady(batchFirst, peaks);
             Q_EMIT Progress(done, total);
         });
+        ++mPosted;
         batch = {};
         batchFirst = scanner.NextBlock();
         lastPost = Clock::now();

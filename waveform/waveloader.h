@@ -37,6 +37,9 @@ public:
     const WavFormat& Format() const { return mFormat; }
     int64_t BlockCount() const { return mBlocks; }
 
+    // Batches the load under way has handed to the event loop so far, delivered or not.
+    int BatchesPosted() const { return mPosted.load(); }
+
     // Bytes the worker reads at a time (tests make it small).
     static int64_t ChunkBytes;
 
@@ -62,4 +65,5 @@ private:
     bool mRunning = false;
     std::thread mThread;
     std::shared_ptr<std::atomic<bool>> mCancel;
+    std::atomic<int> mPosted{0};
 };

@@ -2,12 +2,12 @@
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/toolbox.h"
+#include "fakeclock.h"
 #include "fixture.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTimer>
-#include <ctime>
+#include <limits>
 
 namespace {
 
@@ -87,43 +87,71 @@ TEST_F(Toolbox, ShellLaunchesGoThroughTheShell) {
     EXPECT_TRUE(shell.opened[1].startsWith("http://"));
 }
 
-TEST_F(Toolbox, WaitLetsEventsRunWithoutSpinning) {
+TEST_F(Toolbox, WaitRunsEventsUntilItsClockHasReachedTheEnd) {
+    // Every turn of the event loop the clock moves a step; the wait ends with the step that
+    // reaches its end, not before and not later.
+    const struct {
+        int waitMs;
+        int stepMs;
+        int turns;
+    } cases[] = {{150, 50, 3}, {150, 40, 4}, {1, 1000, 1}, {10, 3, 4}, {100000, 25000, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.waitMs);
+        SteppingClock clock(c.stepMs);
+        const qint64 start = clock.now;
+        Wait(c.waitMs);
+        clock.Stop();
+        EXPECT_EQ(clock.now - start, qint64(c.turns) * c.stepMs);
+    }
+}
+
+TEST_F(Toolbox, WaitSleepsUntilAnEventComes) {
+    // The clock stands still until one event, a little later, moves it past the end: a wait
+    // that slept looked at the clock a few times, a busy one thousands of times.
+    FakeClock clock;
     bool fired = false;
-    QTimer::singleShot(20, [&] { fired = true; });
-    QElapsedTimer wall;
-    wall.start();
-    const std::clock_t cpu0 = std::clock();
+    QTimer::singleShot(20, [&] {
+        fired = true;
+        clock.Advance(150);
+    });
     Wait(150);
-    const double cpuMs = 1000.0 * double(std::clock() - cpu0) / CLOCKS_PER_SEC;
     EXPECT_TRUE(fired);
-    EXPECT_GE(wall.elapsed(), 150);
-    // A busy loop would use about as much processor time as it waits.
-    EXPECT_LT(cpuMs, 75.0);
+    EXPECT_LT(clock.reads, 20);
 }
 
 TEST_F(Toolbox, WaitKeepsEventsRunningWhileTheProgramQuits) {
     // Closing the last window asks the application to quit while a caller may still be waiting.
-    QTimer::singleShot(10, [] { QCoreApplication::exit(0); });
+    FakeClock clock;
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
     bool fired = false;
-    QTimer::singleShot(40, [&] { fired = true; });
-    const std::clock_t cpu0 = std::clock();
+    QTimer::singleShot(20, [&] {
+        fired = true;
+        clock.Advance(150);
+    });
     Wait(150);
-    const double cpuMs = 1000.0 * double(std::clock() - cpu0) / CLOCKS_PER_SEC;
     const bool firedInTheWait = fired;
+    const int reads = clock.reads;
     // The quit request stays pending until an application loop runs; let one take it.
     QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
     EXPECT_TRUE(firedInTheWait);
-    EXPECT_LT(cpuMs, 75.0);
+    EXPECT_LT(reads, 20);
 }
 
 TEST_F(Toolbox, WaitReturnsAtOnceForZeroOrNegative) {
-    QElapsedTimer wall;
-    wall.start();
+    // Returning at once: no event runs (one that did would also end a wait that hung).
+    FakeClock clock;
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        ran = true;
+        clock.Advance(1000000);
+    });
     Wait(0);
     Wait(-500);
     Wait(std::numeric_limits<int>::min());
-    EXPECT_LT(wall.elapsed(), 50);
+    EXPECT_FALSE(ran);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ran);
 }
 
 TEST(Numbers, LeadingNumberReading) {

@@ -6,6 +6,7 @@
 #include "mainwindow/mainstate.h"
 #include "platform/Dialogs.h"
 #include "support/FakeMediaPlayer.h"
+#include "support/fakeclock.h"
 #include "support/fixture.h"
 
 #include <QSignalSpy>
@@ -160,7 +161,14 @@ TEST_F(MediaLengthTest, AWaitThatNeverEndsGivesUp) {
     player.setURL("/v/movie.avi");
     player.pause();
     player.setCurrentPosition(3.0);
-    EXPECT_EQ(GetMediaLength(player, 50), 0);
+    // The program's clock moves 100 ms with every turn of the event loop, the player's not at
+    // all: the wait gives up when the program's clock says so.
+    SteppingClock clock(100);
+    const qint64 start = clock.now;
+    EXPECT_EQ(GetMediaLength(player), 0);
+    clock.Stop();
+    EXPECT_GE(clock.now - start, 10000);
+    EXPECT_LE(clock.now - start, 10100);
     EXPECT_EQ(player.playState(), kPlayStatePaused);
     EXPECT_EQ(player.positionMs(), 3000);
 

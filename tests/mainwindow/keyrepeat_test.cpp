@@ -1,19 +1,20 @@
 // The gate that tells a held key from a key pressed again, on scripted event streams: X11's
 // auto-repeat pairs (a release and a press of the same key, not marked as repeats), presses
-// without releases, other keys in between, and the hold time running out.
+// without releases, other keys in between, the hold time running out, and a key that seems
+// to stay down for seconds.
 #include "mainwindow/keyrepeat.h"
+#include "support/fakeclock.h"
 #include "support/fixture.h"
 
 #include <QRegularExpression>
 #include <QStringList>
-#include <QTest>
 
 namespace {
 
 struct GateCase {
     const char* name;
     // Space-separated steps: "+B" press of B, "-B" release of B, "w" the hold time passes,
-    // "r" the window loses the keyboard.
+    // "r" the window loses the keyboard, "t" three seconds pass, "s" a moment more than that.
     const char* script;
     // What came out: "B" a new press, "b" a repeat dropped, "^B" a release let through.
     const char* expected;
@@ -28,6 +29,9 @@ const GateCase kGateCases[] = {
     {"two keys held, the last one repeating", "+B +N -N +N -N +N -B w -N w", "B N n n ^B ^N"},
     {"a release that never came", "+B r +B -B w", "B B ^B"},
     {"the release is kept back until the time passes", "+B -B", "B"},
+    {"a press three seconds after the last still repeats", "+B t +B t +B -B w", "B b b ^B"},
+    {"a press after longer lost its release", "+B s +B -B w", "B B ^B"},
+    {"only the key that went quiet starts again", "+B t +N t +B +N -N w -B w", "B N B n ^N ^B"},
 };
 
 class KeyRepeatGateTest : public ScrivelleTest, public ::testing::WithParamInterface<GateCase> {};
@@ -36,6 +40,7 @@ class KeyRepeatGateTest : public ScrivelleTest, public ::testing::WithParamInter
 
 TEST_P(KeyRepeatGateTest, TellsHeldKeysFromNewPresses) {
     const GateCase& c = GetParam();
+    FakeClock clock;
     KeyRepeatGate gate(20);
     QStringList out;
     for (const QString& step : QString::fromLatin1(c.script).split(' ')) {
@@ -47,7 +52,12 @@ TEST_P(KeyRepeatGateTest, TellsHeldKeysFromNewPresses) {
             ASSERT_TRUE(gate.IsDown(key)) << qPrintable(step);
             gate.Release(key, [&out, key] { out << "^" + QString(QChar(key)); });
         } else if (step == "w") {
-            QTest::qWait(60);
+            // The gate's own timer lets the release through.
+            ASSERT_TRUE(WaitFor([&] { return !gate.Holding(); })) << "the release was never let through";
+        } else if (step == "t") {
+            clock.Advance(3000);
+        } else if (step == "s") {
+            clock.Advance(3001);
         } else if (step == "r") {
             gate.Reset();
         }

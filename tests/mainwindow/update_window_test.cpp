@@ -1,9 +1,11 @@
 #include "base/settingsstore.h"
 #include "mainwindow_fixture.h"
+#include "support/fakeclock.h"
 #include "tools/update.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -16,9 +18,11 @@ class ScriptedServer : public QObject {
 public:
     int status = 200;
     QByteArray body;
-    int delayMs = 0;
     bool answer = true;
     QStringList requests;
+    // Runs when a request has come in, given the answer to send when the test wants it sent;
+    // unset, the answer goes at once.
+    std::function<void(std::function<void()> send)> onRequest;
 
     ScriptedServer() {
         server.listen(QHostAddress::LocalHost, 0);
@@ -28,11 +32,17 @@ public:
                     const QByteArray request = s->readAll();
                     requests << QString::fromLatin1(request.left(request.indexOf('\r')));
                     if (!answer) return;
-                    QTimer::singleShot(delayMs, s, [this, s] {
-                        s->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: " +
-                                 QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-                        s->disconnectFromHost();
-                    });
+                    auto send = [this, socket = QPointer<QTcpSocket>(s)] {
+                        if (!socket) return;
+                        socket->write("HTTP/1.1 " + QByteArray::number(status) +
+                                      " X\r\nContent-Length: " + QByteArray::number(body.size()) +
+                                      "\r\nConnection: close\r\n\r\n" + body);
+                        socket->disconnectFromHost();
+                    };
+                    if (onRequest)
+                        onRequest(send);
+                    else
+                        send();
                 });
             }
         });
@@ -48,11 +58,13 @@ protected:
         gTempDir = TempPath(QStringLiteral("scratch/"));
         QDir().mkpath(gTempDir);
         gOnlineOverride = 1;
-        gUpdateTimeLimitMs = 1500;
         Make();
         WriteSetting(kUpdateSiteKey, server.Base());
     }
     ScriptedServer server;
+    // The check's pauses for the user to read each step pass at once; the network's time
+    // limit is real time.
+    SteppingClock clock{100};
 };
 
 TEST_F(UpdateWindowTest, OutcomesOfTheCheck) {
@@ -92,6 +104,9 @@ TEST_F(UpdateWindowTest, OutcomesOfTheCheck) {
         server.status = c.status;
         server.body = c.body;
         server.answer = c.answer;
+        // A server that answers has all the time a busy machine may need; the one that never
+        // answers is given up on soon.
+        gUpdateTimeLimitMs = c.answer ? 60000 : 1000;
         DeleteSetting(kMainSection, SettingKeys::CheckedVersion);
         w->cmdUpdate->hide();
         const auto before = msgbox.shown().size();
@@ -134,9 +149,15 @@ TEST_F(UpdateWindowTest, OfflineAndClosedPortAskNothingOrSayWhy) {
 }
 
 TEST_F(UpdateWindowTest, ClosingTheWindowDuringTheCheckEndsIt) {
-    server.delayMs = 400;
+    // The window closes once the request is out; a newer version is offered after that.
+    gUpdateTimeLimitMs = 60000;
     server.body = "[VELLUMIX]\nversion=9.0.0\n";
-    QTimer::singleShot(100, [&] { w.reset(); });
+    server.onRequest = [&](std::function<void()> send) {
+        QTimer::singleShot(0, [this, send] {
+            w.reset();
+            send();
+        });
+    };
     frmMain* raw = w.get();
     raw->CheckForUpdates(); // returns without touching the deleted window, and shows nothing
     EXPECT_FALSE(w);

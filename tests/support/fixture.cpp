@@ -1,5 +1,6 @@
 #include "fixture.h"
 
+#include "base/clock.h"
 #include "base/paths.h"
 #include "base/processstate.h"
 
@@ -20,6 +21,8 @@ void ScrivelleTest::SetUp() {
 
 void ScrivelleTest::TearDown() {
     processstate::ResetAll();
+    // A fake clock a test left behind would stop every later wait.
+    SetClock({});
 }
 
 QString ScrivelleTest::TempPath(const QString& name) const {

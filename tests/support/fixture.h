@@ -36,8 +36,10 @@ protected:
     FakeShell shell;
 };
 
-// Lets events run until the condition holds or the time is up; false when it never held.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Lets events run until the condition holds or the time is up; false when it never held. The
+// limit only ends a wait for something that is not coming: it is long enough for a machine whose
+// processors are all busy with other work (a real media pipeline may then take many seconds).
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 60000);
 
 // The whole content of a file (empty when it cannot be read).
 QByteArray ReadFileBytes(const QString& path);

@@ -60,7 +60,7 @@ protected:
     }
 
     // What the fake tool logged: every line, once it has logged a whole run.
-    QStringList ToolLog(int timeoutMs = 10000) {
+    QStringList ToolLog(int timeoutMs = 60000) {
         const QString path = TempPath("tool.log");
         if (!WaitFor([&] { return ReadFileBytes(path).contains("script-end\n"); }, timeoutMs)) return {};
         return QString::fromLatin1(ReadFileBytes(path)).split('\n');

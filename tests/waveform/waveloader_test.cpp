@@ -4,10 +4,10 @@
 #include "waveform/waveloader.h"
 #include "waveform/wavepeaks.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
 
 using namespace wavtest;
 
@@ -84,11 +84,14 @@ TEST_F(WaveLoaderTest, StoppingDropsEverythingStillOnItsWay) {
     Seen seen;
     Watch(loader, seen);
     ASSERT_TRUE(loader.Start(path, 10));
-    // The worker has posted batches (perhaps all of them) that the event loop has not
-    // delivered yet: after the stop none of them arrives.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // The worker has posted batches that the event loop has not delivered yet (no event runs
+    // here): after the stop none of them arrives.
+    const QDeadlineTimer limit(60000);
+    while (loader.BatchesPosted() < 2 && !limit.hasExpired())
+        QThread::yieldCurrentThread();
+    ASSERT_GE(loader.BatchesPosted(), 2);
     loader.Cancel();
-    WaitFor([] { return false; }, 100);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(seen.peaks.empty());
     EXPECT_FALSE(seen.finished);
     EXPECT_FALSE(loader.Running());

@@ -1,0 +1,28 @@
+#include "base/clock.h"
+
+#include <QElapsedTimer>
+
+#include <utility>
+
+namespace {
+
+std::function<qint64()>& Replacement() {
+    static std::function<qint64()> clock;
+    return clock;
+}
+
+} // namespace
+
+qint64 ClockMs() {
+    if (const auto& clock = Replacement()) return clock();
+    static const QElapsedTimer start = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return start.elapsed();
+}
+
+void SetClock(std::function<qint64()> clock) {
+    Replacement() = std::move(clock);
+}
