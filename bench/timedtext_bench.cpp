@@ -16,6 +16,7 @@
 #include "formats/detect.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
+#include "formats/tools/catalogue.h"
 #include "language/lang.h"
 #include "platform/Dialogs.h"
 
@@ -35,24 +36,8 @@
 
 namespace {
 
-bool FindFormatFiles() {
-    QDir dir(QCoreApplication::applicationDirPath());
-    for (int up = 0; up < 4; ++up) {
-        if (QFileInfo::exists(dir.filePath(QStringLiteral("formats.dat")))) {
-            gFormatFile = dir.filePath(QStringLiteral("formats.ini"));
-            gFormatDatFile = dir.filePath(QStringLiteral("formats.dat"));
-            return true;
-        }
-        if (!dir.cdUp()) break;
-    }
-    return false;
-}
-
 bool LoadCatalogue() {
-    if (!FindFormatFiles() || !LoadFormatsList()) {
-        std::fprintf(stderr, "formats.dat / formats.ini not found\n");
-        return false;
-    }
+    if (!LoadFormatCatalogue()) return false;
     gLineBreak = QStringLiteral("|");
     LoadLanguageStrings();
     return true;

@@ -16,6 +16,7 @@
 #include "document/captions.h"
 #include "formats/formatdefs.h"
 #include "formats/reader.h"
+#include "formats/tools/catalogue.h"
 #include "formats/writer.h"
 #include "language/lang.h"
 #include "platform/Dialogs.h"
@@ -51,19 +52,6 @@ private:
     QString fps_;
 };
 
-bool FindFormatFiles() {
-    QDir dir(QCoreApplication::applicationDirPath());
-    for (int up = 0; up < 4; ++up) {
-        if (QFileInfo::exists(dir.filePath(QStringLiteral("formats.dat")))) {
-            gFormatFile = dir.filePath(QStringLiteral("formats.ini"));
-            gFormatDatFile = dir.filePath(QStringLiteral("formats.dat"));
-            return true;
-        }
-        if (!dir.cdUp()) break;
-    }
-    return false;
-}
-
 // Captions of one to three lines, with style tags now and then, two to four seconds apart.
 std::vector<tSubtitleLine> DemoCaptions(int n) {
     std::vector<tSubtitleLine> rows;
@@ -84,10 +72,7 @@ int WriteDemo(int n, const QString& id, const QString& out) {
         std::fprintf(stderr, "N must be 1..%d\n", kMaxCaptions);
         return 2;
     }
-    if (!FindFormatFiles() || !LoadFormatsList()) {
-        std::fprintf(stderr, "formats.dat / formats.ini not found\n");
-        return 1;
-    }
+    if (!LoadFormatCatalogue()) return 1;
     gFormatIndex = int(gFormatIds.indexOf(id.toUpper()));
     if (gFormatIndex < 0) {
         std::fprintf(stderr, "unknown format id %s\n", qPrintable(id));
@@ -127,10 +112,7 @@ int WriteDemo(int n, const QString& id, const QString& out) {
 
 // Loads the catalogue and reads a file as the open command does. False when nothing was read.
 bool ReadInto(const QString& file, double& ms) {
-    if (!FindFormatFiles() || !LoadFormatsList()) {
-        std::fprintf(stderr, "formats.dat / formats.ini not found\n");
-        return false;
-    }
+    if (!LoadFormatCatalogue()) return false;
     if (gLineBreak.isEmpty()) gLineBreak = QStringLiteral("|");
     // The program's messages in English. The table of languages (their names, code pages and
     // locales, which the settings' language page lists) plays no part in reading a file.

@@ -57,17 +57,7 @@ SCRIVELLE_CHILD_ROLE(OpenMediaInTheMainWindow) {
 class MediaBackendMissing : public ScrivelleTest {
 protected:
     QString MakeMedia(const QString& name, const QStringList& args) {
-        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-        if (ffmpeg.isEmpty()) {
-            ADD_FAILURE() << "ffmpeg is missing (scripts/setup installs it)";
-            return {};
-        }
-        QProcess proc;
-        proc.start(ffmpeg, QStringList{"-hide_banner", "-loglevel", "error", "-y"} + args +
-                               QStringList{TempPath(name)});
-        if (!proc.waitForFinished(60000) || proc.exitCode() != 0)
-            ADD_FAILURE() << "ffmpeg failed: " << proc.readAllStandardError().toStdString();
-        return TempPath(name);
+        return MakeMediaWithFfmpeg(TempPath(name), args);
     }
 };
 

@@ -1,6 +1,7 @@
 // The Qt player on real media made at test time, and the view that paints its frames.
 #include "platform/ui/QtMediaPlayer.h"
 #include "platform/ui/VideoView.h"
+#include "support/child.h"
 #include "support/fixture.h"
 
 #include <QDeadlineTimer>
@@ -46,20 +47,7 @@ class MediaPlayerTest : public ScrivelleTest {
 protected:
     // Runs ffmpeg with the given arguments; the output file must exist afterwards.
     QString MakeMedia(const QString& name, const QStringList& args) {
-        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-        if (ffmpeg.isEmpty()) {
-            ADD_FAILURE() << "ffmpeg is missing (scripts/setup installs it)";
-            return {};
-        }
-        const QString path = TempPath(name);
-        QProcess proc;
-        proc.start(ffmpeg,
-                   QStringList{"-hide_banner", "-loglevel", "error", "-y"} + args + QStringList{path});
-        if (!proc.waitForFinished(60000) || proc.exitCode() != 0) {
-            ADD_FAILURE() << "ffmpeg failed: " << proc.readAllStandardError().toStdString();
-            return {};
-        }
-        return path;
+        return MakeMediaWithFfmpeg(TempPath(name), args);
     }
 };
 

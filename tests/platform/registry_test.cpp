@@ -16,13 +16,7 @@ namespace {
 SCRIVELLE_CHILD_ROLE(WriteRegistryValues) {
     const QString prefix = arguments.value(0);
     const int count = arguments.value(1).toInt();
-    const QDir barrier(arguments.value(2));
-    const int copies = arguments.value(3).toInt();
-    QFile(barrier.filePath(prefix)).open(QIODevice::WriteOnly);
-    for (int waited = 0; barrier.entryList(QDir::Files).size() < copies; ++waited) {
-        if (waited > 60000) return 255;
-        QThread::msleep(1);
-    }
+    if (!WaitForEveryCopy(arguments.value(2), prefix, arguments.value(3).toInt())) return 255;
     int failed = 0;
     for (int i = 0; i < count; ++i)
         if (!gReg.WriteDWORD("HKCU\\Software\\Shared", prefix + QString::number(i), i)) ++failed;

@@ -29,3 +29,11 @@ int RunChildRole(const QString& name, const QStringList& arguments);
 // Starts this executable in a role with the arguments and the test's environment plus extra.
 std::unique_ptr<QProcess> StartChild(const QString& role, const QStringList& arguments,
                                      const QProcessEnvironment& extra = QProcessEnvironment());
+
+// For copies that must start their work together: marks this copy as ready in the folder
+// (a file named name) and waits until copies of them are; false when the others never came.
+bool WaitForEveryCopy(const QString& folder, const QString& name, int copies);
+
+// Makes a media file at path with ffmpeg and the given input arguments; empty (and the test
+// fails) when ffmpeg is missing or fails.
+QString MakeMediaWithFfmpeg(const QString& path, const QStringList& args);
