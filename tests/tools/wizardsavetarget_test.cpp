@@ -72,10 +72,11 @@ TEST_F(WizardSaveTargetTest, TheQuestionIsAboutTheNameReallyWrittenAndAskedOnce)
                                            (typed == Typed::Bare            ? QString()
                                             : typed == Typed::WithExtension ? wizard.ext
                                                                             : wizard.ext.toUpper());
-                    SCOPED_TRACE(
-                        qPrintable(QStringLiteral("%1: %2, %3, %4")
-                                       .arg(wizard.name, GetFileName(answer), exists ? "exists" : "new",
-                                            reply == vbYes ? "Yes" : "No")));
+                    SCOPED_TRACE(qPrintable(QStringLiteral("%1: %2, %3")
+                                                .arg(wizard.name, GetFileName(answer),
+                                                     !exists          ? "new"
+                                                     : reply == vbYes ? "exists, Yes"
+                                                                      : "exists, No")));
                     if (exists) {
                         QFile file(written);
                         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -107,13 +108,14 @@ TEST_F(WizardSaveTargetTest, TheQuestionIsAboutTheNameReallyWrittenAndAskedOnce)
                     EXPECT_EQ(asked, exists ? QStringList{LangText(414, written)} : QStringList{});
                     EXPECT_EQ(msgbox.pending(), 0);
                     EXPECT_TRUE(dialogs.paths.empty());
+                    dialogs.paths.clear();
                     for (const FakeDialogs::Call& call : dialogs.calls)
                         EXPECT_FALSE(call.confirmOverwrite);
                     if (refused) {
                         // The refused name is offered again; cancelling keeps the old choice.
-                        ASSERT_EQ(dialogs.calls.size(), 2);
-                        EXPECT_EQ(dialogs.calls[1].folder, dir);
-                        EXPECT_EQ(dialogs.calls[1].defaultText, GetFileName(written));
+                        EXPECT_EQ(dialogs.calls.size(), 2);
+                        EXPECT_EQ(dialogs.calls.value(1).folder, dir);
+                        EXPECT_EQ(dialogs.calls.value(1).defaultText, GetFileName(written));
                         EXPECT_EQ(page.box->text(), before);
                     } else {
                         EXPECT_EQ(dialogs.calls.size(), 1);
