@@ -26,7 +26,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 
@@ -154,21 +153,10 @@ bool frmMain::SaveTextFileAs() {
 
 QString frmMain::ChooseSaveAsPath(const QString& id) {
     const QString title = WithoutDots(LangText(45));
-    QString folder = LastFolder();
-    QString name = DefaultSaveName(gSubFile, gVideoFile, id);
-    for (;;) {
-        // The dialog does not ask about an existing file: the name it returns may still get the
-        // format's extension, and the question must be about the file that is really written.
-        const QString answer = ShowSave(this, SaveAsFilter(id), title, folder, name, false).trimmed();
-        if (answer.isEmpty()) return {};
-        const QString target = WithFormatExtension(answer, id);
-        if (!QFileInfo::exists(target) ||
-            MsgBox(LangText(414, target), vbYesNo + vbExclamation + vbDefaultButton2, title) == vbYes)
-            return target;
-        // Not that one: the dialog again, on the name it would have replaced.
-        folder = FolderOfPath(target);
-        name = GetFileName(target);
-    }
+    // The answer may still get the format's extension: the question is about that name.
+    return ChooseSaveTarget(
+        this, SaveAsFilter(id), title, LastFolder(), DefaultSaveName(gSubFile, gVideoFile, id),
+        [&id](const QString& answer) { return WithFormatExtension(answer, id); }, title);
 }
 
 void frmMain::SavePath(const QString& path) {

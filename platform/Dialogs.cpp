@@ -1,5 +1,10 @@
 #include "platform/Dialogs.h"
 
+#include "language/lang.h"
+#include "platform/MsgBox.h"
+
+#include <QFileInfo>
+
 namespace {
 
 // Until a window layer installs its dialogs every dialog counts as cancelled.
@@ -21,7 +26,6 @@ const std::array<int32_t, 16>& CustomColors() {
                                                    0x00C000, 0xC0C000, 0xC00000, 0xC000C0};
     return colors;
 }
-
 
 double ClampFontSize(double size, int minSize, int maxSize) {
     if (minSize > 0 && size < minSize) size = minSize;
@@ -77,6 +81,23 @@ QString ShowSave(QWidget* owner, const QString& filter, const QString& title, co
                  const QString& defaultName, bool confirmOverwrite) {
     return StripNulls(Dialogs().ShowSave(owner, ConvertFilter(filter), title, initialFolder,
                                          StripNulls(defaultName), confirmOverwrite));
+}
+
+QString ChooseSaveTarget(QWidget* owner, const QString& filter, const QString& title, QString folder,
+                         QString name, const std::function<QString(const QString&)>& finalName,
+                         const QString& questionTitle) {
+    for (;;) {
+        const QString answer = ShowSave(owner, filter, title, folder, name, false).trimmed();
+        if (answer.isEmpty()) return {};
+        const QString target = finalName(answer);
+        if (!QFileInfo::exists(target) ||
+            MsgBox(LangText(414, target), vbYesNo + vbExclamation + vbDefaultButton2, questionTitle) == vbYes)
+            return target;
+        // Not that one: the dialog again, on the name it would have replaced.
+        const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+        folder = slash < 0 ? QString() : target.left(slash + 1);
+        name = target.mid(slash + 1);
+    }
 }
 
 QString BrowseForFolder(QWidget* owner, const QString& title) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -73,6 +74,15 @@ bool ShowFont(QWidget* owner, int32_t flags, tFontSpec& font, int32_t& color, in
 QString ShowOpen(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder);
 QString ShowSave(QWidget* owner, const QString& filter, const QString& title, const QString& initialFolder,
                  const QString& defaultName, bool confirmOverwrite = true);
+// The save dialog for a file whose name the caller still changes (adds or replaces an
+// extension): the dialog itself does not ask about an existing file, since the name it returns is
+// not the one written. finalName makes the written name of the dialog's answer; when that file
+// exists, text 414 asks about it (Yes / No, No by default, titled questionTitle). No offers the
+// dialog again on that name. The name to write (agreed to be replaced when it exists), or empty
+// text when the dialog was cancelled.
+QString ChooseSaveTarget(QWidget* owner, const QString& filter, const QString& title, QString folder,
+                         QString name, const std::function<QString(const QString&)>& finalName,
+                         const QString& questionTitle);
 // Adds "/" to the chosen folder unless it ends in one; empty on cancel.
 QString BrowseForFolder(QWidget* owner, const QString& title);
 // The text before its first NUL (all of it when it has none).

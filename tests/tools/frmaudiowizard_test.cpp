@@ -90,7 +90,8 @@ TEST_F(AudioWizardTest, KeepingTheSourceFormatGivesNothingToTheAudioBar) {
 }
 
 TEST_F(AudioWizardTest, OnlyAFileThisRunWroteCountsAsSuccess) {
-    // The old file was chosen through the save dialog, so nobody asks and it stays until the run.
+    // Replacing the old file was agreed to when it was chosen, so Next does not ask and does not
+    // remove it: it stays until the run.
     WriteFile("media/clip.wav", "old");
     EnvVar mode("SCRIVELLE_FAKETOOL_MODE", "none");
     Open();
@@ -98,8 +99,10 @@ TEST_F(AudioWizardTest, OnlyAFileThisRunWroteCountsAsSuccess) {
     Next();
     Next();
     dialogs.paths.push_back(target);
+    msgbox.Answer(vbYes);
     QTest::mouseClick(wiz->cmdSave, Qt::LeftButton);
     Next();
+    EXPECT_EQ(msgbox.count(), 1);
     EXPECT_EQ(Tasks(), (QList<int>{kTaskDone, kTaskDone, kTaskFailed}));
     EXPECT_EQ(wiz->lblStep5->text(), LangText(463));
     EXPECT_EQ(wiz->lblStep5b->text(), LangText(464));

@@ -257,7 +257,7 @@ TEST_F(EmbedTest, TheOutputFileIsCheckedBeforeTheScriptIsWritten) {
         {QString(), false, 0, false},
         {TempPath("out/a\"b.avi"), false, 0, false},
         {TempPath("out/a\nb.avi"), false, 0, false},
-        {existing, true, -1, true}, // the save dialog asked already
+        {existing, true, -1, true}, // asked already when it was chosen
     };
     for (const Case& c : cases) {
         frmEmbed* dlg = Open();
@@ -266,6 +266,7 @@ TEST_F(EmbedTest, TheOutputFileIsCheckedBeforeTheScriptIsWritten) {
         ASSERT_EQ(dlg->m_Step, 2);
         if (c.viaDialog) {
             dialogs.paths.push_back(c.typed);
+            msgbox.Answer(vbYes);
             Click(dlg->cmdSave);
         } else {
             // A line break cannot be typed, only pasted.

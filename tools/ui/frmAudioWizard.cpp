@@ -335,7 +335,7 @@ void frmAudioWizard::cmdBrowseVD_Click() {
 }
 
 void frmAudioWizard::cmdSave_Click() {
-    // The save dialog has asked about replacing the file.
+    // Replacing the chosen file has been agreed to: Next does not ask again.
     if (ChooseTargetFile(this, cmdSave, txtSave, QStringLiteral("WAVE audio (wav)|*.wav"),
                          QStringLiteral(".wav")))
         m_ConfirmOverwrite = false;

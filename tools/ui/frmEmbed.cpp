@@ -584,7 +584,7 @@ void frmEmbed::cmdBrowseVD_Click() {
 }
 
 void frmEmbed::cmdSave_Click() {
-    // The save dialog has asked about replacing the file.
+    // Replacing the chosen file has been agreed to: Next does not ask again.
     if (ChooseTargetFile(this, cmdSave, txtSave, LangText(405) + QStringLiteral("|*.avi"),
                          QStringLiteral(".avi")))
         m_ConfirmOverwrite = false;

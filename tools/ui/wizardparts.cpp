@@ -157,10 +157,13 @@ bool ToolPageDone(QWidget* owner, const QString& folder, const QString& toolExe)
 
 bool ChooseTargetFile(QWidget* owner, QPushButton* saveButton, QLineEdit* box, const QString& filter,
                       const QString& ext) {
-    const QString result =
-        ShowSave(owner, filter, WithoutEllipsis(saveButton->text()), WizardStartFolder(), box->text());
-    if (result.trimmed().isEmpty()) return false;
-    box->setText(RemoveExtension(result.trimmed()) + ext);
+    // The answer gets the output's extension: the question before replacing is about that name.
+    const QString target = ChooseSaveTarget(
+        owner, filter, WithoutEllipsis(saveButton->text()), WizardStartFolder(), box->text(),
+        [&ext](const QString& answer) { return RemoveExtension(answer) + ext; },
+        WithoutEllipsis(LangText(45)));
+    if (target.isEmpty()) return false;
+    box->setText(target);
     return true;
 }
 

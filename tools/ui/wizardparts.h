@@ -59,8 +59,9 @@ bool ToolPageDone(QWidget* owner, const QString& folder, const QString& toolExe)
 // --- The output file page ---
 
 // The save dialog of the output page (titled after saveButton, starting in the last folder with
-// the box's name); the choice goes into box with the extension ext (".wav"). True when a file was
-// chosen: the dialog has then asked about replacing it.
+// the box's name); the choice goes into box with the extension ext (".wav"). An existing file of
+// that final name is asked about (text 414) before it is taken; No offers the dialog again. True
+// when a file was chosen: replacing it has then been agreed to.
 bool ChooseTargetFile(QWidget* owner, QPushButton* saveButton, QLineEdit* box, const QString& filter,
                       const QString& ext);
 // Whether the output page may be left for target: every path fits a job script, the target is
