@@ -77,6 +77,17 @@ protected:
     }
 };
 
+// How far a format's time codes can move a time, in ms.
+inline int32_t Resolution(const tFormatDef& def) {
+    const QString& tc = def.Timecode;
+    if (tc == "ms") return 0;
+    if (tc.contains("ff")) return 40; // a frame at 25 fps
+    if (tc.contains("zzz")) return 0;
+    if (tc.contains("zz")) return 9;
+    if (tc.contains("z")) return 99;
+    return 750; // whole seconds, rounded up from a quarter
+}
+
 inline bool operator==(const tSubtitleLine& a, const tSubtitleLine& b) {
     return a.start == b.start && a.end == b.end && a.text == b.text;
 }

@@ -76,17 +76,6 @@ Styled SplitStyles(const QString& text) {
     return s;
 }
 
-// How much a format's time codes can move a time.
-int32_t Resolution(const tFormatDef& def) {
-    const QString& tc = def.Timecode;
-    if (tc == "ms") return 0;
-    if (tc.contains("ff")) return 40; // a frame at 25 fps
-    if (tc.contains("zzz")) return 0;
-    if (tc.contains("zz")) return 9;
-    if (tc.contains("z")) return 99;
-    return 750; // whole seconds, rounded up from a quarter
-}
-
 // Formats that are recognised as a look-alike that reads the same captions.
 const QMap<QString, QStringList> kLookAlikes{
     {"SONICSCENARIST", {"SPRUCEDVDMAESTRO"}},

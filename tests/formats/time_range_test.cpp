@@ -9,17 +9,6 @@ namespace {
 
 using Captions = std::vector<tSubtitleLine>;
 
-// How far a format's time codes can move a time.
-int32_t Resolution(const tFormatDef& def) {
-    const QString& tc = def.Timecode;
-    if (tc == "ms") return 0;
-    if (tc.contains("ff")) return 40; // a frame at 25 fps
-    if (tc.contains("zzz")) return 0;
-    if (tc.contains("zz")) return 9;
-    if (tc.contains("z")) return 99;
-    return 750; // whole seconds, rounded up from a quarter
-}
-
 QString Clock(int32_t ms) {
     return QString::asprintf("%d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
 }
