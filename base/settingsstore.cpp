@@ -242,6 +242,21 @@ template <typename Edit> bool Change(Edit&& edit) {
     return true;
 }
 
+// True when the file holds this value already, whatever another copy of the program wrote last:
+// then there is nothing to change, and taking the store's lock would cost a write to disk for
+// nothing (the window saves its timing mode each time it is activated). Every save replaces the
+// file whole, so it reads whole without the lock.
+bool FileHolds(const QString& full, const QString& key, const QString& value) {
+    const QString path = SettingsFilePath();
+    if (path.isEmpty()) return false;
+    Store& st = TheStore();
+    // Looked at here even within a read batch: what is written must not rest on an old copy.
+    if (!st.loaded || st.path != path || !(st.stamp == StampOf(path))) Refresh(true);
+    if (!st.stamp.exists || st.readFailed || st.unclean) return false;
+    const Entry* e = FindEntry(FindSection(st, full), key);
+    return e && e->value == value;
+}
+
 } // namespace
 
 QString EscapeStoreText(const QString& text, bool isKey) {
@@ -351,6 +366,7 @@ QString GetSetting(const QString& section, const QString& key, const QString& de
 
 bool SaveSetting(const QString& section, const QString& key, const QString& value) {
     const QString full = FullSection(section);
+    if (FileHolds(full, key, value)) return true;
     return Change([&](Store& st) {
         Section* s = FindSection(st, full);
         if (!s) {

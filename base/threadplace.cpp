@@ -6,16 +6,30 @@ int CurrentProcessor() {
     return sched_getcpu();
 }
 
-void LeaveProcessor(int processor) {
-    if (processor < 0 || processor >= CPU_SETSIZE) return;
-    cpu_set_t allowed;
+namespace {
+
+// Allows the calling thread every processor it may use but the given one; allowed receives what
+// it could use before. False when that leaves nothing or the system refused.
+bool AllowAllBut(int processor, cpu_set_t& allowed) {
+    if (processor < 0 || processor >= CPU_SETSIZE) return false;
     CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return;
-    if (!CPU_ISSET(processor, &allowed) || CPU_COUNT(&allowed) < 2) return;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return false;
+    if (!CPU_ISSET(processor, &allowed) || CPU_COUNT(&allowed) < 2) return false;
     cpu_set_t others = allowed;
     CPU_CLR(processor, &others);
-    if (sched_setaffinity(0, sizeof others, &others) != 0) return;
-    sched_setaffinity(0, sizeof allowed, &allowed);
+    return sched_setaffinity(0, sizeof others, &others) == 0;
+}
+
+} // namespace
+
+void LeaveProcessor(int processor) {
+    cpu_set_t allowed;
+    if (AllowAllBut(processor, allowed)) sched_setaffinity(0, sizeof allowed, &allowed);
+}
+
+bool AvoidProcessor(int processor) {
+    cpu_set_t allowed;
+    return AllowAllBut(processor, allowed);
 }
 
 int UsableProcessors() {

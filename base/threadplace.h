@@ -13,5 +13,9 @@ int CurrentProcessor();
 // Does nothing when processor is -1 or no other processor may be used.
 void LeaveProcessor(int processor);
 
+// Keeps the calling thread off processor for the rest of its life (it may use every other one).
+// False, changing nothing, when processor is -1 or no other processor may be used.
+bool AvoidProcessor(int processor);
+
 // How many processors the process may run on (at least 1).
 int UsableProcessors();

@@ -25,7 +25,6 @@
 #include "platform/Dialogs.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
-#include "platform/ui/FontWarmUp.h"
 #include "platform/ui/QtMediaPlayer.h"
 #include "platform/ui/VideoView.h"
 #include "waveform/ui/WavePane.h"
@@ -108,8 +107,6 @@ QFont GridFont() {
 
 frmMain::frmMain(IMediaPlayer* player, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
-    // Its fall-backs are found on the start-up worker while the controls are made.
-    WarmUpFont(GridFont());
     setWindowIcon(AppIcon(0));
     // The layout needs this much room for the grid, the player and the bottom panel.
     setMinimumSize(700, 570);

@@ -1,29 +1,26 @@
 #pragma once
-#include <QFont>
-
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 // Work that would otherwise lie on the way to the first paint, done on a worker while the main
-// thread connects to the display and builds the windows. Everything it fills is a shared,
-// thread-safe cache: the font configuration first (it needs no application object; read on a
-// thread that yields to all others), then, once the application exists, the font list and the
-// window font with its bold face (their fall-back families are shared by all threads), then
-// the image format plugins, then the fonts the main window hands over with WarmUpFont() until
-// Finish(). On a busy machine the yielding reader may not run at all before the window is up:
-// nothing waits for it, the worker reads the configuration itself once the application exists.
+// thread connects to the display and builds the windows. Everything it fills is shared by all
+// threads: the font configuration first (it needs no application object), then, once the
+// application exists, the list of installed fonts, then the image format plugins.
+//
+// It warms nothing that belongs to one thread: Qt keeps the fonts it has loaded and their glyphs
+// per thread, so the main thread loads its own, and a worker loading fonts would only hold the
+// font database's lock while the main thread waits for it.
 //
 // Made before the application object; AppReady() once it exists. Destroyed without it (the
 // application could not start), the worker ends once the configuration's reader has.
 class StartupWarmUp {
 public:
-    // For tests: readConfiguration stands in for the low-priority reading of the font
-    // configuration, fontsReady is told on the worker once the window font is loaded.
+    // For tests: readConfiguration stands in for the reading of the font configuration,
+    // fontListReady is told on the worker once the list of installed fonts is read.
     explicit StartupWarmUp(std::function<void()> readConfiguration = {},
-                           std::function<void()> fontsReady = {});
+                           std::function<void()> fontListReady = {});
     ~StartupWarmUp();
     StartupWarmUp(const StartupWarmUp&) = delete;
     StartupWarmUp& operator=(const StartupWarmUp&) = delete;
@@ -35,16 +32,14 @@ public:
 
 private:
     void Run(int creator);
-    // Waits until ready() holds (true) or the worker is not wanted any more (false).
-    template <class Ready>
-    bool WaitFor(Ready ready);
+    // Waits until the application is ready (true) or the worker is not wanted any more (false).
+    bool WaitForApp();
 
     std::mutex mutex_;
     std::condition_variable wake_;
     bool appReady_ = false;
     bool finished_ = false;
-    std::vector<QFont> fonts_;
     std::function<void()> readConfiguration_;
-    std::function<void()> fontsReady_;
+    std::function<void()> fontListReady_;
     std::thread thread_; // last: it starts once the members it uses exist
 };

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -25,13 +26,22 @@ namespace {
 // Below this a window's buffer is mapped in well under a millisecond: not worth a thread.
 constexpr size_t kWorthIt = size_t(1) << 20;
 constexpr int kMostHelpers = 3;
-// The painting thread maps the top sixth itself: by the time it is through that, the helpers
-// are well into theirs.
-constexpr size_t kPaintersShare = 6;
 
+// The size the window is first painted at. A maximised window learns its size only when the
+// window manager has maximised it, after it is shown: its buffer is made at the whole room its
+// screen offers, which the buffer of the slightly smaller maximised window then reuses.
+QSize FirstPaintSize(const QWidget& widget) {
+    if (widget.isMaximized() && widget.screen()) {
+        const QSize room = widget.screen()->availableGeometry().size();
+        return room.expandedTo(widget.size());
+    }
+    return widget.size();
+}
+
+// Holds the helpers until the window's first expose, after which the paint needs nothing more.
 class FirstExpose final : public QObject {
 public:
-    FirstExpose(QWidget* widget, QWindow* window) : QObject(window), widget_(widget) {}
+    explicit FirstExpose(QWindow* window) : QObject(window) {}
     ~FirstExpose() override {
         for (std::thread& t : helpers_)
             t.join();
@@ -42,18 +52,17 @@ public:
         auto* window = static_cast<QWindow*>(watched);
         if (!window->isExposed()) return false;
         window->removeEventFilter(this);
-        if (widget_) Start(*widget_);
         // After the paint this expose brings, which runs before the loop gets back to us.
         deleteLater();
         return false;
     }
 
-private:
     void Start(QWidget& widget) {
         QBackingStore* store = widget.backingStore();
         if (!store) return;
-        // At the size the paint asks for, so that the paint finds the buffer made.
-        store->resize(widget.size());
+        // Made now, at the size the paint will ask for, so that the paint finds it made and
+        // mapped.
+        store->resize(FirstPaintSize(widget));
         QPaintDevice* device = store->paintDevice();
         if (!device || device->devType() != QInternal::Image) return;
         const auto* image = static_cast<const QImage*>(device);
@@ -76,7 +85,7 @@ private:
         }
     }
 
-    QPointer<QWidget> widget_;
+private:
     std::vector<std::thread> helpers_;
 };
 
@@ -87,7 +96,7 @@ std::vector<PageRange> HelperPageRanges(uintptr_t begin, size_t bytes, int helpe
     if (helpers < 1 || pageSize == 0 || bytes == 0) return ranges;
     const auto roundUp = [pageSize](uintptr_t a) { return (a + pageSize - 1) / pageSize * pageSize; };
     const auto roundDown = [pageSize](uintptr_t a) { return a / pageSize * pageSize; };
-    const uintptr_t from = roundUp(begin + bytes / kPaintersShare);
+    const uintptr_t from = roundUp(begin);
     const uintptr_t to = roundDown(begin + bytes);
     if (to <= from) return ranges;
     const uintptr_t pages = (to - from) / pageSize;
@@ -112,5 +121,7 @@ bool MapPages(uintptr_t begin, uintptr_t end) {
 void HastenFirstPaint(QWidget* window) {
     if (!window || !window->isWindow() || !window->windowHandle()) return;
     QWindow* handle = window->windowHandle();
-    handle->installEventFilter(new FirstExpose(window, handle));
+    auto* watch = new FirstExpose(handle);
+    handle->installEventFilter(watch);
+    watch->Start(*window);
 }

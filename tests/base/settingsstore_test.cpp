@@ -298,6 +298,59 @@ TEST_F(Store, AWriteThatCannotTakeTheLockFailsAndIsToldOnce) {
     EXPECT_EQ(told.size(), 1);
 }
 
+// Saving what the file holds already changes nothing, so it needs neither the lock nor a write:
+// it succeeds while another copy holds the lock. What the file holds is what counts, not what
+// this copy read before.
+TEST_F(Store, AValueTheFileHoldsAlreadyIsSavedWithoutTheLock) {
+    ASSERT_TRUE(WriteSetting("Volume", "50"));
+    ASSERT_TRUE(SaveSetting("Wave", "Color", "255"));
+    SetStoreLockWaitMs(200);
+    SetSettingsWriteFailureHandler([](const QString&) {});
+    QLockFile held(SettingsFilePath() + ".lock");
+    ASSERT_TRUE(held.tryLock(0));
+    const QByteArray before = ReadFileBytes(SettingsFilePath());
+    const QFileInfo beforeInfo(SettingsFilePath());
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+        bool saved; // without the lock
+    } const cases[] = {
+        {"Scrivelle", "Volume", "50", true},
+        {"Scrivelle", "VOLUME", "50", true}, // keys ignore case
+        {"Wave", "Color", "255", true},
+        {"Scrivelle", "Volume", "50 ", false}, // values do not
+        {"Scrivelle", "Volume", "", false},
+        {"Scrivelle", "Color", "255", false}, // another section's key
+        {"Scrivelle", "Missing", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.section << "/" << c.key << "=" << c.value);
+        EXPECT_EQ(SaveSetting(c.section, c.key, c.value), c.saved);
+    }
+    EXPECT_EQ(ReadFileBytes(SettingsFilePath()), before);
+    EXPECT_EQ(QFileInfo(SettingsFilePath()).lastModified(), beforeInfo.lastModified());
+
+    // Another copy changed it behind this one's back, also within a batch of reads.
+    const auto rewrite = [](const char* volume) {
+        QFile f(SettingsFilePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("[Orvalent\\\\Scrivelle]\nVolume=") + volume + "\n");
+    };
+    rewrite("75");
+    EXPECT_FALSE(WriteSetting("Volume", "50"));
+    {
+        const SettingsReadBatch batch;
+        EXPECT_EQ(ReadSetting("Volume"), "75");
+        rewrite("8");
+        EXPECT_FALSE(WriteSetting("Volume", "75"));
+        EXPECT_TRUE(WriteSetting("Volume", "8"));
+    }
+    held.unlock();
+    EXPECT_TRUE(WriteSetting("Volume", "50"));
+    EXPECT_EQ(ReadSetting("Volume"), "50");
+}
+
 TEST_F(Store, LivesUnderTheConfigHome) {
     EXPECT_EQ(SettingsFilePath(), TempPath("config/Orvalent/Scrivelle.conf"));
 }

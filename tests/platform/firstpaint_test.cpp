@@ -1,5 +1,5 @@
-// The first paint of a large window: helpers map the lower part of its buffer while the window
-// paints, and never change what the window painted.
+// The first paint of a large window: its buffer is made when it is shown, at the size it will
+// paint at, helpers map its pages meanwhile and never change what the window painted.
 #include "platform/ui/FirstPaint.h"
 #include "support/fixture.h"
 
@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -19,7 +20,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(FirstPaint, HelpersTakeWholePagesBelowTheTopSixthOnce) {
+TEST(FirstPaint, HelpersTakeEveryWholePageOnce) {
     struct Case {
         uintptr_t begin;
         size_t bytes;
@@ -30,8 +31,9 @@ TEST(FirstPaint, HelpersTakeWholePagesBelowTheTopSixthOnce) {
     const Case cases[] = {
         {0x7f0000000000, 1280 * 1003 * 4, 3, 4096, 3}, // a maximised window's buffer
         {0x7f0000000123, 1280 * 1003 * 4, 2, 4096, 2}, // not on a page boundary
-        {0x10000, 5 * 4096, 8, 4096, 4},               // more helpers than pages
-        {0x10000, 4096, 3, 4096, 0},                   // no whole page below the top sixth
+        {0x10000, 3 * 4096, 8, 4096, 3},               // more helpers than pages
+        {0x10000, 4096, 3, 4096, 1},                   // a single page
+        {0x10001, 4096, 3, 4096, 0},                   // no whole page
         {0x10000, 1 << 20, 0, 4096, 0},                // no helper
         {0x10000, 0, 3, 4096, 0},
     };
@@ -40,9 +42,9 @@ TEST(FirstPaint, HelpersTakeWholePagesBelowTheTopSixthOnce) {
         const std::vector<PageRange> ranges = HelperPageRanges(c.begin, c.bytes, c.helpers, c.page);
         ASSERT_EQ(ranges.size(), c.expectedRanges);
         if (ranges.empty()) continue;
-        // From the first whole page past a sixth to the end of the last whole page, in order,
-        // with neither gaps nor overlaps: nothing outside the buffer, nothing taken twice.
-        const uintptr_t from = (c.begin + c.bytes / 6 + c.page - 1) / c.page * c.page;
+        // From the first whole page to the end of the last whole page, in order, with neither
+        // gaps nor overlaps: nothing outside the buffer, nothing taken twice.
+        const uintptr_t from = (c.begin + c.page - 1) / c.page * c.page;
         const uintptr_t to = (c.begin + c.bytes) / c.page * c.page;
         EXPECT_EQ(ranges.front().begin, from);
         EXPECT_EQ(ranges.back().end, to);
@@ -122,6 +124,46 @@ TEST(FirstPaint, TheWindowShowsWhatItPaintedAndLaterPaintsToo) {
     ASSERT_TRUE(WaitFor([&] { return window.backingStore()->size() == QSize(1300, 900); }));
     window.repaint();
     check(Qt::red, Qt::blue);
+}
+
+// The buffer is there as soon as the window is shown, before any paint: at the window's size,
+// and for a maximised window at least at the room its screen offers, which the window manager
+// maximises it into.
+TEST(FirstPaint, TheBufferIsMadeWhenShownAtTheSizeOfTheFirstPaint) {
+    struct Case {
+        const char* name;
+        QSize size;
+        bool maximised;
+    };
+    const Case cases[] = {
+        {"large", {1200, 1000}, false},
+        {"small, no helpers", {300, 200}, false},
+        {"maximised", {700, 500}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TwoColours window;
+        window.resize(c.size);
+        if (c.maximised) window.setWindowState(Qt::WindowMaximized);
+        window.show();
+        ASSERT_NE(window.backingStore(), nullptr);
+        HastenFirstPaint(&window);
+        const QSize made = window.backingStore()->size();
+        if (c.maximised) {
+            const QSize room = window.screen()->availableGeometry().size();
+            EXPECT_EQ(made, room.expandedTo(window.size()));
+        } else {
+            EXPECT_EQ(made, c.size);
+        }
+        QPaintDevice* device = window.backingStore()->paintDevice();
+        ASSERT_EQ(device->devType(), int(QInternal::Image));
+        EXPECT_GE(static_cast<QImage*>(device)->size().width(), made.width());
+        ASSERT_TRUE(WaitFor([&] { return window.windowHandle()->isExposed(); }));
+        window.repaint();
+        const QImage painted = *static_cast<QImage*>(window.backingStore()->paintDevice());
+        EXPECT_EQ(painted.pixelColor(0, 0), QColor(Qt::red));
+        EXPECT_EQ(painted.pixelColor(0, window.height() - 1), QColor(Qt::blue));
+    }
 }
 
 TEST(FirstPaint, AWindowGoneBeforeItShowsIsLeftAlone) {
