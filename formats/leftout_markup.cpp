@@ -266,7 +266,6 @@ uint32_t TimedTextLeftOut(const tFileText& text, const tReadSetup& setup, const 
                                                      : kLeftHeader;
             return true;
         }
-        if (!MayStyle(tag.attributes)) return true;
         const QString signature = TtSignature(tag, false);
         if (signature.isEmpty() || ours.contains(signature)) return true;
         const bool inline_ = IsNamed(tag.name, "span");
@@ -389,10 +388,11 @@ uint32_t SamiLeftOut(const tFileText& text, const tReadSetup& setup, const QStri
 
 uint32_t MarkupLeftOut(const tFileText& text, const tReadSetup& setup, const QString& formatId) {
     if (setup.plainText) return 0;
+    bool timedText = false;
+    for (const char* id : {"DFXP", "TTML", "SMPTETT", "EBUTTD"})
+        timedText = timedText || formatId == QLatin1String(id);
+    if (!timedText && formatId != QLatin1String("SAMI")) return 0;
     // What a file the program wrote holds besides its captions.
     const QString own = setup.ownHeader + setup.def.Body + setup.def.Footer;
-    for (const char* id : {"DFXP", "TTML", "SMPTETT", "EBUTTD"})
-        if (formatId == QLatin1String(id)) return TimedTextLeftOut(text, setup, own);
-    if (formatId == QLatin1String("SAMI")) return SamiLeftOut(text, setup, own);
-    return 0;
+    return timedText ? TimedTextLeftOut(text, setup, own) : SamiLeftOut(text, setup, own);
 }

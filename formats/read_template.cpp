@@ -163,7 +163,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     // what is left of a caption whose time line could not be read: counted once a block (every
     // such line where each line is a caption). Lines before the first caption are a header.
     if (r.start == -1 && startField < 0 && !r.captions.empty() && (singleLine_ || !strayCounted_) &&
-        !templateLines_.contains(line.trimmed().toString(), kCi)) {
+        !templateLines_.contains(line.trimmed(), kCi)) {
         ++r.skipped;
         strayCounted_ = true;
     }
@@ -230,7 +230,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
         if (r.start >= 0 && r.end == -1 && !r.textClosed) {
             if (startLine) {
                 if (textPos >= 0) r.text = textFrom(textPos).toString();
-            } else if (!timeLine && !templateLines_.contains(line.toString(), kCi)) {
+            } else if (!timeLine && !templateLines_.contains(line, kCi)) {
                 if (!hadText) {
                     const qsizetype k = M.indexOf(bc_, 0, kCi);
                     if (k >= 0) r.text = textFrom(k + bc_.size()).toString();

@@ -7,13 +7,14 @@
 #include "formats/textops.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace {
 
 // What stands before the time on a line and between the time and the text, from the format's
-// template ("[" and "]" for "[zrvStart]zrvCaption").
-struct LineShape {
+// template ("[" and "]" for "[zrvStart]zrvCaption"). Worked out once a read, at its first line.
+struct LineShape final : tGrammarData {
     QString prefix, separator;
 };
 
@@ -27,6 +28,11 @@ LineShape ShapeOf(const tFormatDef& def) {
     shape.prefix = body.mid(lineStart, s - lineStart);
     shape.separator = body.mid(s + 8, c - s - 8);
     return shape;
+}
+
+const LineShape& ShapeOf(tCaptionReader& r) {
+    if (!r.grammarData) r.grammarData = std::make_unique<LineShape>(ShapeOf(r.Def()));
+    return static_cast<const LineShape&>(*r.grammarData);
 }
 
 // Reads a time of the compact pattern (one letter per field: h, m, s, z) at pos; the fraction
@@ -92,7 +98,7 @@ void Close(tCaptionReader& r, int32_t start, int32_t end, const QString& text) {
 
 void ReadTimedLine(tCaptionReader& r, QStringView line) {
     if (line.isEmpty()) return;
-    const LineShape shape = ShapeOf(r.Def());
+    const LineShape& shape = ShapeOf(r);
     std::vector<int32_t> times;
     qsizetype pos = 0;
     // Lyrics may give one line several times ("[00:12.00][01:30.00]chorus"), all written alike:
@@ -156,5 +162,6 @@ void FinishTimedLines(tCaptionReader& r) {
         if (end < 0) end = ClampTime(int64_t(e.time) + kDefaultCaptionMs);
         Close(r, e.time, end, e.text);
     }
+    r.grammarData.reset();
     r.ClearPending();
 }

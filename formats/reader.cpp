@@ -45,6 +45,7 @@ const tReaderPath kReaderPaths[] = {
 constexpr int kLinesPerPoll = 4096;
 
 const QString kTagNames[3] = {QStringLiteral("<b>"), QStringLiteral("<i>"), QStringLiteral("<u>")};
+const QString kCloseNames[3] = {QStringLiteral("</b>"), QStringLiteral("</i>"), QStringLiteral("</u>")};
 
 char16_t AsciiLower(char16_t c) {
     return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
@@ -53,7 +54,6 @@ char16_t AsciiLower(char16_t c) {
 char16_t AsciiUpper(char16_t c) {
     return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
 }
-const QString kCloseNames[3] = {QStringLiteral("</b>"), QStringLiteral("</i>"), QStringLiteral("</u>")};
 
 } // namespace
 

@@ -5,7 +5,6 @@
 #include <QStringEncoder>
 
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <iconv.h>
 #include <iterator>
@@ -185,16 +184,9 @@ AsciiRange ProbeAscii(const CodePageInfo& cp) {
 
 const AsciiRange& AsciiRangeOf(const CodePageInfo& cp) {
     static std::array<AsciiRange, kCodePageCount> ranges;
-    static std::array<std::atomic<bool>, kCodePageCount> known{};
-    static std::mutex mutex;
+    static std::array<std::once_flag, kCodePageCount> probed;
     const size_t k = size_t(&cp - kCodePages);
-    if (!known[k].load(std::memory_order_acquire)) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (!known[k].load(std::memory_order_relaxed)) {
-            ranges[k] = ProbeAscii(cp);
-            known[k].store(true, std::memory_order_release);
-        }
-    }
+    std::call_once(probed[k], [&] { ranges[k] = ProbeAscii(cp); });
     return ranges[k];
 }
 
