@@ -13,14 +13,18 @@ std::function<qint64()>& Replacement() {
 
 } // namespace
 
-qint64 ClockMs() {
-    if (const auto& clock = Replacement()) return clock();
+qint64 SteadyNs() {
     static const QElapsedTimer start = [] {
         QElapsedTimer t;
         t.start();
         return t;
     }();
-    return start.elapsed();
+    return start.nsecsElapsed();
+}
+
+qint64 ClockMs() {
+    if (const auto& clock = Replacement()) return clock();
+    return SteadyNs() / 1000000;
 }
 
 void SetClock(std::function<qint64()> clock) {

@@ -137,19 +137,23 @@ bool KeepBackup(const QString& path) {
 int gBatchDepth = 0;         // SettingsReadBatch objects alive
 bool gBatchChecked = false; // the file was looked at since the outermost batch began
 
+// How Refresh looks at the file: within a SettingsReadBatch only once (Batched), each time
+// (Now), or reading it again whatever the cache holds (Reread).
+enum class Look { Batched, Now, Reread };
+
 // Brings the cache up to date with the file: on first use, when the store moved (tests point
 // XDG_CONFIG_HOME elsewhere), or when another instance of the program wrote it. Within a
-// SettingsReadBatch only the first call looks. A change reads the file again whatever the
-// cache holds (force): it runs under the store's lock, where the file is the one to change.
-void Refresh(bool force = false) {
+// SettingsReadBatch only the first call looks. A change rereads the file whatever the cache
+// holds: it runs under the store's lock, where the file is the one to change.
+void Refresh(Look look = Look::Batched) {
     Store& st = TheStore();
-    if (gBatchDepth > 0 && !force) {
+    if (gBatchDepth > 0 && look == Look::Batched) {
         if (gBatchChecked && st.loaded) return;
         gBatchChecked = true;
     }
     const QString path = SettingsFilePath();
     const FileStamp stamp = StampOf(path);
-    if (!force && st.loaded && st.path == path && st.stamp == stamp) return;
+    if (look != Look::Reread && st.loaded && st.path == path && st.stamp == stamp) return;
     st.path = path;
     st.stamp = stamp;
     st.loaded = true;
@@ -216,17 +220,18 @@ void WriteFailed(const QString& reason) {
 // (false: nothing to write), and the file is rewritten. False when the change did not reach the
 // file; the cache is then read again on next access, so it never claims what the file lacks.
 template <typename Edit> bool Change(Edit&& edit) {
-    if (SettingsFilePath().isEmpty()) {
+    const QString path = SettingsFilePath();
+    if (path.isEmpty()) {
         WriteFailed(kNoSettingsFolder);
         return false;
     }
-    const StoreLock lock(SettingsFilePath());
+    const StoreLock lock(path);
     Store& st = TheStore();
     if (!lock.Locked()) {
         WriteFailed(lock.Error());
         return false;
     }
-    Refresh(true);
+    Refresh(Look::Reread);
     // Never overwrite a store we could not read: that would throw away every setting in it.
     if (st.readFailed) {
         WriteFailed(QStringLiteral("The settings file %1 cannot be read.").arg(st.path));
@@ -247,11 +252,10 @@ template <typename Edit> bool Change(Edit&& edit) {
 // nothing (the window saves its timing mode each time it is activated). Every save replaces the
 // file whole, so it reads whole without the lock.
 bool FileHolds(const QString& full, const QString& key, const QString& value) {
-    const QString path = SettingsFilePath();
-    if (path.isEmpty()) return false;
-    Store& st = TheStore();
+    if (SettingsFilePath().isEmpty()) return false;
     // Looked at here even within a read batch: what is written must not rest on an old copy.
-    if (!st.loaded || st.path != path || !(st.stamp == StampOf(path))) Refresh(true);
+    Refresh(Look::Now);
+    Store& st = TheStore();
     if (!st.stamp.exists || st.readFailed || st.unclean) return false;
     const Entry* e = FindEntry(FindSection(st, full), key);
     return e && e->value == value;

@@ -28,6 +28,7 @@
 #include "app/ui/programmain.h"
 #include "document/rules.h"
 #include "formats/formatdefs.h"
+#include "formats/tools/catalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -279,25 +280,10 @@ int RunChild(int argc, char** argv) {
 
 // --- the bench (parent) ---
 
-QString SrtTime(int ms) {
-    return QString::asprintf("%02d:%02d:%02d,%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
-}
-
 // Captions of one or two lines, with style tags now and then, three seconds apart: a file the
 // rules find nothing to correct in, so that a run ends with the "all comply" box.
 bool WriteSubRip(const QString& path, int n) {
-    QByteArray out;
-    for (int i = 0; i < n; ++i) {
-        const int start = 1000 + i * 3000;
-        QString text = QStringLiteral("Caption %1, the quick brown fox").arg(i + 1);
-        if (i % 3 == 1) text += QStringLiteral("\njumps over the lazy dog");
-        if (i % 7 == 3) text.prepend(QStringLiteral("<i>"));
-        if (i % 11 == 5) text.prepend(QStringLiteral("<b>"));
-        out += QStringLiteral("%1\n%2 --> %3\n%4\n\n")
-                   .arg(i + 1)
-                   .arg(SrtTime(start), SrtTime(start + 2400), text)
-                   .toUtf8();
-    }
+    const QByteArray out = DemoSubRip(DemoCaptions(n, QStringLiteral("\n"), true));
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(out) == out.size();
 }

@@ -32,7 +32,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -45,14 +44,6 @@ static double Median(std::vector<double> v) {
 }
 
 namespace {
-
-constexpr char kStartEnv[] = "STARTUP_BENCH_T0_NS";
-
-qint64 MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
 
 // In a child process: waits for the first main window to be exposed, lets its paint go out,
 // prints the time since the parent started the process and ends at once.
@@ -106,7 +97,7 @@ FirstWindow TimeChild(const QString& program, const QStringList& arguments, cons
     QProcessEnvironment e = env;
     child.setProgram(program);
     child.setArguments(arguments);
-    e.insert(QLatin1String(kStartEnv), QString::number(MonotonicNs()));
+    e.insert(QLatin1String(kFirstWindowStartEnv), QString::number(FirstWindowNowNs()));
     child.setProcessEnvironment(e);
     child.start();
     if (!child.waitForFinished(30000)) {
@@ -149,13 +140,16 @@ private:
     std::vector<std::thread> threads_;
 };
 
+// The median of one figure over the runs.
+double MedianOf(const std::vector<FirstWindow>& runs, double FirstWindow::*field) {
+    std::vector<double> v;
+    for (const FirstWindow& r : runs)
+        v.push_back(r.*field);
+    return Median(v);
+}
+
 void PrintSide(const char* name, const std::vector<FirstWindow>& runs) {
-    const auto median = [&runs](double FirstWindow::*field) {
-        std::vector<double> v;
-        for (const FirstWindow& r : runs)
-            v.push_back(r.*field);
-        return Median(v);
-    };
+    const auto median = [&runs](double FirstWindow::*field) { return MedianOf(runs, field); };
     std::printf("%-7s first_window_ms=%.1f (median of %zu, first %.1f)\n", name, median(&FirstWindow::ms),
                 runs.size(), runs[0].ms);
     std::printf("        steps: application made %.1f, window shown %.1f, exposed %.1f, painted %.1f ms\n",
@@ -200,12 +194,7 @@ int RunFirstWindow(int argc, char** argv) {
     if (busy > 0) std::printf("with %d busy threads\n", busy);
     PrintSide("program", program);
     PrintSide("bare", bare);
-    std::vector<double> pm, bm;
-    for (const FirstWindow& r : program)
-        pm.push_back(r.ms);
-    for (const FirstWindow& r : bare)
-        bm.push_back(r.ms);
-    const double p = Median(pm), b = Median(bm);
+    const double p = MedianOf(program, &FirstWindow::ms), b = MedianOf(bare, &FirstWindow::ms);
     std::printf("ratio %.2f\n", b > 0 ? p / b : 0.0);
     return 0;
 }

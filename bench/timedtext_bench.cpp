@@ -36,13 +36,6 @@
 
 namespace {
 
-bool LoadCatalogue() {
-    if (!LoadFormatCatalogue()) return false;
-    gLineBreak = QStringLiteral("|");
-    LoadLanguageStrings();
-    return true;
-}
-
 // A value of this process's /proc status in kB (VmRSS, VmHWM), or -1.
 long StatusKb(const char* key) {
     std::ifstream status("/proc/self/status");
@@ -59,50 +52,24 @@ void ResetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-QString Clock(int ms, char sep) {
-    return QString::asprintf("%02d:%02d:%02d%c%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, sep,
-                             ms % 1000);
-}
-
-struct Caption {
-    int start, end;
-    QString text;
-};
-
-std::vector<Caption> Captions(int n) {
-    std::vector<Caption> captions;
-    captions.reserve(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        const int start = 1000 + i * 3000;
-        QString text = QStringLiteral("Caption %1, the quick brown fox").arg(i + 1);
-        if (i % 3 == 1) text += QStringLiteral("\njumps over the lazy dog");
-        captions.push_back({start, start + 2400, text});
-    }
-    return captions;
-}
-
-QByteArray SubRip(const std::vector<Caption>& captions) {
-    QString out;
-    int k = 0;
-    for (const Caption& c : captions)
-        out += QString::number(++k) + u'\n' + Clock(c.start, ',') + QStringLiteral(" --> ") +
-               Clock(c.end, ',') + u'\n' + c.text + QStringLiteral("\n\n");
-    return out.toLatin1();
+// A TTML clock time: hh:mm:ss.mmm.
+QString TtmlClock(int ms) {
+    return MsToTime(ms).replace(u',', u'.');
 }
 
 // One paragraph a line, as most converters write it.
-QByteArray Ttml(const std::vector<Caption>& captions) {
+QByteArray Ttml(const std::vector<tSubtitleLine>& captions) {
     QString out = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                                  "<tt xmlns=\"http://www.w3.org/ns/ttml\" xml:lang=\"en\">\n"
                                  "  <head><styling><style xml:id=\"s1\"/></styling></head>\n"
                                  "  <body>\n    <div>\n");
     int k = 0;
-    for (const Caption& c : captions) {
+    for (const tSubtitleLine& c : captions) {
         QString text = c.text;
         text.replace(u'\n', QStringLiteral("<br/>"));
         out += QStringLiteral("      <p xml:id=\"c%1\" begin=\"%2\" end=\"%3\" style=\"s1\">%4</p>\n")
                    .arg(++k)
-                   .arg(Clock(c.start, '.'), Clock(c.end, '.'), text);
+                   .arg(TtmlClock(c.start), TtmlClock(c.end), text);
     }
     out += QStringLiteral("    </div>\n  </body>\n</tt>\n");
     return out.toLatin1();
@@ -139,9 +106,9 @@ bool ReadOnce(Reading& r, int expected) {
 }
 
 int PerCaption(int n, int runs) {
-    if (!LoadCatalogue()) return 1;
-    const std::vector<Caption> captions = Captions(n);
-    Reading srt{"SUBRIP", SubRip(captions), {}, {}}, ttml{"TTML", Ttml(captions), {}, {}};
+    if (!LoadForReading()) return 1;
+    const std::vector<tSubtitleLine> captions = DemoCaptions(n, QStringLiteral("\n"), false);
+    Reading srt{"SUBRIP", DemoSubRip(captions), {}, {}}, ttml{"TTML", Ttml(captions), {}, {}};
     std::printf("%d captions: SubRip %lld bytes, TTML %lld bytes, %d runs each, one after the other\n", n,
                 qlonglong(srt.bytes.size()), qlonglong(ttml.bytes.size()), runs);
     if (!Prepare(srt) || !Prepare(ttml)) return 1;
@@ -166,8 +133,8 @@ bool WriteOneLineFile(const QString& path, int paragraphs) {
     QByteArray chunk;
     for (int i = 0; i < paragraphs; ++i) {
         const int start = (1000 + i * 300) % 359990000;
-        chunk += "<p begin=\"" + Clock(start, '.').toLatin1() + "\" end=\"" +
-                 Clock(start + 250, '.').toLatin1() + "\">Line " + QByteArray::number(i + 1) + "</p>";
+        chunk += "<p begin=\"" + TtmlClock(start).toLatin1() + "\" end=\"" +
+                 TtmlClock(start + 250).toLatin1() + "\">Line " + QByteArray::number(i + 1) + "</p>";
         if (chunk.size() > (1 << 20)) {
             file.write(chunk);
             chunk.clear();
@@ -197,7 +164,7 @@ int OneLine() {
 
 // Opens the file as the open command does (recognised, then read into the caption list).
 int Open(const QString& path) {
-    if (!LoadCatalogue()) return 1;
+    if (!LoadForReading()) return 1;
     NoDialogs dialogs;
     SetDialogs(&dialogs);
     const long baseKb = StatusKb("VmRSS");

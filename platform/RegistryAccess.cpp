@@ -113,11 +113,11 @@ bool operator==(const Key& a, const Key& b) {
 clsRegistryAccess::ParsedPath ParseRawPath(QString p) {
     // Only a leading long hive name stands for the hive; the same words further on belong to
     // the subkey's own names.
+    const qsizetype leadEnd = p.indexOf(u'\\');
+    const QString lead = p.left(leadEnd).trimmed(); // all of p when it has no "\"
     for (const HiveName& h : kHives) {
-        const QString longName = QString::fromLatin1(h.longName);
-        const QString lead = p.left(p.indexOf(u'\\')).trimmed();
-        if (lead.compare(longName, Qt::CaseInsensitive) == 0) {
-            p = QString::fromLatin1(h.shortName) + (p.contains(u'\\') ? p.mid(p.indexOf(u'\\')) : QString());
+        if (lead.compare(QLatin1String(h.longName), Qt::CaseInsensitive) == 0) {
+            p = QString::fromLatin1(h.shortName) + (leadEnd < 0 ? QString() : p.mid(leadEnd));
             break;
         }
     }
@@ -225,8 +225,9 @@ std::optional<Tree> ParseTree(const QString& content) {
 // A missing file is an empty tree; an unreadable or unparsable one is nothing, and so is the
 // store when there is no folder for it.
 std::optional<Tree> LoadTree() {
-    if (clsRegistryAccess::FilePath().isEmpty()) return std::nullopt;
-    QFile file(clsRegistryAccess::FilePath());
+    const QString path = clsRegistryAccess::FilePath();
+    if (path.isEmpty()) return std::nullopt;
+    QFile file(path);
     if (!file.exists()) return Tree{};
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     const QByteArray bytes = file.readAll();
@@ -282,10 +283,12 @@ bool SaveTree(const Tree& tree) {
 }
 
 // One change of the file, made on the file as it is, while no other copy of the program changes
-// it: edit() returns whether there is anything to write (or a result of its own, kept in result).
+// it: edit() changes the tree and returns false when the change fails (nothing is written); it
+// sets unchanged when the tree is already as asked, which succeeds without a write.
 template <typename Edit> bool ChangeTree(Edit&& edit) {
-    if (clsRegistryAccess::FilePath().isEmpty()) return false;
-    const StoreLock lock(clsRegistryAccess::FilePath());
+    const QString path = clsRegistryAccess::FilePath();
+    if (path.isEmpty()) return false;
+    const StoreLock lock(path);
     if (!lock.Locked()) return false;
     auto tree = LoadTree();
     if (!tree) return false;

@@ -1,23 +1,11 @@
 #include "base/ui/pacedlabel.h"
 
-#include <QElapsedTimer>
+#include "base/clock.h"
+
 #include <QLabel>
 #include <QScreen>
 
 #include <utility>
-
-namespace {
-
-int64_t SteadyNs() {
-    static const QElapsedTimer start = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return start.nsecsElapsed();
-}
-
-} // namespace
 
 int64_t FrameIntervalNs(double refreshRate) {
     // Rates outside what screens run at come from platforms that do not know theirs.

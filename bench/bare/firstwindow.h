@@ -9,6 +9,9 @@
 #include <cstring>
 #include <ctime>
 
+// Where the parent puts the time it starts a child at (FirstWindowNowNs, in ns).
+inline constexpr char kFirstWindowStartEnv[] = "STARTUP_BENCH_T0_NS";
+
 inline long long FirstWindowNowNs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -31,7 +34,7 @@ inline FirstWindowSteps& FirstWindowMarks() {
 // time ready but waiting for one, and how often it went to sleep (waited on a lock, a thread,
 // the display); the process's from getrusage (every thread, ended ones too).
 inline void PrintFirstWindow() {
-    const char* t0env = std::getenv("STARTUP_BENCH_T0_NS");
+    const char* t0env = std::getenv(kFirstWindowStartEnv);
     const long long t0 = t0env ? std::atoll(t0env) : 0;
     const double ms = (FirstWindowNowNs() - t0) / 1e6;
     unsigned long long cpuNs = 0, waitNs = 0, slices = 0;

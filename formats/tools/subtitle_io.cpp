@@ -52,21 +52,6 @@ private:
     QString fps_;
 };
 
-// Captions of one to three lines, with style tags now and then, two to four seconds apart.
-std::vector<tSubtitleLine> DemoCaptions(int n) {
-    std::vector<tSubtitleLine> rows;
-    rows.reserve(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        const int32_t start = 1000 + i * 3000;
-        QString text = QStringLiteral("Caption %1, the quick brown fox").arg(i + 1);
-        if (i % 3 == 1) text += gLineBreak + QStringLiteral("jumps over the lazy dog");
-        if (i % 7 == 3) text.prepend(QStringLiteral("<i>"));
-        if (i % 11 == 5) text.prepend(QStringLiteral("<b>"));
-        rows.push_back({start, start + 2400, text});
-    }
-    return rows;
-}
-
 int WriteDemo(int n, const QString& id, const QString& out) {
     if (n < 1 || n > kMaxCaptions) {
         std::fprintf(stderr, "N must be 1..%d\n", kMaxCaptions);
@@ -82,7 +67,8 @@ int WriteDemo(int n, const QString& id, const QString& out) {
         ReadFormatIni(id, QStringLiteral("timecode")).contains(QLatin1String("ff")))
         gFPS = 25.0f;
     if (gLineBreak.isEmpty()) gLineBreak = QStringLiteral("|");
-    const std::vector<tSubtitleLine> rows = DemoCaptions(n);
+    // Captions of one or two lines, with style tags now and then.
+    const std::vector<tSubtitleLine> rows = DemoCaptions(n, gLineBreak, true);
 
     // The formatting core alone, from captions in memory to the encoded bytes.
     QElapsedTimer clock;
@@ -112,11 +98,7 @@ int WriteDemo(int n, const QString& id, const QString& out) {
 
 // Loads the catalogue and reads a file as the open command does. False when nothing was read.
 bool ReadInto(const QString& file, double& ms) {
-    if (!LoadFormatCatalogue()) return false;
-    if (gLineBreak.isEmpty()) gLineBreak = QStringLiteral("|");
-    // The program's messages in English. The table of languages (their names, code pages and
-    // locales, which the settings' language page lists) plays no part in reading a file.
-    LoadLanguageStrings();
+    if (!LoadForReading()) return false;
     QElapsedTimer clock;
     clock.start();
     gSubFile = file;

@@ -5,7 +5,6 @@
 #include <QBackingStore>
 #include <QEvent>
 #include <QImage>
-#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
