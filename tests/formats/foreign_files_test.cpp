@@ -212,17 +212,15 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
     };
     for (const ForeignFile& f : files) {
         SCOPED_TRACE(f.what);
-        const bool frames = IsFrameBased(f.format);
         const int before = msgbox.count();
         if (f.leftOut) msgbox.Answer(vbOK);
-        Open(WriteFile("foreign.sub", f.bytes), frames);
-        EXPECT_EQ(OpenFormat(), f.format);
-        EXPECT_EQ(Document(), f.captions);
+        ExpectOpens("foreign.sub", f.bytes, f.format, f.captions);
         EXPECT_EQ(gImportLeftOut, f.leftOut != 0);
         ASSERT_EQ(msgbox.count(), before + (f.leftOut ? 1 : 0))
             << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
         if (f.leftOut) {
-            EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut))) << qPrintable(msgbox.last().text);
+            EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut)))
+                << qPrintable(msgbox.last().text);
         }
     }
 }
@@ -350,9 +348,7 @@ TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const int before = msgbox.count();
-        Open(WriteFile("joined.sub", c.bytes), IsFrameBased(c.format));
-        EXPECT_EQ(OpenFormat(), c.format);
-        EXPECT_EQ(Document(), c.captions);
+        ExpectOpens("joined.sub", c.bytes, c.format, c.captions);
         EXPECT_EQ(msgbox.count(), before) << qPrintable(msgbox.count() ? msgbox.last().text : QString());
     }
 }
@@ -435,9 +431,7 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
         SCOPED_TRACE(c.what);
         const int before = msgbox.count();
         msgbox.Answer(vbOK);
-        Open(WriteFile("negative.sub", c.bytes), IsFrameBased(c.format));
-        EXPECT_EQ(OpenFormat(), c.format);
-        EXPECT_EQ(Document(), c.captions);
+        ExpectOpens("negative.sub", c.bytes, c.format, c.captions);
         ASSERT_EQ(msgbox.count(), before + 1);
         EXPECT_EQ(msgbox.last().text,
                   c.negative == 1
