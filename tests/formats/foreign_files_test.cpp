@@ -212,17 +212,15 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
     };
     for (const ForeignFile& f : files) {
         SCOPED_TRACE(f.what);
-        const bool frames = IsFrameBased(f.format);
         const int before = msgbox.count();
         if (f.leftOut) msgbox.Answer(vbOK);
-        Open(WriteFile("foreign.sub", f.bytes), frames);
-        EXPECT_EQ(OpenFormat(), f.format);
-        EXPECT_EQ(Document(), f.captions);
+        ExpectOpens("foreign.sub", f.bytes, f.format, f.captions);
         EXPECT_EQ(gImportLeftOut, f.leftOut != 0);
         ASSERT_EQ(msgbox.count(), before + (f.leftOut ? 1 : 0))
             << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
         if (f.leftOut) {
-            EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut))) << qPrintable(msgbox.last().text);
+            EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut)))
+                << qPrintable(msgbox.last().text);
         }
     }
 }
@@ -350,9 +348,7 @@ TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const int before = msgbox.count();
-        Open(WriteFile("joined.sub", c.bytes), IsFrameBased(c.format));
-        EXPECT_EQ(OpenFormat(), c.format);
-        EXPECT_EQ(Document(), c.captions);
+        ExpectOpens("joined.sub", c.bytes, c.format, c.captions);
         EXPECT_EQ(msgbox.count(), before) << qPrintable(msgbox.count() ? msgbox.last().text : QString());
     }
 }
@@ -360,6 +356,7 @@ TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
 // A time written with a minus lies before the media's start: every reader reads it as 0 (never
 // as the time its digits alone give) and the user is told.
 TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
+    const Captions beforeAfter{{0, 2000, "Before"}, {3000, 4000, "After"}};
     const struct Case {
         const char* what;
         QByteArray bytes;
@@ -371,9 +368,7 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
          "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n\n[Events]\n"
          "Dialogue: 0,-1:59:54.93,0:00:02.00,Default,,0,0,0,,Before\n"
          "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
-         "ADVANCEDSSA",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}},
-         1},
+         "ADVANCEDSSA", beforeAfter, 1},
         {"SubStation Alpha, both times",
          "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\n\n[Events]\n"
          "Dialogue: Marked=0,-0:00:05.00,-0:00:01.00,Default,,0,0,0,,Gone\n"
@@ -381,16 +376,10 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
          "SUBSTATIONALPHA",
          {{0, 0, "Gone"}, {3000, 4000, "After"}},
          2},
-        {"SubRip",
-         "1\n-00:00:01,500 --> 00:00:02,000\nBefore\n\n2\n00:00:03,000 --> 00:00:04,000\nAfter\n",
-         "SUBRIP",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}},
-         1},
-        {"WebVTT",
-         "WEBVTT\n\n-00:01.000 --> 00:02.000\nBefore\n\n00:03.000 --> 00:04.000\nAfter\n",
-         "WEBVTT",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}},
-         1},
+        {"SubRip", "1\n-00:00:01,500 --> 00:00:02,000\nBefore\n\n2\n00:00:03,000 --> 00:00:04,000\nAfter\n",
+         "SUBRIP", beforeAfter, 1},
+        {"WebVTT", "WEBVTT\n\n-00:01.000 --> 00:02.000\nBefore\n\n00:03.000 --> 00:04.000\nAfter\n", "WEBVTT",
+         beforeAfter, 1},
         {"LRC",
          "[-00:01.00]Before\n[00:03.00]After\n",
          "KARAOKELRC",
@@ -401,11 +390,8 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
          "VPLAYER",
          {{0, 3000, "Before"}, {3000, 6000, "After"}},
          1},
-        {"YouTube SBV",
-         "-0:00:01.000,0:00:02.000\nBefore\n\n0:00:03.000,0:00:04.000\nAfter\n\n",
-         "YOUTUBESBV",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}},
-         1},
+        {"YouTube SBV", "-0:00:01.000,0:00:02.000\nBefore\n\n0:00:03.000,0:00:04.000\nAfter\n\n",
+         "YOUTUBESBV", beforeAfter, 1},
         {"SubViewer 2",
          "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,-00:00:02.00\nGone\n\n"
          "00:00:03.00,00:00:04.00\nAfter\n",
@@ -416,28 +402,18 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
          "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n\n[Events]\n"
          "dialogue:0,-0:00:01.00,0:00:02.00,Default,,0,0,0,,Before\n"
          "DIALOGUE: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,After\n",
-         "ADVANCEDSSA",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}},
-         1},
+         "ADVANCEDSSA", beforeAfter, 1},
         {"SAMI",
          "<SAMI>\n<BODY>\n<SYNC Start=-500><P>Before\n<SYNC Start=2000><P>&nbsp;\n"
          "<SYNC Start=\"3000\"><P>After\n<SYNC Start=4000><P>&nbsp;\n</BODY>\n</SAMI>\n",
-         "SAMI",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}},
-         1},
-        {"MicroDVD frames",
-         "{-25}{50}Before\n{75}{100}After\n",
-         "MICRODVD",
-         {{0, 2000, "Before"}, {3000, 4000, "After"}},
-         1},
+         "SAMI", beforeAfter, 1},
+        {"MicroDVD frames", "{-25}{50}Before\n{75}{100}After\n", "MICRODVD", beforeAfter, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const int before = msgbox.count();
         msgbox.Answer(vbOK);
-        Open(WriteFile("negative.sub", c.bytes), IsFrameBased(c.format));
-        EXPECT_EQ(OpenFormat(), c.format);
-        EXPECT_EQ(Document(), c.captions);
+        ExpectOpens("negative.sub", c.bytes, c.format, c.captions);
         ASSERT_EQ(msgbox.count(), before + 1);
         EXPECT_EQ(msgbox.last().text,
                   c.negative == 1

@@ -12,6 +12,8 @@
 #include "formats/writer.h"
 #include "language/lang.h"
 
+#include <QMap>
+
 #include <vector>
 
 // The shipped catalogue loaded, the English texts, "|" as the line-break marker.
@@ -60,6 +62,37 @@ protected:
     }
     // The id of the open document's format.
     static QString OpenFormat() { return CurrentFormatId(); }
+    // The open document's format is id, or the look-alike recognised in its place that reads
+    // the same captions.
+    static testing::AssertionResult OpenedAs(const QString& id) {
+        static const QMap<QString, QStringList> lookAlikes{
+            {"SONICSCENARIST", {"SPRUCEDVDMAESTRO"}},
+            {"DVDSUBSYSTEM", {"ADOBEENCORE"}},
+        };
+        if (OpenFormat() == id || lookAlikes.value(id).contains(OpenFormat()))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "recognised as " << qPrintable(OpenFormat());
+    }
+    // Opens bytes written to a file of that name as the open command does (a frame-based
+    // format's rate asked and answered with 25): the format recognised and the captions read.
+    void ExpectOpens(const QString& name, const QByteArray& bytes, const QString& format,
+                     const std::vector<tSubtitleLine>& captions) {
+        Open(WriteFile(name, bytes), IsFrameBased(format));
+        EXPECT_EQ(OpenFormat(), format);
+        EXPECT_EQ(Document(), captions);
+    }
+    // As ExpectOpens, every message answered: styles the caption list cannot keep may be told
+    // of, but nothing may be skipped or cut.
+    void ExpectOpensWhole(const QString& name, const QByteArray& bytes, const QString& format,
+                          const std::vector<tSubtitleLine>& captions) {
+        msgbox.AcceptAll();
+        const int before = msgbox.count();
+        ExpectOpens(name, bytes, format, captions);
+        for (int i = before; i < msgbox.count(); ++i)
+            EXPECT_TRUE(
+                msgbox.shown().at(i).text.startsWith(QLatin1String("The file holds what the caption list")))
+                << qPrintable(msgbox.shown().at(i).text);
+    }
     // Parses text with a format's definition, as the reader's core does.
     static tReadOutcome Parse(const QString& id, const QString& text, float fps = 25.0f, bool timed = false) {
         tReadSetup setup;

@@ -76,12 +76,6 @@ Styled SplitStyles(const QString& text) {
     return s;
 }
 
-// Formats that are recognised as a look-alike that reads the same captions.
-const QMap<QString, QStringList> kLookAlikes{
-    {"SONICSCENARIST", {"SPRUCEDVDMAESTRO"}},
-    {"DVDSUBSYSTEM", {"ADOBEENCORE"}},
-};
-
 class RoundTripTest : public ReaderTest {
 protected:
     // The caption as the format can carry it.
@@ -123,8 +117,7 @@ TEST_F(RoundTripTest, EveryFormatReadsBackWhatItWrote) {
             }
             const QString path = WriteFile(id + (id == "PLAINTEXT" ? ".txt" : ".sub"), bytes);
             Open(path, IsFrameBased(id));
-            EXPECT_TRUE(OpenFormat() == id || kLookAlikes.value(id).contains(OpenFormat()))
-                << "recognised as " << qPrintable(OpenFormat());
+            EXPECT_TRUE(OpenedAs(id));
             const std::vector<tSubtitleLine> got = Document();
             EXPECT_EQ(got.size(), expected.size()) << bytes.toStdString();
             if (got.size() != expected.size()) continue;
@@ -179,8 +172,7 @@ TEST_F(RoundTripTest, TimeLikeTextMarkupAndTheLargestTimeReadBack) {
         const QByteArray bytes = Write(id, doc);
         const tFormatDef written = gFormatDef;
         Open(WriteFile(id + (id == "PLAINTEXT" ? ".txt" : ".sub"), bytes), IsFrameBased(id));
-        EXPECT_TRUE(OpenFormat() == id || kLookAlikes.value(id).contains(OpenFormat()))
-            << "recognised as " << qPrintable(OpenFormat());
+        EXPECT_TRUE(OpenedAs(id));
         const std::vector<tSubtitleLine> got = Document();
         ASSERT_EQ(got.size(), doc.size()) << bytes.toStdString();
         // Whole seconds are never rounded past the largest time: it loses its fraction.

@@ -131,10 +131,6 @@ TEST_F(TimeLineTextTest, EveryFormatReadsBackCaptionsThatHoldOtherFormatsTimeLin
     // Every format has a time line of its own to lend.
     ASSERT_GE(every.size(), gFormatMax);
 
-    const QMap<QString, QStringList> lookAlikes{
-        {"SONICSCENARIST", {"SPRUCEDVDMAESTRO"}},
-        {"DVDSUBSYSTEM", {"ADOBEENCORE"}},
-    };
     msgbox.AcceptAll();
     int files = 0;
     for (int i = 1; i <= gFormatMax; ++i) {
@@ -152,8 +148,7 @@ TEST_F(TimeLineTextTest, EveryFormatReadsBackCaptionsThatHoldOtherFormatsTimeLin
             const int boxes = msgbox.count();
             Open(WriteFile(id + ".sub", bytes), IsFrameBased(id));
             ++files;
-            EXPECT_TRUE(OpenFormat() == id || lookAlikes.value(id).contains(OpenFormat()))
-                << "recognised as " << qPrintable(OpenFormat());
+            EXPECT_TRUE(OpenedAs(id));
             const Captions got = Document();
             Captions expected;
             for (const tSubtitleLine& row : doc)
