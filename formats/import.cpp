@@ -88,9 +88,9 @@ bool ReadFileBytes(const QString& path, QByteArray& bytes) {
 }
 
 // What the read could not take as the file holds it: captions it had to skip, times beyond the
-// largest one or below 0, content the caption list cannot hold (and that Save therefore asks
-// for a name, where the read replaced the document). Said once, after the captions are in the
-// document.
+// largest one or below 0, lines it could not place, content the caption list cannot hold (for
+// any of them Save asks for a name, where the read replaced the document). Said once, after the
+// captions are in the document.
 void ReportReadLosses(const tReadOutcome& outcome, bool append) {
     QStringList lines;
     if (outcome.skipped == 1)
@@ -108,14 +108,23 @@ void ReportReadLosses(const tReadOutcome& outcome, bool append) {
     else if (outcome.negativeTimes > 1)
         lines << QStringLiteral("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
                      .arg(outcome.negativeTimes);
-    if (outcome.leftOut != 0) {
-        QString line =
-            QStringLiteral("The file holds what the caption list cannot keep, and it was left out: %1.")
-                .arg(LeftOutNames(outcome.leftOut));
-        if (!append)
-            line += QStringLiteral(" Save will ask for a file name, so that the file is not written over.");
-        lines << line;
+    if (outcome.unreadLines > 0) {
+        QStringList quoted;
+        for (const QString& sample : outcome.unreadSamples)
+            quoted << QStringLiteral("\"") + sample + QStringLiteral("\"");
+        if (outcome.unreadLines > quoted.size()) quoted << QStringLiteral("...");
+        lines << (outcome.unreadLines == 1
+                      ? QStringLiteral("1 line of the file is not part of any caption and was not read: %1.")
+                      : QStringLiteral("%1 lines of the file are not part of any caption and were not read: %2.")
+                            .arg(outcome.unreadLines))
+                         .arg(quoted.join(QStringLiteral(", ")));
     }
+    if (outcome.leftOut != 0)
+        lines << QStringLiteral("The file holds what the caption list cannot keep, and it was left out: %1.")
+                     .arg(LeftOutNames(outcome.leftOut));
+    // Whatever was lost, a plain Save would write the document over the file that still holds it.
+    if (!lines.isEmpty() && !append)
+        lines.last() += QStringLiteral(" Save will ask for a file name, so that the file is not written over.");
     if (!lines.isEmpty()) MsgBox(lines.join(QStringLiteral("\r\n\r\n")), vbExclamation);
 }
 
@@ -224,7 +233,7 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
                 grid.SetRedraw(redraw);
                 if (read) {
                     SelectLine(base + count, false);
-                    if (!append) gImportLeftOut = outcome.leftOut != 0;
+                    if (!append) gImportLeftOut = ReadLostContent(outcome);
                     ReportReadLosses(outcome, append);
                     if (append) {
                         // The document now differs from every file it came from.

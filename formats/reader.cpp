@@ -162,6 +162,18 @@ void tCaptionReader::AppendText(QStringView piece) {
     text += piece;
 }
 
+void tCaptionReader::NotRead(QStringView line) {
+    line = line.trimmed();
+    if (line.isEmpty()) return;
+    ++unreadLines;
+    if (unreadSamples.size() < kUnreadSamples) {
+        // Enough to recognise the line by; a markup document may be one line of megabytes.
+        constexpr qsizetype kSampleChars = 60;
+        unreadSamples << (line.size() > kSampleChars ? line.left(kSampleChars).toString() + QStringLiteral("...")
+                                                     : line.toString());
+    }
+}
+
 void tCaptionReader::DropPending() {
     if (!IsBlank(text)) ++skipped;
     ClearPending();
@@ -519,6 +531,8 @@ tReadOutcome Outcome(tCaptionReader& reader, bool aborted) {
     outcome.clampedTimes = reader.clampedTimes;
     outcome.negativeTimes = reader.negativeTimes;
     outcome.leftOut = reader.leftOut;
+    outcome.unreadLines = reader.unreadLines;
+    outcome.unreadSamples = std::move(reader.unreadSamples);
     outcome.formatId = reader.Def().Id;
     return outcome;
 }
@@ -654,12 +668,20 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
         outcome.clampedTimes += part.reader->clampedTimes;
         outcome.negativeTimes += part.reader->negativeTimes;
         outcome.leftOut |= part.reader->leftOut;
+        outcome.unreadLines += part.reader->unreadLines;
+        for (const QString& sample : part.reader->unreadSamples)
+            if (outcome.unreadSamples.size() < kUnreadSamples) outcome.unreadSamples << sample;
     }
     outcome.formatId = parts.back().reader->Def().Id;
     return outcome;
 }
 
 } // namespace
+
+bool ReadLostContent(const tReadOutcome& outcome) {
+    return outcome.skipped > 0 || outcome.clampedTimes > 0 || outcome.negativeTimes > 0 ||
+           outcome.unreadLines > 0 || outcome.leftOut != 0;
+}
 
 tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {
     return ParseSubtitleText(tFileText(text), setup);

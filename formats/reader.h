@@ -12,6 +12,7 @@
 #include "formats/formatdefs.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <cstdint>
@@ -107,7 +108,17 @@ struct tReadOutcome {
     int clampedTimes = 0;                 // times beyond 99:59:59.999, read as that time
     int negativeTimes = 0;                // times below 0 (written with a minus), read as 0
     uint32_t leftOut = 0;                 // tLeftOut kinds of content the captions cannot hold
+    int unreadLines = 0;                  // lines placed in no caption and not known to the format
+    QStringList unreadSamples;            // the first few of them, as the file has them (shortened)
 };
+
+// How many unread lines a read names in its message.
+inline constexpr int kUnreadSamples = 3;
+
+// True when the read lost something it tells the user of (skipped captions, times moved into
+// range, lines not read, content left out): the document then differs from its file, and Save
+// must not write over the original unasked.
+bool ReadLostContent(const tReadOutcome& outcome);
 
 // Reads the text (lines end at CR LF, LF or CR; each is trimmed) with the setup's format.
 tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup);

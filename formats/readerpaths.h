@@ -87,6 +87,11 @@ public:
     int clampedTimes = 0;
     int negativeTimes = 0;
     uint32_t leftOut = 0;
+    // Non-blank lines (elements, in the markup formats) that are neither part of a caption nor a
+    // header or markup line the grammar knows: counted, the first few kept to name them.
+    int unreadLines = 0;
+    QStringList unreadSamples;
+    void NotRead(QStringView line);
     // The header the program writes in the format (tReadSetup::ownHeader).
     const QString& OwnHeader() const { return setup_.ownHeader; }
     // What a grammar keeps until the end of the file (the whole document of a markup format;
