@@ -7,6 +7,7 @@
 #include "base/settingsstore.h"
 #include "language/lang.h"
 #include "language/localeinfo.h"
+#include "platform/GStreamerCheck.h"
 #include "platform/MsgBox.h"
 
 #include <QCoreApplication>
@@ -116,6 +117,14 @@ bool MediaBackendPresent() {
     return false;
 }
 
+bool PlaysThroughGStreamer() {
+    const QString wanted = WantedMediaBackend();
+    if (!wanted.isEmpty()) return wanted == QLatin1String("gstreamer");
+    for (const QString& folder : QCoreApplication::libraryPaths())
+        if (QFileInfo::exists(folder + QStringLiteral("/multimedia/libgstreamermediaplugin.so"))) return true;
+    return false;
+}
+
 QString MediaBackendPath() {
     const QString wanted = WantedMediaBackend();
     return FolderWithSlash(QLibraryInfo::path(QLibraryInfo::PluginsPath)) + QStringLiteral("multimedia/lib") +
@@ -179,9 +188,14 @@ StartupResult RunStartupSequence(const QStringList& arguments) {
         return true;
     });
     Step(r, [&] {
+        QString lacking;
         if (!MediaBackendPresent()) {
             r.backendMissing = true;
             r.missingPath = MediaBackendPath();
+        } else if (PlaysThroughGStreamer() && !GStreamerCanPlay(&lacking)) {
+            // Qt's backend is there but could not build a player: the page names what is missing.
+            r.backendMissing = true;
+            r.missingPath = lacking;
         }
         return true;
     });

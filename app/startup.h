@@ -36,6 +36,9 @@ bool MakePrivateFolder(const QString& path);
 // backend plugins. True when a plugin is installed (the one $QT_MEDIA_BACKEND names, when set).
 // Setting $SCRIVELLE_NO_MEDIA_BACKEND to anything but 0 makes it report none.
 bool MediaBackendPresent();
+// True when Qt will play through GStreamer: the backend named, else GStreamer's plugin when it
+// is installed (Qt prefers it).
+bool PlaysThroughGStreamer();
 // The plugin file the warning page names when no backend was found.
 QString MediaBackendPath();
 
@@ -45,7 +48,7 @@ void ChooseLanguage();
 
 struct StartupResult {
     bool backendMissing = false; // show the warning page instead of the main window
-    QString missingPath;         // what the warning page names
+    QString missingPath;         // what the warning page names (the plugin, or what GStreamer lacks)
     bool failed = false;         // some step failed; the caller says so once
     bool noSettingsFolder = false; // no home folder: settings can be neither read nor kept
 };

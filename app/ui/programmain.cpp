@@ -6,6 +6,7 @@
 #include "base/threadplace.h"
 #include "base/ui/formhelpers.h"
 #include "base/ui/windowplacement.h"
+#include "platform/GStreamerCheck.h"
 #include "platform/ui/DesktopServices.h"
 #include "platform/ui/QtDialogs.h"
 #include "platform/ui/IconThemeWarmUp.h"
@@ -50,6 +51,9 @@ private:
 
 int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& onStart) {
     StartupWarmUp warmUp;
+    // The start asks GStreamer whether it can play; its set-up reads its plugin registry while
+    // the application and the start window are made.
+    StartGStreamerCheck();
     QApplication app(argc, argv);
     warmUp.AppReady();
     if (onStart) onStart(app);

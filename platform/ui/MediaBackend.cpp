@@ -1,5 +1,6 @@
 #include "platform/ui/MediaBackend.h"
 
+#include "platform/GStreamerCheck.h"
 #include "platform/Modules.h"
 
 #include <QCoreApplication>
@@ -67,6 +68,8 @@ bool MediaPluginUsable(QString* reason) {
     }
     for (const MediaPlugin& p : plugins) {
         if (!p.keys.contains(wanted)) continue;
+        // Qt's GStreamer player does not survive a GStreamer that cannot make its elements.
+        if (wanted == QLatin1String("gstreamer") && !GStreamerCanPlay(reason)) return false;
         QPluginLoader loader(p.file);
         QObject* instance = loader.instance();
         if (instance && instance->inherits(kMediaPluginClass)) {

@@ -56,5 +56,6 @@ MediaBackend* LoadMediaBackend(const MediaBackend::Callbacks& callbacks, QString
 // $QT_MEDIA_BACKEND names (exactly), else "gstreamer" or the first one installed, in Qt's plugin
 // folders. The plugin is loaded to be sure. Qt ends the whole program ("QtMultimedia is not
 // currently supported on this platform") when its first player finds none, so this is asked
-// before any of Qt's media objects is made. False with the reason in *reason.
+// before any of Qt's media objects is made. For GStreamer's plugin, GStreamer itself must be able
+// to make the player's elements (GStreamerCanPlay). False with the reason in *reason.
 bool MediaPluginUsable(QString* reason);

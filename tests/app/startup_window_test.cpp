@@ -10,6 +10,9 @@
 #include "scoped.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
+#include "platform/GStreamerCheck.h"
+#include "platform/MsgBox.h"
+#include "support/child.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextStream>
 
 #include <stdexcept>
 
@@ -101,6 +105,47 @@ TEST_F(StartWindow, WithoutBackendTheWarningPageShowsInTheUiLanguage) {
     EXPECT_EQ(start->lblFile->textFormat(), Qt::PlainText);
     EXPECT_EQ(start->lblMain->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     EXPECT_EQ(msgbox.count(), 0);
+}
+
+// The start window in a process of its own (GStreamer is set up once per process): says whether
+// it showed the warning page and what the page names.
+SCRIVELLE_CHILD_ROLE(StartTheProgram) {
+    QTextStream out(stdout);
+    SetMsgBoxHandler([&out](const QString& text, int, const QString&) {
+        out << "box: " << text << "\n";
+        return int(vbOK);
+    });
+    StartGStreamerCheck(); // as the program starts it
+    frmStart start;
+    start.createMainWindow = [] { return new QWidget; };
+    start.exitProgram = [](int) {};
+    start.Form_Load();
+    out << "warning page: " << start.backendMissing() << "\n";
+    if (start.backendMissing()) out << "names: " << start.lblFile->text() << "\n";
+    return 0;
+}
+
+TEST_F(StartWindow, AGStreamerThatCannotBuildThePlayerShowsTheWarningPage) {
+    const QString noPlugins = TempPath(QStringLiteral("no-plugins"));
+    ASSERT_TRUE(QDir().mkpath(noPlugins));
+    for (const bool plugins : {true, false}) {
+        SCOPED_TRACE(plugins ? "GStreamer with its plugins" : "GStreamer without its plugins");
+        QProcessEnvironment env;
+        env.insert("SCRIVELLE_NO_MEDIA_BACKEND", "0");
+        if (!plugins) {
+            env.insert("GST_PLUGIN_PATH", noPlugins);
+            env.insert("GST_PLUGIN_SYSTEM_PATH", QString());
+            env.insert("GST_REGISTRY", TempPath(QStringLiteral("registry.bin")));
+        }
+        auto child = StartChild("StartTheProgram", {}, env);
+        ASSERT_TRUE(child->waitForFinished(120000));
+        ASSERT_EQ(child->exitStatus(), QProcess::NormalExit);
+        const QString said = QString::fromUtf8(child->readAllStandardOutput());
+        EXPECT_TRUE(said.contains(QStringLiteral("warning page: %1\n").arg(plugins ? 0 : 1))) << said.toStdString();
+        // The page says what GStreamer lacks, the playing bin first.
+        if (!plugins) EXPECT_TRUE(said.contains("names: GStreamer lacks the plugins that provide: playbin, ")) << said.toStdString();
+        EXPECT_FALSE(said.contains("box:")) << said.toStdString();
+    }
 }
 
 TEST_F(StartWindow, IgnoreOpensTheMainWindowAndClosesTheWarningPage) {

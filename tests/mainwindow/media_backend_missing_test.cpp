@@ -69,20 +69,32 @@ TEST_F(MediaBackendMissing, OpeningMediaFailsWithTextFiftyAndTheWindowGoesOn) {
     gLangIndex = 0;
     LoadLanguageStrings();
     const QString text50 = LangText(50);
+    const QString noPlugins = TempPath(QStringLiteral("no-gstreamer-plugins"));
+    ASSERT_TRUE(QDir().mkpath(noPlugins));
     const struct {
         const char* name;
         QByteArray backend; // QT_MEDIA_BACKEND as the process starts; null: not set
         bool plays;
+        bool gstreamerPlugins = true;
     } cases[] = {
         {"a backend that is not installed", "nosuch", false},
         {"a backend named in another case", "GStreamer", false}, // Qt's names are exact
         {"a backend named with a blank", " gstreamer", false},
+        // Qt's plugin is there, but GStreamer finds none of its own: it cannot build a player.
+        {"GStreamer without its plugins", QByteArray(), false, false},
+        {"GStreamer named, without its plugins", "gstreamer", false, false},
         {"the installed backend", QByteArray(), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QProcessEnvironment env;
         if (!c.backend.isNull()) env.insert("QT_MEDIA_BACKEND", QString::fromLatin1(c.backend));
+        if (!c.gstreamerPlugins) {
+            env.insert("GST_PLUGIN_PATH", noPlugins);
+            env.insert("GST_PLUGIN_SYSTEM_PATH", QString());
+            // A registry of its own: the user's is not rewritten for a machine without plugins.
+            env.insert("GST_REGISTRY", TempPath(QStringLiteral("gst-registry.bin")));
+        }
         auto child = StartChild("OpenMediaInTheMainWindow", {subtitle, video, audio}, env);
         ASSERT_TRUE(child->waitForFinished(120000));
         const QString said = QString::fromUtf8(child->readAllStandardOutput());
