@@ -1,5 +1,7 @@
 #include "dialogs/frmSpell.h"
 
+#include "document/spellbatch.h"
+
 #include "language/lang.h"
 
 #include <QDialogButtonBox>
@@ -153,5 +155,7 @@ std::optional<QString> HunspellSpellService::CheckText(const QString& text, QStr
             return mDialog ? mDialog->Ask(word, suggestions, context)
                            : SpellDecision{SpellDecision::Cancel, {}};
         },
-        mMemory, cancelled);
+        mMemory, cancelled,
+        // The batch escapes what a caption holds: the dialog shows the caption as it stands.
+        [](const QString& batch, qsizetype at) { return SpellBatchCaption(batch, at); });
 }

@@ -104,6 +104,17 @@ std::optional<QStringList> SplitSpellResult(const QString& corrected, int count)
     return pieces;
 }
 
+QString SpellBatchCaption(const QString& batch, qsizetype at) {
+    // A caption's piece runs from after the separator line before it to the next one; a
+    // separator stands on a line of its own, so a "%%%" inside a caption's text is escaped.
+    const QString separator = kCrLf + kCaptionEnd + kCrLf;
+    const qsizetype before = at > 0 ? batch.lastIndexOf(separator, at - 1) : -1;
+    const qsizetype from = before < 0 ? 0 : before + separator.size();
+    qsizetype to = batch.indexOf(separator, at);
+    if (to < 0) to = batch.size();
+    return DecodePiece(QStringView(batch).mid(from, to - from));
+}
+
 QList<std::pair<int, int>> SpellBatches(int rows) {
     QList<std::pair<int, int>> batches;
     const int last = rows - 1;

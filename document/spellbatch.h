@@ -18,6 +18,10 @@ QString BuildSpellBatch(int first, int last);
 // (a separator was lost or added): such a batch must not be written back.
 std::optional<QStringList> SplitSpellResult(const QString& corrected, int count);
 
+// The caption of a batch text that position at stands in, as the caption holds it (escapes,
+// separators and "<i>" back in place): what the spelling dialog shows around an unknown word.
+QString SpellBatchCaption(const QString& batch, qsizetype at);
+
 // Batches of rows for a grid of rows rows (header included): all captions at once up to 550
 // rows, else 500 at a time. Each pair is first and last row.
 QList<std::pair<int, int>> SpellBatches(int rows);

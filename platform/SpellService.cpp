@@ -33,7 +33,7 @@ bool Contains(const QStringList& list, const QString& word) {
 } // namespace
 
 QString RunSpellSession(const QString& text, ISpellChecker& checker, const SpellPrompt& prompt,
-                        SpellMemory& memory, bool* cancelled) {
+                        SpellMemory& memory, bool* cancelled, const SpellContext& context) {
     if (cancelled) *cancelled = false;
     QString out;
     out.reserve(text.size());
@@ -62,12 +62,17 @@ QString RunSpellSession(const QString& text, ISpellChecker& checker, const Spell
             result = remembered->second;
         } else if (!Contains(memory.ignored, word) && !Contains(memory.added, word) &&
                    !checker.IsCorrect(word)) {
-            // The line the word stands in, for the dialog.
-            const qsizetype lineStart = text.lastIndexOf(u'\n', i) + 1;
-            qsizetype lineEnd = text.indexOf(u'\r', i);
-            if (lineEnd < 0) lineEnd = text.size();
-            const SpellDecision d =
-                prompt(word, checker.Suggest(word), text.mid(lineStart, lineEnd - lineStart));
+            QString shown;
+            if (context) {
+                shown = context(text, i);
+            } else {
+                // The line the word stands in.
+                const qsizetype lineStart = text.lastIndexOf(u'\n', i) + 1;
+                qsizetype lineEnd = text.indexOf(u'\r', i);
+                if (lineEnd < 0) lineEnd = text.size();
+                shown = text.mid(lineStart, lineEnd - lineStart);
+            }
+            const SpellDecision d = prompt(word, checker.Suggest(word), shown);
             switch (d.action) {
             case SpellDecision::Cancel:
                 if (cancelled) *cancelled = true;

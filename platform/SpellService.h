@@ -35,12 +35,16 @@ struct SpellMemory {
     QList<std::pair<QString, QString>> changes;
 };
 
+// What the dialog shows around the unknown word that begins at position at of the text.
+using SpellContext = std::function<QString(const QString& text, qsizetype at)>;
+
 // Walks the words of text (letters and marks, with apostrophes and hyphens inside a word) and
-// asks prompt about each word the checker does not know. Only words are ever replaced, so
-// separators and markup between them come back as they were. Cancel stops the walk; the
-// corrections made so far stay and *cancelled is set.
+// asks prompt about each word the checker does not know, with the context the caller makes of
+// the text (the word's line when none is given). Only words are ever replaced, so separators
+// and markup between them come back as they were. Cancel stops the walk; the corrections made
+// so far stay and *cancelled is set.
 QString RunSpellSession(const QString& text, ISpellChecker& checker, const SpellPrompt& prompt,
-                        SpellMemory& memory, bool* cancelled = nullptr);
+                        SpellMemory& memory, bool* cancelled = nullptr, const SpellContext& context = nullptr);
 
 // The service the main window hands a text to.
 class ISpellService {

@@ -51,15 +51,17 @@ public:
     QStringList Suggest(const QString&) override { return {}; }
 };
 
-// The words a session asks about in text, corrections made by the user.
-QStringList WordsAskedAbout(const QString& text, QString* corrected = nullptr) {
+// The words a session asks about in text, corrections made by the user, and what the dialog
+// showed around each word of a batch.
+QStringList WordsAskedAbout(const QString& text, QString* corrected = nullptr, QStringList* shown = nullptr) {
     NoWords checker;
     SpellMemory memory;
     QStringList asked;
     const QString out = RunSpellSession(
         text, checker,
-        [&](const QString& word, const QStringList&, const QString&) {
+        [&](const QString& word, const QStringList&, const QString& context) {
             asked << word;
+            if (shown) *shown << context;
             SpellDecision d;
             if (word == "wrod") {
                 d.action = SpellDecision::Change;
@@ -67,7 +69,7 @@ QStringList WordsAskedAbout(const QString& text, QString* corrected = nullptr) {
             }
             return d;
         },
-        memory);
+        memory, nullptr, [](const QString& batch, qsizetype at) { return SpellBatchCaption(batch, at); });
     if (corrected) *corrected = out;
     return asked;
 }
@@ -101,7 +103,14 @@ TEST_F(SpellBatchTest, CaptionsComeBackAsTheyWereWhateverTheyHold) {
         QString crOnly = batch;
         crOnly.replace("\r\n", "\r");
         QString corrected;
-        WordsAskedAbout(batch, &corrected);
+        QStringList shown;
+        WordsAskedAbout(batch, &corrected, &shown);
+        // Around each word the dialog shows the caption it stands in, as the caption holds it.
+        QStringList expectedShown;
+        for (const QString& c : captions)
+            for (qsizetype k = WordsAskedAbout(QString(c).replace(marker, "\n").replace("<i>", "\n")).size(); k > 0; --k)
+                expectedShown << c;
+        EXPECT_EQ(shown, expectedShown);
         for (const auto& [text, fixed] : {std::pair{batch, false}, {crOnly, false}, {corrected, true}}) {
             const auto pieces = SplitSpellResult(text, n);
             ASSERT_TRUE(pieces.has_value());
