@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -56,6 +57,43 @@ QColor ColorOf(int32_t color) {
     }
     return BgrToColor(color);
 }
+
+// The direction of a text as its first letter of a strong direction gives it (the rule the
+// caption box's paragraphs follow); fallback for text that has none (numbers, times).
+Qt::LayoutDirection TextDirection(QStringView text, Qt::LayoutDirection fallback) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(text[i], text[++i]);
+        switch (QChar::direction(c)) {
+        case QChar::DirL:
+        case QChar::DirLRE:
+        case QChar::DirLRO:
+            return Qt::LeftToRight;
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+            return Qt::RightToLeft;
+        default:
+            break;
+        }
+    }
+    return fallback;
+}
+
+// Each cell's text takes its own direction: in a mirrored window a caption in a left-to-right
+// script still reads (and is cut with its ellipsis) left to right from the cell's left edge.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->direction = TextDirection(option->text, option->direction);
+    }
+};
 
 int TwipsX() {
     return std::max(1, gTwipsX);
@@ -175,6 +213,7 @@ void FlexGridModel::GridHeaderChanged(int firstCol, int lastCol) {
 GridView::GridView(FlexGrid& grid, QWidget* parent)
     : QTableView(parent), mGrid(grid), mModel(new FlexGridModel(grid, this)) {
     setModel(mModel);
+    setItemDelegate(new CellDelegate(this));
     // The grid's own rules decide the selection and the scrolling (see the event handlers);
     // the view only shows them.
     setSelectionBehavior(QAbstractItemView::SelectRows);

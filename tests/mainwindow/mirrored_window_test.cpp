@@ -103,6 +103,60 @@ TEST_F(MirroredWindow, ArabicAndPersianMirrorTheWholeWindow) {
     EXPECT_TRUE(w->lblTextFile->alignment() & Qt::AlignLeft);
 }
 
+// Where a cell's text is drawn: the leftmost and rightmost columns of pixels that differ from the
+// cell's background, relative to the cell.
+std::pair<int, int> InkSpan(GridView* view, int gridRow, int col) {
+    const QRect cell = view->visualRect(view->model()->index(gridRow - 1, col)).adjusted(1, 1, -1, -1);
+    const QImage shot = view->viewport()->grab(cell).toImage();
+    const QRgb background = shot.pixel(0, 0);
+    int left = -1, right = -1;
+    for (int x = 0; x < shot.width(); ++x)
+        for (int y = 0; y < shot.height(); ++y)
+            if (shot.pixel(x, y) != background) {
+                if (left < 0) left = x;
+                right = x;
+                break;
+            }
+    return {left, shot.width() - 1 - right};
+}
+
+TEST_F(MirroredWindow, EachCellReadsInItsOwnTextsDirection) {
+    const struct {
+        const char* text;
+        bool fromLeft; // the text's own direction: it begins at the cell's left edge
+    } rows[] = {
+        {"first", true},
+        {"Thank you for coming tonight.", true},
+        {"<i><b>Caption in italics</b></i>", true},
+        {"\u0634\u0643\u0631\u0627 \u0644\u062d\u0636\u0648\u0631\u0643\u0645.", false},
+        {"\u00ab\u0633\u0644\u0627\u0645\u00bb and more", false}, // the first letter decides
+        {"12345", true}, // no letter: the window's direction (checked below)
+    };
+    std::vector<tSubtitleLine> lines;
+    for (const auto& r : rows)
+        lines.push_back({1000, 2000, QString::fromUtf8(r.text)});
+    ASSERT_TRUE(FillLines(0, lines));
+    SelectLine(1, false);
+    for (const int block : {0, 14, 13}) {
+        SCOPED_TRACE(block);
+        Language(block);
+        const bool mirrored = w->layoutDirection() == Qt::RightToLeft;
+        GridView* view = w->grdSubsView;
+        for (int row = 2; row <= int(std::size(rows)); ++row) {
+            SCOPED_TRACE(rows[row - 1].text);
+            const bool fromLeft = row == int(std::size(rows)) ? !mirrored : rows[row - 1].fromLeft;
+            const auto [left, right] = InkSpan(view, row, kColText);
+            ASSERT_GE(left, 0) << "nothing drawn";
+            // The text stands against one edge of its cell, with room to spare at the other.
+            if (fromLeft)
+                EXPECT_LT(left, 8);
+            else
+                EXPECT_LT(right, 8);
+            EXPECT_GT(fromLeft ? right : left, 20);
+        }
+    }
+}
+
 TEST_F(MirroredWindow, TheSplitterFollowsThePointerInAMirroredWindow) {
     Language(14);
     const int before = w->grdSubsView->width();
