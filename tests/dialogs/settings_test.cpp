@@ -245,6 +245,66 @@ TEST_F(SettingsDialogTest, ResetOfOnePageAndOkWritesEveryKey) {
         EXPECT_EQ(ReadSetting(QString::fromLatin1(key)), QString::fromLatin1(value)) << key;
 }
 
+// Every key OK writes comes from its own variable: each variable holds a value no other one does,
+// so a key written from the wrong variable shows.
+TEST_F(SettingsDialogTest, OkWritesEachKeyFromItsOwnVariable) {
+    gHotKeys = 1;
+    gRewindSecs = 7;
+    gForwardSecs = 11;
+    for (int i = 0; i < 10; ++i) {
+        *kHotKeySettings[i].variable = uint8_t('A' + i);
+        // The letters come from the store, each unlike every code's letter.
+        WriteSetting(QString::fromLatin1(kHotKeySettings[i].letterKey), QString(QChar('P' + i)));
+    }
+    gAutoSplit = 1;
+    gCollision = 0;
+    gAutoJoin = 1;
+    gNear = 333;
+    gDurationMode = 1;
+    const int16_t durations[3] = {41, 52, 63}, tolerances[3] = {14, 25, 36};
+    for (int i = 0; i < 3; ++i) {
+        gRuleDuration[i] = durations[i];
+        gRuleTolerance[i] = tolerances[i];
+    }
+    gApplyWhen = 2;
+    gRemoveCredits = 0;
+    gCreditsText = QStringLiteral("@,credits");
+    gFixBreaks = 1;
+    gCapFontName = QStringLiteral("DejaVu Serif");
+    gCapFontSize = 17;
+    gCapFontBold = false;
+    gCapFontColor = 0x00123456;
+    gCapOpaque = true;
+    gCapShadow = 3;
+    gCapPlacement = 77;
+    gFollow = false;
+    gStretch = 0;
+    gUIMode = QStringLiteral("mini");
+    gVSFilterMode = 1;
+    Open();
+    d->cmdOK->click();
+    QList<std::pair<QString, QString>> stored = {
+        {"HotKeys", "1"},          {"kRewindSecs", "7"},   {"kForwardSecs", "11"},   {"AutoSplit", "1"},
+        {"Collision", "0"},        {"AutoJoin", "1"},      {"Near", "333"},          {"Duration", "1"},
+        {"ApplyWhen", "2"},        {"T_CREDITS", "0"},     {"T_CREDITSTEXT", "@,credits"},
+        {"T_BREAKS", "1"},         {"F_FONTNAME", "DejaVu Serif"}, {"F_FONTSIZE", "17"},
+        {"F_FONTBOLD", "0"},       {"F_FONTCOLOR", QString::number(0x00123456)}, {"F_OPAQUE", "255"},
+        {"F_SHADOWVAL", "3"},      {"F_SUBHEIGHT", "77"},  {"F_FOLLOW", "0"},        {"P_STRETCH", "0"},
+        {"P_UIMODE", "mini"},      {"P_VSFILTERMODE", "1"},
+    };
+    for (int i = 0; i < 3; ++i) {
+        stored.append({QStringLiteral("Duration%1").arg(i), QString::number(durations[i])});
+        stored.append({QStringLiteral("Tolerance%1").arg(i), QString::number(tolerances[i])});
+    }
+    for (int i = 0; i < 10; ++i) {
+        stored.append({QString::fromLatin1(kHotKeySettings[i].codeKey), QString::number('A' + i)});
+        stored.append({QString::fromLatin1(kHotKeySettings[i].letterKey), QString(QChar('P' + i))});
+    }
+    ASSERT_EQ(stored.size(), 49);
+    for (const auto& [key, value] : stored)
+        EXPECT_EQ(ReadSetting(key), value) << key.toStdString();
+}
+
 TEST_F(SettingsDialogTest, ClosingWithoutOkKeepsChangesOnlyForThisRun) {
     Open();
     d->chkAutoSplit->click();
