@@ -163,6 +163,9 @@ TEST_F(FormatDialogTest, StoredValuesAreShown) {
     const Case cases[] = {
         {"7", "Right", "Top"}, {"10", "Center", "Center"}, {"0", "Left", "Bottom"},
         {"4", "", "Bottom"},   {"9", "Left", "Center"},    {"6", "Center", "Top"},
+        // Each side of the bounds between bottom, top and centre.
+        {"5", "Left", "Top"},  {"8", "", "Top"},           {"1", "Left", "Bottom"},
+        {"3", "Right", "Bottom"}, {"12", "", "Center"},
     };
     for (const Case& c : cases) {
         Store("SUBSTATIONALPHA", "alignment", c.alignment);

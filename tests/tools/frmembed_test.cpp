@@ -143,10 +143,28 @@ TEST_F(EmbedTest, SizeBoxesTakeDigitsOnlyAndKeepAClampedSize) {
     QTest::keyClick(dlg->txtWidth, Qt::Key_Backspace);
     EXPECT_EQ(dlg->txtWidth->text(), "3");
 
-    Choose(dlg->cmbResolution, 5);
-    EXPECT_EQ(dlg->txtWidth->text(), "704");
-    EXPECT_EQ(dlg->txtHeight->text(), "480");
-    EXPECT_FALSE(dlg->txtWidth->isEnabled());
+    // Each preset writes its own size, the same English text in every language; the first and
+    // the last item leave the boxes as they are.
+    const struct {
+        int item;
+        const char* text;
+        const char* width;
+        const char* height;
+    } presets[] = {
+        {1, "352x240 - VCD NTSC", "352", "240"},  {2, "352x288 - VCD PAL", "352", "288"},
+        {3, "480x480 - SVCD NTSC", "480", "480"}, {4, "480x576 - SVCD PAL", "480", "576"},
+        {5, "704x480 - DVD NTSC", "704", "480"},  {6, "704x576 - DVD PAL", "704", "576"},
+        {7, "640x480 - VGA 4:3", "640", "480"},   {8, "1024x768 - XGA 4:3", "1024", "768"},
+        {0, nullptr, "1024", "768"},              {9, nullptr, "1024", "768"},
+    };
+    ASSERT_EQ(dlg->cmbResolution->count(), 10);
+    for (const auto& p : presets) {
+        Choose(dlg->cmbResolution, p.item);
+        if (p.text) EXPECT_EQ(dlg->cmbResolution->itemText(p.item), p.text);
+        EXPECT_EQ(dlg->txtWidth->text(), p.width) << p.item;
+        EXPECT_EQ(dlg->txtHeight->text(), p.height) << p.item;
+        EXPECT_EQ(dlg->txtWidth->isEnabled(), p.item == 9) << p.item;
+    }
 }
 
 TEST_F(EmbedTest, PreviewNeedsAMediaLengthOfTwoMinutes) {

@@ -221,6 +221,9 @@ TEST_F(WaveDrawTest, PaletteMeterAndDragRules) {
         {1, 150, 0, {150, 300}},
         {1, 290, 0, {100, 300}},   // within 10 pixels of the end: stays
         {1, 286, 0, {286, 300}},   // 14 pixels is allowed
+        {1, 287, 0, {100, 300}},   // 13 is not
+        {2, 114, 0, {100, 114}},   // the same for the end line
+        {2, 113, 0, {100, 300}},
         {1, -50, 0, {-20, 300}},   // not before time 0
         {2, 110, 0, {100, 300}},
         {2, 500, 0, {100, 500}},
