@@ -20,7 +20,7 @@ namespace {
 
 const tReaderPath kReaderPaths[] = {
     {"SUBRIP", &ReadSubRipLine, nullptr, nullptr, true},
-    {"WEBVTT", &ReadWebVttLine},
+    {"WEBVTT", &ReadWebVttLine, nullptr, &FinishWebVtt},
     {"VPLAYER", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"SUBCREATOR", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"DKS", &ReadTimedLine, nullptr, &FinishTimedLines},
@@ -169,8 +169,9 @@ void tCaptionReader::NotRead(QStringView line) {
     if (unreadSamples.size() < kUnreadSamples) {
         // Enough to recognise the line by; a markup document may be one line of megabytes.
         constexpr qsizetype kSampleChars = 60;
-        unreadSamples << (line.size() > kSampleChars ? line.left(kSampleChars).toString() + QStringLiteral("...")
-                                                     : line.toString());
+        unreadSamples << (line.size() > kSampleChars
+                              ? line.left(kSampleChars).toString() + QStringLiteral("...")
+                              : line.toString());
     }
 }
 
@@ -439,7 +440,7 @@ struct tGrammar {
         path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
         if (!setup.plainText && !(path && (path->readLine || path->readText)) &&
             IsReadableDefinition(reader.Def()))
-            parser.emplace(reader.Def(), setup.timedSample);
+            parser.emplace(reader.Def(), setup.timedSample, setup.ownHeader);
     }
 };
 
