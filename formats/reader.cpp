@@ -169,9 +169,8 @@ void tCaptionReader::NotRead(QStringView line) {
     if (unreadSamples.size() < kUnreadSamples) {
         // Enough to recognise the line by; a markup document may be one line of megabytes.
         constexpr qsizetype kSampleChars = 60;
-        unreadSamples << (line.size() > kSampleChars
-                              ? line.left(kSampleChars).toString() + QStringLiteral("...")
-                              : line.toString());
+        unreadSamples << (line.size() > kSampleChars ? line.left(kSampleChars).toString() + QStringLiteral("...")
+                                                     : line.toString());
     }
 }
 

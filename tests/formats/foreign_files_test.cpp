@@ -586,6 +586,25 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
          "Default,Tahoma,28,65535,65535,65535,0,0,0,1,1,1,2,"
          "30,30,30,0,0\n\n[Events]\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Default,,0000,0000,0000,,Text\n",
          0, "Text"},
+        {"a SubViewer 2 title, author, comment and font of the file's own",
+         "[INFORMATION]\n[TITLE]My film\n[AUTHOR]Ann\n[SOURCE]\n[PRG]\n[FILEPATH]\n[DELAY]0\n[CD TRACK]0\n"
+         "[COMMENT]Checked\n[END INFORMATION]\n[SUBTITLE]\n[COLF]&H00FF00,[STYLE]bd,[SIZE]24,[FONT]Tahoma\n"
+         "00:00:01.00,00:00:02.00\nText\n",
+         kLeftHeader, "Text"},
+        {"a SubViewer 2 font line alone of the file's own",
+         "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n[COLF]&HFFFFFF,[STYLE]no,[SIZE]24,[FONT]Arial\n"
+         "00:00:01.00,00:00:02.00\nText\n",
+         kLeftHeader, "Text"},
+        {"SubViewer 2 with the program's own information", "[INFORMATION]\n[TITLE]\n[AUTHOR]\n[END INFORMATION]\n"
+         "[SUBTITLE]\n00:00:01.00,00:00:02.00\nText\n", 0, "Text"},
+        {"a DVD Subtitle head of the file's own",
+         "{HEAD\nDISCID=X12\nDVDTITLE=Film\nCODEPAGE=1250\nFORMAT=ASCII\nLANG=DE\nTITLE=1\nAUTHOR=Ann\n}\n"
+         "{T 00:00:01:00\nText\n}\n{T 00:00:02:00\n\n}\n",
+         kLeftHeader, "Text"},
+        {"a DVD Subtitle head as the program writes it",
+         "{HEAD\nDISCID=\nDVDTITLE=\nCODEPAGE=1250\nFORMAT=ASCII\nLANG=EN\n}\n"
+         "{T 00:00:01:00\nText\n}\n{T 00:00:02:00\n\n}\n",
+         0, "Text"},
         {"WebVTT cue settings", "WEBVTT\n\n1\n00:01.000 --> 00:02.000 line:0 align:start\nText\n",
          kLeftPositions, "Text"},
         {"WebVTT numbered cues",
@@ -697,6 +716,19 @@ TEST_F(ForeignFilesTest, ForeignLinesInTheProgramsOwnFileAreReadAroundAndTold) {
     // Plain text (index 0) takes every line as a caption.
     for (int i = 1; i <= gFormatMax; ++i) {
         const QString id = gFormatIds[i];
+        {
+            // Two of the program's files joined into one: the second one's header in the middle
+            // is the format's own, and both files' captions are read without a word.
+            SCOPED_TRACE(qPrintable(id + " joined"));
+            const Captions later{{7000, 8000, "Four"}, {9000, 10000, "Five"}};
+            const QByteArray joined = Write(id, doc) + Write(id, later);
+            const int before = msgbox.count();
+            Open(WriteFile(id + ".sub", joined), IsFrameBased(id));
+            Captions both = doc;
+            both.insert(both.end(), later.begin(), later.end());
+            EXPECT_EQ(Document(), both) << joined.toStdString();
+            EXPECT_EQ(msgbox.count(), before) << qPrintable(msgbox.last().text) << "\n" << joined.toStdString();
+        }
         if (untold.contains(id)) continue;
         const QStringList own = Lines(Write(id, doc));
         const qsizetype between = CommonLines(Lines(Write(id, {doc[0]})), Lines(Write(id, {doc[0], doc[1]})));
