@@ -19,5 +19,10 @@ void ReadAdobeEncoreLine(tCaptionReader& r, QStringView line) {
         if (line.size() > 24) r.text = line.mid(24).toString();
         return;
     }
+    // Before the first caption a line belongs to none.
+    if (r.start < 0) {
+        r.NotRead(line);
+        return;
+    }
     r.AppendText(line);
 }

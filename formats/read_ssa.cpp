@@ -3,7 +3,7 @@
 namespace {
 
 // The sections of a script, as far as what is left out of it is concerned.
-enum : int { kScriptInfo = 0, kStyles, kEvents, kEmbedded, kOtherSection };
+enum : int { kScriptInfo = 0, kStyles, kEvents, kEmbedded, kEditorState, kOtherSection };
 
 int SectionOf(QStringView name) {
     const auto is = [name](const char* s) {
@@ -15,8 +15,42 @@ int SectionOf(QStringView name) {
         return kStyles;
     if (is("Events")) return kEvents;
     if (is("Fonts") || is("Graphics")) return kEmbedded;
-    // An editor's own state ("Aegisub Project Garbage") and anything else unknown.
+    // An editor's own view of the script (its video, its scroll position): nothing of the
+    // subtitle itself.
+    if (is("Aegisub Project Garbage") || is("Aegisub Extradata")) return kEditorState;
     return kOtherSection;
+}
+
+// The keys a script's information section holds by the format's own description and as the
+// common editors write them.
+bool IsScriptInfoKey(QStringView line) {
+    static const char* const kKeys[] = {"Title",
+                                        "Original Script",
+                                        "Original Translation",
+                                        "Original Editing",
+                                        "Original Timing",
+                                        "Synch Point",
+                                        "Script Updated By",
+                                        "Update Details",
+                                        "ScriptType",
+                                        "Collisions",
+                                        "PlayResX",
+                                        "PlayResY",
+                                        "PlayDepth",
+                                        "Timer",
+                                        "WrapStyle",
+                                        "ScaledBorderAndShadow",
+                                        "YCbCr Matrix",
+                                        "LayoutResX",
+                                        "LayoutResY",
+                                        "Kerning",
+                                        "Language"};
+    const qsizetype colon = line.indexOf(u':');
+    if (colon < 0) return false;
+    const QStringView key = TrimLine(line.left(colon));
+    for (const char* k : kKeys)
+        if (key.compare(QLatin1String(k), Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 // The value of a "Key: value" line when its key is the one given.
@@ -101,13 +135,18 @@ void NoteEventFields(tCaptionReader& r, const QStringView (&fields)[9]) {
 // comment events, layers, a canvas size, embedded fonts) is noted as left out where this
 // program would not write it the same way.
 void ReadSsaLine(tCaptionReader& r, QStringView line) {
+    if (line.isEmpty()) return;
     if (line.startsWith(u'[') && line.endsWith(u']')) {
         r.grammarState = SectionOf(line.mid(1, line.size() - 2).trimmed());
+        if (r.grammarState == kOtherSection) r.NotRead(line);
         return;
     }
     // Tools differ in the case of the event name and in the blank after its colon.
     const bool dialogue = line.startsWith(QLatin1String("Dialogue:"), Qt::CaseInsensitive);
     if (!dialogue) {
+        const auto startsWith = [line](const char* s) {
+            return line.startsWith(QLatin1String(s), Qt::CaseInsensitive);
+        };
         QStringView value;
         switch (r.grammarState) {
         case kScriptInfo:
@@ -115,21 +154,32 @@ void ReadSsaLine(tCaptionReader& r, QStringView line) {
                 r.scriptCanvasX = Number(value);
             else if (KeyValue(line, "PlayResY", value))
                 r.scriptCanvasY = Number(value);
+            // Comments (";", "!:") and the keys the format knows carry nothing a caption holds.
+            else if (!line.startsWith(u';') && !startsWith("!:") && !IsScriptInfoKey(line))
+                r.NotRead(line);
             break;
         case kStyles:
             // The default style is the caption list's one style, whose look the program's
             // settings decide; any other is the file's own.
-            if (line.startsWith(QLatin1String("Style:"), Qt::CaseInsensitive) &&
-                !IsDefaultStyle(StyleName(line)))
-                r.leftOut |= kLeftStyles;
+            if (startsWith("Style:")) {
+                if (!IsDefaultStyle(StyleName(line))) r.leftOut |= kLeftStyles;
+            } else if (!startsWith("Format:") && !line.startsWith(u';')) {
+                r.NotRead(line);
+            }
             break;
         case kEvents:
-            if (line.startsWith(QLatin1String("Comment:"), Qt::CaseInsensitive)) r.leftOut |= kLeftComments;
+            if (startsWith("Comment:"))
+                r.leftOut |= kLeftComments;
+            else if (!startsWith("Format:") && !line.startsWith(u';'))
+                r.NotRead(line);
             break;
         case kEmbedded:
-            if (!line.isEmpty()) r.leftOut |= kLeftEmbedded;
+            r.leftOut |= kLeftEmbedded;
+            break;
+        case kEditorState:
             break;
         default:
+            r.NotRead(line);
             break;
         }
         return;

@@ -68,12 +68,16 @@ void ReadSubRipLine(tCaptionReader& r, QStringView line) {
         r.textClosed = false;
         return;
     }
-    // The caption number before the time line is not text; text without a time line (one that
-    // is broken) is a caption that cannot be read, counted once.
+    // The caption number before the time line is not text. A time line that cannot be read
+    // begins a caption that is skipped, counted once with the lines after it; any other line
+    // outside a caption is told by name.
     if (r.start < 0 || r.end < 0) {
-        if (!AllDigits(line) && !r.textClosed) {
+        if (AllDigits(line) || r.textClosed) return;
+        if (arrow > 0 || FindText(line, u"->") >= 0 || (line[0].isDigit() && line.contains(u':'))) {
             ++r.skipped;
             r.textClosed = true;
+        } else {
+            r.NotRead(line);
         }
         return;
     }

@@ -36,9 +36,57 @@ constexpr Qt::CaseSensitivity kCi = Qt::CaseInsensitive;
 // Time fields are short; a longer one is not a time.
 constexpr qsizetype kMaxField = 13;
 
+// The key of a header line: up to the first "=", ":", "]", ">", tab or blank, that included;
+// empty when the line has none of them.
+QStringView HeaderKey(QStringView line) {
+    for (qsizetype k = 0; k < line.size(); ++k) {
+        const QChar c = line[k];
+        if (c == u'=' || c == u':' || c == u']' || c == u'>') return line.left(k + 1);
+        if (c == u'\t' || c == u' ') return k > 0 ? line.left(k + 1) : QStringView();
+    }
+    return QStringView();
+}
+
+bool IsDigits(QStringView s) {
+    for (const QChar c : s)
+        if (!c.isDigit()) return false;
+    return true;
+}
+
 } // namespace
 
-tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
+void tHeaderLines::Add(QStringView text) {
+    for (QStringView l : text.split(u'\n')) {
+        l = l.trimmed();
+        if (l.isEmpty() || lines_.contains(l)) continue;
+        lines_ << l.toString();
+        const QStringView key = HeaderKey(l);
+        if (!key.isEmpty() && !keys_.contains(key, kCi)) keys_ << key.toString();
+    }
+}
+
+bool tHeaderLines::IsOwn(QStringView line, bool wordsOnly) const {
+    line = line.trimmed();
+    if (wordsOnly && IsDigits(line)) return false;
+    for (const QString& l : lines_)
+        if (line.compare(l, kCi) == 0) return true;
+    return false;
+}
+
+bool tHeaderLines::HasOwnKey(QStringView line) const {
+    const QStringView key = HeaderKey(line.trimmed());
+    return !key.isEmpty() && keys_.contains(key, kCi);
+}
+
+void tHeaderLines::Place(tCaptionReader& r, QStringView line) const {
+    if (IsOwn(line)) return;
+    if (HasOwnKey(line))
+        r.leftOut |= kLeftHeader;
+    else
+        r.NotRead(line);
+}
+
+tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample, const QString& ownHeader) {
     QString body = def.Body;
     for (QChar& c : body)
         if (c >= u'1' && c <= u'9') c = u'0';
@@ -99,6 +147,7 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample) {
             if (!t.isEmpty() && !t.contains(QLatin1String("zrv"), kCi)) templateLines_ << t;
         }
     }
+    header_.Add(ownHeader.isEmpty() ? def.Header : ownHeader);
 }
 
 // Where a time field preceded by delim stands in the masked line, from position from on: the
@@ -136,12 +185,27 @@ qsizetype tTemplateParser::FindField(const QString& M, const QString& delim, con
     return -1;
 }
 
+bool tTemplateParser::TimeLike(const QString& M) const {
+    if (mask_ != QLatin1String("0")) return M.contains(mask_, maskCase_);
+    // Times in ms or frames: a number stands where the template puts the start.
+    qsizetype k = 0;
+    if (startAtLineStart_) {
+        if (!M.startsWith(bs_, kCi)) return false;
+        k = bs_.size();
+    } else {
+        k = M.indexOf(bs_, 0, kCi);
+        if (k < 0) return false;
+        k += bs_.size();
+    }
+    return k < M.size() && (M[k] == u'0' || M[k] == u'-');
+}
+
 void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     // A caption whose times are both read ends at a blank line or where the next one begins;
     // one without text is dropped then, so that its times go to no other caption's text.
     if (line.isEmpty()) {
         if (r.start >= 0 && r.end >= 0) r.FlushCaption();
-        strayCounted_ = false;
+        lostBlock_ = false;
         return;
     }
     const QString L = line.toString() + kCrLf;
@@ -158,23 +222,14 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
         qsizetype unused = 0;
         if (p2 < 0 || FindField(M, be_, ae_, false, p2, unused, true) < 0) startField = -1;
     }
-
-    // Between captions, a line that is no time line and none of the template's own lines is
-    // what is left of a caption whose time line could not be read: counted once a block (every
-    // such line where each line is a caption). Lines before the first caption are a header.
-    if (r.start == -1 && startField < 0 && !r.captions.empty() && (singleLine_ || !strayCounted_) &&
-        !templateLines_.contains(line.trimmed(), kCi)) {
-        ++r.skipped;
-        strayCounted_ = true;
-    }
-    if (startField >= 0) strayCounted_ = false;
+    if (startField >= 0) lostBlock_ = false;
 
     // In a one-line format every line is a caption of its own.
     if (singleLine_ ? r.start >= 0 : r.start >= 0 && r.end >= 0 && startField >= 0 && M.contains(as_, kCi))
         r.FlushCaption();
 
     const bool hadText = !r.text.isEmpty();
-    bool startLine = false, endLine = false;
+    bool startLine = false, endLine = false, textLine = false;
     qsizetype startFieldEnd = 0, endFieldEnd = 0, textPos = -1;
 
     // The field from p1 up to p2, when it has the length of a time field.
@@ -210,6 +265,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     // The text from pos up to the after-caption delimiter (or the end of the line). A delimiter
     // other than the line end closes the text: later lines are no part of it.
     auto textFrom = [&](qsizetype pos) {
+        textLine = true;
         const qsizetype k = M.indexOf(ac_, pos, kCi);
         if (k >= 0) {
             if (ac_ != QLatin1String("\r")) r.textClosed = true;
@@ -217,9 +273,13 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
         }
         return QStringView(L).mid(pos, L.size() - 2 - pos);
     };
-    // A line that begins a caption's time line is never caption text.
+    // A line that begins a caption's time line is never caption text, nor is one of the lines
+    // the template and the header put around captions (a joined file has a header in its middle).
     qsizetype unused = 0;
     const bool timeLine = startField >= 0 || FindField(M, be_, ae_, endAtLineStart_, 0, unused) == be_.size();
+    const auto mayBeText = [&] {
+        return !timeLine && !templateLines_.contains(line, kCi) && !header_.IsOwn(line, true);
+    };
 
     if (!captionAfterEnd_) {
         // Start, caption, end.
@@ -230,7 +290,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
         if (r.start >= 0 && r.end == -1 && !r.textClosed) {
             if (startLine) {
                 if (textPos >= 0) r.text = textFrom(textPos).toString();
-            } else if (!timeLine && !templateLines_.contains(line, kCi)) {
+            } else if (mayBeText()) {
                 if (!hadText) {
                     const qsizetype k = M.indexOf(bc_, 0, kCi);
                     if (k >= 0) r.text = textFrom(k + bc_.size()).toString();
@@ -249,7 +309,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
                 const qsizetype k = M.indexOf(bc_, endFieldEnd, kCi);
                 if (k >= 0 && r.text.isEmpty()) r.text = textFrom(k + bc_.size()).toString();
             }
-        } else if (r.start >= 0 && r.end >= 0 && !r.textClosed && !timeLine) {
+        } else if (r.start >= 0 && r.end >= 0 && !r.textClosed && mayBeText()) {
             // Further lines of the caption: the first from its before-caption delimiter on.
             if (r.text.isEmpty()) {
                 const qsizetype k = M.indexOf(bc_, 0, kCi);
@@ -258,5 +318,17 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
                 r.AppendText(textFrom(0));
             }
         }
+    }
+    if (startLine || endLine || textLine || templateLines_.contains(line.trimmed(), kCi)) return;
+    // No part of a caption: one of the header's lines, a further line of a caption whose time
+    // line could not be read, such a time line (its caption is skipped: once a block, every such
+    // line where each line is a caption), or a line of something else, told by name.
+    if (header_.IsOwn(line) || header_.HasOwnKey(line)) {
+        header_.Place(r, line);
+    } else if (!lostBlock_ && TimeLike(M)) {
+        ++r.skipped;
+        lostBlock_ = !singleLine_;
+    } else if (!lostBlock_) {
+        r.NotRead(line);
     }
 }

@@ -1,6 +1,7 @@
 #include "formats/readerpaths.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -89,7 +90,19 @@ QString CueText(QStringView text, uint32_t& leftOut) {
     return out;
 }
 
-enum : int { kHeader = 0, kBetween, kSkipBlock, kCueText };
+enum : int { kHeader = 0, kBetween, kSkipBlock, kCueText, kIdentifier, kStray };
+
+// A line taken for a cue's identifier until the timing line follows it.
+struct Identifier final : tGrammarData {
+    QString line;
+};
+
+QString TakeIdentifier(tCaptionReader& r) {
+    if (!r.grammarData) return QString();
+    QString line = std::move(static_cast<Identifier&>(*r.grammarData).line);
+    r.grammarData.reset();
+    return line;
+}
 
 } // namespace
 
@@ -99,6 +112,8 @@ enum : int { kHeader = 0, kBetween, kSkipBlock, kCueText };
 void ReadWebVttLine(tCaptionReader& r, QStringView line) {
     if (line.isEmpty()) {
         if (r.grammarState == kCueText && r.start >= 0 && r.end >= 0) r.FlushCaption();
+        // No timing line followed: the line was no cue's identifier.
+        r.NotRead(TakeIdentifier(r));
         r.grammarState = kBetween;
         return;
     }
@@ -115,6 +130,7 @@ void ReadWebVttLine(tCaptionReader& r, QStringView line) {
         if (from && to) {
             // Cue settings: where and how the cue stands.
             if (!TrimLine(rest.mid(blank)).isEmpty()) r.leftOut |= kLeftPositions;
+            TakeIdentifier(r);
             if (r.Complete())
                 r.FlushCaption();
             else
@@ -142,8 +158,25 @@ void ReadWebVttLine(tCaptionReader& r, QStringView line) {
         } else if (line.startsWith(QLatin1String("REGION"))) {
             r.leftOut |= kLeftPositions;
             r.grammarState = kSkipBlock;
+        } else if (line == QLatin1String("WEBVTT")) {
+            // Files joined: the next one's header.
+            r.grammarState = kHeader;
+        } else {
+            // A cue identifier, when the timing line follows.
+            auto identifier = std::make_unique<Identifier>();
+            identifier->line = line.toString();
+            r.grammarData = std::move(identifier);
+            r.grammarState = kIdentifier;
         }
-        // Anything else is a cue identifier: the timing line follows.
+        return;
+    case kIdentifier:
+        // Lines of something else up to the next blank line, the one before included.
+        r.NotRead(TakeIdentifier(r));
+        r.NotRead(line);
+        r.grammarState = kStray;
+        return;
+    case kStray:
+        r.NotRead(line);
         return;
     case kCueText:
         r.AppendText(CueText(line, r.leftOut));
@@ -156,4 +189,9 @@ void ReadWebVttLine(tCaptionReader& r, QStringView line) {
         // The header ("WEBVTT", "X-TIMESTAMP-MAP=...", "Kind: ...") and skipped blocks.
         return;
     }
+}
+
+// A last line taken for an identifier that no timing line followed.
+void FinishWebVtt(tCaptionReader& r) {
+    r.NotRead(TakeIdentifier(r));
 }

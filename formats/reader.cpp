@@ -20,7 +20,7 @@ namespace {
 
 const tReaderPath kReaderPaths[] = {
     {"SUBRIP", &ReadSubRipLine, nullptr, nullptr, true},
-    {"WEBVTT", &ReadWebVttLine},
+    {"WEBVTT", &ReadWebVttLine, nullptr, &FinishWebVtt},
     {"VPLAYER", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"SUBCREATOR", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"DKS", &ReadTimedLine, nullptr, &FinishTimedLines},
@@ -439,7 +439,7 @@ struct tGrammar {
         path = setup.plainText ? nullptr : FindReaderPath(reader.Def().Id);
         if (!setup.plainText && !(path && (path->readLine || path->readText)) &&
             IsReadableDefinition(reader.Def()))
-            parser.emplace(reader.Def(), setup.timedSample);
+            parser.emplace(reader.Def(), setup.timedSample, setup.ownHeader);
     }
 };
 

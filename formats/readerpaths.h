@@ -162,14 +162,34 @@ inline constexpr qsizetype kTextPieceChars = qsizetype(64) << 10;
 // The grammar of an id, or null for formats read through the template alone.
 const tReaderPath* FindReaderPath(QStringView id);
 
+// The lines of a format's own header (as the program writes it): a file's line equal to one is
+// known; one that begins with the same key ("[TITLE]", "DISCID=", "Title:", "#TITLE ") and goes
+// on otherwise holds header content of the file's own.
+class tHeaderLines {
+public:
+    void Add(QStringView text);
+    // True for a line the program writes itself; with wordsOnly, not a
+    // line of digits alone (a caption's line may well be a number).
+    bool IsOwn(QStringView line, bool wordsOnly = false) const;
+    bool HasOwnKey(QStringView line) const;
+    // A line that is no part of a caption: known, header content left out, or not read.
+    void Place(tCaptionReader& reader, QStringView line) const;
+
+private:
+    QStringList lines_, keys_;
+};
+
 // The template parser: the body template is a picture of where the times and the text stand.
 class tTemplateParser {
 public:
-    explicit tTemplateParser(const tFormatDef& def, bool timedSample);
+    // ownHeader: the header the program writes in the format (empty: the definition's own).
+    tTemplateParser(const tFormatDef& def, bool timedSample, const QString& ownHeader = QString());
     void ReadLine(tCaptionReader& reader, QStringView line);
 
 private:
     // atFrom: the delimiter must stand at from itself.
+    // The masked line holds what looks like a time of the format where its time line has one.
+    bool TimeLike(const QString& M) const;
     qsizetype FindField(const QString& M, const QString& delim, const QString& after, bool atLineStart,
                         qsizetype from, qsizetype& maskEnd, bool atFrom = false) const;
 
@@ -185,7 +205,10 @@ private:
     bool startAtLineStart_ = false; // the start field begins its line
     bool endAtLineStart_ = false;   // the end field begins its line
     QStringList templateLines_;     // the body's and the footer's lines without a placeholder
-    bool strayCounted_ = false;     // a stray line of this block has been counted
+    tHeaderLines header_;           // the header's lines (a joined file has them in its middle)
+    // The time line of this block could not be read: its further lines are part of the caption
+    // counted as skipped.
+    bool lostBlock_ = false;
 };
 
 // What a file of a markup format (timed text, SAMI) holds that the caption list cannot keep
@@ -201,6 +224,7 @@ QString UnescapeMarkup(QStringView text, QStringView lineBreak = u"|");
 
 void ReadSubRipLine(tCaptionReader& reader, QStringView line);
 void ReadWebVttLine(tCaptionReader& reader, QStringView line);
+void FinishWebVtt(tCaptionReader& reader);
 void ReadTimedLine(tCaptionReader& reader, QStringView line);
 void FinishTimedLines(tCaptionReader& reader);
 void ReadTimedText(tCaptionReader& reader, QStringView piece, bool lineEnds);

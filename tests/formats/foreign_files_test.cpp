@@ -7,12 +7,16 @@
 #include "platform/CodePage.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <sys/stat.h>
 
 namespace {
 
 using Captions = std::vector<tSubtitleLine>;
+
+// What the reading message ends with when it tells a loss.
+const QString kNotWrittenOver = " Save will ask for a file name, so that the file is not written over.";
 
 struct ForeignFile {
     const char* what;
@@ -237,7 +241,7 @@ TEST_F(ForeignFilesTest, WhatCannotBeReadIsCountedAndTold) {
         const char* what;
         QByteArray bytes;
         size_t read;
-        const char* told;
+        QString told;
     } const cases[] = {
         {"SubRip block with a broken time line",
          "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n2\n00:00:0x,000 -> 00:00:04,000\nLost\n\n"
@@ -264,6 +268,30 @@ TEST_F(ForeignFilesTest, WhatCannotBeReadIsCountedAndTold) {
          "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div><p begin=\"1s\" end=\"2s\">One</p>"
          "<p>No time</p></div></body></tt>\n",
          1, "1 caption of the file could not be read and was skipped."},
+        {"SubRip lines of another tool between captions, and a caption's line after a blank line",
+         "Made by a tool\n\n1\n00:00:01,000 --> 00:00:02,000\nOne\n\nstill one\n\n"
+         "2\n00:00:03,000 --> 00:00:04,000\nTwo\n",
+         2,
+         "2 lines of the file are not part of any caption and were not read: \"Made by a tool\", \"still "
+         "one\"."},
+        {"WebVTT line that no timing line follows",
+         "WEBVTT\n\n00:01.000 --> 00:02.000\nOne\n\nKind of a note\n\n00:03.000 --> 00:04.000\nTwo\n", 2,
+         "1 line of the file is not part of any caption and was not read: \"Kind of a note\"."},
+        {"SubViewer 2 lines that are no time line",
+         "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,00:00:02.00\nOne\n\n#made by x\n"
+         "NOTE y\n\n00:00:05.00,00:00:06.00\nThree\n",
+         2, "2 lines of the file are not part of any caption and were not read: \"#made by x\", \"NOTE y\"."},
+        {"PowerDivX, each line its own",
+         "{0:00:01}{0:00:02}One\n{0:0x:03}{0:00:04}Lost\n{0:00:05}{0:00:06}Three\n; comment\n", 2,
+         "1 caption of the file could not be read and was skipped.\r\n\r\n1 line of the file is not part of "
+         "any "
+         "caption and was not read: \"; comment\"."},
+        {"Advanced SSA lines of no section the format knows",
+         "[Script Info]\nScriptType: v4.00+\nMadeBy: x\n[Events]\nFormat: Layer, Start\n"
+         "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\n[Notes]\nremember\n",
+         1,
+         "3 lines of the file are not part of any caption and were not read: \"MadeBy: x\", \"[Notes]\", "
+         "\"remember\"."},
         {"SAMI times beyond the largest one",
          "<SAMI><BODY>\n<SYNC Start=1000><P>One\n<SYNC Start=99999999999><P>&nbsp;\n</BODY></SAMI>\n", 1,
          "1 time of the file lay beyond 99:59:59.999 and was read as 99:59:59.999."},
@@ -275,7 +303,7 @@ TEST_F(ForeignFilesTest, WhatCannotBeReadIsCountedAndTold) {
         const Captions got = OpenBytes(c.bytes);
         EXPECT_EQ(got.size(), c.read);
         ASSERT_EQ(msgbox.count(), before + 1);
-        EXPECT_EQ(msgbox.last().text, c.told);
+        EXPECT_EQ(msgbox.last().text, c.told + kNotWrittenOver);
         EXPECT_EQ(msgbox.last().icon, vbExclamation);
     }
 }
@@ -415,11 +443,13 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
         msgbox.Answer(vbOK);
         ExpectOpens("negative.sub", c.bytes, c.format, c.captions);
         ASSERT_EQ(msgbox.count(), before + 1);
-        EXPECT_EQ(msgbox.last().text,
-                  c.negative == 1
-                      ? QString("1 time of the file lay before 00:00:00.000 and was read as 00:00:00.000.")
-                      : QString("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
-                            .arg(c.negative));
+        EXPECT_EQ(
+            msgbox.last().text,
+            (c.negative == 1
+                 ? QString("1 time of the file lay before 00:00:00.000 and was read as 00:00:00.000.")
+                 : QString("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
+                       .arg(c.negative)) +
+                kNotWrittenOver);
     }
 }
 
@@ -556,6 +586,27 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
          "Default,Tahoma,28,65535,65535,65535,0,0,0,1,1,1,2,"
          "30,30,30,0,0\n\n[Events]\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Default,,0000,0000,0000,,Text\n",
          0, "Text"},
+        {"a SubViewer 2 title, author, comment and font of the file's own",
+         "[INFORMATION]\n[TITLE]My film\n[AUTHOR]Ann\n[SOURCE]\n[PRG]\n[FILEPATH]\n[DELAY]0\n[CD TRACK]0\n"
+         "[COMMENT]Checked\n[END INFORMATION]\n[SUBTITLE]\n[COLF]&H00FF00,[STYLE]bd,[SIZE]24,[FONT]Tahoma\n"
+         "00:00:01.00,00:00:02.00\nText\n",
+         kLeftHeader, "Text"},
+        {"a SubViewer 2 font line alone of the file's own",
+         "[INFORMATION]\n[END INFORMATION]\n[SUBTITLE]\n[COLF]&HFFFFFF,[STYLE]no,[SIZE]24,[FONT]Arial\n"
+         "00:00:01.00,00:00:02.00\nText\n",
+         kLeftHeader, "Text"},
+        {"SubViewer 2 with the program's own information",
+         "[INFORMATION]\n[TITLE]\n[AUTHOR]\n[END INFORMATION]\n"
+         "[SUBTITLE]\n00:00:01.00,00:00:02.00\nText\n",
+         0, "Text"},
+        {"a DVD Subtitle head of the file's own",
+         "{HEAD\nDISCID=X12\nDVDTITLE=Film\nCODEPAGE=1250\nFORMAT=ASCII\nLANG=DE\nTITLE=1\nAUTHOR=Ann\n}\n"
+         "{T 00:00:01:00\nText\n}\n{T 00:00:02:00\n\n}\n",
+         kLeftHeader, "Text"},
+        {"a DVD Subtitle head as the program writes it",
+         "{HEAD\nDISCID=\nDVDTITLE=\nCODEPAGE=1250\nFORMAT=ASCII\nLANG=EN\n}\n"
+         "{T 00:00:01:00\nText\n}\n{T 00:00:02:00\n\n}\n",
+         0, "Text"},
         {"WebVTT cue settings", "WEBVTT\n\n1\n00:01.000 --> 00:02.000 line:0 align:start\nText\n",
          kLeftPositions, "Text"},
         {"WebVTT numbered cues",
@@ -631,4 +682,89 @@ TEST_F(ForeignFilesTest, WhatTheCaptionListCannotKeepIsTold) {
                                kLeftCanvas | kLeftEmbedded) +
                   ".");
     EXPECT_FALSE(gImportLeftOut);
+}
+
+namespace {
+
+// The lines of text (CR LF, LF or CR ends one).
+QStringList Lines(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes).split(QRegularExpression("\r\n|\n|\r"));
+}
+
+qsizetype CommonLines(const QStringList& a, const QStringList& b) {
+    qsizetype k = 0;
+    while (k < a.size() && k < b.size() && a[k] == b[k])
+        ++k;
+    return k;
+}
+
+} // namespace
+
+// Every format: the program's own file with a line of another tool inserted at its head, between
+// two captions or at its end (a blank line after it, so that it is no WebVTT cue's identifier)
+// still reads every caption, and the line is named in the reading message or told as content
+// the caption list cannot keep; it is never taken for a caption.
+TEST_F(ForeignFilesTest, ForeignLinesInTheProgramsOwnFileAreReadAroundAndTold) {
+    const Captions doc{{1000, 2000, "One"}, {3000, 4000, "Two"}, {5000, 6000, "Three"}};
+    const QString foreign[] = {"X-Made-By: another tool", "[Unknown Section]", "NOTE made elsewhere",
+                               "<note kind=\"x\">left by an editor</note>"};
+    // Where a caption's further lines run up to the next time line, a line after a caption's
+    // text is one of its lines.
+    const QStringList textUpToNextTime{"ADOBEENCORE", "PINNACLEIMP", "UDVDWORKSHOP20"};
+    // Readers of their own that do not tell such lines yet.
+    const QStringList untold{"DFXP", "EBUTTD",     "SMPTETT", "TTML",       "SAMI",
+                             "DKS",  "KARAOKELRC", "VPLAYER", "SUBCREATOR", "TMPLAYER"};
+    msgbox.AcceptAll();
+    // Plain text (index 0) takes every line as a caption.
+    for (int i = 1; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        if (untold.contains(id)) continue;
+        const QStringList own = Lines(Write(id, doc));
+        const qsizetype between = CommonLines(Lines(Write(id, {doc[0]})), Lines(Write(id, {doc[0], doc[1]})));
+        const qsizetype end = own.size() - (own.back().isEmpty() ? 1 : 0);
+        for (const qsizetype at : {qsizetype(0), between, end}) {
+            for (const QString& line : foreign) {
+                SCOPED_TRACE(qPrintable(id + " line " + QString::number(at) + ": " + line));
+                QStringList lines = own;
+                lines.insert(at, "");
+                lines.insert(at, line);
+                const int before = msgbox.count();
+                Open(WriteFile(id + ".sub", lines.join("\r\n").toUtf8()), IsFrameBased(id));
+                EXPECT_TRUE(OpenedAs(id));
+                Captions expected = doc;
+                tSubtitleLine& last = expected[at == end ? 2 : 0];
+                if (textUpToNextTime.contains(OpenFormat()) && at > 0 && own[at - 1].endsWith(last.text))
+                    last.text += "|" + line;
+                EXPECT_EQ(Document(), expected) << qPrintable(lines.join("\n"));
+                if (expected != doc) continue;
+                ASSERT_EQ(msgbox.count(), before + 1) << qPrintable(lines.join("\n"));
+                const QString told = msgbox.last().text;
+                EXPECT_TRUE(
+                    told.startsWith("1 line of the file is not part of any caption and was not read: \"" +
+                                    line + "\".") ||
+                    told.startsWith("The file holds what the caption list cannot keep"))
+                    << qPrintable(told);
+                EXPECT_TRUE(gImportLeftOut);
+            }
+        }
+    }
+}
+
+// Two of the program's files of any format joined into one: the second one's header in the
+// middle is the format's own, and both files' captions are read without a word.
+TEST_F(ForeignFilesTest, JoinedFilesOfEveryFormatReadWhole) {
+    const Captions first{{1000, 2000, "One"}, {3000, 4000, "Two"}},
+        later{{7000, 8000, "Four"}, {9000, 10000, "Five"}};
+    Captions both = first;
+    both.insert(both.end(), later.begin(), later.end());
+    for (int i = 1; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        SCOPED_TRACE(qPrintable(id));
+        const QByteArray joined = Write(id, first) + Write(id, later);
+        msgbox.AcceptAll();
+        const int before = msgbox.count();
+        Open(WriteFile(id + ".sub", joined), IsFrameBased(id));
+        EXPECT_EQ(Document(), both) << joined.toStdString();
+        EXPECT_EQ(msgbox.count(), before) << qPrintable(msgbox.last().text);
+    }
 }

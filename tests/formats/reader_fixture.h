@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "document/captions.h"
 #include "formats/formatdefs.h"
+#include "formats/formatheader.h"
 #include "formats/reader.h"
 #include "formats/writer.h"
 #include "language/lang.h"
@@ -41,8 +42,10 @@ protected:
         if (id != "PLAINTEXT") {
             EXPECT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);
         }
-        const tWriteJob job{id,        gFormatDef, rows, int(rows.size()), IsFrameBased(id) ? 25.0f : 0.0f,
-                            gLineBreak};
+        tFormatDef def = gFormatDef;
+        // A generated header as a save builds it.
+        if (id != "PLAINTEXT" && ReadFormatIni(id, "header") == "1") def.Header = BuildFormatHeader(id);
+        const tWriteJob job{id, def, rows, int(rows.size()), IsFrameBased(id) ? 25.0f : 0.0f, gLineBreak};
         return BuildSubtitleFile(job);
     }
     // The document as the grid holds it.
