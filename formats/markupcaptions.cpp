@@ -136,13 +136,15 @@ qsizetype ScanMarkup(QStringView v, bool final, ScanState& state, TagF&& onTag, 
     return n;
 }
 
-QString Signature(const tMarkupTag& tag) {
-    QStringList attributes;
-    ForEachMarkupAttribute(tag.attributes, [&](QStringView name, QStringView value) {
-        attributes << name.toString().toLower() + u'=' + value.toString();
+// What a tag says: its name, and its name with each of its attributes. An element of a file
+// says nothing the program's own does not when each of these is among the program's own.
+QStringList Signatures(const tMarkupTag& tag) {
+    const QString name = u'<' + tag.name.toString().toLower();
+    QStringList out{name};
+    ForEachMarkupAttribute(tag.attributes, [&](QStringView attribute, QStringView value) {
+        out << name + u' ' + attribute.toString().toLower() + u'=' + value.toString();
     });
-    attributes.sort();
-    return u'<' + tag.name.toString().toLower() + u' ' + attributes.join(u' ');
+    return out;
 }
 
 // Digits from text[i] on as a number, at most `most` (a longer run is still read whole);
@@ -326,7 +328,9 @@ const QSet<QString>& tMarkupCaptions::Own(tCaptionReader& r) {
         own, true, state,
         [&](QStringView inner) {
             tMarkupTag tag;
-            if (ParseTag(inner, tag) && !tag.closing) own_->insert(Signature(tag));
+            if (!ParseTag(inner, tag) || tag.closing) return;
+            for (const QString& s : Signatures(tag))
+                own_->insert(s);
         },
         [&](QStringView run) {
             const QString t = Collapsed(run);
@@ -337,7 +341,12 @@ const QSet<QString>& tMarkupCaptions::Own(tCaptionReader& r) {
 }
 
 void tMarkupCaptions::Header(tCaptionReader& r, const tMarkupTag& tag, uint32_t kind) {
-    if (!tag.closing && (r.leftOut & kind) == 0 && !Own(r).contains(Signature(tag))) r.leftOut |= kind;
+    if (tag.closing || (r.leftOut & kind) != 0) return;
+    for (const QString& s : Signatures(tag)) {
+        if (Own(r).contains(s)) continue;
+        r.leftOut |= kind;
+        return;
+    }
 }
 
 void tMarkupCaptions::HeaderText(tCaptionReader& r, QStringView run, uint32_t kind) {

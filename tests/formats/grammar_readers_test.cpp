@@ -133,3 +133,97 @@ TEST_F(ReaderTest, TheNoneLineBreakTokenIsNoTextToReplace) {
 TEST_F(ReaderTest, PlainTextIsOneUntimedCaptionPerLine) {
     EXPECT_EQ(Parse("PLAINTEXT", "  a  \r\n\r\n\tb|c\r\n").captions, (Captions{{0, 0, "a"}, {0, 0, "b|c"}}));
 }
+
+// --- USF, GPAC timed text, Captionate and RealText ---
+
+namespace {
+
+// A file of one of the four markup formats whose captions this program wrote, with elements
+// of other tools inserted at its head, between its captions and at its end.
+struct MarkupInsert {
+    const char* id;
+    const char* captionTag; // what begins every caption element (or time tag)
+    int between;            // the element before which the middle insert goes
+};
+
+QString InsertForeign(QString file, const MarkupInsert& m, const QString& foreign) {
+    qsizetype at = -1;
+    for (int k = 0; k < m.between; ++k)
+        at = file.indexOf(m.captionTag, at + 1);
+    file.insert(at, foreign + "\n");
+    file.insert(file.indexOf(m.captionTag), foreign + "\n");
+    return file + foreign + "\n";
+}
+
+} // namespace
+
+TEST_F(ReaderTest, MarkupFormatsNameTheElementsTheyDoNotRead) {
+    const Captions doc{{1000, 2500, "One|two"}, {3000, 4000, "Three"}, {5000, 6000, "Four"}};
+    for (const MarkupInsert& m : {MarkupInsert{"USF", "<subtitle ", 2}, MarkupInsert{"GPACTTXT", "<TextSample ", 3},
+                                  MarkupInsert{"CAPTIONATE", "<caption ", 3}, MarkupInsert{"REALTEXT", "<time ", 2}}) {
+        SCOPED_TRACE(m.id);
+        const QString own = QString::fromLatin1(Write(m.id, doc));
+        const tReadOutcome plain = Parse(m.id, own, 0, true);
+        EXPECT_EQ(plain.captions, doc);
+        EXPECT_FALSE(ReadLostContent(plain));
+        const tReadOutcome out =
+            Parse(m.id, InsertForeign(own, m, "<Dialogue start=\"1\">not ours</Dialogue>"), 0, true);
+        EXPECT_EQ(out.captions, doc);
+        EXPECT_EQ(out.unreadLines, 3) << qPrintable(out.unreadSamples.join(" / "));
+        EXPECT_EQ(out.unreadSamples.value(0), "<Dialogue start=\"1\">");
+        EXPECT_EQ(out.skipped, 0);
+    }
+
+    const struct {
+        const char* what;
+        const char* id;
+        QString text;
+        Captions captions;
+        int unread, skipped;
+        uint32_t leftOut;
+    } cases[] = {
+        {"USF: an unknown element in a subtitle, text outside any element", "USF",
+         "<USFSubtitles version=\"1.0\"><subtitles>stray words\n<subtitle start=\"1.000\" stop=\"2.000\"><text>A</text>"
+         "<note>x</note></subtitle></subtitles></USFSubtitles>",
+         {{1000, 2000, "A"}}, 2, 0, 0},
+        {"USF: a start that is no time, a subtitle cut off by the end of the file", "USF",
+         "<subtitles><subtitle start=\"soon\" stop=\"00:00:02.000\"><text>Lost</text></subtitle>\n"
+         "<subtitle start=\"00:00:03.000\" stop=\"00:00:04.000\"><text>Kept</text></subtitle>\n"
+         "<subtitle start=\"00:00:05.000\" stop=\"00:00:06.000\"><text>Cut sh",
+         {{3000, 4000, "Kept"}}, 0, 2, 0},
+        {"USF: metadata, styles, karaoke and pictures of other tools", "USF",
+         "<USFSubtitles version=\"1.0\"><metadata><title>Film</title></metadata><styles><style name=\"A\"/>"
+         "</styles><subtitles><subtitle start=\"1\" stop=\"2\"><karaoke><k t=\"10\">Ka</k><k t=\"20\">ra</k>"
+         "</karaoke><image>logo.png</image></subtitle></subtitles></USFSubtitles>",
+         {{1000, 2000, "Kara"}}, 0, 0, kLeftHeader | kLeftStyles | kLeftInlineTimes | kLeftEmbedded},
+        {"USF: a style on part of the text, entities, times below 0 and beyond the largest", "USF",
+         "<subtitle start=\"-00:00:01.000\" stop=\"999999999999\"><text>a &amp; <i>b</i></text></subtitle>",
+         {{0, kMaxTimeMs, "<i>a & b"}}, 0, 0, kLeftInlineStyles},
+        {"GPAC: an unknown element in a sample, a sample never closed", "GPACTTXT",
+         "<TextStream><TextSample sampleTime=\"00:00:01.000\">A<Odd/></TextSample>"
+         "<TextSample sampleTime=\"00:00:02.000\"></TextSample><TextSample sampleTime=\"00:00:03.000\">B",
+         {{1000, 2000, "A"}}, 1, 1, 0},
+        {"GPAC: boxes, styles and karaoke in samples", "GPACTTXT",
+         "<TextSample sampleTime=\"00:00:01.000\" text=\"'it&apos;s' 'two'\"><TextBox top=\"1\"/>"
+         "<Style fromChar=\"0\" toChar=\"2\" styles=\"Bold\"/><Karaoke startTime=\"0\"/></TextSample>"
+         "<TextSample sampleTime=\"00:00:02.000\"/>",
+         {{1000, 2000, "it's|two"}}, 0, 0, kLeftPositions | kLeftInlineStyles | kLeftInlineTimes},
+        {"Captionate: a second track and a speaker header of its own", "CAPTIONATE",
+         "<captionate><captioninfo><speakerinfo><speaker><name>Ann</name></speaker></speakerinfo></captioninfo>"
+         "<captions><caption time=\"100\"><tracks><track0>Hi</track0><track1>Hallo</track1></tracks></caption>"
+         "<caption time=\"900\"/></captions></captionate>",
+         {{100, 900, "Hi"}}, 1, 0, kLeftHeader},
+        {"RealText: text before the first time, an unknown tag, layout markup", "REALTEXT",
+         "<window bgcolor=\"blue\">\nIntro\n<time begin=\"1\"/><clear/><center>A</center><blink>B</blink>\n"
+         "<time begin=\"2\" end=\"2.5\"/>C</window>",
+         {{1000, 2000, "A"}, {2000, 2500, "C"}}, 2, 0, kLeftPositions | kLeftHeader},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const tReadOutcome out = Parse(c.id, c.text, 0, true);
+        EXPECT_EQ(out.captions, c.captions);
+        EXPECT_EQ(out.unreadLines, c.unread) << qPrintable(out.unreadSamples.join(" / "));
+        EXPECT_EQ(out.skipped, c.skipped);
+        EXPECT_EQ(out.leftOut, c.leftOut) << qPrintable(LeftOutNames(out.leftOut));
+    }
+}
