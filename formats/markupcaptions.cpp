@@ -254,6 +254,7 @@ void tMarkupCaptions::Feed(tCaptionReader& r, QStringView piece, bool lineEnds) 
             if (lineEnds) tail_ += u'\n';
         } else if (lineEnds && !r.limitReached) {
             Text(r, u"\n");
+            lineNamed_ = false;
         }
         return;
     }
@@ -281,7 +282,10 @@ void tMarkupCaptions::AtEnd(tCaptionReader& r) {
 qsizetype tMarkupCaptions::Scan(tCaptionReader& r, QStringView v, bool final) {
     ScanState state{searched_, quote_};
     const qsizetype used = ScanMarkup(
-        v, final, state, [&](QStringView inner) { OnTag(r, inner); }, [&](QStringView run) { Text(r, run); },
+        v, final, state, [&](QStringView inner) { OnTag(r, inner); }, [&](QStringView run) {
+            Text(r, run);
+            if (run.contains(u'\n')) lineNamed_ = false;
+        },
         [&](QStringView cut) { r.NotRead(cut); }, r.limitReached);
     searched_ = state.searched;
     quote_ = state.quote;
@@ -340,6 +344,12 @@ const QSet<QString>& tMarkupCaptions::Own(tCaptionReader& r) {
     return *own_;
 }
 
+void tMarkupCaptions::NotReadText(tCaptionReader& r, QStringView run) {
+    if (lineNamed_ || IsBlank(run)) return;
+    r.NotRead(run);
+    lineNamed_ = true;
+}
+
 void tMarkupCaptions::Header(tCaptionReader& r, const tMarkupTag& tag, uint32_t kind) {
     if (tag.closing || (r.leftOut & kind) != 0) return;
     for (const QString& s : Signatures(tag)) {
@@ -384,17 +394,25 @@ void tMarkupCaptions::AddStyle(tCaptionReader& r, QChar letter, bool closing) {
 }
 
 QString tMarkupCaptions::TakeText(const QString& lineBreak) {
+    // Blanks within a line are the caption's as written (tabs, double blanks); the lines of the
+    // file within the caption are trimmed, and joined by a blank where markup collapses them.
     QStringList shown;
     for (const QString& piece : lines_) {
-        if (lineEnds_ == tLineEnds::Blank) {
-            const QString t = Collapsed(piece);
-            if (!t.isEmpty()) shown << t;
-            continue;
+        QString joined;
+        for (QStringView line : QStringView(piece).split(u'\n')) {
+            while (!line.isEmpty() && IsXmlSpace(line.front()))
+                line = line.sliced(1);
+            while (!line.isEmpty() && IsXmlSpace(line.back()))
+                line.chop(1);
+            if (line.isEmpty()) continue;
+            if (lineEnds_ == tLineEnds::Break) {
+                shown << line.toString();
+                continue;
+            }
+            if (!joined.isEmpty()) joined += u' ';
+            joined += line;
         }
-        for (const QStringView line : QStringView(piece).split(u'\n')) {
-            const QString t = Collapsed(line);
-            if (!t.isEmpty()) shown << t;
-        }
+        if (!joined.isEmpty()) shown << joined;
     }
     lines_.clear();
     return shown.join(lineBreak);

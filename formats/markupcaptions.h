@@ -65,6 +65,9 @@ protected:
         r.NotRead(QStringLiteral("<") + tag.whole.toString() + QLatin1Char('>'));
     }
 
+    // Text that is no part of a caption: named among the lines not read, once a line.
+    void NotReadText(tCaptionReader& r, QStringView run);
+
     // What stands outside the captions: an element or text that a file of the program's own
     // does not hold (its header and footer) is content the caption list cannot keep (kind).
     void Header(tCaptionReader& r, const tMarkupTag& tag, uint32_t kind);
@@ -110,6 +113,7 @@ private:
     QStringList lines_;
     std::optional<tWaiting> waiting_;
     std::optional<QSet<QString>> own_;
+    bool lineNamed_ = false; // text of the current line has been named as not read
 };
 
 // The grammar data of a reader, made at its first piece.

@@ -71,12 +71,12 @@ private:
         if (Within(kIgnored)) return;
         if (Within(kFirstTrack))
             AddText(run);
-        else if (Within(kOtherTrack))
-            otherTrack_ += run;
+        else if (Within(kOtherTrack) && otherTrack_.size() < 256 && !IsBlank(run))
+            otherTrack_ += run; // enough to name it by
         else if (Within(kInfo))
             HeaderText(r, run, kLeftHeader);
         else
-            r.NotRead(run);
+            NotReadText(r, run);
     }
 
     QString otherTrack_;

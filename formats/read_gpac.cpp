@@ -95,7 +95,7 @@ private:
         else if (Within(kHeader))
             HeaderText(r, run, kLeftHeader);
         else
-            r.NotRead(run);
+            NotReadText(r, run);
     }
 };
 

@@ -81,7 +81,7 @@ private:
         if (InCaption())
             AddText(run);
         else
-            r.NotRead(run);
+            NotReadText(r, run);
     }
 
     // The last caption's text runs to the end of the file.

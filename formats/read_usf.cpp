@@ -132,7 +132,7 @@ private:
         else if (Within(kStyles))
             HeaderText(r, run, kLeftStyles);
         else
-            r.NotRead(run);
+            NotReadText(r, run);
     }
 };
 
