@@ -268,6 +268,7 @@ void tMarkupCaptions::Finish(tCaptionReader& r) {
     if (!tail_.isEmpty()) Scan(r, tail_, true);
     tail_.clear();
     if (r.limitReached) return;
+    if (!headerText_.isEmpty()) CompareHeaderText(r);
     AtEnd(r);
     if (waiting_ && !r.limitReached) Store(r, waiting_->start, waiting_->start + kDefaultCaptionMs, waiting_->text);
     waiting_.reset();
@@ -283,8 +284,13 @@ qsizetype tMarkupCaptions::Scan(tCaptionReader& r, QStringView v, bool final) {
     ScanState state{searched_, quote_};
     const qsizetype used = ScanMarkup(
         v, final, state, [&](QStringView inner) { OnTag(r, inner); }, [&](QStringView run) {
-            Text(r, run);
-            if (run.contains(u'\n')) lineNamed_ = false;
+            // Line by line, so that text not read is named once a line.
+            for (qsizetype end = run.indexOf(u'\n'); end >= 0; end = run.indexOf(u'\n')) {
+                Text(r, run.first(end + 1));
+                lineNamed_ = false;
+                run = run.sliced(end + 1);
+            }
+            if (!run.isEmpty()) Text(r, run);
         },
         [&](QStringView cut) { r.NotRead(cut); }, r.limitReached);
     searched_ = state.searched;
@@ -293,6 +299,7 @@ qsizetype tMarkupCaptions::Scan(tCaptionReader& r, QStringView v, bool final) {
 }
 
 void tMarkupCaptions::OnTag(tCaptionReader& r, QStringView inner) {
+    if (!headerText_.isEmpty()) CompareHeaderText(r);
     tMarkupTag tag;
     if (!ParseTag(inner, tag)) return;
     if (!tag.closing) {
@@ -361,8 +368,15 @@ void tMarkupCaptions::Header(tCaptionReader& r, const tMarkupTag& tag, uint32_t 
 
 void tMarkupCaptions::HeaderText(tCaptionReader& r, QStringView run, uint32_t kind) {
     if ((r.leftOut & kind) != 0) return;
-    const QString t = Collapsed(run);
-    if (!t.isEmpty() && !Own(r).contains(u'#' + t)) r.leftOut |= kind;
+    // Enough to tell one text from another; a longer one is none of the program's.
+    if (headerText_.size() < 4096) headerText_ += run;
+    headerKind_ = kind;
+}
+
+void tMarkupCaptions::CompareHeaderText(tCaptionReader& r) {
+    const QString t = Collapsed(headerText_);
+    if (!t.isEmpty() && !Own(r).contains(u'#' + t)) r.leftOut |= headerKind_;
+    headerText_.clear();
 }
 
 // --- The caption being read ---

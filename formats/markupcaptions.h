@@ -114,6 +114,10 @@ private:
     std::optional<tWaiting> waiting_;
     std::optional<QSet<QString>> own_;
     bool lineNamed_ = false; // text of the current line has been named as not read
+    // Text outside the captions, compared once the element's text is whole (at the next tag).
+    QString headerText_;
+    uint32_t headerKind_ = 0;
+    void CompareHeaderText(tCaptionReader& r);
 };
 
 // The grammar data of a reader, made at its first piece.

@@ -1,6 +1,7 @@
 // The formats whose lines follow grammars of their own.
 #include "formats/reader_fixture.h"
 
+#include "formats/markupcaptions.h"
 #include "formats/readerpaths.h"
 
 using Captions = std::vector<tSubtitleLine>;
@@ -226,4 +227,83 @@ TEST_F(ReaderTest, MarkupFormatsNameTheElementsTheyDoNotRead) {
         EXPECT_EQ(out.skipped, c.skipped);
         EXPECT_EQ(out.leftOut, c.leftOut) << qPrintable(LeftOutNames(out.leftOut));
     }
+}
+
+// A document of these formats may come in pieces cut anywhere (a line of megabytes is read a
+// piece at a time): the captions, what is left out and what is not read do not depend on it.
+TEST_F(ReaderTest, MarkupFormatsReadAlikeWhereverTheirTextIsCut) {
+    const struct {
+        const char* id;
+        QString doc;
+        size_t captions;
+        int unread;
+    } docs[] = {
+        {"USF",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE USFSubtitles>\n<USFSubtitles version=\"1.0\"><metadata>"
+         "<title>untitled</title></metadata>\n<!-- <subtitle start=\"1\" stop=\"2\"> a > b -->\n<subtitles>"
+         "<subtitle start=\"00:00:01.000\" stop=\"00:00:02.000\"><text halign='a > b'>One\n  two</text></subtitle>"
+         "<subtitle start=\"3\" duration=\"1\"><text><![CDATA[<b> & ]]>x<br/>y</text><odd/></subtitle>\n"
+         "stray</subtitles></USFSubtitles>\n",
+         2, 2},
+        {"GPACTTXT",
+         "<TextStream version=\"1.1\">\n<TextSample sampleTime=\"00:00:01.000\">One\n  two</TextSample>\n"
+         "<TextSample sampleTime=\"00:00:02.000\" text=\"'a' 'b'\"/><TextSample sampleTime=\"00:00:03.000\">"
+         "</TextSample>\n<Odd/>\n</TextStream>\n",
+         2, 1},
+        {"CAPTIONATE",
+         "<captionate><captions>\n<caption time=\"1000\"><tracks><track0>One\ntwo</track0><track1>Eins"
+         "</track1></tracks></caption>\n<caption time=\"2000\"><tracks><track0>Three</track0></tracks>"
+         "</caption><caption time=\"2500\"/></captions></captionate>\n",
+         2, 1},
+        {"REALTEXT",
+         "<window type=\"generic\" duration=\"99:00:00.00\" wordwrap=\"true\" bgcolor=\"black\">\n<time "
+         "begin=\"1.5\"/><clear/><i>One</i>\n two\n<time begin=\"00:00:03.00\" end=\"4\"/>x<br/>y<blink/>\n</window>",
+         2, 1},
+    };
+    for (const auto& d : docs) {
+        SCOPED_TRACE(d.id);
+        ASSERT_TRUE(LoadFormatDefinition(d.id, false, false));
+        tReadSetup setup;
+        setup.def = gFormatDef;
+        const tReaderPath* path = FindReaderPath(QString(d.id));
+        ASSERT_TRUE(path && path->readText && path->finish);
+        const auto read = [&](const QStringList& pieces) {
+            tCaptionReader reader(setup);
+            for (const QString& piece : pieces) {
+                const bool lineEnds = piece.endsWith(u'\n');
+                path->readText(reader, lineEnds ? QStringView(piece).chopped(1) : QStringView(piece), lineEnds);
+            }
+            path->finish(reader);
+            return std::tuple(reader.captions, reader.unreadLines, reader.leftOut, reader.skipped);
+        };
+        const auto whole = read({d.doc});
+        EXPECT_EQ(std::get<0>(whole).size(), d.captions);
+        EXPECT_EQ(std::get<1>(whole), d.unread);
+        for (qsizetype cut = 1; cut < d.doc.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            ASSERT_EQ(read({d.doc.left(cut), d.doc.mid(cut)}), whole);
+        }
+        QStringList lines;
+        for (const QString& line : d.doc.split('\n'))
+            lines << line + '\n';
+        EXPECT_EQ(read(lines), whole);
+    }
+}
+
+TEST_F(ReaderTest, MarkupClockTimesOfEveryLength) {
+    const struct {
+        const char* text;
+        std::optional<int64_t> ms;
+    } times[] = {
+        {"01:02:03.450", 3723450}, {"1:02.5", 62500},   {"12", 12000},       {"1.5", 1500},
+        {".25", 250},              {"0,125", 125},      {" 3.1234 ", 3123},  {"1:00:00:00", 86400000},
+        {"-00:00:01.000", -1000},  {"", std::nullopt},  {"1:", std::nullopt}, {"1.", std::nullopt},
+        {"1s", std::nullopt},      {"1:2:3:4:5", std::nullopt},
+    };
+    for (const auto& t : times)
+        EXPECT_EQ(MarkupClockTime(QString(t.text)), t.ms) << t.text;
+    // Digits beyond any time stay a large time, never one that wrapped round below 0.
+    EXPECT_GT(*MarkupClockTime(u"99999999999999999999:99999999999999999999.9"), kMaxTimeMs);
+    EXPECT_GT(*MarkupMilliseconds(u"99999999999999999999"), kMaxTimeMs);
+    EXPECT_EQ(MarkupMilliseconds(u"1.5"), std::nullopt);
 }
