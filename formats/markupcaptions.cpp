@@ -66,8 +66,8 @@ struct ScanState {
 // with: less than all when a tag or comment is cut off at its end (unless final: then the text
 // ends there, and what is cut off goes to onCut).
 template <typename TagF, typename TextF, typename CutF>
-qsizetype ScanMarkup(QStringView v, bool final, ScanState& state, TagF&& onTag, TextF&& onText,
-                     CutF&& onCut, const bool& stop) {
+qsizetype ScanMarkup(QStringView v, bool final, ScanState& state, TagF&& onTag, TextF&& onText, CutF&& onCut,
+                     const bool& stop) {
     const qsizetype n = v.size();
     qsizetype i = 0;
     while (i < n && !stop) {
@@ -89,8 +89,8 @@ qsizetype ScanMarkup(QStringView v, bool final, ScanState& state, TagF&& onTag, 
         const bool comment = rest.startsWith(QLatin1String("<!--"));
         if (comment || rest.startsWith(QLatin1String("<![CDATA["))) {
             const qsizetype open = comment ? 4 : 9;
-            const qsizetype close =
-                v.indexOf(comment ? QLatin1String("-->") : QLatin1String("]]>"), i + std::max(open, searched - 2));
+            const qsizetype close = v.indexOf(comment ? QLatin1String("-->") : QLatin1String("]]>"),
+                                              i + std::max(open, searched - 2));
             if (close < 0 && !final) {
                 state.searched = n - i;
                 return i;
@@ -270,7 +270,8 @@ void tMarkupCaptions::Finish(tCaptionReader& r) {
     if (r.limitReached) return;
     if (!headerText_.isEmpty()) CompareHeaderText(r);
     AtEnd(r);
-    if (waiting_ && !r.limitReached) Store(r, waiting_->start, waiting_->start + kDefaultCaptionMs, waiting_->text);
+    if (waiting_ && !r.limitReached)
+        Store(r, waiting_->start, waiting_->start + kDefaultCaptionMs, waiting_->text);
     waiting_.reset();
 }
 
@@ -283,7 +284,8 @@ void tMarkupCaptions::AtEnd(tCaptionReader& r) {
 qsizetype tMarkupCaptions::Scan(tCaptionReader& r, QStringView v, bool final) {
     ScanState state{searched_, quote_};
     const qsizetype used = ScanMarkup(
-        v, final, state, [&](QStringView inner) { OnTag(r, inner); }, [&](QStringView run) {
+        v, final, state, [&](QStringView inner) { OnTag(r, inner); },
+        [&](QStringView run) {
             // Line by line, so that text not read is named once a line.
             for (qsizetype end = run.indexOf(u'\n'); end >= 0; end = run.indexOf(u'\n')) {
                 Text(r, run.first(end + 1));
@@ -444,7 +446,8 @@ void tMarkupCaptions::EndCaption(tCaptionReader& r) {
     if (waiting_) {
         // The caption waiting ends where this one begins; one without text only ends it, even
         // at its own start (an untimed caption).
-        const int64_t end = IsBlank(text) || start > waiting_->start ? start : waiting_->start + kDefaultCaptionMs;
+        const int64_t end =
+            IsBlank(text) || start > waiting_->start ? start : waiting_->start + kDefaultCaptionMs;
         Store(r, waiting_->start, end, waiting_->text);
         waiting_.reset();
     }

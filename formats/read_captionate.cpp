@@ -13,7 +13,8 @@ public:
 
 private:
     static bool IsTrack(const tMarkupTag& tag) {
-        if (tag.name.size() < 6 || !tag.name.startsWith(QLatin1String("track"), Qt::CaseInsensitive)) return false;
+        if (tag.name.size() < 6 || !tag.name.startsWith(QLatin1String("track"), Qt::CaseInsensitive))
+            return false;
         for (const QChar c : tag.name.sliced(5))
             if (!c.isDigit()) return false;
         return true;

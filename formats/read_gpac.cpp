@@ -66,11 +66,11 @@ private:
         const struct {
             const char* name;
             uint32_t leftOut;
-        } kModifiers[] = {{"Style", kLeftInlineStyles},     {"TextBox", kLeftPositions},
-                          {"Karaoke", kLeftInlineTimes},    {"KaraokeRange", kLeftInlineTimes},
-                          {"Highlight", kLeftEffects},      {"HighlightColor", kLeftEffects},
-                          {"Blinking", kLeftEffects},       {"HyperLink", kLeftEffects},
-                          {"ScrollDelay", kLeftEffects},    {"Wrap", kLeftPositions}};
+        } kModifiers[] = {{"Style", kLeftInlineStyles},  {"TextBox", kLeftPositions},
+                          {"Karaoke", kLeftInlineTimes}, {"KaraokeRange", kLeftInlineTimes},
+                          {"Highlight", kLeftEffects},   {"HighlightColor", kLeftEffects},
+                          {"Blinking", kLeftEffects},    {"HyperLink", kLeftEffects},
+                          {"ScrollDelay", kLeftEffects}, {"Wrap", kLeftPositions}};
         if (tag.Is("br")) {
             AddBreak();
             return kModifier;

@@ -6,8 +6,20 @@
 
 namespace {
 
-enum Kind { kOther, kRoot, kMetadata, kStyles, kSubtitles, kSubtitle, kText, kBold, kItalic, kUnderline, kInline,
-            kIgnored };
+enum Kind {
+    kOther,
+    kRoot,
+    kMetadata,
+    kStyles,
+    kSubtitles,
+    kSubtitle,
+    kText,
+    kBold,
+    kItalic,
+    kUnderline,
+    kInline,
+    kIgnored
+};
 
 class UsfGrammar final : public tMarkupCaptions {
 public:
@@ -49,9 +61,10 @@ private:
         std::optional<int64_t> start, stop, duration;
         bool unreadable = false;
         ForEachMarkupAttribute(tag.attributes, [&](QStringView name, QStringView value) {
-            std::optional<int64_t>* time = name == u"start" ? &start : name == u"stop" ? &stop
-                                         : name == u"duration"                    ? &duration
-                                                                                  : nullptr;
+            std::optional<int64_t>* time = name == u"start"      ? &start
+                                           : name == u"stop"     ? &stop
+                                           : name == u"duration" ? &duration
+                                                                 : nullptr;
             if (time) {
                 *time = MarkupClockTime(value);
                 unreadable = unreadable || !*time;
