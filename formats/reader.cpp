@@ -38,6 +38,10 @@ const tReaderPath kReaderPaths[] = {
     {"SONICSCENARIST", &ReadSpruceLine, &PrepareSonicLine},
     {"MICRODVD", nullptr, &PrepareMicroDvdLine},
     {"UDVDWORKSHOP20", nullptr, &PrepareUleadLine},
+    {"USF", nullptr, nullptr, &FinishUsf, false, &ReadUsf},
+    {"GPACTTXT", nullptr, nullptr, &FinishGpacText, false, &ReadGpacText},
+    {"CAPTIONATE", nullptr, nullptr, &FinishCaptionate, false, &ReadCaptionate},
+    {"REALTEXT", nullptr, nullptr, &FinishRealText, false, &ReadRealText},
 };
 
 // Lines between two polls when captions are few (a hostile file of junk lines still lets the

@@ -213,6 +213,68 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          "{25}{50}The train leaves at 10:30:00 today\n{75}{100}Next\n",
          "MICRODVD",
          {{1000, 2000, "The train leaves at 10:30:00 today"}, {3000, 4000, "Next"}}},
+        // --- USF, GPAC timed text, RealText and Captionate as other tools lay them out ---
+        {"USF with metadata and styles, aligned and styled text, the text on the subtitle's line, stop "
+         "before start, a duration",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE USFSubtitles SYSTEM \"USFV100.dtd\">\n"
+         "<USFSubtitles version=\"1.0\">\n  <metadata>\n    <title>Episode 1</title>\n"
+         "    <author><name>A. Translator</name><email>a@example.com</email></author>\n"
+         "    <language code=\"eng\">English</language>\n  </metadata>\n"
+         "  <styles><style name=\"Default\"><fontstyle face=\"Arial\" size=\"24\"/></style></styles>\n"
+         "  <subtitles>\n    <subtitle start=\"00:00:01.000\" stop=\"00:00:02.500\">\n"
+         "      <text halign=\"center\" valign=\"bottom\">Aligned</text>\n    </subtitle>\n"
+         "    <subtitle start=\"00:00:03.000\" stop=\"00:00:04.000\">\n      <text style=\"Default\">Styled</text>\n"
+         "    </subtitle>\n    <subtitle start=\"00:00:05.000\" stop=\"00:00:06.000\"><text>Same line</text></subtitle>\n"
+         "    <subtitle stop=\"00:00:08.000\" start=\"00:00:07.000\">\n      <text>Stop first</text>\n    </subtitle>\n"
+         "    <subtitle start=\"00:00:09.000\" duration=\"00:00:01.500\">\n      <text>A duration</text>\n"
+         "    </subtitle>\n    <subtitle start=\"00:00:11.000\" stop=\"00:00:12.000\">\n"
+         "      <text>Two<br/>lines &amp; more</text>\n    </subtitle>\n"
+         "    <subtitle start=\"00:00:13.000\" stop=\"00:00:14.000\"><text><i>All italic</i></text></subtitle>\n"
+         "    <subtitle start=\"00:01:00.000\" stop=\"00:01:02.000\">\n      <text>Last</text>\n    </subtitle>\n"
+         "  </subtitles>\n</USFSubtitles>\n",
+         "USF",
+         {{1000, 2500, "Aligned"},
+          {3000, 4000, "Styled"},
+          {5000, 6000, "Same line"},
+          {7000, 8000, "Stop first"},
+          {9000, 10500, "A duration"},
+          {11000, 12000, "Two|lines & more"},
+          {13000, 14000, "<i>All italic"},
+          {60000, 62000, "Last"}},
+         kLeftHeader | kLeftStyles | kLeftPositions},
+        {"GPAC timed text with sample description indexes, chained samples and text attributes",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<!-- GPAC 3GPP Text Stream -->\n<TextStream version=\"1.1\">\n"
+         "<TextStreamHeader width=\"320\" height=\"40\" layer=\"0\" translation_x=\"0\" translation_y=\"0\">\n"
+         "<TextSampleDescription horizontalJustification=\"center\" verticalJustification=\"bottom\">\n"
+         "<FontTable>\n<FontTableEntry fontName=\"Arial\" fontID=\"1\"/>\n</FontTable>\n"
+         "</TextSampleDescription>\n</TextStreamHeader>\n"
+         "<TextSample sampleTime=\"00:00:00.000\" sampleDescriptionIndex=\"1\" xml:space=\"preserve\"></TextSample>\n"
+         "<TextSample sampleTime=\"00:00:01.000\" sampleDescriptionIndex=\"1\" xml:space=\"preserve\">One</TextSample>\n"
+         "<TextSample sampleTime=\"00:00:02.500\" sampleDescriptionIndex=\"1\" text=\"'Two' 'lines'\"/>\n"
+         "<TextSample sampleTime=\"00:00:04.000\" sampleDescriptionIndex=\"1\" xml:space=\"preserve\">Three</TextSample>\n"
+         "<TextSample sampleTime=\"00:00:05.000\" sampleDescriptionIndex=\"1\" xml:space=\"preserve\"></TextSample>\n"
+         "</TextStream>\n",
+         "GPACTTXT",
+         {{1000, 2500, "One"}, {2500, 4000, "Two|lines"}, {4000, 5000, "Three"}},
+         kLeftHeader},
+        {"RealText with begin-only times and bare seconds",
+         "<window type=\"generic\" duration=\"00:01:00.00\" bgcolor=\"blue\">\n"
+         "<time begin=\"00:00:01.00\" end=\"00:00:02.00\"/><clear/>One\n<time begin=\"3\"/><clear/>Two\n"
+         "<time begin=\"4.5\"/><clear/>Three<br/>lines\n<time begin=\"00:00:06.00\" end=\"00:00:07.00\"/><clear/>"
+         "<b>Four</b>\n<time begin=\"12\"/><clear/>Five\n</window>\n",
+         "REALTEXT",
+         {{1000, 2000, "One"}, {3000, 4500, "Two"}, {4500, 6000, "Three|lines"}, {6000, 7000, "<b>Four"},
+          {12000, 15000, "Five"}},
+         kLeftHeader},
+        {"Captionate with chained captions",
+         "<captionate>\n<captioninfo>\n<trackinfo>\n<track>\n<displayname>Default</displayname>\n"
+         "<languagecode>en</languagecode>\n</track>\n</trackinfo>\n</captioninfo>\n<captions>\n"
+         "<caption time=\"1000\">\n  <tracks>\n    <track0>One</track0>\n  </tracks>\n</caption>\n"
+         "<caption time=\"2000\">\n  <tracks>\n    <track0>Two\nlines</track0>\n  </tracks>\n</caption>\n"
+         "<caption time=\"3000\"><tracks><track0>Three</track0></tracks></caption>\n"
+         "<caption time=\"4500\"><tracks><track0></track0></tracks></caption>\n</captions>\n</captionate>\n",
+         "CAPTIONATE",
+         {{1000, 2000, "One"}, {2000, 3000, "Two|lines"}, {3000, 4500, "Three"}}},
     };
     for (const ForeignFile& f : files) {
         SCOPED_TRACE(f.what);
@@ -359,6 +421,12 @@ TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
                         "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\r\n" +
                         bom + "[Events]\r\nDialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Two \u00e9\r\n";
     const Captions assCaptions{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}};
+    const Captions joinedCaptions{{1000, 2000, "One"}, {3000, 4000, "Two \u00e9"}};
+    const auto Joined = [&](const QString& id) {
+        return (bom + QString::fromLatin1(Write(id, {joinedCaptions[0]})) + bom +
+                QString::fromLatin1(Write(id, {joinedCaptions[1]})))
+            .toUtf8();
+    };
     const struct Case {
         const char* what;
         QByteArray bytes;
@@ -372,6 +440,11 @@ TEST_F(ForeignFilesTest, ByteOrderMarksWhereFilesWereJoinedAreNoText) {
         {"UTF-16 big-endian SubRip files joined", Utf16(srt1 + srt2 + srt3, true), "SUBRIP", subrip},
         {"UTF-8 MicroDVD files joined", sub.toUtf8(), "MICRODVD", microdvd},
         {"UTF-8 Advanced SSA files joined", ass.toUtf8(), "ADVANCEDSSA", assCaptions},
+        // The markup formats: the second file's header stands between captions.
+        {"UTF-8 USF files joined", Joined("USF"), "USF", joinedCaptions},
+        {"UTF-8 GPAC timed text files joined", Joined("GPACTTXT"), "GPACTTXT", joinedCaptions},
+        {"UTF-8 Captionate files joined", Joined("CAPTIONATE"), "CAPTIONATE", joinedCaptions},
+        {"UTF-8 RealText files joined", Joined("REALTEXT"), "REALTEXT", joinedCaptions},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

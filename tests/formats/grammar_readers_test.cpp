@@ -1,6 +1,7 @@
 // The formats whose lines follow grammars of their own.
 #include "formats/reader_fixture.h"
 
+#include "formats/markupcaptions.h"
 #include "formats/readerpaths.h"
 
 using Captions = std::vector<tSubtitleLine>;
@@ -132,4 +133,177 @@ TEST_F(ReaderTest, TheNoneLineBreakTokenIsNoTextToReplace) {
 
 TEST_F(ReaderTest, PlainTextIsOneUntimedCaptionPerLine) {
     EXPECT_EQ(Parse("PLAINTEXT", "  a  \r\n\r\n\tb|c\r\n").captions, (Captions{{0, 0, "a"}, {0, 0, "b|c"}}));
+}
+
+// --- USF, GPAC timed text, Captionate and RealText ---
+
+namespace {
+
+// A file of one of the four markup formats whose captions this program wrote, with elements
+// of other tools inserted at its head, between its captions and at its end.
+struct MarkupInsert {
+    const char* id;
+    const char* captionTag; // what begins every caption element (or time tag)
+    int between;            // the element before which the middle insert goes
+};
+
+QString InsertForeign(QString file, const MarkupInsert& m, const QString& foreign) {
+    qsizetype at = -1;
+    for (int k = 0; k < m.between; ++k)
+        at = file.indexOf(m.captionTag, at + 1);
+    file.insert(at, foreign + "\n");
+    file.insert(file.indexOf(m.captionTag), foreign + "\n");
+    return file + foreign + "\n";
+}
+
+} // namespace
+
+TEST_F(ReaderTest, MarkupFormatsNameTheElementsTheyDoNotRead) {
+    const Captions doc{{1000, 2500, "One|two"}, {3000, 4000, "Three"}, {5000, 6000, "Four"}};
+    for (const MarkupInsert& m : {MarkupInsert{"USF", "<subtitle ", 2}, MarkupInsert{"GPACTTXT", "<TextSample ", 3},
+                                  MarkupInsert{"CAPTIONATE", "<caption ", 3}, MarkupInsert{"REALTEXT", "<time ", 2}}) {
+        SCOPED_TRACE(m.id);
+        const QString own = QString::fromLatin1(Write(m.id, doc));
+        const tReadOutcome plain = Parse(m.id, own, 0, true);
+        EXPECT_EQ(plain.captions, doc);
+        EXPECT_FALSE(ReadLostContent(plain));
+        const tReadOutcome out =
+            Parse(m.id, InsertForeign(own, m, "<Dialogue start=\"1\">not ours</Dialogue>"), 0, true);
+        EXPECT_EQ(out.captions, doc);
+        EXPECT_EQ(out.unreadLines, 3) << qPrintable(out.unreadSamples.join(" / "));
+        EXPECT_EQ(out.unreadSamples.value(0), "<Dialogue start=\"1\">");
+        EXPECT_EQ(out.skipped, 0);
+    }
+
+    const struct {
+        const char* what;
+        const char* id;
+        QString text;
+        Captions captions;
+        int unread, skipped;
+        uint32_t leftOut;
+    } cases[] = {
+        {"USF: an unknown element in a subtitle, text outside any element", "USF",
+         "<USFSubtitles version=\"1.0\"><subtitles>stray words\n<subtitle start=\"1.000\" stop=\"2.000\"><text>A</text>"
+         "<note>x</note></subtitle></subtitles></USFSubtitles>",
+         {{1000, 2000, "A"}}, 2, 0, 0},
+        {"USF: a start that is no time, a subtitle cut off by the end of the file", "USF",
+         "<subtitles><subtitle start=\"soon\" stop=\"00:00:02.000\"><text>Lost</text></subtitle>\n"
+         "<subtitle start=\"00:00:03.000\" stop=\"00:00:04.000\"><text>Kept</text></subtitle>\n"
+         "<subtitle start=\"00:00:05.000\" stop=\"00:00:06.000\"><text>Cut sh",
+         {{3000, 4000, "Kept"}}, 0, 2, 0},
+        {"USF: metadata, styles, karaoke and pictures of other tools", "USF",
+         "<USFSubtitles version=\"1.0\"><metadata><title>Film</title></metadata><styles><style name=\"A\"/>"
+         "</styles><subtitles><subtitle start=\"1\" stop=\"2\"><karaoke><k t=\"10\">Ka</k><k t=\"20\">ra</k>"
+         "</karaoke><image>logo.png</image></subtitle></subtitles></USFSubtitles>",
+         {{1000, 2000, "Kara"}}, 0, 0, kLeftHeader | kLeftStyles | kLeftInlineTimes | kLeftEmbedded},
+        {"USF: a style on part of the text, entities, times below 0 and beyond the largest", "USF",
+         "<subtitle start=\"-00:00:01.000\" stop=\"999999999999\"><text>a &amp; <i>b</i></text></subtitle>",
+         {{0, kMaxTimeMs, "<i>a & b"}}, 0, 0, kLeftInlineStyles},
+        {"GPAC: an unknown element in a sample, a sample never closed", "GPACTTXT",
+         "<TextStream><TextSample sampleTime=\"00:00:01.000\">A<Odd/></TextSample>"
+         "<TextSample sampleTime=\"00:00:02.000\"></TextSample><TextSample sampleTime=\"00:00:03.000\">B",
+         {{1000, 2000, "A"}}, 1, 1, 0},
+        {"GPAC: boxes, styles and karaoke in samples", "GPACTTXT",
+         "<TextSample sampleTime=\"00:00:01.000\" text=\"'it&apos;s' 'two'\"><TextBox top=\"1\"/>"
+         "<Style fromChar=\"0\" toChar=\"2\" styles=\"Bold\"/><Karaoke startTime=\"0\"/></TextSample>"
+         "<TextSample sampleTime=\"00:00:02.000\"/>",
+         {{1000, 2000, "it's|two"}}, 0, 0, kLeftPositions | kLeftInlineStyles | kLeftInlineTimes},
+        {"Captionate: a second track and a speaker header of its own", "CAPTIONATE",
+         "<captionate><captioninfo><speakerinfo><speaker><name>Ann</name></speaker></speakerinfo></captioninfo>"
+         "<captions><caption time=\"100\"><tracks><track0>Hi</track0><track1>Hallo</track1></tracks></caption>"
+         "<caption time=\"900\"/></captions></captionate>",
+         {{100, 900, "Hi"}}, 1, 0, kLeftHeader},
+        {"RealText: text before the first time, an unknown tag, layout markup", "REALTEXT",
+         "<window bgcolor=\"blue\">\nIntro\n<time begin=\"1\"/><clear/><center>A</center><blink>B</blink>\n"
+         "<time begin=\"2\" end=\"2.5\"/>C</window>",
+         {{1000, 2000, "A"}, {2000, 2500, "C"}}, 2, 0, kLeftPositions | kLeftHeader},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const tReadOutcome out = Parse(c.id, c.text, 0, true);
+        EXPECT_EQ(out.captions, c.captions);
+        EXPECT_EQ(out.unreadLines, c.unread) << qPrintable(out.unreadSamples.join(" / "));
+        EXPECT_EQ(out.skipped, c.skipped);
+        EXPECT_EQ(out.leftOut, c.leftOut) << qPrintable(LeftOutNames(out.leftOut));
+    }
+}
+
+// A document of these formats may come in pieces cut anywhere (a line of megabytes is read a
+// piece at a time): the captions, what is left out and what is not read do not depend on it.
+TEST_F(ReaderTest, MarkupFormatsReadAlikeWhereverTheirTextIsCut) {
+    const struct {
+        const char* id;
+        QString doc;
+        size_t captions;
+        int unread;
+    } docs[] = {
+        {"USF",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE USFSubtitles>\n<USFSubtitles version=\"1.0\"><metadata>"
+         "<title>untitled</title></metadata>\n<!-- <subtitle start=\"1\" stop=\"2\"> a > b -->\n<subtitles>"
+         "<subtitle start=\"00:00:01.000\" stop=\"00:00:02.000\"><text halign='a > b'>One\n  two</text></subtitle>"
+         "<subtitle start=\"3\" duration=\"1\"><text><![CDATA[<b> & ]]>x<br/>y</text><odd/></subtitle>\n"
+         "stray</subtitles></USFSubtitles>\n",
+         2, 2},
+        {"GPACTTXT",
+         "<TextStream version=\"1.1\">\n<TextSample sampleTime=\"00:00:01.000\">One\n  two</TextSample>\n"
+         "<TextSample sampleTime=\"00:00:02.000\" text=\"'a' 'b'\"/><TextSample sampleTime=\"00:00:03.000\">"
+         "</TextSample>\n<Odd/>\n</TextStream>\n",
+         2, 1},
+        {"CAPTIONATE",
+         "<captionate><captions>\n<caption time=\"1000\"><tracks><track0>One\ntwo</track0><track1>Eins"
+         "</track1></tracks></caption>\n<caption time=\"2000\"><tracks><track0>Three</track0></tracks>"
+         "</caption><caption time=\"2500\"/></captions></captionate>\n",
+         2, 1},
+        {"REALTEXT",
+         "<window type=\"generic\" duration=\"99:00:00.00\" wordwrap=\"true\" bgcolor=\"black\">\n<time "
+         "begin=\"1.5\"/><clear/><i>One</i>\n two\n<time begin=\"00:00:03.00\" end=\"4\"/>x<br/>y<blink/>\n</window>",
+         2, 1},
+    };
+    for (const auto& d : docs) {
+        SCOPED_TRACE(d.id);
+        ASSERT_TRUE(LoadFormatDefinition(d.id, false, false));
+        tReadSetup setup;
+        setup.def = gFormatDef;
+        const tReaderPath* path = FindReaderPath(QString(d.id));
+        ASSERT_TRUE(path && path->readText && path->finish);
+        const auto read = [&](const QStringList& pieces) {
+            tCaptionReader reader(setup);
+            for (const QString& piece : pieces) {
+                const bool lineEnds = piece.endsWith(u'\n');
+                path->readText(reader, lineEnds ? QStringView(piece).chopped(1) : QStringView(piece), lineEnds);
+            }
+            path->finish(reader);
+            return std::tuple(reader.captions, reader.unreadLines, reader.leftOut, reader.skipped);
+        };
+        const auto whole = read({d.doc});
+        EXPECT_EQ(std::get<0>(whole).size(), d.captions);
+        EXPECT_EQ(std::get<1>(whole), d.unread);
+        for (qsizetype cut = 1; cut < d.doc.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            ASSERT_EQ(read({d.doc.left(cut), d.doc.mid(cut)}), whole);
+        }
+        QStringList lines;
+        for (const QString& line : d.doc.split('\n'))
+            lines << line + '\n';
+        EXPECT_EQ(read(lines), whole);
+    }
+}
+
+TEST_F(ReaderTest, MarkupClockTimesOfEveryLength) {
+    const struct {
+        const char* text;
+        std::optional<int64_t> ms;
+    } times[] = {
+        {"01:02:03.450", 3723450}, {"1:02.5", 62500},   {"12", 12000},       {"1.5", 1500},
+        {".25", 250},              {"0,125", 125},      {" 3.1234 ", 3123},  {"1:00:00:00", 86400000},
+        {"-00:00:01.000", -1000},  {"", std::nullopt},  {"1:", std::nullopt}, {"1.", std::nullopt},
+        {"1s", std::nullopt},      {"1:2:3:4:5", std::nullopt},
+    };
+    for (const auto& t : times)
+        EXPECT_EQ(MarkupClockTime(QString(t.text)), t.ms) << t.text;
+    // Digits beyond any time stay a large time, never one that wrapped round below 0.
+    EXPECT_GT(*MarkupClockTime(u"99999999999999999999:99999999999999999999.9"), kMaxTimeMs);
+    EXPECT_GT(*MarkupMilliseconds(u"99999999999999999999"), kMaxTimeMs);
+    EXPECT_EQ(MarkupMilliseconds(u"1.5"), std::nullopt);
 }

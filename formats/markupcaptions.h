@@ -1,0 +1,127 @@
+#pragma once
+// What the readers of the small markup formats share (USF, GPAC timed text, Captionate,
+// RealText): a tolerant tag scanner fed with the text as it comes, piece by piece, whatever its
+// lines (tools write an element over several lines, several elements on one, or the whole
+// document on one line); a stack of the open elements; the caption text as the elements give
+// it; and a queue of captions whose end is the next caption's start, where a file gives only
+// starts.
+#include "formats/readerpaths.h"
+#include "formats/textops.h"
+
+#include <QSet>
+
+#include <functional>
+#include <memory>
+
+#include <optional>
+#include <vector>
+
+struct tMarkupTag {
+    QStringView name;       // as written, without a namespace prefix
+    QStringView attributes; // everything after the name
+    QStringView whole;      // what stands between "<" and ">"
+    bool closing = false;
+    bool selfClosing = false;
+    bool Is(const char* n) const { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; }
+};
+
+// Calls f(name, value) for each attribute ("name=value", the value quoted or not).
+void ForEachMarkupAttribute(QStringView attributes, const std::function<void(QStringView, QStringView)>& f);
+
+// A time of the clock: "[[[d:]h:]m:]s[.fraction]" ("01:02:03.450", "1:02.5", "12", "1.5"), with a
+// minus in front for a time below 0; nothing when the text is no such time.
+std::optional<int64_t> MarkupClockTime(QStringView text);
+// A whole number of milliseconds ("1500", "-20"); nothing when the text is none.
+std::optional<int64_t> MarkupMilliseconds(QStringView text);
+
+class tMarkupCaptions : public tGrammarData {
+public:
+    // How a caption's text treats the line ends in it: collapsed into blanks as markup does, or
+    // each a line of the caption.
+    enum class tLineEnds { Blank, Break };
+
+    void Feed(tCaptionReader& r, QStringView piece, bool lineEnds);
+    void Finish(tCaptionReader& r);
+
+protected:
+    explicit tMarkupCaptions(tLineEnds lineEnds) : lineEnds_(lineEnds) {}
+
+    // An element opens (or stands alone, selfClosing): returns the kind the grammar gives it,
+    // kept on the stack until it closes.
+    virtual int Opened(tCaptionReader& r, const tMarkupTag& tag) = 0;
+    // An element of that kind closes (a lone one right after Opened).
+    virtual void Closed(tCaptionReader& r, int kind) = 0;
+    // Text between tags, as written (references not yet resolved); "\n" where a line ends.
+    virtual void Text(tCaptionReader& r, QStringView run) = 0;
+    // The end of the text: the caption open there, if any (RealText's last one ends with the file).
+    virtual void AtEnd(tCaptionReader& r);
+
+    // The kind of the innermost open element, 0 when none; whether any open element is of kind.
+    int Top() const { return stack_.empty() ? 0 : stack_.back().kind; }
+    bool Within(int kind) const;
+
+    // An element the grammar does not know: named among the lines not read.
+    static void NotReadTag(tCaptionReader& r, const tMarkupTag& tag) {
+        r.NotRead(QStringLiteral("<") + tag.whole.toString() + QLatin1Char('>'));
+    }
+
+    // Text that is no part of a caption: named among the lines not read, once a line.
+    void NotReadText(tCaptionReader& r, QStringView run);
+
+    // What stands outside the captions: an element or text that a file of the program's own
+    // does not hold (its header and footer) is content the caption list cannot keep (kind).
+    void Header(tCaptionReader& r, const tMarkupTag& tag, uint32_t kind);
+    void HeaderText(tCaptionReader& r, QStringView run, uint32_t kind);
+
+    // The caption being read: it begins at start (ms; none: the file gave no time it could be
+    // read by) and ends at end (none: where the next caption begins).
+    void BeginCaption(std::optional<int64_t> start, std::optional<int64_t> end);
+    bool InCaption() const { return inCaption_; }
+    void AddText(QStringView raw);
+    void AddBreak();
+    // A style tag of the program's (letter b, i or u), kept where the format carries styles.
+    void AddStyle(tCaptionReader& r, QChar letter, bool closing);
+    // The caption ends: one with text is stored, or waits for the next caption's start; one
+    // without text ends the caption waiting before it.
+    void EndCaption(tCaptionReader& r);
+
+private:
+    struct tOpen {
+        QString name;
+        int kind;
+    };
+    struct tWaiting {
+        int64_t start;
+        QString text;
+    };
+    qsizetype Scan(tCaptionReader& r, QStringView v, bool final);
+    void OnTag(tCaptionReader& r, QStringView inner);
+    void Store(tCaptionReader& r, int64_t start, int64_t end, const QString& text);
+    QString TakeText(const QString& lineBreak);
+    const QSet<QString>& Own(tCaptionReader& r);
+
+    tLineEnds lineEnds_;
+    // An element begun but not ended in the pieces so far, how far it has been searched for
+    // its end and the quote open there.
+    QString tail_;
+    qsizetype searched_ = 0;
+    char16_t quote_ = 0;
+    std::vector<tOpen> stack_;
+    bool inCaption_ = false;
+    std::optional<int64_t> start_, end_;
+    // The caption's lines (between line-break elements), as written.
+    QStringList lines_;
+    std::optional<tWaiting> waiting_;
+    std::optional<QSet<QString>> own_;
+    bool lineNamed_ = false; // text of the current line has been named as not read
+    // Text outside the captions, compared once the element's text is whole (at the next tag).
+    QString headerText_;
+    uint32_t headerKind_ = 0;
+    void CompareHeaderText(tCaptionReader& r);
+};
+
+// The grammar data of a reader, made at its first piece.
+template <typename T> T& MarkupGrammarOf(tCaptionReader& r) {
+    if (!r.grammarData) r.grammarData = std::make_unique<T>();
+    return static_cast<T&>(*r.grammarData);
+}
