@@ -72,13 +72,28 @@ bool ReadFileBytes(const QString& path, QByteArray& bytes) {
         ShowLoadError(path, file.exists() ? kErrPathAccess : kErrFileNotFound, file.errorString());
         return false;
     }
-    // The size the file system reports may be wrong (files in /proc say 0): at most one byte
-    // more than the limit is read, which tells a file that is too large.
-    bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes) {
+    // Only what the file holds is set aside: a buffer of the limit's size would take hundreds of
+    // megabytes for every file opened. The size the file system reports may be wrong (files in
+    // /proc say 0, a file may grow while it is read), so what follows it is read on in small
+    // steps, and a file found larger than the limit is not read.
+    const auto tooLarge = [&] {
         bytes.clear();
         ShowLoadError(path, kErrOutOfMemory, QStringLiteral("Out of memory"));
         return false;
+    };
+    const qint64 reported = file.size();
+    if (reported > kMaxFileBytes) return tooLarge();
+    bytes.clear();
+    if (reported > 0) {
+        bytes.resize(reported);
+        const qint64 got = file.read(bytes.data(), reported);
+        bytes.resize(std::max<qint64>(got, 0));
+    }
+    for (char chunk[64 << 10];;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got <= 0) break;
+        if (bytes.size() + got > kMaxFileBytes) return tooLarge();
+        bytes.append(chunk, got);
     }
     if (file.error() != QFileDevice::NoError) {
         ShowLoadError(path, kErrDeviceIO, file.errorString());
@@ -273,8 +288,9 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
         }
         if (path.endsWith(QLatin1String("txt"), Qt::CaseSensitive)) {
             gFormatIndex = 0;
+            // Text that is UTF-16 without a byte-order mark stays UTF-16 as plain text.
             QString plain;
-            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, false), plain), append);
+            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes)), plain), append);
         } else {
             MsgBox(LangText(352), vbCritical);
         }

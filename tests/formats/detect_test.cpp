@@ -137,9 +137,15 @@ TEST_F(DetectTest, LookAlikesAreToldApart) {
     const QByteArray encore = "00:00:01:00 00:00:02:00 One\r\n00:00:03:00 00:00:04:00 Two\r\n";
     EXPECT_EQ(Detected(encore), "ADOBEENCORE");
     EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n" + encore), "PINNACLEIMP");
-    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00 One//two\r\n"), "DVDSUBSYSTEM");
-    // Both marks: the later move wins.
-    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 a//b\r\n"), "DVDSUBSYSTEM");
+    // Caption text decides nothing: DVD Subtitle System's line break may be a web address.
+    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00 One//two\r\n"), "ADOBEENCORE");
+    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 a//b\r\n"), "PINNACLEIMP");
+    // Blanks count as the template writes them: one between Adobe Encore's times, two between
+    // FAB Subtitler's, whatever comes first in the list; a caption's empty first line leaves
+    // Adobe Encore's time line without the blank after it.
+    EXPECT_EQ(Detected("00:00:01:00  00:00:02:00\r\nOne\r\n\r\n"), "FABSUBTITLER");
+    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00\r\nsecond line\r\n00:00:03:00  00:00:04:00\r\n"),
+              "ADOBEENCORE");
     EXPECT_EQ(Detected("00:00:01:00\t00:00:02:00\tOne\r\n"), "MACDVDPRO");
     EXPECT_EQ(Detected("SP_NUMBER\tSTART\tEND\tFILE_NAME\r\n0001\t00:00:01:00\t00:00:02:00\tOne\r\n"),
               "SPRUCEDVDMAESTRO");
