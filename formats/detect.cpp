@@ -569,7 +569,8 @@ QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t cod
         // Files cut or joined by other tools may keep only "EF BB" of the mark: where no
         // character goes on with a third byte, the two are the mark's, not text (decoded, they
         // would stand in front of the first line as a character that is not there).
-        text = QString::fromUtf8(b(0) == 0xEF && b(1) == 0xBB && (b(2) & 0xC0) != 0x80 ? bytes.sliced(2) : bytes);
+        text = QString::fromUtf8(b(0) == 0xEF && b(1) == 0xBB && (b(2) & 0xC0) != 0x80 ? bytes.sliced(2)
+                                                                                       : bytes);
         break;
     case tTextEncoding::Ansi:
         // Most code pages keep ASCII as it is; the fast path matters for large files.

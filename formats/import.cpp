@@ -343,7 +343,8 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
             gFormatIndex = 0;
             // Text that is UTF-16 without a byte-order mark stays UTF-16 as plain text.
             QString plain;
-            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes)), plain), append);
+            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes)), plain),
+                     append);
         } else {
             MsgBox(LangText(352), vbCritical);
         }
