@@ -160,6 +160,10 @@ struct tShapeToken {
     QString text;
     int minDigits = 1;
     int maxDigits = -1; // any number
+    // Text only: its last blanks may be missing where the line ends. They stand before the
+    // caption (or the line's end) in the template, and lines are compared trimmed: a caption
+    // whose first line is empty leaves the line ending with them.
+    bool endBlanksTrimmed = false;
 };
 using tLineShape = std::vector<tShapeToken>;
 
@@ -306,6 +310,14 @@ tLineShape TimeLineShape(const tFormatDef& def) {
         if (begin.text.isEmpty()) shape.erase(shape.begin());
     }
     if (shape.empty()) return {};
+    // A blank that ends the sample where the template goes on with the caption, or ends the
+    // line, is written at the line's end when that caption's first line is empty.
+    tShapeToken& tail = shape.back();
+    const size_t next = size_t(last) + 1;
+    if (tail.kind == tShapeToken::Text && tail.text.endsWith(u' ') &&
+        b == body.from[size_t(last)] + body.tokens[size_t(last)].text.size() && next < body.tokens.size() &&
+        (body.tokens[next].kind == tShapeToken::Anything || body.tokens[next].kind == tShapeToken::LineEnd))
+        tail.endBlanksTrimmed = true;
     if (shape.back().kind != tShapeToken::LineEnd && QStringView(t).mid(b, 2) == QLatin1String("\r\n")) {
         tShapeToken e;
         e.kind = tShapeToken::EndOrBlank;
@@ -314,23 +326,36 @@ tLineShape TimeLineShape(const tFormatDef& def) {
     return shape;
 }
 
-// Does the sample hold the shape's line at position p (a line's beginning)?
-bool MatchesAt(const tShapeToken* token, const tShapeToken* end, QStringView s, qsizetype p) {
+// How a line holds a format's time line.
+enum tLineMatch : int {
+    kNoMatch = 0,
+    kStretched = 1, // with more blanks than the template writes (numbers padded with blanks)
+    kExact = 2,     // blanks as the template writes them
+};
+
+// Does the sample hold the shape's line at position p (a line's beginning)? A run of blanks in
+// the template matches as many blanks in the file, exactly, or more, stretched.
+tLineMatch MatchAt(const tShapeToken* token, const tShapeToken* end, QStringView s, qsizetype p) {
+    tLineMatch match = kExact;
     for (; token != end; ++token) {
         switch (token->kind) {
         case tShapeToken::Text: {
             const QString& text = token->text;
             for (qsizetype k = 0; k < text.size(); ++k) {
                 if (text[k] == u' ') {
-                    // A blank of the template: one or more in the file.
-                    if (p >= s.size() || s[p] != u' ') return false;
-                    while (p < s.size() && s[p] == u' ')
-                        ++p;
+                    qsizetype blanks = 1;
                     while (k + 1 < text.size() && text[k + 1] == u' ')
-                        ++k;
+                        ++k, ++blanks;
+                    const bool lineEnds = p >= s.size() || s[p] == u'\r';
+                    if (lineEnds && token->endBlanksTrimmed && k + 1 == text.size()) break;
+                    qsizetype found = 0;
+                    while (p < s.size() && s[p] == u' ')
+                        ++p, ++found;
+                    if (found < blanks) return kNoMatch;
+                    if (found > blanks) match = kStretched;
                     continue;
                 }
-                if (p >= s.size() || s[p].toUpper() != text[k]) return false;
+                if (p >= s.size() || s[p].toUpper() != text[k]) return kNoMatch;
                 ++p;
             }
             break;
@@ -340,26 +365,26 @@ bool MatchesAt(const tShapeToken* token, const tShapeToken* end, QStringView s, 
             while (q < s.size() && s[q] == u'0')
                 ++q;
             const qsizetype n = q - p;
-            if (n < token->minDigits || (token->maxDigits >= 0 && n > token->maxDigits)) return false;
+            if (n < token->minDigits || (token->maxDigits >= 0 && n > token->maxDigits)) return kNoMatch;
             p = q;
             break;
         }
         case tShapeToken::LineEnd:
             if (p == s.size()) break;
-            if (s.mid(p, 2) != QLatin1String("\r\n")) return false;
+            if (s.mid(p, 2) != QLatin1String("\r\n")) return kNoMatch;
             p += 2;
             break;
         case tShapeToken::EndOrBlank:
-            if (p < s.size() && s[p] != u'\r' && s[p] != u' ' && s[p] != u'\t') return false;
+            if (p < s.size() && s[p] != u'\r' && s[p] != u' ' && s[p] != u'\t') return kNoMatch;
             break;
         case tShapeToken::Anything:
             for (qsizetype q = p;; ++q) {
-                if (MatchesAt(token + 1, end, s, q)) return true;
-                if (q >= s.size() || s[q] == u'\r') return false;
+                if (const tLineMatch rest = MatchAt(token + 1, end, s, q)) return std::min(match, rest);
+                if (q >= s.size() || s[q] == u'\r') return kNoMatch;
             }
         }
     }
-    return true;
+    return match;
 }
 
 // A format as detection weighs it: its definition (with one of its samples, and one of its
@@ -523,6 +548,13 @@ tTextEncoding DetectTextEncoding(QByteArrayView bytes, bool utf16Retry) {
     return IsMultiByteUtf8(bytes) ? tTextEncoding::Utf8 : tTextEncoding::Ansi;
 }
 
+bool LooksLikeUtf16LE(QByteArrayView bytes) {
+    if (!bytes.contains('\0')) return false;
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+        if (bytes[i] == 0 && bytes[i + 1] == 0) return false;
+    return true;
+}
+
 QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t codePage) {
     const auto b = [&](qsizetype i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0; };
     QString text;
@@ -534,7 +566,11 @@ QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t cod
         text = DecodeUtf16(b(0) == 0xFE && b(1) == 0xFF ? bytes.sliced(2) : bytes, true);
         break;
     case tTextEncoding::Utf8:
-        text = QString::fromUtf8(bytes);
+        // Files cut or joined by other tools may keep only "EF BB" of the mark: where no
+        // character goes on with a third byte, the two are the mark's, not text (decoded, they
+        // would stand in front of the first line as a character that is not there).
+        text = QString::fromUtf8(b(0) == 0xEF && b(1) == 0xBB && (b(2) & 0xC0) != 0x80 ? bytes.sliced(2)
+                                                                                       : bytes);
         break;
     case tTextEncoding::Ansi:
         // Most code pages keep ASCII as it is; the fast path matters for large files.
@@ -616,19 +652,24 @@ tDetection DetectFormat(const tFileText& text) {
     // The file's first time line: the first line that holds some format's time line where
     // that format's template puts it. Every caption's text comes after its own time line, so a
     // text that looks like another format's time line never comes first. On one line, the
-    // first format in list order wins.
+    // first format in list order whose template writes its blanks as the line has them wins,
+    // else the first in list order.
     const tCandidate* byLine = nullptr;
     size_t firstLine = lineStarts.size();
+    tLineMatch firstMatch = kNoMatch;
     for (const tCandidate& c : candidates) {
         if (c.shape.empty()) continue;
         const tShapeToken* begin = c.shape.data();
         const tShapeToken* end = begin + c.shape.size();
-        for (size_t k = 0; k < firstLine; ++k) {
-            if (MatchesAt(begin, end, sample, lineStarts[k])) {
+        for (size_t k = 0; k < std::min(firstLine + 1, lineStarts.size()); ++k) {
+            const tLineMatch match = MatchAt(begin, end, sample, lineStarts[k]);
+            if (match == kNoMatch) continue;
+            if (k < firstLine || match > firstMatch) {
                 firstLine = k;
+                firstMatch = match;
                 byLine = &c;
-                break;
             }
+            break;
         }
     }
     // Marks count before the first time line only: what follows may be caption text.
@@ -663,14 +704,16 @@ tDetection DetectFormat(const tFileText& text) {
     gTimedSample = found.timedSample =
         gFormatDef.TimeMask != QLatin1String("0") && sample.contains(gFormatDef.TimeMask);
 
-    // Look-alikes: the same time lines with a header of their own (looked for before the first
-    // time line), or another line-break token (which only the captions can show).
+    // Look-alikes: the same time lines with a header of their own, looked for before the first
+    // time line like every other mark. What the captions hold decides nothing: a "//" in a
+    // caption is as likely a web address as DVD Subtitle System's line break, and read as the
+    // format that shares its time lines, that text is kept as it stands.
     const QString first = gFormatIds[found.index];
     if (first == QLatin1String("ADOBEENCORE") &&
         header.contains(QLatin1String("#INPOINT OUTPOINT PATH"), Qt::CaseInsensitive))
         MoveTo(found, QStringLiteral("PINNACLEIMP"));
     if ((first == QLatin1String("ADOBEENCORE") || first == QLatin1String("PINNACLEIMP")) &&
-        sample.contains(QLatin1String("//")))
+        header.contains(QLatin1String("//")))
         MoveTo(found, QStringLiteral("DVDSUBSYSTEM"));
     if (gFormatIds[found.index] == QLatin1String("MACDVDPRO") &&
         header.contains(QLatin1String("SP_NUMBER"), Qt::CaseInsensitive))

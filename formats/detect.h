@@ -31,6 +31,11 @@ enum class tTextEncoding {
 // is ANSI. With utf16Retry a file without a byte-order mark is read as UTF-16 little-endian.
 tTextEncoding DetectTextEncoding(QByteArrayView bytes, bool utf16Retry = false);
 
+// True when bytes without a byte-order mark are UTF-16 little-endian text: they hold zero bytes
+// (which no ANSI or UTF-8 text does: in UTF-16 every character below U+0100 brings one), and
+// read two by two they hold no zero character.
+bool LooksLikeUtf16LE(QByteArrayView bytes);
+
 // The bytes as text in that encoding, without the byte-order mark. codePage -1 = the system
 // ANSI code page.
 QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t codePage = -1);

@@ -9,6 +9,7 @@
 #include "formats/formatheader.h"
 #include "formats/formatsettings.h"
 #include "formats/reader.h"
+#include "formats/writer.h"
 #include "language/lang.h"
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 int32_t gAppendOffset = 0;
@@ -72,13 +74,28 @@ bool ReadFileBytes(const QString& path, QByteArray& bytes) {
         ShowLoadError(path, file.exists() ? kErrPathAccess : kErrFileNotFound, file.errorString());
         return false;
     }
-    // The size the file system reports may be wrong (files in /proc say 0): at most one byte
-    // more than the limit is read, which tells a file that is too large.
-    bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes) {
+    // Only what the file holds is set aside: a buffer of the limit's size would take hundreds of
+    // megabytes for every file opened. The size the file system reports may be wrong (files in
+    // /proc say 0, a file may grow while it is read), so what follows it is read on in small
+    // steps, and a file found larger than the limit is not read.
+    const auto tooLarge = [&] {
         bytes.clear();
         ShowLoadError(path, kErrOutOfMemory, QStringLiteral("Out of memory"));
         return false;
+    };
+    const qint64 reported = file.size();
+    if (reported > kMaxFileBytes) return tooLarge();
+    bytes.clear();
+    if (reported > 0) {
+        bytes.resize(reported);
+        const qint64 got = file.read(bytes.data(), reported);
+        bytes.resize(std::max<qint64>(got, 0));
+    }
+    for (char chunk[64 << 10];;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got <= 0) break;
+        if (bytes.size() + got > kMaxFileBytes) return tooLarge();
+        bytes.append(chunk, got);
     }
     if (file.error() != QFileDevice::NoError) {
         ShowLoadError(path, kErrDeviceIO, file.errorString());
@@ -252,6 +269,52 @@ bool ReadText(const QString& path, const tFileText& text, bool append) {
     return read;
 }
 
+// Lines of a text that hold more than blanks.
+int FilledLines(QStringView text) {
+    int n = 0;
+    ForEachLine(text, [&n](QStringView line) {
+        if (!TrimLine(line).isEmpty()) ++n;
+        return true;
+    });
+    return n;
+}
+
+// A ".txt" file may be plain text with a line or two that look like another format's time line
+// or mark. The format recognised (gFormatDef loaded) is taken only when its reader reads the
+// file's first lines as that format's captions: it finds some, and the lines beside the
+// format's own header and footer are no more than twice what it writes of those captions (each
+// of up to three lines). One odd line among many plain ones reads as a caption or two that
+// hold only a few of the lines, or as none: the lines are plain text.
+bool ReadsAsItsCaptions(const tFileText& text, const tDetection& found) {
+    constexpr int kLines = 250, kCaptionLines = 3;
+    QString head;
+    int count = 0;
+    text.ForEachLine([&](QStringView line) {
+        head += line;
+        head += QLatin1String("\r\n");
+        return ++count < kLines;
+    });
+    const QString lineBreak = QStringLiteral("\n");
+    tReadSetup setup;
+    setup.def = gFormatDef;
+    setup.fps = 25.0f;
+    setup.timedSample = found.timedSample;
+    setup.lineBreak = lineBreak;
+    tReadOutcome outcome = ParseSubtitleText(QStringView(head), setup);
+    if (outcome.captions.empty()) return false;
+    for (tImportCaption& caption : outcome.captions) {
+        const QStringList lines = caption.text.split(lineBreak);
+        if (lines.size() > kCaptionLines) caption.text = lines.first(kCaptionLines).join(lineBreak);
+    }
+    const auto written = [&](std::span<const tSubtitleLine> rows) {
+        const tWriteJob job{gFormatIds[found.index], setup.def, rows, int(rows.size()), setup.fps, lineBreak};
+        return FilledLines(QString::fromLatin1(BuildSubtitleFile(job)));
+    };
+    const int frame = written({});
+    const int captions = written(outcome.captions) - frame;
+    return FilledLines(head) <= 2 * captions + frame + 2;
+}
+
 // The document's format, kept across an append.
 struct tDocumentFormat {
     int index;
@@ -265,6 +328,11 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
     QString decoded;
     const tFileText text = FileText(bytes, DetectTextEncoding(bytes, isRetry), decoded);
     const tDetection found = DetectFormat(text);
+    const bool plainFallback = path.endsWith(QLatin1String("txt"), Qt::CaseSensitive);
+    if (found.index != 0 && plainFallback && !ReadsAsItsCaptions(text, found)) {
+        ReadText(path, text, append);
+        return;
+    }
     if (found.index == 0) {
         if (!isRetry) {
             // Perhaps UTF-16 without a byte-order mark.
@@ -273,8 +341,10 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
         }
         if (path.endsWith(QLatin1String("txt"), Qt::CaseSensitive)) {
             gFormatIndex = 0;
+            // Text that is UTF-16 without a byte-order mark stays UTF-16 as plain text.
             QString plain;
-            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, false), plain), append);
+            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes)), plain),
+                     append);
         } else {
             MsgBox(LangText(352), vbCritical);
         }

@@ -231,7 +231,8 @@ TEST_F(CatalogueTest, WhatEachFormatWritesFollowsItsGrammar) {
 TEST_F(CatalogueTest, EachFormatsFilesAreRecognisedAsThatFormat) {
     for (int i = 1; i <= gFormatMax; ++i) {
         const QString id = gFormatIds[i];
-        EXPECT_EQ(Recognise(WriteGolden(id)), id);
+        // DVD Subtitle System shares Adobe Encore's time lines and has no header to tell it by.
+        EXPECT_EQ(Recognise(WriteGolden(id)), id == "DVDSUBSYSTEM" ? "ADOBEENCORE" : id);
     }
     // A SubRip file written with decimal points is SubRip through its second time pattern.
     const QByteArray dotted = "1\r\n00:00:01.000 --> 00:00:02.000\r\nText\r\n\r\n";

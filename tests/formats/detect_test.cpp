@@ -7,6 +7,11 @@
 
 #include <QFile>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <fstream>
+
 namespace {
 
 const QByteArray kSrt = "1\r\n00:00:01,000 --> 00:00:02,500\r\nCaf\xC3\xA9 au lait\r\n\r\n"
@@ -63,8 +68,14 @@ TEST_F(DetectTest, EncodingComesFromTheMarkOrFromValidUtf8) {
     EXPECT_EQ(DetectTextEncoding("ok \xC3"), tTextEncoding::Ansi);
     EXPECT_EQ(DetectTextEncoding(""), tTextEncoding::Ansi);
     EXPECT_EQ(DetectTextEncoding("plain", true), tTextEncoding::Utf16LE);
-    // The mark never becomes text.
+    // The mark never becomes text, nor what a tool left of it; a character that goes on with a
+    // third byte is text.
     EXPECT_EQ(DecodeFileText("\xEF\xBB\xBFx", tTextEncoding::Utf8), "x");
+    EXPECT_EQ(DecodeFileText("\xEF\xBB"
+                             "1\r\n",
+                             tTextEncoding::Utf8),
+              "1\r\n");
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBE", tTextEncoding::Utf8), "\uFEFE");
     EXPECT_EQ(DecodeFileText(Utf16("h\u00e9", true, true), tTextEncoding::Utf16BE), "h\u00e9");
     EXPECT_EQ(DecodeFileText("caf\xE9", tTextEncoding::Ansi), "caf\u00e9");
 }
@@ -137,9 +148,15 @@ TEST_F(DetectTest, LookAlikesAreToldApart) {
     const QByteArray encore = "00:00:01:00 00:00:02:00 One\r\n00:00:03:00 00:00:04:00 Two\r\n";
     EXPECT_EQ(Detected(encore), "ADOBEENCORE");
     EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n" + encore), "PINNACLEIMP");
-    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00 One//two\r\n"), "DVDSUBSYSTEM");
-    // Both marks: the later move wins.
-    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 a//b\r\n"), "DVDSUBSYSTEM");
+    // Caption text decides nothing: DVD Subtitle System's line break may be a web address.
+    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00 One//two\r\n"), "ADOBEENCORE");
+    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 a//b\r\n"), "PINNACLEIMP");
+    // Blanks count as the template writes them: one between Adobe Encore's times, two between
+    // FAB Subtitler's, whatever comes first in the list; a caption's empty first line leaves
+    // Adobe Encore's time line without the blank after it.
+    EXPECT_EQ(Detected("00:00:01:00  00:00:02:00\r\nOne\r\n\r\n"), "FABSUBTITLER");
+    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00\r\nsecond line\r\n00:00:03:00  00:00:04:00\r\n"),
+              "ADOBEENCORE");
     EXPECT_EQ(Detected("00:00:01:00\t00:00:02:00\tOne\r\n"), "MACDVDPRO");
     EXPECT_EQ(Detected("SP_NUMBER\tSTART\tEND\tFILE_NAME\r\n0001\t00:00:01:00\t00:00:02:00\tOne\r\n"),
               "SPRUCEDVDMAESTRO");
@@ -193,6 +210,11 @@ TEST_F(DetectTest, DefinitionsWithMarkersOrPlaceholdersOutOfPlaceAreRejected) {
 
 TEST_F(DetectTest, Utf16FilesAreDecoded) {
     const QString text = QString::fromUtf8(kSrt);
+    // UTF-16 without a mark: zero bytes, but no zero character.
+    EXPECT_TRUE(LooksLikeUtf16LE(Utf16(text, false, false)));
+    EXPECT_TRUE(LooksLikeUtf16LE(Utf16(QString::fromUtf16(u"\u0416\u65E5\r\n"), false, false)));
+    EXPECT_FALSE(LooksLikeUtf16LE(kSrt));
+    EXPECT_FALSE(LooksLikeUtf16LE(QByteArray("a\0\0\0", 4)));
     for (const auto& [bigEndian, mark] :
          {std::pair{false, true}, std::pair{true, true}, std::pair{false, false}}) {
         SCOPED_TRACE(bigEndian ? "big-endian" : mark ? "little-endian" : "little-endian without a mark");
@@ -201,6 +223,9 @@ TEST_F(DetectTest, Utf16FilesAreDecoded) {
         EXPECT_EQ(Document(),
                   (std::vector<tSubtitleLine>{{1000, 2500, "Caf\u00e9 au lait"}, {3000, 4000, "Second"}}));
     }
+    // Plain text without a mark, which no format recognises on either try.
+    Open(WriteFile("u16.txt", Utf16(QString::fromUtf16(u"Caf\u00e9\r\nSecond\r\n"), false, false)));
+    EXPECT_EQ(Document(), (std::vector<tSubtitleLine>{{0, 0, "Caf\u00e9"}, {0, 0, "Second"}}));
     EXPECT_EQ(msgbox.count(), 0);
 }
 
@@ -214,10 +239,14 @@ TEST_F(DetectTest, Utf8WithOrWithoutAMarkAndWesternFilesReadAsWritten) {
     western.replace("\xC3\xA9", "\xE9");
     Open(WriteFile("western.srt", western));
     EXPECT_EQ(GetLineText(1), "Caf\u00e9 au lait");
-    // A SubRip file with a mark: the mark is not in front of the first caption number.
-    Open(WriteFile("marked.srt", "\xEF\xBB\xBF" + kSrt));
-    EXPECT_EQ(CaptionCount(), 2);
-    EXPECT_EQ(GetLineText(1), "Caf\u00e9 au lait");
+    // A SubRip file with a mark, or with what a tool left of it: nothing stands in front of the
+    // first caption number, no caption is skipped.
+    for (const QByteArray& mark : {QByteArray("\xEF\xBB\xBF"), QByteArray("\xEF\xBB")}) {
+        Open(WriteFile("marked.srt", mark + kSrt));
+        EXPECT_EQ(CaptionCount(), 2);
+        EXPECT_EQ(GetLineText(1), "Caf\u00e9 au lait");
+    }
+    EXPECT_EQ(msgbox.count(), 0);
 }
 
 TEST_F(DetectTest, UnrecognisedTextFilesAreReadAsPlainTextWithAPlainDefinition) {
@@ -245,4 +274,43 @@ TEST_F(DetectTest, NothingRecognisedElsewhereIsReported) {
     Open(WriteFile("empty.txt", ""));
     ASSERT_EQ(msgbox.count(), 3);
     EXPECT_TRUE(msgbox.last().text.startsWith(LangText(46)));
+}
+
+// A file is read into as much memory as it holds, not as much as the largest file the program
+// reads (hundreds of megabytes): under an address-space limit far below that, a small file
+// opens, and so does one whose size the system does not tell (files in /proc say 0).
+TEST_F(DetectTest, OpeningSetsAsideWhatTheFileHoldsNotTheLargestSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer reserves the address space itself";
+#endif
+    const QString srt = WriteFile("small.srt", kSrt);
+    const QString proc = TempPath("status.txt");
+    ASSERT_TRUE(QFile::link("/proc/self/status", proc));
+    // Once without the limit, so that what is made once (the catalogue's candidates) is made.
+    Open(srt);
+    Open(proc);
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    ASSERT_GT(pages, 0);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(96) << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    bool outOfMemory = false;
+    std::vector<tSubtitleLine> small;
+    QString status;
+    try {
+        Open(srt);
+        small = Document();
+        Open(proc);
+        status = GetLineText(1);
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &saved), 0);
+    EXPECT_FALSE(outOfMemory);
+    EXPECT_EQ(small, (std::vector<tSubtitleLine>{{1000, 2500, "Caf\u00e9 au lait"}, {3000, 4000, "Second"}}));
+    EXPECT_TRUE(status.startsWith("Name:")) << qPrintable(status);
+    EXPECT_EQ(msgbox.count(), 0);
 }

@@ -83,6 +83,8 @@ protected:
         Styled s = SplitStyles(row.text);
         if (id == "CSVE") s.text.replace(';', ',');
         if (id == "KARAOKELRC") s.text.replace(gLineBreak, " ");
+        // Read as Adobe Encore's, whose time lines it shares: its line-break token stays text.
+        if (id == "DVDSUBSYSTEM") s.text.replace(gLineBreak, "//");
         QString text;
         const uint8_t flags = id == "PLAINTEXT" ? 7 : gFormatDef.TagFlags;
         for (const auto& [tag, bit] : {std::pair{"<u>", 4}, std::pair{"<i>", 2}, std::pair{"<b>", 1}})
