@@ -206,6 +206,16 @@ bool IsMarkupControl(QChar c) {
     return c.unicode() < 0x20 && c != u'\t' && c != u'\r' && c != u'\n';
 }
 
+// True when the text holds a character below a blank (a line end, a tab or a control character):
+// one pass that the compiler makes wide, as nearly no caption holds one.
+bool HasLowCharacter(QStringView text) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
+    char16_t low = 0;
+    for (qsizetype i = 0, n = text.size(); i < n; ++i)
+        low |= char16_t(p[i] < 0x20);
+    return low != 0;
+}
+
 // A line that reads as empty: nothing but white space, which every reader trims from a line.
 bool IsEmptyLine(QStringView line) {
     for (const QChar c : line)
@@ -220,7 +230,7 @@ bool IsEmptyLine(QStringView line) {
 // - no empty line begins the caption (a reader takes it for the end of the caption, or for the
 //   text of none), and where the caption's lines are the file's lines none is empty at all.
 std::optional<QString> CaptionLines(const QString& text, const QString& lineBreak, bool everyEmptyLine) {
-    bool work = ContainsChar(text, u'\r') || ContainsChar(text, u'\n');
+    bool work = HasLowCharacter(text) && (ContainsChar(text, u'\r') || ContainsChar(text, u'\n'));
     if (!work && !lineBreak.isEmpty()) {
         for (qsizetype from = 0;;) {
             const qsizetype at = FindText(text, lineBreak, from);
@@ -416,7 +426,8 @@ TemplateOutput::Result FormatRange(const TemplatePlan& plan, int first, int last
         std::optional<QString> own;
         // Markup cannot hold control characters: they are left out before anything else is made
         // of the text, so that it reads back as written.
-        if (escape && std::any_of(source.cbegin(), source.cend(), IsMarkupControl)) {
+        if (escape && HasLowCharacter(source) &&
+            std::any_of(source.cbegin(), source.cend(), IsMarkupControl)) {
             own = source;
             own->removeIf(IsMarkupControl);
         }

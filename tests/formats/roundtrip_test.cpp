@@ -239,6 +239,7 @@ TEST_F(RoundTripTest, HostileTextsReadBackAsWritten) {
         {QString::fromUtf8("a <b\0>c\x01|x\x1Fy", 12), QString::fromUtf8("a <b\0>c\x01|x\x1Fy", 12),
          "<b>a c|xy"},
         {" |\t|third", "third", {}},
+        {"<i>|second line only", "<i>second line only", {}},
         {"Say <i>this</i> now", "<i>Say this now", {}},
         {"<u>all</u> of <b>it</b>", "<u><b>all of it", {}},
         {"</b>stray close</i>", "stray close", {}},
