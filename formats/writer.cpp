@@ -131,7 +131,7 @@ struct CaptionStyles {
 CaptionStyles TakeStyleTags(QString& text) {
     CaptionStyles styles;
     if (!ContainsChar(text, u'<')) return styles;
-    qsizetype firstAt[3] = {-1, -1, -1};
+    bool seen[3] = {false, false, false};
     qsizetype kept = 0;
     for (qsizetype i = 0; i < text.size();) {
         if (text[i] == u'<') {
@@ -145,8 +145,8 @@ CaptionStyles TakeStyleTags(QString& text) {
                     which = t;
             }
             if (which >= 0) {
-                if (!closing && firstAt[which] < 0) {
-                    firstAt[which] = i;
+                if (!closing && !seen[which]) {
+                    seen[which] = true;
                     styles.order[styles.count++] = which;
                 }
                 i += kStyleTags[which].tag.size() + (closing ? 1 : 0);
