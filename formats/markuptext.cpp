@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 // The named references that subtitle files use: XML's five and HTML's Latin-1 and typographic
@@ -63,13 +65,17 @@ bool IsControl(char32_t code) {
 } // namespace
 
 QString UnescapeMarkup(QStringView text, QStringView lineBreak) {
-    if (!text.contains(u'&')) return text.toString();
+    // Markup cannot hold control characters, written or referenced: a file that has them raw
+    // loses them here, as the writer leaves them out, so that the caption is the same after a
+    // save.
+    const auto rawControl = [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; };
+    if (!text.contains(u'&') && std::none_of(text.begin(), text.end(), rawControl)) return text.toString();
     QString out;
     out.reserve(text.size());
     bool afterCr = false; // the last reference was a CR: an LF right after it is the same break
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] != u'&') {
-            out += text[i];
+            if (!rawControl(text[i])) out += text[i];
             afterCr = false;
             continue;
         }

@@ -32,6 +32,12 @@ bool IsSubRipTime(QStringView t) {
     return colons == 2 && digits >= 5 && t[0].isDigit() && t.back().isDigit() && t.size() <= 16;
 }
 
+// The reader's grammar state holds the number of the caption being read, plus one (0: it has
+// none; -1: too large to count on from).
+int NumberState(QStringView digits) {
+    return digits.size() > 9 ? -1 : digits.toInt() + 1;
+}
+
 } // namespace
 
 // SubRip: a number line, a time line "00:00:01,000 --> 00:00:03,500" (anything after the end
@@ -50,10 +56,22 @@ void ReadSubRipLine(tCaptionReader& r, QStringView line) {
             if (placed) r.leftOut |= kLeftPositions;
             if (r.Complete()) {
                 // No blank line before this caption: the caption before it is complete all the
-                // same, and its last line is this caption's number.
+                // same, and its last line is this caption's number. Where the caption before has
+                // a number, this one's must count on from it; else the number and the time line
+                // are lines of the caption's text (as a caption holding such lines is written).
                 const QString& mark = r.LineBreak();
                 const qsizetype cut = mark.isEmpty() ? -1 : r.text.lastIndexOf(mark);
-                if (cut > 0 && AllDigits(QStringView(r.text).mid(cut + mark.size()))) r.text.truncate(cut);
+                const QStringView last =
+                    cut > 0 ? QStringView(r.text).mid(cut + mark.size()) : QStringView(r.text);
+                const int next = AllDigits(last) ? NumberState(last) : 0;
+                const bool numbered = r.grammarState != 0;
+                if (numbered && (next <= 0 || r.grammarState < 0 || next != r.grammarState + 1)) {
+                    r.AppendText(line);
+                    return;
+                }
+                const bool cutNumber = numbered || (next != 0 && cut > 0);
+                r.grammarState = cutNumber ? next : 0;
+                if (cutNumber) r.text.truncate(std::max<qsizetype>(cut, 0));
                 r.FlushCaption();
             }
             r.ClearText();
@@ -66,13 +84,18 @@ void ReadSubRipLine(tCaptionReader& r, QStringView line) {
     if (line.isEmpty()) {
         if (r.start >= 0 && r.end >= 0) r.FlushCaption();
         r.textClosed = false;
+        r.grammarState = 0;
         return;
     }
     // The caption number before the time line is not text. A time line that cannot be read
     // begins a caption that is skipped, counted once with the lines after it; any other line
     // outside a caption is told by name.
     if (r.start < 0 || r.end < 0) {
-        if (AllDigits(line) || r.textClosed) return;
+        if (AllDigits(line)) {
+            r.grammarState = NumberState(line);
+            return;
+        }
+        if (r.textClosed) return;
         if (arrow > 0 || FindText(line, u"->") >= 0 || (line[0].isDigit() && line.contains(u':'))) {
             ++r.skipped;
             r.textClosed = true;

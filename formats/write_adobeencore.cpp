@@ -12,16 +12,15 @@ QString WriteAdobeEncore(const tWriteJob& job) {
     const int count = std::min<int>(job.count, int(job.rows.size()));
     for (int i = 0; i < count; ++i) {
         const tSubtitleLine& row = job.rows[i];
+        const QString text = BareCaptionLines(row.text, job.lineBreak);
         // An empty caption is not written: its time line alone would read back as carrying
         // the previous caption's text.
-        if (row.text.trimmed().isEmpty()) continue;
-        const QString text = WithoutStyleTags(TextWithLineBreaks(row.text, job.lineBreak));
+        if (IsBlank(text)) continue;
         QString line = ReplaceText(body, u"zrvStart", MsToTimecode(job.def, row.start, job.fps));
         line = ReplaceText(line, u"zrvEnd", MsToTimecode(job.def, row.end, job.fps));
         line = ReplaceText(line, u"zrvCaption", text);
-        QString bytes = ToUTF8Bytes(line);
-        bytes.remove(QChar(u'\0'));
-        out += bytes;
+        // A NUL of the text is written too: the reader keeps it, as every format's does.
+        out += ToUTF8Bytes(line);
         out += QLatin1String("\r\n");
     }
     return out;

@@ -13,8 +13,7 @@ QString WriteTmPlayer(const tWriteJob& job) {
         const QString t1 = MsToTimecode(job.def, row.start, 0);
         const QString t2 = MsToTimecode(job.def, row.end, 0);
         // An empty numbered line closes the caption.
-        const QString text =
-            WithoutStyleTags(TextWithLineBreaks(WithoutEmptyLines(row.text, job.lineBreak), job.lineBreak));
+        const QString text = BareCaptionLines(row.text, job.lineBreak);
         if (text.contains(crlf)) {
             out +=
                 t1 + QLatin1String(",1=") + ReplaceText(text, crlf, crlf + t1 + QLatin1String(",2=")) + crlf;

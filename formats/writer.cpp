@@ -117,50 +117,64 @@ struct StyleMarkup {
     QString open[3], close[3];
 };
 
-// The caption text with the program's style tags turned into the format's tags (or removed
-// where the format does not carry that style) and, for markup formats, everything else escaped.
-// Closing tags go to the end of the text, innermost first, so that tags nest properly.
-QString StyledText(const QString& text, const StyleMarkup& markup) {
-    const bool escape = markup.escape;
-    if (!escape && !ContainsChar(text, u'<')) return text;
+// The program's style tags of a caption. A tag anywhere in the text styles the whole caption (as
+// the caption list shows it), so the format's tags open at the front of the text and close at its
+// end, in the order the tags first stand: the format never gets a tag in the middle of a caption,
+// nor a closing tag of its own that nothing opened.
+struct CaptionStyles {
+    int order[3] = {};
+    int count = 0;
+};
+
+// Takes the program's style tags and their closing forms ("</b>", which the reader drops as well)
+// out of text.
+CaptionStyles TakeStyleTags(QString& text) {
+    CaptionStyles styles;
+    if (!ContainsChar(text, u'<')) return styles;
+    bool seen[3] = {false, false, false};
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] == u'<') {
+            const QStringView rest = QStringView(text).mid(i);
+            const bool closing = rest.startsWith(u"</");
+            int which = -1;
+            for (int t = 0; t < 3 && which < 0; ++t) {
+                const QStringView tag = kStyleTags[t].tag;
+                if (closing ? rest.size() > tag.size() && rest.mid(2).startsWith(tag.mid(1))
+                            : rest.startsWith(tag))
+                    which = t;
+            }
+            if (which >= 0) {
+                if (!closing && !seen[which]) {
+                    seen[which] = true;
+                    styles.order[styles.count++] = which;
+                }
+                i += kStyleTags[which].tag.size() + (closing ? 1 : 0);
+                continue;
+            }
+        }
+        text[kept++] = text[i++];
+    }
+    text.truncate(kept);
+    return styles;
+}
+
+// The bare caption text (without the program's tags) with the styles the format carries as its
+// tags around it and, for markup formats, everything else escaped. Closing tags go innermost
+// first, so that tags nest properly.
+QString StyledText(const QString& text, const CaptionStyles& styles, const StyleMarkup& markup) {
+    if (!markup.escape && styles.count == 0) return text;
     QString out;
     out.reserve(text.size() + 16);
-    const auto appendPlain = [&](QStringView piece) {
-        if (escape)
-            AppendEscapedMarkup(out, piece, markup.keepNonAscii);
-        else
-            out.append(piece);
-    };
-    qsizetype firstAt[3] = {-1, -1, -1};
-    qsizetype segment = 0;
-    for (qsizetype i = 0; i < text.size();) {
-        int which = -1;
-        if (text[i] == u'<') {
-            for (int t = 0; t < 3; ++t)
-                if (QStringView(text).mid(i).startsWith(kStyleTags[t].tag)) which = t;
-        }
-        if (which < 0) {
-            ++i;
-            continue;
-        }
-        appendPlain(QStringView(text).mid(segment, i - segment));
-        if (firstAt[which] < 0) firstAt[which] = i;
-        if ((markup.flags & kStyleTags[which].bit) != 0) out += markup.open[which];
-        i += kStyleTags[which].tag.size();
-        segment = i;
-    }
-    appendPlain(QStringView(text).mid(segment));
+    for (int k = 0; k < styles.count; ++k)
+        if ((markup.flags & kStyleTags[styles.order[k]].bit) != 0) out += markup.open[styles.order[k]];
+    if (markup.escape)
+        AppendEscapedMarkup(out, text, markup.keepNonAscii);
+    else
+        out += text;
     if (markup.closes) {
-        int order[3];
-        int n = 0;
-        for (int t = 0; t < 3; ++t)
-            if (firstAt[t] >= 0 && (markup.flags & kStyleTags[t].bit) != 0) order[n++] = t;
-        // Latest opened first (at most three: a few swaps).
-        for (int x = 1; x < n; ++x)
-            for (int y = x; y > 0 && firstAt[order[y - 1]] < firstAt[order[y]]; --y)
-                std::swap(order[y - 1], order[y]);
-        for (int k = 0; k < n; ++k)
-            out += markup.close[order[k]];
+        for (int k = styles.count - 1; k >= 0; --k)
+            if ((markup.flags & kStyleTags[styles.order[k]].bit) != 0) out += markup.close[styles.order[k]];
     }
     return out;
 }
@@ -187,32 +201,61 @@ void AppendWithLineBreaks(QString& out, const QString& text, const QString& line
     out.append(QStringView(text).mid(from));
 }
 
-// A line that reads as empty: nothing but blanks and tabs (which every reader trims), and in
-// markup the control characters that are left out of it.
-bool IsEmptyLine(QStringView line, bool markup) {
+// A control character that markup cannot hold (the tab and line ends it can).
+bool IsMarkupControl(QChar c) {
+    return c.unicode() < 0x20 && c != u'\t' && c != u'\r' && c != u'\n';
+}
+
+// True when the text holds a character below a blank (a line end, a tab or a control character):
+// one pass that the compiler makes wide, as nearly no caption holds one.
+bool HasLowCharacter(QStringView text) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
+    char16_t low = 0;
+    for (qsizetype i = 0, n = text.size(); i < n; ++i)
+        low |= char16_t(p[i] < 0x20);
+    return low != 0;
+}
+
+// A line that reads as empty: nothing but white space, which every reader trims from a line.
+bool IsEmptyLine(QStringView line) {
     for (const QChar c : line)
-        if (c != u' ' && c != u'\t' && !(markup && c.unicode() < 0x20)) return false;
+        if (!c.isSpace()) return false;
     return true;
 }
 
-// The caption's lines without the empty ones, or nothing when it has none (the common case
-// costs one pass over a caption of several lines, and no copy).
-std::optional<QString> EmptyLinesDropped(const QString& text, const QString& lineBreak, bool markup) {
-    if (lineBreak.isEmpty()) return std::nullopt;
-    bool empty = false;
-    for (qsizetype from = 0;;) {
-        const qsizetype at = FindText(text, lineBreak, from);
-        if (at < 0 && from == 0) return std::nullopt; // one line
-        empty = IsEmptyLine(QStringView(text).mid(from, (at < 0 ? text.size() : at) - from), markup);
-        if (empty || at < 0) break;
-        from = at + lineBreak.size();
+// The caption's lines as every format writes them, or nothing when the text is written as it
+// stands (the common case costs one pass over the text, and no copy):
+// - a raw line end in the text is a line break, as the marker is (it would end a line of the
+//   file where the format has none);
+// - no empty line begins the caption (a reader takes it for the end of the caption, or for the
+//   text of none), and where the caption's lines are the file's lines none is empty at all.
+std::optional<QString> CaptionLines(const QString& text, const QString& lineBreak, bool everyEmptyLine) {
+    bool work = HasLowCharacter(text) && (ContainsChar(text, u'\r') || ContainsChar(text, u'\n'));
+    if (!work && !lineBreak.isEmpty()) {
+        for (qsizetype from = 0;;) {
+            const qsizetype at = FindText(text, lineBreak, from);
+            if (at < 0 && from == 0) return std::nullopt; // one line
+            work = IsEmptyLine(QStringView(text).mid(from, (at < 0 ? text.size() : at) - from));
+            if (work || at < 0 || !everyEmptyLine) break;
+            from = at + lineBreak.size();
+        }
     }
-    if (!empty) return std::nullopt;
+    if (!work) return std::nullopt;
+    QString t = text;
+    // Without a marker the lines are kept apart by CR LF, as the file writes them.
+    const QString join = lineBreak.isEmpty() ? kCrLf : lineBreak;
+    if (ContainsChar(t, u'\r') || ContainsChar(t, u'\n')) {
+        t.replace(kCrLf, QStringLiteral("\n")).replace(u'\r', u'\n');
+        t.replace(QStringLiteral("\n"), join);
+    }
     QString kept;
-    for (const QStringView line : QStringView(text).split(lineBreak)) {
-        if (IsEmptyLine(line, markup)) continue;
-        if (!kept.isEmpty()) kept += lineBreak;
+    kept.reserve(t.size());
+    bool first = true;
+    for (const QStringView line : QStringView(t).split(join)) {
+        if (IsEmptyLine(line) && (first || everyEmptyLine)) continue;
+        if (!first) kept += join;
         kept += line;
+        first = false;
     }
     return kept;
 }
@@ -378,19 +421,32 @@ TemplateOutput::Result FormatRange(const TemplatePlan& plan, int first, int last
     const bool escape = plan.markup.escape;
     if (withHeader && !def.Header.trimmed().isEmpty()) out += def.Header + kCrLf;
     for (int i = first; i < last; ++i) {
-        const QString* captionText = &plan.captions.Text(i);
-        // An empty line would end the caption where its lines are the file's lines.
-        const std::optional<QString> withoutEmpty =
-            plan.enterBreaks ? EmptyLinesDropped(*captionText, job.lineBreak, escape) : std::nullopt;
-        if (withoutEmpty) captionText = &*withoutEmpty;
-        const QString& caption = *captionText;
+        const QString& source = plan.captions.Text(i);
+        // The caption's own text where the file's differs from the caption list's.
+        std::optional<QString> own;
+        // Markup cannot hold control characters: they are left out before anything else is made
+        // of the text, so that it reads back as written.
+        if (escape && HasLowCharacter(source) &&
+            std::any_of(source.cbegin(), source.cend(), IsMarkupControl)) {
+            own = source;
+            own->removeIf(IsMarkupControl);
+        }
+        CaptionStyles styles;
+        if (ContainsChar(own ? *own : source, u'<')) {
+            if (!own) own = source;
+            styles = TakeStyleTags(*own);
+        }
+        if (std::optional<QString> lines = CaptionLines(own ? *own : source, job.lineBreak, plan.enterBreaks))
+            own = std::move(lines);
+        const QString& caption = own ? *own : source;
+        // Nothing to show (style tags alone are not text).
         if (IsBlank(caption)) continue;
-        const bool direct = plan.enterBreaks && !escape && !plan.semicolons && !ContainsChar(caption, u'<');
+        const bool direct = plan.enterBreaks && !escape && !plan.semicolons && styles.count == 0;
         QString text;
         if (!direct) {
             text = TextWithLineBreaks(caption, job.lineBreak);
             if (plan.semicolons) text.replace(u';', u',');
-            text = LineBreaksAsToken(StyledText(text, plan.markup), def.LineBreakToken);
+            text = LineBreaksAsToken(StyledText(text, styles, plan.markup), def.LineBreakToken);
         }
         for (const BodyPiece& piece : plan.pieces) {
             switch (piece.kind) {
@@ -653,19 +709,27 @@ bool WritesEveryCaption(QStringView id) {
     return path && path->everyCaption;
 }
 
-QString WithoutEmptyLines(const QString& text, const QString& lineBreak) {
-    return EmptyLinesDropped(text, lineBreak, false).value_or(text);
-}
-
 QString TextWithLineBreaks(const QString& text, const QString& lineBreak) {
     return ReplaceText(text, lineBreak, kCrLf);
 }
 
-QString WithoutStyleTags(const QString& text) {
-    QString out = text;
-    for (const StyleTag& st : kStyleTags)
-        out = ReplaceText(out, st.tag, u"");
-    return out;
+QString BareCaptionLines(const QString& text, const QString& lineBreak) {
+    QString bare = text;
+    TakeStyleTags(bare);
+    if (std::optional<QString> lines = CaptionLines(bare, lineBreak, true)) bare = std::move(*lines);
+    return TextWithLineBreaks(bare, lineBreak);
+}
+
+QString PlainCaption(const QString& text, const QString& lineBreak) {
+    QString bare = text;
+    const CaptionStyles styles = TakeStyleTags(bare);
+    if (std::optional<QString> lines = CaptionLines(bare, lineBreak, false)) bare = std::move(*lines);
+    // A line of the file is a caption: without a marker, its lines stay on one.
+    if (lineBreak.isEmpty()) bare.replace(kCrLf, QStringLiteral(" "));
+    if (IsBlank(bare)) return QString();
+    for (int k = styles.count - 1; k >= 0; --k)
+        bare.prepend(kStyleTags[styles.order[k]].tag);
+    return bare;
 }
 
 QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage, int ranges) {

@@ -25,11 +25,13 @@ const tWriterPath* FindWriterPath(QStringView id);
 
 // Caption text with the line-break marker as CR LF (no conversion with an empty marker).
 QString TextWithLineBreaks(const QString& text, const QString& lineBreak);
-// The text without its empty lines (nothing but blanks and tabs), for formats whose caption
-// lines are the file's lines: a reader ends the caption at an empty one.
-QString WithoutEmptyLines(const QString& text, const QString& lineBreak);
-// The text without "<b>", "<i>" and "<u>".
-QString WithoutStyleTags(const QString& text);
+// The caption's text as the formats without styles whose caption lines are the file's lines
+// write it: without the program's style tags and their closing forms, without empty lines (a
+// reader ends the caption at an empty one), raw line ends and markers as CR LF.
+QString BareCaptionLines(const QString& text, const QString& lineBreak);
+// The caption's text as a line of a plain-text file: the program's style tags in front, without
+// their closing forms, raw line ends as markers, no empty line first; empty when it shows nothing.
+QString PlainCaption(const QString& text, const QString& lineBreak);
 
 QString WritePlainText(const tWriteJob& job);
 QString WriteAdobeEncore(const tWriteJob& job);

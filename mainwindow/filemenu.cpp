@@ -49,8 +49,9 @@ bool IsSavedDocument() {
 }
 
 // Save writes to the open file itself: a document read from a plain-text file, or from a file
-// holding more than the caption list can keep (styles, comments, ...), goes through Save as
-// instead, so that its file is never overwritten with what was made of it.
+// whose reading told a loss (captions skipped, lines not read, times moved into range, content the
+// caption list cannot keep), goes through Save as instead, so that its file is never overwritten
+// with what was made of it.
 bool SavesInPlace() {
     return gFormatIndex != 0 && IsSavedDocument() && !gImportLeftOut;
 }

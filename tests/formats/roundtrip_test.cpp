@@ -5,6 +5,7 @@
 #include "formats/formattime.h"
 #include "formats/textops.h"
 
+#include <QDir>
 #include <QSet>
 
 #include <random>
@@ -223,5 +224,83 @@ TEST_F(RoundTripTest, EmptyLinesInsideACaptionLoseNoText) {
         for (size_t k = 0; k < got.size(); ++k)
             EXPECT_EQ(lines(got[k].text), lines(Expected(id, doc[k]).text)) << "caption " << k + 1;
         EXPECT_EQ(msgbox.count(), boxes) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+    }
+}
+
+// Texts no file format has a place for as they stand: control characters, an empty first line,
+// style tags typed in the middle with their closing forms, a raw line end, a number and a
+// time-like line inside a caption. Every format writes what it can carry of them, and reads
+// back exactly what it wrote: the file saved again is the same file, and nothing is told.
+TEST_F(RoundTripTest, HostileTextsReadBackAsWritten) {
+    const struct Row {
+        QString text;
+        QString written; // the caption the file holds, as the caption list puts it
+        QString markup;  // the same in markup, which cannot hold control characters
+    } rows[] = {
+        {QString::fromUtf8("\0|second", 8), QString::fromUtf8("\0|second", 8), "second"},
+        {QString::fromUtf8("a <b\0>c\x01|x\x1Fy", 12), QString::fromUtf8("a <b\0>c\x01|x\x1Fy", 12),
+         "<b>a c|xy"},
+        {" |\t|third", "third", {}},
+        {"<i>|second line only", "<i>second line only", {}},
+        {"Say <i>this</i> now", "<i>Say this now", {}},
+        {"<u>all</u> of <b>it</b>", "<u><b>all of it", {}},
+        {"</b>stray close</i>", "stray close", {}},
+        {"12|00:00:0-->00::035<i>", "<i>12|00:00:0-->00::035", {}},
+        {"2|00:00:05,000 --> 00:00:06,000|and on", "2|00:00:05,000 --> 00:00:06,000|and on", {}},
+        {"raw\nline\r\nends", "raw|line|ends", {}},
+    };
+    std::vector<tSubtitleLine> doc;
+    int32_t at = 1000;
+    for (const Row& row : rows) {
+        doc.push_back({at, at + 1500, row.text});
+        at += 2000;
+    }
+    msgbox.AcceptAll();
+    for (int i = 0; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        SCOPED_TRACE(qPrintable(id));
+        const QByteArray bytes = Write(id, doc);
+        const bool markup = gFormatDef.TextEscape == "xml";
+        const int boxes = msgbox.count();
+        Open(WriteFile(id + (id == "PLAINTEXT" ? ".txt" : ".sub"), bytes), IsFrameBased(id));
+        EXPECT_TRUE(OpenedAs(id));
+        const std::vector<tSubtitleLine> got = Document();
+        EXPECT_EQ(msgbox.count(), boxes) << (msgbox.count() > boxes ? qPrintable(msgbox.last().text) : "");
+        EXPECT_FALSE(gImportLeftOut);
+        dialogs.inputs.clear();
+        EXPECT_EQ(got.size(), doc.size()) << bytes.toStdString();
+        if (got.size() != doc.size()) continue;
+        for (size_t k = 0; k < got.size(); ++k) {
+            const QString& written = markup && !rows[k].markup.isEmpty() ? rows[k].markup : rows[k].written;
+            EXPECT_EQ(Normalised(got[k].text), Normalised(Expected(id, {0, 0, written}).text))
+                << "caption " << k + 1;
+        }
+        EXPECT_EQ(QString::fromLatin1(Write(id, got)), QString::fromLatin1(bytes));
+        // Markup leaves control characters out when a file holds them raw, too.
+        if (!markup) continue;
+        Open(WriteFile(id + ".sub", QByteArray(bytes).replace("third", QByteArray("th\0i\x01rd", 7))),
+             IsFrameBased(id));
+        EXPECT_EQ(msgbox.count(), boxes);
+        ASSERT_EQ(Document().size(), doc.size());
+        EXPECT_EQ(Document()[2].text, "third");
+    }
+}
+
+// The reader's fuzz target starts from the seeds in its corpus: among them a file of every format
+// of the catalogue, so that every grammar and template is fuzzed.
+TEST_F(RoundTripTest, TheReaderFuzzCorpusHoldsAFileOfEveryFormat) {
+    QSet<QString> read;
+    const QDir corpus(QStringLiteral(SCRIVELLE_SOURCE_DIR "/tests/fuzz/corpus/reader"));
+    for (const QFileInfo& file : corpus.entryInfoList(QDir::Files)) {
+        msgbox.AcceptAll();
+        Open(file.filePath(), true);
+        dialogs.inputs.clear();
+        read.insert(OpenFormat());
+    }
+    for (int i = 0; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        // Sonic Scenarist files are read on as Spruce ones.
+        EXPECT_TRUE(read.contains(id) || (id == "SONICSCENARIST" && read.contains("SPRUCEDVDMAESTRO")))
+            << qPrintable(id);
     }
 }

@@ -58,6 +58,13 @@ TEST_F(WriterTest, StylesNestAndOnlyDeclaredOnesAreWritten) {
               "Dialogue: Marked=0,0:00:00.00,0:00:01.00,Default,,0000,0000,0000,,{\\b1}x{\\b0}\r\n");
     // Formats without styles drop every tag.
     EXPECT_EQ(Write("YOUTUBESBV", {{0, 1000, "<b>a<i>b<u>"}}), "0:00:00.000,0:00:01.000\r\nab\r\n\r\n");
+    // A tag typed in the middle styles the whole caption, as the list shows it; its closing form
+    // is no text.
+    EXPECT_EQ(Write("SUBRIP", {{0, 1000, "Say <i>this</i> now"}}),
+              "1\r\n00:00:00,000 --> 00:00:01,000\r\n<i>Say this now</i>\r\n\r\n");
+    EXPECT_TRUE(Write("SAMI", {{0, 1000, "Say <i>this</i> now"}}).contains("\r\n<i>Say this now</i>\r\n"));
+    EXPECT_TRUE(
+        Write("ADVANCEDSSA", {{0, 1000, "Say <i>this</i> now"}}).contains(",{\\i1}Say this now{\\i0}\r\n"));
 }
 
 TEST_F(WriterTest, MarkupFormatsEscapeTheirText) {

@@ -209,46 +209,79 @@ const QByteArray kEditorScript =
 
 } // namespace
 
-// A script from another editor holds what the caption list cannot keep: the user is told when
-// it opens, and neither Save nor the save prompt writes over it; only a name the user chooses,
-// after which Save writes that file again.
-TEST_F(SaveAsTest, AScriptFromAnotherEditorIsNeverWrittenOverUnasked) {
-    const struct Case {
-        const char* command;
-        std::function<void(frmMain&)> run;
-    } cases[] = {
-        {"save", [](frmMain& m) { m.mnuSave_Click(); }},
-        {"the prompt of new",
-         [this](frmMain& m) {
-             msgbox.Answer(vbYes);
-             m.mnuNew_Click();
-         }},
+// A file that loses something on reading (captions that cannot be read, times moved into range,
+// content the caption list cannot keep): the user is told when it opens, and neither Save nor the
+// save prompt of any command writes over it; only a name the user chooses, after which Save
+// writes that file again.
+TEST_F(SaveAsTest, AFileThatLostSomethingOnReadingIsNeverWrittenOverUnasked) {
+    const struct File {
+        const char* name;
+        QByteArray bytes;
+        const char* told; // in the reading message
+        const char* format;
+    } files[] = {
+        {"blank line inside a caption.srt",
+         "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello there\r\n\r\nits second line\r\n\r\n"
+         "2\r\n00:00:04,000 --> 00:00:05,000\r\nBye\r\n",
+         "1 caption of the file could not be read and was skipped.", "SUBRIP"},
+        {"beyond the largest time.srt",
+         "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello there\r\n\r\n"
+         "2\r\n123:00:04,000 --> 123:00:05,000\r\nBye\r\n",
+         "2 times of the file lay beyond 99:59:59.999", "SUBRIP"},
+        {"before zero.srt",
+         "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello there\r\n\r\n"
+         "2\r\n-00:00:00,500 --> 00:00:05,000\r\nBye\r\n",
+         "1 time of the file lay before 00:00:00.000", "SUBRIP"},
+        {"styled in part.srt", "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello <i>there</i> you\r\n",
+         "left out: style changes within captions.", "SUBRIP"},
+        {"titled.vtt", "WEBVTT - Episode 1\r\n\r\n00:00:01.000 --> 00:00:03.000\r\nHello there\r\n",
+         "left out: header lines.", "WEBVTT"},
+        {"episode.ass", kEditorScript,
+         "left out: styles, comments, layers, the canvas size and embedded fonts or pictures.",
+         "ADVANCEDSSA"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.command);
-        const QString script = WriteFile("episode.ass", kEditorScript);
-        msgbox.Answer(vbOK);
-        ASSERT_TRUE(w->LoadTextFile(script));
-        EXPECT_TRUE(msgbox.last().text.contains("left out: styles, comments, layers, the canvas size and "
-                                                "embedded fonts or pictures. Save will ask for a file name"))
-            << qPrintable(msgbox.last().text);
-        SetLineText(1, QStringLiteral("Changed"));
-        gModified = true;
+    const struct Command {
+        const char* name;
+        std::function<void(frmMain&)> run;
+        bool prompts;
+    } commands[] = {
+        {"save", [](frmMain& m) { m.mnuSave_Click(); }, false},
+        {"new", [](frmMain& m) { m.mnuNew_Click(); }, true},
+        {"close", [](frmMain& m) { m.mnuClose_Click(); }, true},
+        {"open", [](frmMain& m) { m.mnuOpenText_Click(); }, true},
+        {"exit", [](frmMain& m) { m.Form_QueryUnload(); }, true},
+    };
+    for (const File& f : files) {
+        for (const Command& c : commands) {
+            SCOPED_TRACE(std::string(f.name) + ", " + c.name);
+            const QString original = WriteFile(f.name, f.bytes);
+            msgbox.Answer(vbOK);
+            ASSERT_TRUE(w->LoadTextFile(original));
+            EXPECT_TRUE(msgbox.last().text.contains(f.told)) << qPrintable(msgbox.last().text);
+            EXPECT_TRUE(msgbox.last().text.endsWith("Save will ask for a file name, so that the file is not "
+                                                    "written over."));
+            SetLineText(1, QStringLiteral("Changed"));
+            gModified = true;
 
-        QString offered;
-        AnswerExport(nullptr, true, &offered);
-        const QString copy = TempPath("episode-edited.ass");
-        dialogs.paths.push_back(copy);
-        dialogs.calls.clear();
-        c.run(*w);
-        EXPECT_EQ(offered, "ADVANCEDSSA");
-        ASSERT_EQ(dialogs.calls.size(), 1);
-        EXPECT_EQ(dialogs.calls[0].kind, "save");
-        EXPECT_EQ(dialogs.calls[0].defaultText, "episode.ass");
-        EXPECT_EQ(ReadFileBytes(script), kEditorScript);
-        EXPECT_TRUE(
-            ReadFileBytes(copy).contains("Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,Changed\r\n"));
-        QFile::remove(copy);
+            if (c.prompts) msgbox.Answer(vbYes);
+            QString offered;
+            AnswerExport(nullptr, true, &offered);
+            const QString copy = TempPath(QStringLiteral("edited-%1").arg(f.name));
+            dialogs.paths.push_back(copy);
+            // The open command then asks for the file to open: none.
+            if (QLatin1String(c.name) == QLatin1String("open")) dialogs.paths.push_back(QString());
+            dialogs.calls.clear();
+            c.run(*w);
+            EXPECT_EQ(offered, f.format);
+            ASSERT_GE(dialogs.calls.size(), 1);
+            EXPECT_EQ(dialogs.calls[0].kind, "save");
+            EXPECT_EQ(dialogs.calls[0].defaultText, QString::fromUtf8(f.name));
+            EXPECT_EQ(ReadFileBytes(original), f.bytes);
+            EXPECT_TRUE(ReadFileBytes(copy).contains("Changed"));
+            EXPECT_TRUE(dialogs.paths.empty());
+            QFile::remove(copy);
+            QFile::remove(original);
+        }
     }
     // Once saved under a name of the user's, the document is that file's: Save writes it again.
     const QString script = WriteFile("episode.ass", kEditorScript);
