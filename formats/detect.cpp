@@ -50,6 +50,38 @@ qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>&
     return n;
 }
 
+// --- UTF-8 text decoded as it is read (tFileText::Utf8Bytes) ---
+
+qsizetype DecodeUtf8Line(QByteArrayView bytes, qsizetype from, qsizetype limit, std::vector<char16_t>& line,
+                         qsizetype& chars) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    qsizetype end = from;
+    while (end < limit && p[end] != '\n' && p[end] != '\r')
+        ++end;
+    if (end == limit && limit < bytes.size()) {
+        // Cut off before the line ends: never inside a character's sequence (where the limit
+        // leaves room for none, after the first one).
+        qsizetype cut = end;
+        while (cut > from && (p[cut] & 0xC0) == 0x80)
+            --cut;
+        if (cut > from)
+            end = cut;
+        else
+            while (end < bytes.size() && (p[end] & 0xC0) == 0x80)
+                ++end;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QByteArrayView run = bytes.sliced(from, end - from);
+    const qsizetype room = decoder.requiredSpace(run.size());
+    if (size_t(room) > line.size()) line.resize(std::max(size_t(room), line.size() * 2));
+    char16_t* const out = line.data();
+    char16_t* last = reinterpret_cast<char16_t*>(decoder.appendToBuffer(reinterpret_cast<QChar*>(out), run));
+    // A byte-order mark is not text, as in DecodeFileText.
+    last = std::remove(out, last, char16_t(0xFEFF));
+    chars = last - out;
+    return end;
+}
+
 namespace {
 
 constexpr int kSampleLines = 250;

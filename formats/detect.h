@@ -63,6 +63,13 @@ bool IsAsciiBytes(QByteArrayView bytes);
 // needed; what stands after the line's end in it is scratch). Returns where the line ends.
 qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>& line);
 
+// The UTF-8 bytes from `from` up to the first CR or LF, or up to limit, decoded into line (grown
+// as needed) without byte-order marks; chars tells how many characters it holds. A line cut off
+// at limit (before the end of the bytes) is cut before a character's sequence, never inside it.
+// Returns where the decoded bytes end.
+qsizetype DecodeUtf8Line(QByteArrayView bytes, qsizetype from, qsizetype limit, std::vector<char16_t>& line,
+                         qsizetype& chars);
+
 // A file's text as detection and the reader go through it, line by line. Either text decoded
 // as a whole, or the bytes of a file that is ASCII throughout: every ANSI code page reads those
 // as Latin-1, one character per byte, so each line is widened as it is reached and the file
@@ -77,6 +84,15 @@ public:
         tFileText t{QStringView()};
         t.bytes_ = bytes;
         t.ascii_ = true;
+        return t;
+    }
+    // The bytes of a UTF-8 file, each line (or piece of one) decoded as it is reached, so that a
+    // large file is never decoded whole. Positions (size, at, mid) count bytes; at() gives an
+    // ASCII byte as its character and any other byte as some character above ASCII, so line
+    // ends and blanks are found as in the decoded text.
+    static tFileText Utf8Bytes(QByteArrayView bytes) {
+        tFileText t = AsciiBytes(bytes);
+        t.utf8_ = true;
         return t;
     }
     // Characters in the text.
@@ -105,8 +121,10 @@ public:
         std::vector<char16_t> line(256);
         qsizetype from = 0;
         while (from < n) {
-            const qsizetype end = WidenLine(bytes_, from, line);
-            const QStringView view(line.data(), end - from);
+            qsizetype chars = 0;
+            const qsizetype end =
+                utf8_ ? DecodeUtf8Line(bytes_, from, n, line, chars) : WidenLine(bytes_, from, line);
+            const QStringView view(line.data(), utf8_ ? chars : end - from);
             if (end == n) {
                 f(view);
                 return;
@@ -130,7 +148,11 @@ public:
             const qsizetype limit = std::min(n, from + most);
             qsizetype end = from;
             QStringView piece;
-            if (ascii_) {
+            if (utf8_) {
+                qsizetype chars = 0;
+                end = DecodeUtf8Line(bytes_, from, limit, line, chars);
+                piece = QStringView(line.data(), chars);
+            } else if (ascii_) {
                 end = WidenLine(bytes_.first(limit), from, line);
                 piece = QStringView(line.data(), end - from);
             } else {
@@ -152,7 +174,8 @@ public:
 private:
     QStringView text_;
     QByteArrayView bytes_;
-    bool ascii_ = false;
+    bool ascii_ = false; // bytes_ holds the text (ASCII, or UTF-8 with utf8_)
+    bool utf8_ = false;
 };
 
 // A line without the blanks and tabs around it.

@@ -159,11 +159,13 @@ int32_t AddSaturated(int32_t a, int64_t b) {
 }
 
 // The file's text as detection and the reader take it: the bytes themselves when they are ASCII
-// read in an ANSI code page that keeps ASCII (each line is widened as it is read), otherwise the
-// text decoded into storage.
+// read in an ANSI code page that keeps ASCII (each line is widened as it is read) or UTF-8 (each
+// line decoded as it is read: a large file never exists whole as text), otherwise the text
+// decoded into storage.
 tFileText FileText(const QByteArray& bytes, tTextEncoding encoding, QString& storage) {
     if (encoding == tTextEncoding::Ansi && KeepsAscii(-1) && IsAsciiBytes(bytes))
         return tFileText::AsciiBytes(bytes);
+    if (encoding == tTextEncoding::Utf8) return tFileText::Utf8Bytes(bytes);
     storage = DecodeFileText(bytes, encoding);
     return tFileText(storage);
 }

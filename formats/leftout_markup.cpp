@@ -1,7 +1,8 @@
 // What the markup formats hold that the caption list cannot keep: the styles, regions and
-// metadata of timed text, the style classes and inline markup of SAMI. Found by a pass of its
-// own over the file's tags, next to the reading, and compared with what this program writes in
-// the format (its header and caption template), so that a file it wrote leaves nothing out.
+// metadata of timed text (told tag by tag as its reader meets them), the style classes and
+// inline markup of SAMI (found by a pass of its own over the file's tags, next to the reading).
+// Both are compared with what this program writes in the format (its header and caption
+// template), so that a file it wrote leaves nothing out.
 #include "formats/readerpaths.h"
 
 #include <QSet>
@@ -13,6 +14,14 @@ namespace {
 constexpr Qt::CaseSensitivity kCi = Qt::CaseInsensitive;
 // A tag spread over more lines than this is no tag this pass needs to understand.
 constexpr qsizetype kMaxTag = 64 * 1024;
+
+// Where c stands in text from `from` on, or -1 (tags are short: a plain look is quickest).
+qsizetype Find(QStringView text, char16_t c, qsizetype from) {
+    const char16_t* p = text.utf16();
+    for (qsizetype i = from, n = text.size(); i < n; ++i)
+        if (p[i] == c) return i;
+    return -1;
+}
 
 // Calls f(tag) with the text between "<" and ">" of every tag of the text (a tag spread over
 // lines gets its lines joined by a blank); comments and CDATA sections are passed over. Stops
@@ -107,39 +116,45 @@ struct Attribute {
     QStringView name, value;
 };
 
-// The attributes name="value" (or 'value', or a bare value) of a tag.
-std::vector<Attribute> Attributes(QStringView a) {
-    std::vector<Attribute> out;
+// Calls f(name, value) for each attribute name="value" (or 'value', or a bare value) of a tag,
+// without gathering them.
+template <typename F> void ForEachAttribute(QStringView a, F&& f) {
+    const qsizetype n = a.size();
     qsizetype i = 0;
-    while (i < a.size()) {
-        while (i < a.size() && a[i].isSpace())
+    while (i < n) {
+        while (i < n && a[i].isSpace())
             ++i;
         const qsizetype nameStart = i;
-        while (i < a.size() && a[i] != u'=' && !a[i].isSpace())
+        while (i < n && a[i] != u'=' && !a[i].isSpace())
             ++i;
-        const QStringView name = a.mid(nameStart, i - nameStart);
-        while (i < a.size() && a[i].isSpace())
+        const QStringView name = a.sliced(nameStart, i - nameStart);
+        while (i < n && a[i].isSpace())
             ++i;
         QStringView value;
-        if (i < a.size() && a[i] == u'=') {
+        if (i < n && a[i] == u'=') {
             ++i;
-            while (i < a.size() && a[i].isSpace())
+            while (i < n && a[i].isSpace())
                 ++i;
-            if (i < a.size() && (a[i] == u'"' || a[i] == u'\'')) {
-                const QChar quote = a[i];
-                const qsizetype end = a.indexOf(quote, i + 1);
-                value = a.mid(i + 1, (end < 0 ? a.size() : end) - i - 1);
-                i = end < 0 ? a.size() : end + 1;
+            if (i < n && (a[i] == u'"' || a[i] == u'\'')) {
+                const qsizetype end = a.indexOf(a[i], i + 1);
+                value = a.sliced(i + 1, (end < 0 ? n : end) - i - 1);
+                i = end < 0 ? n : end + 1;
             } else {
                 const qsizetype start = i;
-                while (i < a.size() && !a[i].isSpace())
+                while (i < n && !a[i].isSpace())
                     ++i;
-                value = a.mid(start, i - start);
+                value = a.sliced(start, i - start);
             }
         }
-        if (!name.isEmpty()) out.push_back({name, value});
+        if (!name.isEmpty()) f(name, value);
         if (i == nameStart) ++i;
     }
+}
+
+// The attributes of a tag, gathered.
+std::vector<Attribute> Attributes(QStringView a) {
+    std::vector<Attribute> out;
+    ForEachAttribute(a, [&](QStringView name, QStringView value) { out.push_back({name, value}); });
     return out;
 }
 
@@ -188,7 +203,11 @@ bool MayStyle(QStringView attributes) {
 enum class TtAttribute { Other, Style, Region, Agent };
 
 TtAttribute KindOf(QStringView name) {
-    const qsizetype colon = name.indexOf(u':');
+    const qsizetype colon = Find(name, u':', 0);
+    // Most attributes (times, ids) are none of these, told by their first letter.
+    const char16_t first = colon + 1 < name.size() ? char16_t(name[colon + 1].unicode() | 0x20) : 0;
+    if (colon < 0 || (name[0].unicode() | 0x20) != u't')
+        if (first != u'r' && first != u's' && first != u'a') return TtAttribute::Other;
     const QStringView prefix = colon < 0 ? QStringView() : name.left(colon);
     const QStringView local = colon < 0 ? name : name.mid(colon + 1);
     if (IsNamed(local, "region")) return TtAttribute::Region;
@@ -236,58 +255,73 @@ QSet<QString> OwnTimedTextTags(const QString& own) {
     return tags;
 }
 
-uint32_t TimedTextLeftOut(const tFileText& text, const tReadSetup& setup, const QString& own) {
-    const QSet<QString> ours = OwnTimedTextTags(own);
+// What the styling attributes of a body tag leave out (tLeftOut kinds), compared with the
+// program's own tags.
+uint32_t TtBodyTagLeftOut(const Tag& tag, const QSet<QString>& ours) {
+    const QString signature = TtSignature(tag, false);
+    if (signature.isEmpty() || ours.contains(signature)) return 0;
     uint32_t leftOut = 0;
-    TtPlace place = kOutside;
-    // Paragraphs past the reader's limit are not in the document anyway.
-    qsizetype paragraphs = 0;
-    const qsizetype most = qsizetype(std::max(0, setup.limit)) + 1;
-    ForEachTag(text, [&](QStringView t) {
-        const Tag tag = ParseTag(t);
-        if (tag.special) return true;
-        if (tag.closing) {
-            if (IsNamed(tag.name, "head")) place = kOutside;
-            return true;
+    const bool inline_ = IsNamed(tag.name, "span");
+    for (const Attribute& a : Attributes(tag.attributes)) {
+        switch (KindOf(a.name)) {
+        case TtAttribute::Style:
+            leftOut |= inline_ ? kLeftInlineStyles : kLeftStyles;
+            break;
+        case TtAttribute::Region:
+            leftOut |= kLeftPositions;
+            break;
+        case TtAttribute::Agent:
+            leftOut |= kLeftNames;
+            break;
+        case TtAttribute::Other:
+            break;
         }
-        if (IsNamed(tag.name, "head")) {
-            place = kHead;
-            return true;
-        }
-        if (IsNamed(tag.name, "body")) place = kBody;
-        if (IsNamed(tag.name, "p") && ++paragraphs > most) return false;
-        if (place == kHead) {
-            // Containers hold nothing themselves; what they hold is looked at.
-            for (const char* container : {"styling", "layout", "metadata"})
-                if (IsNamed(tag.name, container)) return true;
-            if (ours.contains(TtSignature(tag, true))) return true;
-            leftOut |= IsNamed(tag.name, "style")    ? kLeftStyles
-                       : IsNamed(tag.name, "region") ? kLeftPositions
-                                                     : kLeftHeader;
-            return true;
-        }
-        const QString signature = TtSignature(tag, false);
-        if (signature.isEmpty() || ours.contains(signature)) return true;
-        const bool inline_ = IsNamed(tag.name, "span");
-        for (const Attribute& a : Attributes(tag.attributes)) {
-            switch (KindOf(a.name)) {
-            case TtAttribute::Style:
-                leftOut |= inline_ ? kLeftInlineStyles : kLeftStyles;
-                break;
-            case TtAttribute::Region:
-                leftOut |= kLeftPositions;
-                break;
-            case TtAttribute::Agent:
-                leftOut |= kLeftNames;
-                break;
-            case TtAttribute::Other:
-                break;
-            }
-        }
-        return true;
-    });
+    }
     return leftOut;
 }
+
+// The body tags of a document mostly repeat a few styles (every paragraph style="s1"): what a
+// tag's name and styling attributes leave out is worked out once and remembered, so that a tag
+// like one before costs a look at its attributes and no more.
+class TtBodyTags {
+public:
+    explicit TtBodyTags(const QSet<QString>& ours) : ours_(ours) {}
+
+    uint32_t LeftOut(const Tag& tag) {
+        key_.resize(0);
+        key_ += tag.name;
+        bool styled = false;
+        ForEachAttribute(tag.attributes, [&](QStringView name, QStringView value) {
+            if (KindOf(name) == TtAttribute::Other) return;
+            styled = true;
+            key_ += u'\x1f';
+            key_ += name;
+            key_ += u'=';
+            key_ += value;
+        });
+        // A tag without any (a paragraph's times) styles nothing.
+        if (!styled) return 0;
+        for (const Seen& s : seen_)
+            if (s.key == key_) return s.leftOut;
+        const uint32_t leftOut = TtBodyTagLeftOut(tag, ours_);
+        constexpr size_t kRemembered = 8;
+        if (seen_.size() < kRemembered)
+            seen_.push_back({key_, leftOut});
+        else
+            seen_[next_++ % kRemembered] = {key_, leftOut};
+        return leftOut;
+    }
+
+private:
+    struct Seen {
+        QString key;
+        uint32_t leftOut;
+    };
+    const QSet<QString>& ours_;
+    QString key_;
+    std::vector<Seen> seen_;
+    size_t next_ = 0;
+};
 
 // --- SAMI ---
 
@@ -386,13 +420,46 @@ uint32_t SamiLeftOut(const tFileText& text, const tReadSetup& setup, const QStri
 
 } // namespace
 
+struct tTimedTextTags::Data {
+    explicit Data(const QString& own) : ours(OwnTimedTextTags(own)), bodyTags(ours) {}
+    const QSet<QString> ours;
+    TtBodyTags bodyTags;
+    TtPlace place = kOutside;
+};
+
+tTimedTextTags::tTimedTextTags(const QString& own) : d_(std::make_unique<Data>(own)) {}
+
+tTimedTextTags::~tTimedTextTags() = default;
+
+uint32_t tTimedTextTags::Note(QStringView name, QStringView attributes, bool closing) {
+    Data& d = *d_;
+    if (closing) {
+        if (IsNamed(name, "head")) d.place = kOutside;
+        return 0;
+    }
+    if (IsNamed(name, "head")) {
+        d.place = kHead;
+        return 0;
+    }
+    Tag tag;
+    tag.name = name;
+    tag.attributes = attributes;
+    if (d.place == kHead) {
+        // Containers hold nothing themselves; what they hold is looked at.
+        for (const char* container : {"styling", "layout", "metadata"})
+            if (IsNamed(name, container)) return 0;
+        if (d.ours.contains(TtSignature(tag, true))) return 0;
+        return IsNamed(name, "style")    ? kLeftStyles
+               : IsNamed(name, "region") ? kLeftPositions
+                                         : kLeftHeader;
+    }
+    if (IsNamed(name, "body")) d.place = kBody;
+    return d.bodyTags.LeftOut(tag);
+}
+
 uint32_t MarkupLeftOut(const tFileText& text, const tReadSetup& setup, const QString& formatId) {
-    if (setup.plainText) return 0;
-    bool timedText = false;
-    for (const char* id : {"DFXP", "TTML", "SMPTETT", "EBUTTD"})
-        timedText = timedText || formatId == QLatin1String(id);
-    if (!timedText && formatId != QLatin1String("SAMI")) return 0;
+    // Timed text is told by its reader, tag by tag as it reads (tTimedTextTags).
+    if (setup.plainText || formatId != QLatin1String("SAMI")) return 0;
     // What a file the program wrote holds besides its captions.
-    const QString own = setup.ownHeader + setup.def.Body + setup.def.Footer;
-    return timedText ? TimedTextLeftOut(text, setup, own) : SamiLeftOut(text, setup, own);
+    return SamiLeftOut(text, setup, setup.ownHeader + setup.def.Body + setup.def.Footer);
 }

@@ -21,6 +21,8 @@ constexpr Qt::CaseSensitivity kCi = Qt::CaseInsensitive;
 constexpr int kInComment = 1;       // inside "<!-- ... -->"
 constexpr int kTextClosed = 2;      // "</BODY>" came after the open SYNC: what follows is not its text
 constexpr int kBeforeFirstSync = 4; // the body has begun, no SYNC yet
+constexpr int kInHeadBlock = 8;     // inside a title, parameters or the style sheet
+constexpr int kInOuterTag = 16;     // a tag outside the body goes on past the line's end
 
 bool Has(const tCaptionReader& r, int bit) {
     return (r.grammarState & bit) != 0;
@@ -267,6 +269,29 @@ void OpenBody(tCaptionReader& r) {
 
 } // namespace
 
+namespace {
+
+// A tag outside the body (before it or after its end) that begins at i: whether the reader
+// knows it (the document's frame, its head, title, parameters and style sheet). Notes the
+// blocks whose text is no caption's.
+bool KnownOuterTag(tCaptionReader& r, QStringView line, qsizetype i) {
+    qsizetype from = i + 1;
+    if (from < line.size() && (line[from] == u'!' || line[from] == u'?')) return true;
+    const bool closing = from < line.size() && line[from] == u'/';
+    if (closing) ++from;
+    for (const char* block : {"title", "samiparam", "style"}) {
+        if (TagAt(line, from - 1, QLatin1String(block))) {
+            Set(r, kInHeadBlock, !closing);
+            return true;
+        }
+    }
+    for (const char* frame : {"sami", "head", "body"})
+        if (TagAt(line, from - 1, QLatin1String(frame))) return true;
+    return false;
+}
+
+} // namespace
+
 QString StripSamiMarkup(QStringView text) {
     QString out;
     out.reserve(text.size());
@@ -277,6 +302,12 @@ QString StripSamiMarkup(QStringView text) {
 void ReadSamiLine(tCaptionReader& r, QStringView line) {
     qsizetype i = 0;
     const qsizetype n = line.size();
+    // Text or a tag outside the body that is no part of the document's frame: the line is named.
+    bool unread = false;
+    if (Has(r, kInOuterTag)) {
+        i = TagEnd(line, 0);
+        if (i > 0 && line[i - 1] == u'>') Set(r, kInOuterTag, false);
+    }
     while (i < n) {
         if (Has(r, kInComment)) {
             const qsizetype close = line.indexOf(QLatin1String("-->"), i);
@@ -289,7 +320,11 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
         const qsizetype stop = lt < 0 ? n : lt;
         const bool collecting =
             r.sectionOpen && !Has(r, kTextClosed) && (r.start >= 0 || Has(r, kBeforeFirstSync));
-        if (collecting) r.document += line.mid(i, stop - i);
+        const bool outside = !r.sectionOpen || Has(r, kTextClosed);
+        if (collecting)
+            r.document += line.mid(i, stop - i);
+        else if (outside && !Has(r, kInHeadBlock) && !IsBlank(line.mid(i, stop - i)))
+            unread = true;
         if (lt < 0) break;
         i = lt;
         if (line.mid(i).startsWith(QLatin1String("<!--"))) {
@@ -311,12 +346,17 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
         } else if (r.sectionOpen && TagAt(line, i, QLatin1String("/body"))) {
             Set(r, kTextClosed, true);
             i = TagEnd(line, i);
+        } else if (outside && !collecting) {
+            if (!KnownOuterTag(r, line, i)) unread = true;
+            i = TagEnd(line, i);
+            if (line[i - 1] != u'>') Set(r, kInOuterTag, true);
         } else {
             // Other markup stays with the text until the caption is taken.
             if (collecting) r.document += u'<';
             ++i;
         }
     }
+    if (unread) r.NotRead(line);
     if (r.sectionOpen && !Has(r, kTextClosed) && (r.start >= 0 || Has(r, kBeforeFirstSync)))
         r.document += u'\n';
 }

@@ -212,16 +212,35 @@ struct Container {
     bool undecided;      // begin and end given, no paragraph inside yet
 };
 
+// Text that is no caption's, gathered until the element or run of text it stands in ends, to be
+// named as one unread element.
+struct Unread {
+    void Add(QStringView text) {
+        constexpr qsizetype kEnough = 80;
+        if (sample.size() < kEnough) sample += text.first(std::min(text.size(), kEnough - sample.size()));
+    }
+    void Tell(tCaptionReader& r) {
+        if (!IsBlank(sample)) r.NotRead(sample);
+        sample.truncate(0);
+    }
+    QString sample;
+};
+
 class Scanner final : public tGrammarData {
 public:
+    explicit Scanner(const tCaptionReader& r) : tags_(r.OwnHeader() + r.Def().Body + r.Def().Footer) {}
     void Feed(tCaptionReader& r, QStringView piece, bool lineEnds);
     void Finish(tCaptionReader& r);
 
 private:
     qsizetype Scan(tCaptionReader& r, QStringView v, bool final);
     void Tag(tCaptionReader& r, QStringView inner);
+    void Text(QStringView run);
     void AppendText(QStringView run);
     void OpenParagraph(QStringView attributes, bool selfClosing);
+    void NoteSpan(tCaptionReader& r, QStringView attributes);
+    // Moves offset_ for a paragraph that begins at begin (as written) in the containers open.
+    void PlaceParagraph(int64_t begin);
     void CloseParagraph(tCaptionReader& r);
     void Take(tCaptionReader& r, Caption& c);
     void Store(tCaptionReader& r, Caption& c);
@@ -232,8 +251,21 @@ private:
     qsizetype searched_ = 0;
     char16_t quote_ = 0;
 
+    tTimedTextTags tags_;
     Timing timing_;
     std::vector<Container> containers_;
+    bool inHead_ = false;
+    // Elements the reader does not know, open in the body: what they hold is no caption's.
+    int unknownDepth_ = 0;
+    Unread unknown_;
+    // Text in the body outside any paragraph.
+    Unread stray_;
+    // The paragraph's own end and duration as written (-1: none), and the first begin and last
+    // end of the timed spans in it (-1: none), which time a paragraph that has no begin.
+    int64_t paragraphEnd_ = -1, paragraphDur_ = -1;
+    int64_t spanBegin_ = -1, spanEnd_ = -1;
+    // The attributes of a paragraph without a begin of its own, to name it if it cannot be read.
+    QString untimedTag_;
     int64_t offset_ = 0;
     bool inP_ = false;
     bool pendingSpace_ = false;
@@ -249,8 +281,8 @@ void Scanner::Feed(tCaptionReader& r, QStringView piece, bool lineEnds) {
         if (used < piece.size()) {
             tail_ = piece.sliced(used).toString();
             if (lineEnds) tail_ += u'\n';
-        } else if (lineEnds && inP_) {
-            AppendText(u"\n");
+        } else if (lineEnds) {
+            Text(u"\n");
         }
         return;
     }
@@ -264,6 +296,8 @@ void Scanner::Finish(tCaptionReader& r) {
     if (!tail_.isEmpty()) Scan(r, tail_, true);
     tail_.clear();
     if (r.limitReached) return;
+    unknown_.Tell(r);
+    stray_.Tell(r);
     // An unclosed paragraph at the end of the file.
     if (inP_ && !IsBlank(current_.text)) ++r.skipped;
     if (waiting_) {
@@ -281,9 +315,11 @@ qsizetype Scanner::Scan(tCaptionReader& r, QStringView v, bool final) {
     qsizetype i = 0;
     while (i < n && !r.limitReached) {
         if (p[i] != u'<') {
-            qsizetype next = v.indexOf(u'<', i);
-            if (next < 0) next = n;
-            if (inP_) AppendText(v.sliced(i, next - i));
+            // Runs of text are short: a plain look is quickest.
+            qsizetype next = i + 1;
+            while (next < n && p[next] != u'<')
+                ++next;
+            Text(v.sliced(i, next - i));
             i = next;
             continue;
         }
@@ -314,13 +350,11 @@ qsizetype Scanner::Scan(tCaptionReader& r, QStringView v, bool final) {
             }
             searched_ = 0;
             if (close < 0) close = n;
-            if (inP_) {
-                // CDATA is text as it stands: its markup characters are escaped for the one
-                // unescaping that every caption of the format goes through.
-                QString raw = v.sliced(i + 9, close - i - 9).toString();
-                raw.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
-                AppendText(raw);
-            }
+            // CDATA is text as it stands: its markup characters are escaped for the one
+            // unescaping that every caption of the format goes through.
+            QString raw = v.sliced(i + 9, close - i - 9).toString();
+            raw.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
+            Text(raw);
             i = std::min(n, close + 3);
             continue;
         }
@@ -350,6 +384,15 @@ qsizetype Scanner::Scan(tCaptionReader& r, QStringView v, bool final) {
         Tag(r, inner);
     }
     return n;
+}
+
+void Scanner::Text(QStringView run) {
+    if (unknownDepth_ > 0)
+        unknown_.Add(run);
+    else if (inP_)
+        AppendText(run);
+    else if (!inHead_ && (!stray_.sample.isEmpty() || !IsBlank(run)))
+        stray_.Add(run);
 }
 
 void Scanner::AppendText(QStringView run) {
@@ -408,7 +451,19 @@ void Scanner::Tag(tCaptionReader& r, QStringView inner) {
         ++nameEnd;
     const QStringView name = LocalName(inner.first(nameEnd));
     const QStringView attributes = inner.sliced(nameEnd);
+    r.leftOut |= tags_.Note(name, attributes, closing);
+    // A run of text outside the paragraphs ends at any tag.
+    stray_.Tell(r);
 
+    if (unknownDepth_ > 0) {
+        // Nothing inside an element the reader does not know is read.
+        if (closing) {
+            if (--unknownDepth_ == 0) unknown_.Tell(r);
+        } else if (!selfClosing) {
+            ++unknownDepth_;
+        }
+        return;
+    }
     if (Is(name, u"p")) {
         if (!closing)
             OpenParagraph(attributes, selfClosing);
@@ -421,8 +476,7 @@ void Scanner::Tag(tCaptionReader& r, QStringView inner) {
             afterBreak_ = true;
         }
     } else if (Is(name, u"span")) {
-        if (inP_ && !closing)
-            ForEachAttribute(attributes, [&](QStringView n, QStringView v) { NoteStyle(current_, n, v); });
+        if (inP_ && !closing) NoteSpan(r, attributes);
     } else if (Is(name, u"div") || Is(name, u"body")) {
         if (closing) {
             if (!containers_.empty() && containers_.back().Name() == name) {
@@ -441,15 +495,24 @@ void Scanner::Tag(tCaptionReader& r, QStringView inner) {
             c.undecided = c.begin >= 0 && c.end >= 0;
             containers_.push_back(c);
         }
-    } else if (Is(name, u"tt") && !closing) {
-        timing_ = TimingOf(attributes);
+    } else if (Is(name, u"tt")) {
+        if (!closing) timing_ = TimingOf(attributes);
+    } else if (Is(name, u"head")) {
+        inHead_ = !closing && !selfClosing;
+    } else if (!closing && !inHead_ && (inP_ || !containers_.empty())) {
+        // An element of the body that is no part of a caption (metadata, an image, an
+        // animation, another vocabulary's): named with what it holds.
+        unknown_.Add(u"<");
+        unknown_.Add(inner);
+        unknown_.Add(u">");
+        if (selfClosing)
+            unknown_.Tell(r);
+        else
+            unknownDepth_ = 1;
     }
 }
 
-void Scanner::OpenParagraph(QStringView attributes, bool selfClosing) {
-    current_.begin = current_.end = -1;
-    current_.text.truncate(0);
-    current_.bold = current_.italic = current_.underline = false;
+void Scanner::NoteSpan(tCaptionReader& r, QStringView attributes) {
     int64_t begin = -1, end = -1, dur = -1;
     ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
         if (Is(n, u"begin"))
@@ -461,35 +524,85 @@ void Scanner::OpenParagraph(QStringView attributes, bool selfClosing) {
         else
             NoteStyle(current_, n, v);
     });
+    if (begin < 0 && end < 0 && dur < 0) return;
+    // Word timings (lyrics, karaoke): the caption keeps only the paragraph's times.
+    r.leftOut |= kLeftInlineTimes;
+    if (begin < 0) return;
+    if (spanBegin_ < 0 || begin < spanBegin_) spanBegin_ = begin;
+    if (end < 0 && dur >= 0) end = begin + dur;
+    if (end > spanEnd_) spanEnd_ = end;
+}
+
+void Scanner::OpenParagraph(QStringView attributes, bool selfClosing) {
+    current_.begin = current_.end = -1;
+    current_.text.truncate(0);
+    current_.bold = current_.italic = current_.underline = false;
+    spanBegin_ = spanEnd_ = -1;
+    int64_t begin = -1, end = -1, dur = -1;
+    ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
+        if (Is(n, u"begin"))
+            begin = TimeExpression(v, timing_);
+        else if (Is(n, u"end"))
+            end = TimeExpression(v, timing_);
+        else if (Is(n, u"dur"))
+            dur = TimeExpression(v, timing_);
+        else
+            NoteStyle(current_, n, v);
+    });
+    paragraphEnd_ = end;
+    paragraphDur_ = dur;
     if (begin >= 0) {
-        // A container that gives its own begin and end, and within them the times of its first
-        // paragraph, is a list of lines whose times are the document's as they stand (lyrics
-        // tools write a song's parts so); otherwise its begin moves what it holds.
-        for (size_t k = 0; k < containers_.size(); ++k) {
-            Container& c = containers_[k];
-            if (!c.undecided) continue;
-            c.undecided = false;
-            if (begin < c.begin || begin > c.end) continue;
-            offset_ -= c.begin;
-            for (size_t inside = k + 1; inside < containers_.size(); ++inside)
-                containers_[inside].outerOffset -= c.begin;
-        }
+        PlaceParagraph(begin);
         current_.begin = offset_ + begin;
         if (end >= 0)
             current_.end = offset_ + end;
         else if (dur >= 0)
             current_.end = current_.begin + dur;
+    } else {
+        untimedTag_ = QStringLiteral("<p");
+        untimedTag_ += attributes;
+        untimedTag_ += u'>';
     }
     inP_ = !selfClosing;
     pendingSpace_ = afterBreak_ = false;
 }
 
+void Scanner::PlaceParagraph(int64_t begin) {
+    // A container that gives its own begin and end, and within them the times of its first
+    // paragraph, is a list of lines whose times are the document's as they stand (lyrics
+    // tools write a song's parts so); otherwise its begin moves what it holds.
+    for (size_t k = 0; k < containers_.size(); ++k) {
+        Container& c = containers_[k];
+        if (!c.undecided) continue;
+        c.undecided = false;
+        if (begin < c.begin || begin > c.end) continue;
+        offset_ -= c.begin;
+        for (size_t inside = k + 1; inside < containers_.size(); ++inside)
+            containers_[inside].outerOffset -= c.begin;
+    }
+}
+
 void Scanner::CloseParagraph(tCaptionReader& r) {
     inP_ = false;
     if (IsBlank(current_.text)) return;
-    // Timed spans inside an untimed paragraph (karaoke layouts) are not read.
+    if (current_.begin < 0 && spanBegin_ >= 0) {
+        // Timed only on its spans (word-timed lyrics): from the first word's begin to the last
+        // one's end, or the paragraph's own end where it gives one.
+        PlaceParagraph(spanBegin_);
+        current_.begin = offset_ + spanBegin_;
+        if (paragraphEnd_ >= 0)
+            current_.end = offset_ + paragraphEnd_;
+        else if (paragraphDur_ >= 0)
+            current_.end = current_.begin + paragraphDur_;
+        else if (spanEnd_ >= 0)
+            current_.end = offset_ + spanEnd_;
+    }
     if (current_.begin < 0) {
-        ++r.skipped;
+        // No time to show it at: named, with what it says.
+        Unread named;
+        named.Add(untimedTag_);
+        named.Add(current_.text);
+        named.Tell(r);
         return;
     }
     Take(r, current_);
@@ -523,7 +636,7 @@ void Scanner::Store(tCaptionReader& r, Caption& c) {
 }
 
 Scanner& ScannerOf(tCaptionReader& r) {
-    if (!r.grammarData) r.grammarData = std::make_unique<Scanner>();
+    if (!r.grammarData) r.grammarData = std::make_unique<Scanner>(r);
     return static_cast<Scanner&>(*r.grammarData);
 }
 

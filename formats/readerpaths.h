@@ -211,9 +211,23 @@ private:
     bool lostBlock_ = false;
 };
 
-// What a file of a markup format (timed text, SAMI) holds that the caption list cannot keep
-// (tLeftOut kinds), compared with what the program writes in the format; 0 for other formats.
+// What a SAMI file holds that the caption list cannot keep (tLeftOut kinds), compared with what
+// the program writes in the format; 0 for other formats.
 uint32_t MarkupLeftOut(const tFileText& text, const tReadSetup& setup, const QString& formatId);
+
+// What the tags of a timed-text document hold that the caption list cannot keep, compared with
+// own, what the program writes in the format: Note takes each tag as the reader meets it (its
+// name without a namespace prefix, its attributes' text) and gives the tLeftOut kinds it holds.
+class tTimedTextTags {
+public:
+    explicit tTimedTextTags(const QString& own);
+    ~tTimedTextTags();
+    uint32_t Note(QStringView name, QStringView attributes, bool closing);
+
+private:
+    struct Data;
+    std::unique_ptr<Data> d_;
+};
 
 // Markup of SAMI text removed, line breaks and the style tags kept.
 QString StripSamiMarkup(QStringView text);

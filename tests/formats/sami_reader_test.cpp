@@ -118,6 +118,7 @@ TEST_F(SamiReaderTest, SyncsOfOneMomentAndOtherCases) {
         QString body;
         Captions captions;
         int skipped = 0; // paragraphs without a time
+        int unread = 0;  // lines outside the body that are no part of the document's frame
     } cases[] = {
         {"two languages, a SYNC each at the same moment: one caption shows both",
          "<SYNC Start=1000><P Class=KRCC>\n\uc548\ub155\n<SYNC Start=1000><P Class=ENCC>\nHello\n"
@@ -146,9 +147,11 @@ TEST_F(SamiReaderTest, SyncsOfOneMomentAndOtherCases) {
          "<SYNC Start=1000><P>One</P></SYNC><SYNC Start=2000><P>Two</P></SYNC>"
          "<SYNC Start=3000><P>&nbsp;</P></SYNC></BODY></SAMI>\n",
          {{1000, 2000, "One"}, {2000, 3000, "Two"}}},
-        {"text after the body is no caption's",
-         "<SYNC Start=1000><P>Last\n</BODY>\nTrailing words\n</SAMI>\n",
-         {{1000, 1000 + kDefaultCaptionMs, "Last"}}},
+        {"text and markup after the body are no caption's, and told",
+         "<SYNC Start=1000><P>Last\n</BODY>\nTrailing words\n<SCRIPT>\n</SAMI>\n",
+         {{1000, 1000 + kDefaultCaptionMs, "Last"}},
+         0,
+         2},
         {"text in the body before any SYNC has no time",
          "<P Class=ENCC>Orphan\n<SYNC Start=1000><P>One\n<SYNC Start=2000><P>&nbsp;\n",
          {{1000, 2000, "One"}},
@@ -169,7 +172,13 @@ TEST_F(SamiReaderTest, SyncsOfOneMomentAndOtherCases) {
         const tReadOutcome got = Parse("SAMI", kHead + c.body);
         EXPECT_EQ(got.captions, c.captions);
         EXPECT_EQ(got.skipped, c.skipped);
+        EXPECT_EQ(got.unreadLines, c.unread);
     }
+    // A head of other elements and words, in a file without a body tag.
+    const tReadOutcome got = Parse("SAMI", "<SAMI><HEAD><META name=\"author\"\ncontent=\"x\"><TITLE>T</TITLE>\n"
+                                           "By hand\n<STYLE\nTYPE=\"text/css\"></STYLE></HEAD>\n<SYNC Start=1000><P>One\n");
+    EXPECT_EQ(got.captions, (Captions{{1000, 1000 + kDefaultCaptionMs, "One"}}));
+    EXPECT_EQ(got.unreadSamples, (QStringList{"<SAMI><HEAD><META name=\"author\"", "By hand"}));
 }
 
 // Files laid out as encoders and sites write them, opened as the open command opens them.

@@ -65,6 +65,13 @@ const QByteArray kPaddedLyrics = R"(<?xml version="1.0" encoding="utf-8"?>
 </tt>
 )";
 
+// A lyrics tool's export timed on the words alone: the paragraphs give no times of their own.
+const QByteArray kSpanTimedLyrics = R"(<tt xmlns="http://www.w3.org/ns/ttml"><body><div begin="10s">
+  <p><span begin="1.5" end="2">Only</span> <span begin="2" end="2.75">words</span></p>
+  <p end="6"><span begin="4">Until</span> <span dur="1s">the end</span></p>
+</div></body></tt>
+)";
+
 tReadSetup TimedTextSetup(int limit = kImportLimit) {
     tReadSetup setup;
     EXPECT_TRUE(LoadFormatDefinition("TTML", false, false));
@@ -75,7 +82,7 @@ tReadSetup TimedTextSetup(int limit = kImportLimit) {
 }
 
 // Reads a document handed over in the given pieces (the last of each line marked by a "\n" at
-// its end, which is not passed on).
+// its end, which is not passed on): the captions, and a last one holding what was not read.
 Captions ReadPieces(const tReadSetup& setup, const QStringList& pieces) {
     tCaptionReader reader(setup);
     for (const QString& piece : pieces) {
@@ -83,6 +90,7 @@ Captions ReadPieces(const tReadSetup& setup, const QStringList& pieces) {
         ReadTimedText(reader, lineEnds ? QStringView(piece).chopped(1) : QStringView(piece), lineEnds);
     }
     FinishTimedText(reader);
+    reader.captions.push_back({reader.unreadLines, 0, reader.unreadSamples.join(u'/')});
     return reader.captions;
 }
 
@@ -95,24 +103,33 @@ TEST_F(TimedTextReaderTest, LyricsFilesReadEachLineWithItsOwnTimes) {
         const char* what;
         QByteArray bytes;
         Captions captions;
+        bool wordTimes; // the words' own times are left out, and told
     } files[] = {
         {"word-timed, parts of the song as divs with their times",
          kWordTimedLyrics,
          {{19764, 23510, "Hello darkness friend"},
           {24002, 28338, "I've come"},
-          {62100, 65750, "Because (a vision)"}}},
+          {62100, 65750, "Because (a vision)"}},
+         true},
         {"line-timed on one line, bare seconds",
          kLineTimedLyrics,
          {{12500, 15750, "First line of the song"},
           {16000, 19764, "Second line"},
-          {41000, 45500, "Third line"}}},
+          {41000, 45500, "Third line"}},
+         false},
         {"zero-padded minutes and seconds, tabs",
          kPaddedLyrics,
-         {{5120, 8400, "Open road"}, {75000, 78250, "Again"}}},
+         {{5120, 8400, "Open road"}, {75000, 78250, "Again"}},
+         true},
+        {"timed on the words alone, in a div that moves them",
+         kSpanTimedLyrics,
+         {{11500, 12750, "Only words"}, {14000, 16000, "Until the end"}},
+         true},
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.what);
         ExpectOpensWhole("lyrics.ttml", f.bytes, "TTML", f.captions);
+        EXPECT_EQ((Parse("TTML", QString::fromUtf8(f.bytes)).leftOut & kLeftInlineTimes) != 0, f.wordTimes);
     }
 }
 
@@ -155,7 +172,7 @@ TEST_F(TimedTextReaderTest, TimeExpressions) {
         const tReadOutcome got = Parse("TTML", doc);
         if (c.ms < 0) {
             EXPECT_TRUE(got.captions.empty());
-            EXPECT_EQ(got.skipped, 1);
+            EXPECT_EQ(got.unreadSamples, QStringList(QString("<p begin=\"%1\" end=\"99999\">Text").arg(c.begin)));
         } else {
             EXPECT_EQ(got.captions, (Captions{{c.ms, 99999000, "Text"}}));
         }
@@ -201,6 +218,44 @@ TEST_F(TimedTextReaderTest, ContainersMoveTheirParagraphsUnlessTheyHoldTheirTime
     }
 }
 
+// Every element of the document is part of a caption, markup the reader knows (or tells as left
+// out), or named as not read, once.
+TEST_F(TimedTextReaderTest, WhatNoCaptionHoldsIsNamed) {
+    const struct {
+        const char* what;
+        QString body;
+        Captions captions;
+        QStringList unread;
+    } cases[] = {
+        {"paragraphs, spans, breaks, divs and comments", "<div><!-- x --><p begin=\"1s\" end=\"2s\">A<br/><span>b</span></p></div>",
+         {{1000, 2000, "A|b"}}, {}},
+        {"a paragraph without a time", "<div><p xml:id=\"x\">No time</p></div>", {}, {"<p xml:id=\"x\">No time"}},
+        {"words in a div, outside the paragraphs",
+         "<div>Loose words<p begin=\"1s\" end=\"2s\">A</p> and more </div>",
+         {{1000, 2000, "A"}},
+         {"Loose words", "and more"}},
+        {"a description inside a paragraph",
+         "<div><p begin=\"1s\" end=\"2s\">A <metadata><ttm:desc>door <span>slams</span></ttm:desc></metadata>B</p></div>",
+         {{1000, 2000, "A B"}},
+         {"<metadata>door slams"}},
+        {"an image and an animation",
+         "<div><smpte:image imagetype=\"PNG\">iVBORw0KGgo=</smpte:image><p begin=\"1s\" end=\"2s\">A<set "
+         "begin=\"1.5s\" tts:color=\"red\"/></p></div>",
+         {{1000, 2000, "A"}},
+         {"<smpte:image imagetype=\"PNG\">iVBORw0KGgo=", "<set begin=\"1.5s\" tts:color=\"red\">"}},
+        {"words after the document", "<div><p begin=\"1s\" end=\"2s\">A</p></div></body></tt>\ntrailing\n<body>",
+         {{1000, 2000, "A"}}, {"trailing"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const tReadOutcome got = Parse("TTML", kTt + "><head><metadata><ttm:title>Title</ttm:title></metadata></head><body>" + c.body + "</body></tt>");
+        EXPECT_EQ(got.captions, c.captions);
+        EXPECT_EQ(got.unreadLines, c.unread.size());
+        EXPECT_EQ(got.unreadSamples, c.unread);
+        EXPECT_EQ(got.skipped, 0);
+    }
+}
+
 // However the text is cut (inside a tag, a quoted value, a comment, a CDATA section, a word, a
 // reference, between the halves of a line end), the captions are those of reading it whole.
 TEST_F(TimedTextReaderTest, AnyCutOfTheTextGivesTheSameCaptions) {
@@ -214,13 +269,14 @@ TEST_F(TimedTextReaderTest, AnyCutOfTheTextGivesTheSameCaptions) {
         "<ttml:p\n  xml:id=\"two\"\n  begin=\"3s\" dur=\"1s\"><![CDATA[<b> & ]]> markup<br/>  next "
         "line</ttml:p>"
         "<p begin=\"5s\">Until the next</p><p begin=\"00:00:07:00\" end=\"8.5\">Words  spread\tout</p>\n"
-        "</div></body></tt>\n";
+        "Stray<metadata>a <b>note</b></metadata></div></body></tt>\n";
     const tReadSetup setup = TimedTextSetup();
     const Captions whole = ReadPieces(setup, {doc});
     ASSERT_EQ(whole, (Captions{{1000, 2000, "<i>Caf\u00e9 in italics"},
                                {3000, 4000, "<b> & markup|next line"},
                                {5000, 7000, "Until the next"},
-                               {7000, 8500, "Words spread out"}}));
+                               {7000, 8500, "Words spread out"},
+                               {2, 0, "Stray/<metadata>a note"}}));
     for (qsizetype cut = 1; cut < doc.size(); ++cut) {
         SCOPED_TRACE(cut);
         ASSERT_EQ(ReadPieces(setup, {doc.left(cut), doc.mid(cut)}), whole);
@@ -277,7 +333,8 @@ TEST_F(TimedTextReaderTest, ReadingStopsAtTheCaptionLimit) {
 // put together they are the lines ForEachLine gives, for every length and every kind of line end.
 TEST(TextPiecesTest, PiecesPutTogetherAreTheLines) {
     const QString texts[] = {
-        "", "a", "ab\ncd", "abc\r\n\r\ndef\rg\n", "\n\n\n", "x\r", "long line here\r\nshort\n\nend", "\r\n"};
+        "", "a", "ab\ncd", "abc\r\n\r\ndef\rg\n", "\n\n\n", "x\r", "long line here\r\nshort\n\nend", "\r\n",
+        "aaa\u20acaa\r\na\u20ac"};
     for (const QString& base : texts) {
         for (const bool wide : {false, true}) {
             const QString text = wide ? QString(base).replace(u'a', u'\u00e4') : base;
@@ -289,8 +346,9 @@ TEST(TextPiecesTest, PiecesPutTogetherAreTheLines) {
             });
             for (qsizetype most = 1; most <= 6; ++most) {
                 SCOPED_TRACE(QString("\"%1\" at most %2").arg(text).arg(most).toStdString());
-                std::vector<tFileText> files{tFileText(text)};
-                if (!wide) files.push_back(tFileText::AsciiBytes(bytes));
+                const QByteArray utf8 = text.toUtf8();
+                std::vector<tFileText> files{tFileText(text), tFileText::Utf8Bytes(utf8)};
+                if (IsAsciiBytes(bytes) && QString::fromLatin1(bytes) == text) files.push_back(tFileText::AsciiBytes(bytes));
                 for (const tFileText& file : files) {
                     QStringList joined{QString()};
                     bool open = false;
