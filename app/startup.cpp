@@ -8,6 +8,7 @@
 #include "language/lang.h"
 #include "language/localeinfo.h"
 #include "platform/MsgBox.h"
+#include "platform/RegistryAccess.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -85,6 +86,10 @@ QString ScratchFolderPath() {
 
 void ReportSettingsWriteFailure(const QString& reason) {
     MsgBox(QStringLiteral("The settings could not be saved.\n\n") + reason, vbExclamation, kProductName);
+}
+
+void ReportRegistryRefused(const QString& reason) {
+    MsgBox(reason, vbExclamation, kProductName);
 }
 
 bool MakePrivateFolder(const QString& path) {
@@ -183,6 +188,10 @@ StartupResult RunStartupSequence(const QStringList& arguments) {
             r.backendMissing = true;
             r.missingPath = MediaBackendPath();
         }
+        return true;
+    });
+    Step(r, [] {
+        SetRegistryRefusedHandler(ReportRegistryRefused);
         return true;
     });
     Step(r, [&] {

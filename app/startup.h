@@ -28,6 +28,10 @@ QString ScratchFolderPath();
 // warning box.
 void ReportSettingsWriteFailure(const QString& reason);
 
+// Told when the file that keeps other programs' keys exists but cannot be read: the reason, in a
+// warning box.
+void ReportRegistryRefused(const QString& reason);
+
 // Creates a folder and its missing parents, each readable only by the user (mode 0700). True
 // when the path is a folder afterwards. An existing folder is left as it is.
 bool MakePrivateFolder(const QString& path);
