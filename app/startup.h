@@ -28,6 +28,10 @@ QString ScratchFolderPath();
 // warning box.
 void ReportSettingsWriteFailure(const QString& reason);
 
+// What the start window tells when the settings have no folder: the one that cannot be made, or
+// (empty) that there is no home folder at all.
+QString NoSettingsFolderText(const QString& folder);
+
 // Told when the file that keeps other programs' keys exists but cannot be read: the reason, in a
 // warning box.
 void ReportRegistryRefused(const QString& reason);
@@ -52,6 +56,7 @@ struct StartupResult {
     QString missingPath;         // what the warning page names
     bool failed = false;         // some step failed; the caller says so once
     bool noSettingsFolder = false; // no home folder: settings can be neither read nor kept
+    QString settingsFolder;        // with it: the folder that cannot be made (empty: no home at all)
 };
 
 // Sets gCmdFile, gCharset, the language table, gSysDir, gTempDir (creating it), gAppPath, the

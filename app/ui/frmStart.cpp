@@ -164,7 +164,7 @@ void frmStart::Form_Load() {
 
     // Told once, whichever step failed; the start-up goes on as it stands.
     if (r.noSettingsFolder)
-        MsgBox(kNoSettingsFolder, vbExclamation, kProductName);
+        MsgBox(NoSettingsFolderText(r.settingsFolder), vbExclamation, kProductName);
     else if (r.failed)
         MsgBox(LangText(151), vbExclamation, kProductName);
 
