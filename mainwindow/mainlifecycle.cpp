@@ -1,5 +1,6 @@
 // The main window's life: load, activation, close, the options it takes from the settings,
 // the enabled state of its controls, closing everything, the info bar and the timing modes.
+#include "base/filenames.h"
 #include "base/appinfo.h"
 #include "base/numbers.h"
 #include "base/paths.h"
@@ -160,7 +161,7 @@ void frmMain::LoadOptions() {
 }
 
 void frmMain::ShowRecentEntry(QAction* entry, const QString& path) {
-    entry->setText(MenuLiteral(ShortenPath(path)));
+    entry->setText(MenuLiteral(DisplayFileName(ShortenPath(path))));
     entry->setVisible(true);
     mnuLine0b->setVisible(true);
 }

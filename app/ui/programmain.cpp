@@ -1,4 +1,5 @@
 #include "app/ui/programmain.h"
+#include "base/filenames.h"
 
 #include "app/ui/frmStart.h"
 #include "app/ui/startupwarmup.h"
@@ -51,6 +52,9 @@ private:
 int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& onStart) {
     StartupWarmUp warmUp;
     QApplication app(argc, argv);
+    // Qt's arguments lose the bytes of a name that are not UTF-8; what it leaves of argv are
+    // ours, as given.
+    SetProgramArguments(argc, argv);
     warmUp.AppReady();
     if (onStart) onStart(app);
     QApplication::setApplicationName(kAppKey);

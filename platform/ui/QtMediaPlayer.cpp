@@ -1,4 +1,5 @@
 #include "platform/ui/QtMediaPlayer.h"
+#include "base/filenames.h"
 
 #include "platform/ui/IconThemeWarmUp.h"
 #include "platform/ui/VideoView.h"
@@ -78,7 +79,7 @@ QUrl QtMediaPlayer::SourceUrl(const QString& text) {
         const QUrl url(text);
         if (url.isValid()) return url;
     }
-    return QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+    return FileNameUrl(QFileInfo(text).absoluteFilePath());
 }
 
 void QtMediaPlayer::setURL(const QString& url) {

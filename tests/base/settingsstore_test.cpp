@@ -63,7 +63,11 @@ TEST_F(Store, AwkwardValuesRoundTripThroughTheFile) {
                                 "",
                                 " ",
                                 "\\",
-                                "trailing\\"};
+                                "trailing\\",
+                                // A file name's bytes that are not UTF-8, and text like their escape.
+                                "/a/bad" + QString(QChar(0xDCE9)) + "name.srt",
+                                QString(QChar(0xD800)) + "x" + QChar(0xDFFF),
+                                "\\udce9 \\u12"};
     for (int i = 0; i < values.size(); ++i)
         ASSERT_TRUE(SaveSetting(kMainSection, QString("k%1").arg(i), values[i]));
     ForgetCache();
