@@ -4,10 +4,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QLockFile>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <QThread>
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // The main window's texts in the UI language, and the two file labels of the info bar.
-#include "base/filenames.h"
 #include "base/appinfo.h"
+#include "base/filenames.h"
 #include "base/settings.h"
 #include "document/captions.h"
 #include "language/lang.h"

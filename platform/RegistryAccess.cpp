@@ -318,7 +318,9 @@ std::optional<Tree> LoadTree() {
     if (!text) return Refused(QStringLiteral("it is not UTF-8 or UTF-16 text."));
     ParseError error;
     auto tree = ParseTree(*text, &error);
-    if (!tree) return Refused(QStringLiteral("line %1 is not a key or a value (%2).").arg(QString::number(error.line), error.text));
+    if (!tree)
+        return Refused(QStringLiteral("line %1 is not a key or a value (%2).")
+                           .arg(QString::number(error.line), error.text));
     gRefusalTold = false;
     return tree;
 }
@@ -342,7 +344,8 @@ QString TreeText(const Tree& tree) {
                 QStringList hex;
                 for (char b : v.bytes)
                     hex << QStringLiteral("%1").arg(uint8_t(b), 2, 16, QLatin1Char('0'));
-                out += (v.binaryType == 3 ? QStringLiteral("hex:") : QStringLiteral("hex(%1):").arg(v.binaryType, 0, 16)) +
+                out += (v.binaryType == 3 ? QStringLiteral("hex:")
+                                          : QStringLiteral("hex(%1):").arg(v.binaryType, 0, 16)) +
                        hex.join(u',');
             }
             out += u'\n';

@@ -21,9 +21,9 @@
 // read or parsed is never written over (that would wipe every key it holds): while it is
 // damaged, reads give their defaults, writes fail, and the user is told once. Files the system's
 // editor exports read too: its newer header, UTF-16, values of any type ("hex(7):" ...) over
-// several lines, and the key of a hive alone ("[HKEY_CURRENT_USER]"). The writer never leaves a file the reader
-// would refuse: a name it cannot hold (a line break in a key's name) fails that write instead.
-// Running copies of the program make their changes in turn, under a lock file beside it.
+// several lines, and the key of a hive alone ("[HKEY_CURRENT_USER]"). The writer never leaves a file the
+// reader would refuse: a name it cannot hold (a line break in a key's name) fails that write instead. Running
+// copies of the program make their changes in turn, under a lock file beside it.
 class clsRegistryAccess {
 public:
     // Hive handles of the system the keys come from; 0 for an unknown hive.

@@ -5,8 +5,8 @@
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "document/captions.h"
-#include "mainwindow/mainwindow_fixture.h"
 #include "mainwindow/mainstate.h"
+#include "mainwindow/mainwindow_fixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -21,9 +21,18 @@ namespace {
 
 TEST(FileNameBytes, EveryByteStringRoundTripsAndUtf8IsQtsOwnText) {
     const QByteArray cases[] = {
-        "plain.srt", "caf\xC3\xA9.srt", "\xF0\x9F\x8E\xAC.srt", // valid: as Qt reads them
-        "bad\xE9name.srt", "\xFF\xFE", "\xC0\xAF", "\xE0\x80\xAF",  // a byte alone, overlong
-        "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80", "end\xC3", "\xE2\x82",  // surrogate, >U+10FFFF, cut
+        "plain.srt",
+        "caf\xC3\xA9.srt",
+        "\xF0\x9F\x8E\xAC.srt", // valid: as Qt reads them
+        "bad\xE9name.srt",
+        "\xFF\xFE",
+        "\xC0\xAF",
+        "\xE0\x80\xAF", // a byte alone, overlong
+        "\xED\xA0\x80",
+        "\xF4\x90\x80\x80",
+        "\xF5\x80",
+        "end\xC3",
+        "\xE2\x82", // surrogate, >U+10FFFF, cut
         "\xED\xB3\xA9 (the UTF-8 form of an escape)",
     };
     for (const QByteArray& bytes : cases) {

@@ -1,16 +1,16 @@
 // The start window driven through its real widgets: hand-over to the main window, the
 // warning page for a missing media backend, and what it reports.
+#include "app/startup.h"
+#include "app/ui/frmStart.h"
 #include "base/appinfo.h"
 #include "base/paths.h"
 #include "base/processstate.h"
 #include "base/settingsstore.h"
-#include "app/startup.h"
 #include "base/toolbox.h"
-#include "app/ui/frmStart.h"
 #include "fixture.h"
-#include "scoped.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
+#include "scoped.h"
 
 #include <QApplication>
 #include <QDir>

@@ -105,7 +105,8 @@ TEST_F(RegistryTest, FileLayoutsReadWholeOrAreRefusedAndTold) {
     const QByteArray key = "[HKEY_CURRENT_USER\\Software\\T]\r\n\"Hide\"=dword:00000001\r\n";
     const QByteArray v5 = "Windows Registry Editor Version 5.00\r\n\r\n";
     const QByteArray hive = "[HKEY_CURRENT_USER]\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n";
-    const QByteArray typed = "\"Path\"=hex(2):25,00,54,00,\\\r\n  4d,00,00,00\r\n\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n";
+    const QByteArray typed =
+        "\"Path\"=hex(2):25,00,54,00,\\\r\n  4d,00,00,00\r\n\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n";
     const struct {
         const char* name;
         QByteArray file;
@@ -153,7 +154,8 @@ TEST_F(RegistryTest, FileLayoutsReadWholeOrAreRefusedAndTold) {
             QString(c.name) == "whole hive") {
             EXPECT_EQ(gReg.ReadDWORD(t, "Path", 0), 0x540025);
             EXPECT_EQ(gReg.ReadDWORD(t, "Big", 0), 1);
-            EXPECT_TRUE(ReadFileBytes(clsRegistryAccess::FilePath()).contains("\"Path\"=hex(2):25,00,54,00,4d,00,00,00"));
+            EXPECT_TRUE(ReadFileBytes(clsRegistryAccess::FilePath())
+                            .contains("\"Path\"=hex(2):25,00,54,00,4d,00,00,00"));
         }
         EXPECT_TRUE(gReg.WriteDWORD(t, "Other", 5));
         EXPECT_EQ(gReg.ReadDWORD(t, "Hide", 9), 0);
