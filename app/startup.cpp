@@ -9,6 +9,7 @@
 #include "language/localeinfo.h"
 #include "platform/GStreamerCheck.h"
 #include "platform/MsgBox.h"
+#include "platform/RegistryAccess.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,6 +46,10 @@ bool IsOwnPrivateFolder(const QString& path) {
     return S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
 }
 
+QString SharedScratchFolderPath() {
+    return FolderWithSlash(QDir::tempPath()) + QStringLiteral("vellumix-%1/").arg(geteuid());
+}
+
 } // namespace
 
 QString CommandLineFile(const QStringList& arguments) {
@@ -79,13 +84,26 @@ int TwipsPerPixel(double dotsPerInch) {
 
 QString ScratchFolderPath() {
     const QString cache = CacheHome();
-    if (cache.isEmpty())
-        return FolderWithSlash(QDir::tempPath()) + QStringLiteral("vellumix-%1/").arg(geteuid());
+    if (cache.isEmpty()) return SharedScratchFolderPath();
     return cache + QStringLiteral("/vellumix/");
 }
 
 void ReportSettingsWriteFailure(const QString& reason) {
     MsgBox(QStringLiteral("The settings could not be saved.\n\n") + reason, vbExclamation, kProductName);
+}
+
+QString NoSettingsFolderText(const QString& folder) {
+    if (folder.isEmpty()) return kNoSettingsFolder;
+    const QString home = HomeFolder();
+    const QString why = !home.isEmpty() && !QFileInfo(home).isDir()
+                            ? QStringLiteral(" (the home folder %1 does not exist)").arg(home)
+                            : QString();
+    return QStringLiteral("The folder for the settings, %1, cannot be made%2. Settings will not be kept.")
+        .arg(folder, why);
+}
+
+void ReportRegistryRefused(const QString& reason) {
+    MsgBox(reason, vbExclamation, kProductName);
 }
 
 bool MakePrivateFolder(const QString& path) {
@@ -163,15 +181,19 @@ StartupResult RunStartupSequence(const QStringList& arguments) {
     });
     Step(r, [] {
         gTempDir = ScratchFolderPath();
-        if (CacheHome().isEmpty()) {
-            // In the shared temporary folder the folder must be the user's own and closed to
-            // others: anyone could have made one of that name first.
-            if (MakePrivateFolder(gTempDir) && IsOwnPrivateFolder(gTempDir)) return true;
-            gTempDir.clear();
-            return false;
+        if (!CacheHome().isEmpty()) {
+            if (QFileInfo(gTempDir).isDir() || MakePrivateFolder(gTempDir)) return true;
+            // A cache folder the user named that fails is told; one that only follows from a
+            // home folder that cannot be made (a service's user: "/nonexistent") is taken as no
+            // home at all.
+            if (QDir::isAbsolutePath(qEnvironmentVariable("XDG_CACHE_HOME"))) return false;
+            gTempDir = SharedScratchFolderPath();
         }
-        if (QFileInfo(gTempDir).isDir()) return true;
-        return MakePrivateFolder(gTempDir);
+        // In the shared temporary folder the folder must be the user's own and closed to
+        // others: anyone could have made one of that name first.
+        if (MakePrivateFolder(gTempDir) && IsOwnPrivateFolder(gTempDir)) return true;
+        gTempDir.clear();
+        return false;
     });
     Step(r, [] {
         gAppPath = FolderWithSlash(QCoreApplication::applicationDirPath());
@@ -199,10 +221,22 @@ StartupResult RunStartupSequence(const QStringList& arguments) {
         }
         return true;
     });
+    Step(r, [] {
+        SetRegistryRefusedHandler(ReportRegistryRefused);
+        return true;
+    });
     Step(r, [&] {
         LoadSettings();
         if (SettingsFilePath().isEmpty()) {
             r.noSettingsFolder = true; // told once, by the start window
+            return false;
+        }
+        // A folder that cannot be made (a service's user whose home is "/nonexistent") is said
+        // now, once, rather than by the first write that fails.
+        const QString folder = QFileInfo(SettingsFilePath()).absolutePath();
+        if (!QDir().mkpath(folder)) {
+            r.noSettingsFolder = true;
+            r.settingsFolder = folder;
             return false;
         }
         SetSettingsWriteFailureHandler(ReportSettingsWriteFailure);

@@ -28,6 +28,14 @@ QString ScratchFolderPath();
 // warning box.
 void ReportSettingsWriteFailure(const QString& reason);
 
+// What the start window tells when the settings have no folder: the one that cannot be made, or
+// (empty) that there is no home folder at all.
+QString NoSettingsFolderText(const QString& folder);
+
+// Told when the file that keeps other programs' keys exists but cannot be read: the reason, in a
+// warning box.
+void ReportRegistryRefused(const QString& reason);
+
 // Creates a folder and its missing parents, each readable only by the user (mode 0700). True
 // when the path is a folder afterwards. An existing folder is left as it is.
 bool MakePrivateFolder(const QString& path);
@@ -51,6 +59,7 @@ struct StartupResult {
     QString missingPath;         // what the warning page names (the plugin, or what GStreamer lacks)
     bool failed = false;         // some step failed; the caller says so once
     bool noSettingsFolder = false; // no home folder: settings can be neither read nor kept
+    QString settingsFolder;        // with it: the folder that cannot be made (empty: no home at all)
 };
 
 // Sets gCmdFile, gCharset, the language table, gSysDir, gTempDir (creating it), gAppPath, the

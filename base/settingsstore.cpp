@@ -268,6 +268,14 @@ QString EscapeStoreText(const QString& text, bool isKey) {
     out.reserve(text.size() + 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        // Half of a surrogate pair alone (a file name's byte that is not UTF-8 is kept so) has
+        // no UTF-8 form: it is spelled out as its code.
+        const bool pairedHigh = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const bool pairedLow = c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate();
+        if (c.isSurrogate() && !pairedHigh && !pairedLow) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            continue;
+        }
         switch (c.unicode()) {
         case u'\\':
             out += QLatin1String("\\\\");
@@ -330,6 +338,17 @@ QString UnescapeStoreText(QStringView text) {
         case u'0':
             out += QChar(0);
             break;
+        case u'u': {
+            bool ok = false;
+            const uint code = i + 4 < text.size() ? text.mid(i + 1, 4).toUInt(&ok, 16) : 0;
+            if (ok) {
+                out += QChar(char16_t(code));
+                i += 4;
+            } else {
+                out += n;
+            }
+            break;
+        }
         default:
             out += n;
             break;

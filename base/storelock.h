@@ -12,8 +12,9 @@ class QLockFile;
 // one change only, never while the user is asked anything.
 class StoreLock {
 public:
-    // Waits for the lock up to StoreLockWaitMs(). When the previous attempt on the same store
-    // timed out (another copy is stuck holding it), only one immediate try is made, so a burst of
+    // Waits for the lock until one holder has kept it for StoreLockWaitMs(); other copies
+    // taking their turns meanwhile do not count against the wait. When an earlier attempt on the
+    // same store found this very holder stuck, only one immediate try is made, so a burst of
     // changes does not wait that long for each.
     explicit StoreLock(const QString& storePath);
     ~StoreLock();

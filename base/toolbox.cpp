@@ -1,4 +1,5 @@
 #include "base/toolbox.h"
+#include "base/filenames.h"
 
 #include "base/clock.h"
 #include "base/paths.h"
@@ -16,7 +17,7 @@
 const QString kProductWebPage = QStringLiteral("http://www.orvalent.com/scrivelle/");
 
 bool FileExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo::exists(path);
+    return FileNameExists(path);
 }
 
 QString RemoveExtension(const QString& path) {

@@ -1,5 +1,6 @@
 // Opening and appending subtitle files: detection, the frame-rate question, the read and the
 // grid filled in one step.
+#include "base/filenames.h"
 #include "base/numbers.h"
 #include "base/processstate.h"
 #include "base/settings.h"
@@ -64,12 +65,13 @@ void ShowLoadError(const QString& path, int number, const QString& description) 
 // The whole file, or false after the load error message. Only regular files are read: a pipe
 // would block the window until something writes to it, and a device may never end.
 bool ReadFileBytes(const QString& path, QByteArray& bytes) {
-    const QFileInfo info(path);
+    const FileNameAlias named(path); // a name that is not UTF-8 too
+    const QFileInfo info(named.path());
     if (info.exists() && !info.isFile()) {
         ShowLoadError(path, kErrPathAccess, QStringLiteral("Not a regular file"));
         return false;
     }
-    QFile file(path);
+    QFile file(named.path());
     if (!file.open(QIODevice::ReadOnly)) {
         ShowLoadError(path, file.exists() ? kErrPathAccess : kErrFileNotFound, file.errorString());
         return false;

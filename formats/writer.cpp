@@ -1,4 +1,5 @@
 #include "formats/writer.h"
+#include "base/filenames.h"
 
 #include "base/settings.h"
 #include "base/textsearch.h"
@@ -639,7 +640,7 @@ void ShowSaveError(const QString& path, int number, const QString& description) 
 // do. The first failure stops the writing and keeps the system's error.
 class FileFeed {
 public:
-    explicit FileFeed(QSaveFile& file) : file_(file) {}
+    explicit FileFeed(FileNameSaveFile& file) : file_(file) {}
     void Write(const QByteArray& bytes) {
         size_ += bytes.size();
         if (!ok_) return;
@@ -681,7 +682,7 @@ private:
         started_ = size_;
     }
 
-    QSaveFile& file_;
+    FileNameSaveFile& file_;
     bool ok_ = true;
     int error_ = 0;
     qint64 size_ = 0;
@@ -776,7 +777,7 @@ bool SaveSubtitleFile(int count) {
     const tWriteJob job{id, gFormatDef, rows, std::clamp(count, 0, captions), gFPS, gLineBreak};
 
     // The new file is written beside the old one and replaces it only when complete.
-    QSaveFile file(path);
+    FileNameSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (IsAccessDenied(path))
             MsgBox(LangText(306, path), vbExclamation);

@@ -1,6 +1,7 @@
 // The main window's life: load, activation, close, the options it takes from the settings,
 // the enabled state of its controls, closing everything, the info bar and the timing modes.
 #include "base/appinfo.h"
+#include "base/filenames.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/settings.h"
@@ -17,11 +18,11 @@
 #include "mainwindow/TimingController.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainstate.h"
-#include "waveform/ui/WaveBar.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
 #include "platform/SubtitleFilter.h"
 #include "tools/update.h"
+#include "waveform/ui/WaveBar.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -160,7 +161,7 @@ void frmMain::LoadOptions() {
 }
 
 void frmMain::ShowRecentEntry(QAction* entry, const QString& path) {
-    entry->setText(MenuLiteral(ShortenPath(path)));
+    entry->setText(MenuLiteral(DisplayFileName(ShortenPath(path))));
     entry->setVisible(true);
     mnuLine0b->setVisible(true);
 }

@@ -1,5 +1,6 @@
 // The main window's texts in the UI language, and the two file labels of the info bar.
 #include "base/appinfo.h"
+#include "base/filenames.h"
 #include "base/settings.h"
 #include "document/captions.h"
 #include "language/lang.h"
@@ -101,8 +102,8 @@ void frmMain::UpdateFileLabels(bool bShowIcon) {
         if (gSubFile == QLatin1String("NEW"))
             lblTextFile->setText(LangText(17));
         else
-            lblTextFile->setText(sub ? gSubFile : LangText(24));
-        lblVideoFile->setText(video ? gVideoFile : LangText(25));
+            lblTextFile->setText(sub ? DisplayFileName(gSubFile) : LangText(24));
+        lblVideoFile->setText(video ? DisplayFileName(gVideoFile) : LangText(25));
         left = 32;
         imgText->setVisible(sub);
         imgVideo->setVisible(video);

@@ -1,6 +1,7 @@
 // Opening a video: what is refused before the player sees it, and what is undone when the
 // player cannot open it.
 #include "base/appinfo.h"
+#include "base/filenames.h"
 #include "base/settings.h"
 #include "base/settingsstore.h"
 #include "language/lang.h"
@@ -14,7 +15,8 @@
 bool frmMain::RefuseVideoFile(const QString& path) {
     // An address is for the player to find.
     if (IsMediaAddress(path)) return false;
-    const QFileInfo file(path);
+    const FileNameAlias named(path); // a name that is not UTF-8 too
+    const QFileInfo file(named.path());
     if (!file.isFile()) {
         MsgBox(LangText(157, path), vbCritical, kProductName);
         return true;

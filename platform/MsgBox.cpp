@@ -1,4 +1,5 @@
 #include "platform/MsgBox.h"
+#include "base/filenames.h"
 
 #include "base/appinfo.h"
 
@@ -38,8 +39,10 @@ int MsgBoxEscapeAnswer(int style) {
     return answers.first();
 }
 
-int MsgBox(const QString& text, int style, const QString& title) {
+int MsgBox(const QString& shownText, int style, const QString& title) {
     const QString t = title.isEmpty() ? kProductName : title;
+    // Messages name files: a byte of a name that is not UTF-8 shows as itself.
+    const QString text = DisplayFileName(shownText);
     if (Handler()) return Handler()(text, style, t);
     // No window layer (command-line tools): say it on stderr and take the safe answer.
     std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(text));

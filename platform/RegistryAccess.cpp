@@ -9,10 +9,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 
 #include <optional>
 
@@ -45,6 +47,7 @@ struct Value {
     QString name; // "@" is the key's default value
     QByteArray bytes;
     QString text;
+    int binaryType = 3; // of a Binary value: the system's value type, "hex(2):" ... ("hex:" is 3)
 };
 
 struct Key {
@@ -102,7 +105,8 @@ qsizetype ReadQuoted(const QString& line, qsizetype pos, QString& out) {
 }
 
 bool operator==(const Value& a, const Value& b) {
-    return a.type == b.type && a.name == b.name && a.bytes == b.bytes && a.text == b.text;
+    return a.type == b.type && a.name == b.name && a.bytes == b.bytes && a.text == b.text &&
+           a.binaryType == b.binaryType;
 }
 bool operator==(const Key& a, const Key& b) {
     return a.hive == b.hive && a.subkey == b.subkey && a.values == b.values;
@@ -163,23 +167,82 @@ struct Tree {
     }
 };
 
-std::optional<Tree> ParseTree(const QString& content) {
+// Why a file was refused: the number and text of the first line the reader cannot take.
+struct ParseError {
+    int line = 0;
+    QString text;
+};
+
+bool IsHeader(const QString& line) {
+    // Our own files and older exports say REGEDIT4; the system's editor writes the newer header
+    // (its files are UTF-16, which the decoding below takes care of).
+    return line == QLatin1String("REGEDIT4") ||
+           line.compare(QLatin1String("Windows Registry Editor Version 5.00"), Qt::CaseInsensitive) == 0;
+}
+
+// Reads a value's data after "=" into v; false when it is not one the file layout knows.
+bool ParseData(const QString& data, Value& v) {
+    if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+        bool ok = false;
+        const QString digits = data.mid(6);
+        const uint32_t n = digits.toUInt(&ok, 16);
+        if (!ok || digits.size() > 8) return false;
+        v.type = Value::Dword;
+        for (int i = 0; i < 4; ++i)
+            v.bytes.append(char((n >> (8 * i)) & 0xFF));
+        return true;
+    }
+    // "hex:" or, for the other value types an export holds, "hex(7):" and the like.
+    static const QRegularExpression hex(QStringLiteral("^hex(?:\\(([0-9a-fA-F]{1,8})\\))?:(.*)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = hex.match(data);
+    if (m.hasMatch()) {
+        v.type = Value::Binary;
+        bool ok = true;
+        if (m.hasCaptured(1)) v.binaryType = int(m.captured(1).toUInt(&ok, 16));
+        if (!ok) return false;
+        const QString list = m.captured(2).trimmed();
+        if (!list.isEmpty()) {
+            for (const QString& part : list.split(u',')) {
+                const uint b = part.trimmed().toUInt(&ok, 16);
+                if (!ok || b > 0xFF) return false;
+                v.bytes.append(char(b));
+            }
+        }
+        return true;
+    }
+    v.type = Value::String;
+    return ReadQuoted(data, 0, v.text) == data.size();
+}
+
+std::optional<Tree> ParseTree(const QString& content, ParseError* error = nullptr) {
     Tree tree;
     Key* current = nullptr;
     const QStringList lines = content.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-    for (const QString& raw : lines) {
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(u';') || line == QLatin1String("REGEDIT4")) continue;
+    const auto refuse = [&](int index, const QString& text) -> std::optional<Tree> {
+        if (error) *error = {index + 1, text};
+        return std::nullopt;
+    };
+    for (int i = 0; i < lines.size(); ++i) {
+        const int first = i;
+        QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || IsHeader(line)) continue;
         if (line.startsWith(u'[')) {
-            if (!line.endsWith(u']')) return std::nullopt;
+            if (!line.endsWith(u']')) return refuse(first, line);
             // The name between the brackets is taken as it stands: blanks at its ends are part
-            // of a key's name, as the writer wrote it.
+            // of a key's name, as the writer wrote it. A name of a hive alone (an export of a
+            // whole hive starts so) is the hive's own key.
             const auto parsed = ParseRawPath(line.mid(1, line.size() - 2));
-            if (parsed.hive == 0 || parsed.subkey.isEmpty()) return std::nullopt;
+            if (parsed.hive == 0) return refuse(first, line);
             current = &tree.Create(parsed.hive, parsed.subkey);
             continue;
         }
-        if (!current) return std::nullopt;
+        // Long binary values go on over several lines, each but the last ending in "\".
+        while (line.endsWith(u'\\') && i + 1 < lines.size()) {
+            line.chop(1);
+            line += lines[++i].trimmed();
+        }
+        if (!current) return refuse(first, line);
         Value v;
         qsizetype pos = 0;
         if (line.startsWith(u'@')) {
@@ -187,61 +250,86 @@ std::optional<Tree> ParseTree(const QString& content) {
             pos = 1;
         } else {
             pos = ReadQuoted(line, 0, v.name);
-            if (pos < 0) return std::nullopt;
+            if (pos < 0) return refuse(first, line);
         }
-        if (pos >= line.size() || line[pos] != u'=') return std::nullopt;
-        const QString data = line.mid(pos + 1);
-        if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
-            bool ok = false;
-            const QString digits = data.mid(6);
-            const uint32_t n = digits.toUInt(&ok, 16);
-            if (!ok || digits.size() > 8) return std::nullopt;
-            v.type = Value::Dword;
-            for (int i = 0; i < 4; ++i)
-                v.bytes.append(char((n >> (8 * i)) & 0xFF));
-        } else if (data.startsWith(QLatin1String("hex:"), Qt::CaseInsensitive)) {
-            v.type = Value::Binary;
-            const QString list = data.mid(4).trimmed();
-            if (!list.isEmpty()) {
-                for (const QString& part : list.split(u',')) {
-                    bool ok = false;
-                    const uint b = part.trimmed().toUInt(&ok, 16);
-                    if (!ok || b > 0xFF) return std::nullopt;
-                    v.bytes.append(char(b));
-                }
-            }
-        } else {
-            v.type = Value::String;
-            if (ReadQuoted(data, 0, v.text) != data.size()) return std::nullopt;
-        }
-        current->values.erase(std::remove_if(current->values.begin(), current->values.end(),
-                                             [&](const Value& old) { return SameName(old.name, v.name); }),
-                              current->values.end());
+        if (pos >= line.size() || line[pos] != u'=' || !ParseData(line.mid(pos + 1), v))
+            return refuse(first, line);
         current->values.append(v);
+    }
+    // A name given twice in a key: the later value counts, as when the lines are imported.
+    for (Key& k : tree.keys) {
+        QSet<QString> seen;
+        QList<Value> kept;
+        for (auto it = k.values.crbegin(); it != k.values.crend(); ++it) {
+            const QString folded = it->name.toCaseFolded();
+            if (seen.contains(folded)) continue;
+            seen.insert(folded);
+            kept.append(*it);
+        }
+        std::reverse(kept.begin(), kept.end());
+        k.values = kept;
     }
     return tree;
 }
 
-// A missing file is an empty tree; an unreadable or unparsable one is nothing, and so is the
-// store when there is no folder for it.
+std::function<void(const QString&)> gRefusedHandler;
+bool gRefusalTold = false;
+
+// The file could not be taken: told once, until it reads again. Its keys are not lost (the file
+// is never written over meanwhile), but the program works without them.
+std::nullopt_t Refused(const QString& why) {
+    if (!gRefusalTold && gRefusedHandler) {
+        gRefusalTold = true;
+        gRefusedHandler(QStringLiteral("The file %1 cannot be read: %2\n\nUntil it is mended or removed, the "
+                                       "program neither reads nor changes the keys it holds.")
+                            .arg(clsRegistryAccess::FilePath(), why));
+    }
+    return std::nullopt;
+}
+
+// The file's text: UTF-8, or UTF-16 or UTF-8 after a byte-order mark (the system's editor saves
+// UTF-16). Nothing when the bytes are not text in that encoding.
+std::optional<QString> DecodeFile(const QByteArray& bytes) {
+    const auto marked = QStringConverter::encodingForData(bytes);
+    const QStringConverter::Encoding encoding = marked.value_or(QStringConverter::Utf8);
+    if (encoding != QStringConverter::Utf8 && encoding != QStringConverter::Utf16LE &&
+        encoding != QStringConverter::Utf16BE)
+        return std::nullopt;
+    QStringDecoder decoder(encoding);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError()) return std::nullopt;
+    return text;
+}
+
+// A missing file is an empty tree; an unreadable or unparsable one is nothing (and said), and so
+// is the store when there is no folder for it.
 std::optional<Tree> LoadTree() {
     const QString path = clsRegistryAccess::FilePath();
     if (path.isEmpty()) return std::nullopt;
     QFile file(path);
-    if (!file.exists()) return Tree{};
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (!file.exists()) {
+        gRefusalTold = false;
+        return Tree{};
+    }
+    if (!file.open(QIODevice::ReadOnly)) return Refused(file.errorString());
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (utf8.hasError()) return std::nullopt;
-    return ParseTree(text);
+    if (file.error() != QFileDevice::NoError) return Refused(file.errorString());
+    const auto text = DecodeFile(bytes);
+    if (!text) return Refused(QStringLiteral("it is not UTF-8 or UTF-16 text."));
+    ParseError error;
+    auto tree = ParseTree(*text, &error);
+    if (!tree)
+        return Refused(QStringLiteral("line %1 is not a key or a value (%2).")
+                           .arg(QString::number(error.line), error.text));
+    gRefusalTold = false;
+    return tree;
 }
 
 QString TreeText(const Tree& tree) {
     QString out = QStringLiteral("REGEDIT4\n; Keys of other programs, kept for Quenlark Scrivelle.\n");
     for (const Key& k : tree.keys) {
-        out += u'\n' + (u'[' + HiveShortName(k.hive) + u'\\' + k.subkey + u']') + u'\n';
+        const QString name = HiveShortName(k.hive) + (k.subkey.isEmpty() ? QString() : u'\\' + k.subkey);
+        out += QStringLiteral("\n[") + name + QStringLiteral("]\n");
         for (const Value& v : k.values) {
             out += v.name == QLatin1String("@") ? QStringLiteral("@") : u'"' + EscapeText(v.name) + u'"';
             out += u'=';
@@ -256,7 +344,9 @@ QString TreeText(const Tree& tree) {
                 QStringList hex;
                 for (char b : v.bytes)
                     hex << QStringLiteral("%1").arg(uint8_t(b), 2, 16, QLatin1Char('0'));
-                out += QStringLiteral("hex:") + hex.join(u',');
+                out += (v.binaryType == 3 ? QStringLiteral("hex:")
+                                          : QStringLiteral("hex(%1):").arg(v.binaryType, 0, 16)) +
+                       hex.join(u',');
             }
             out += u'\n';
         }
@@ -386,9 +476,16 @@ bool clsRegistryAccess::KillValue(const QString& path, const QString& name) {
 
 clsRegistryAccess gReg;
 
+void SetRegistryRefusedHandler(std::function<void(const QString&)> handler) {
+    gRefusedHandler = std::move(handler);
+    gRefusalTold = false;
+}
+
 namespace {
 void ResetRegistryAccess() {
     gReg = clsRegistryAccess{};
+    gRefusedHandler = nullptr;
+    gRefusalTold = false;
 }
 SCRIVELLE_REGISTER_RESET(ResetRegistryAccess);
 } // namespace

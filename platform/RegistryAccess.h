@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 // Foreign keys (the subtitle filter's, the video tool's) addressed by one path text such as
 // "HKEY_CURRENT_USER\Software\MPC-HC\vsfilter\General" or "HKCU\Software\...".
@@ -18,9 +19,11 @@
 // Key and value names are compared without case, as on the system the keys come from. Every
 // call reads the file afresh and every change rewrites it atomically. A file that cannot be
 // read or parsed is never written over (that would wipe every key it holds): while it is
-// damaged, reads give their defaults and writes fail. The writer never leaves a file the reader
-// would refuse: a name it cannot hold (a line break in a key's name) fails that write instead.
-// Running copies of the program make their changes in turn, under a lock file beside it.
+// damaged, reads give their defaults, writes fail, and the user is told once. Files the system's
+// editor exports read too: its newer header, UTF-16, values of any type ("hex(7):" ...) over
+// several lines, and the key of a hive alone ("[HKEY_CURRENT_USER]"). The writer never leaves a file the
+// reader would refuse: a name it cannot hold (a line break in a key's name) fails that write instead. Running
+// copies of the program make their changes in turn, under a lock file beside it.
 class clsRegistryAccess {
 public:
     // Hive handles of the system the keys come from; 0 for an unknown hive.
@@ -63,3 +66,7 @@ public:
 
 // The one shared instance.
 extern clsRegistryAccess gReg;
+
+// Called with the reason, in words for the user, when the file exists but cannot be read or
+// parsed; once, until it reads again.
+void SetRegistryRefusedHandler(std::function<void(const QString&)> handler);

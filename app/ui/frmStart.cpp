@@ -1,4 +1,5 @@
 #include "app/ui/frmStart.h"
+#include "base/filenames.h"
 
 #include "app/startup.h"
 #include "base/appinfo.h"
@@ -60,7 +61,7 @@ frmStart::frmStart(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmStart"));
     setWindowIcon(AppIcon(0));
 
-    commandLine = QCoreApplication::arguments().mid(1);
+    commandLine = ProgramArguments();
     createMainWindow = [] {
         auto* w = new frmMain;
         w->Form_Load();
@@ -164,7 +165,7 @@ void frmStart::Form_Load() {
 
     // Told once, whichever step failed; the start-up goes on as it stands.
     if (r.noSettingsFolder)
-        MsgBox(kNoSettingsFolder, vbExclamation, kProductName);
+        MsgBox(NoSettingsFolderText(r.settingsFolder), vbExclamation, kProductName);
     else if (r.failed)
         MsgBox(LangText(151), vbExclamation, kProductName);
 

@@ -1,4 +1,5 @@
 #include "app/ui/programmain.h"
+#include "base/filenames.h"
 
 #include "app/ui/frmStart.h"
 #include "app/ui/startupwarmup.h"
@@ -55,6 +56,9 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     // the application and the start window are made.
     StartGStreamerCheck();
     QApplication app(argc, argv);
+    // Qt's arguments lose the bytes of a name that are not UTF-8; what it leaves of argv are
+    // ours, as given.
+    SetProgramArguments(argc, argv);
     warmUp.AppReady();
     if (onStart) onStart(app);
     QApplication::setApplicationName(kAppKey);

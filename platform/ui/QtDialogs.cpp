@@ -1,4 +1,5 @@
 #include "platform/ui/QtDialogs.h"
+#include "base/filenames.h"
 
 #include "platform/ui/IconThemeWarmUp.h"
 
@@ -60,7 +61,9 @@ bool QtDialogs::ChooseFont(QWidget* owner, tFontSpec& font, int32_t&) {
 QString QtDialogs::ShowOpen(QWidget* owner, const QString& qtFilter, const QString& title,
                             const QString& initialFolder) {
     WaitForIconTheme(); // dialogs take their icons from the theme
-    return QFileDialog::getOpenFileName(owner, title, initialFolder, qtFilter);
+    // Through addresses, which carry a name's bytes as they are (a name that is not UTF-8 stays
+    // the file it names).
+    return FileNameFromUrl(QFileDialog::getOpenFileUrl(owner, title, FileNameUrl(initialFolder), qtFilter));
 }
 
 QString QtDialogs::ShowSave(QWidget* owner, const QString& qtFilter, const QString& title,
@@ -68,9 +71,9 @@ QString QtDialogs::ShowSave(QWidget* owner, const QString& qtFilter, const QStri
     WaitForIconTheme(); // dialogs take their icons from the theme
     QString start = initialFolder;
     if (!defaultName.isEmpty()) start = QDir(initialFolder).filePath(defaultName);
-    return QFileDialog::getSaveFileName(owner, title, start, qtFilter, nullptr,
-                                        confirmOverwrite ? QFileDialog::Options()
-                                                         : QFileDialog::DontConfirmOverwrite);
+    return FileNameFromUrl(QFileDialog::getSaveFileUrl(owner, title, FileNameUrl(start), qtFilter, nullptr,
+                                                       confirmOverwrite ? QFileDialog::Options()
+                                                                        : QFileDialog::DontConfirmOverwrite));
 }
 
 QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title) {

@@ -1,4 +1,5 @@
 #include "platform/ui/QtMediaPlayer.h"
+#include "base/filenames.h"
 
 #include "platform/ui/IconThemeWarmUp.h"
 #include "platform/ui/VideoView.h"
@@ -78,7 +79,7 @@ QUrl QtMediaPlayer::SourceUrl(const QString& text) {
         const QUrl url(text);
         if (url.isValid()) return url;
     }
-    return QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+    return FileNameUrl(QFileInfo(text).absoluteFilePath());
 }
 
 void QtMediaPlayer::setURL(const QString& url) {
@@ -86,7 +87,7 @@ void QtMediaPlayer::setURL(const QString& url) {
         close();
         return;
     }
-    const QUrl source = SourceUrl(url);
+    QUrl source = SourceUrl(url);
     if (!EnsurePlayer()) {
         // Told like any media that cannot be played; the player stays empty.
         close();
@@ -95,12 +96,23 @@ void QtMediaPlayer::setURL(const QString& url) {
         url_.clear();
         return;
     }
+    // Qt's player turns a file address back into a name as UTF-8: a name whose bytes are not
+    // is handed over as this process's own link to the file, kept while the media is open.
+    std::unique_ptr<FileNameAlias> alias;
+    if (source.isLocalFile()) {
+        const QString name = FileNameFromUrl(source);
+        if (!QtNamesFile(name)) {
+            alias = std::make_unique<FileNameAlias>(name);
+            source = QUrl::fromLocalFile(alias->path());
+        }
+    }
     // The same address again starts over from a fresh load (the file may have changed).
     if (backend_->source() == source) backend_->setSource(QUrl());
     if (view_) view_->Clear();
     url_ = url;
     errorReported_ = false;
     backend_->setSource(source);
+    alias_ = std::move(alias);
     backend_->play();
     SyncState();
 }
@@ -112,6 +124,7 @@ void QtMediaPlayer::close() {
         backend_->stop();
         backend_->setSource(QUrl());
     }
+    alias_.reset();
     if (view_) view_->Clear();
     ShowDuration(0);
     ShowPosition(0);

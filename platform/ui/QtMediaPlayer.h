@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class FileNameAlias;
 class QLabel;
 class QSlider;
 class QToolButton;
@@ -86,6 +87,7 @@ private:
     bool iconsShown_ = false;
 
     QString url_;
+    std::unique_ptr<FileNameAlias> alias_; // how the player reaches a name Qt cannot give
     bool errorReported_ = false; // MediaError was raised for the media at url_
     int state_ = kPlayStateStopped;
     bool enabled_ = true;

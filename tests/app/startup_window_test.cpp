@@ -1,17 +1,18 @@
 // The start window driven through its real widgets: hand-over to the main window, the
 // warning page for a missing media backend, and what it reports.
+#include "app/startup.h"
+#include "app/ui/frmStart.h"
 #include "base/appinfo.h"
 #include "base/paths.h"
+#include "base/processstate.h"
 #include "base/settingsstore.h"
-#include "app/startup.h"
 #include "base/toolbox.h"
-#include "app/ui/frmStart.h"
 #include "fixture.h"
-#include "scoped.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
 #include "platform/GStreamerCheck.h"
 #include "platform/MsgBox.h"
+#include "scoped.h"
 #include "support/child.h"
 
 #include <QApplication>
@@ -205,22 +206,59 @@ TEST_F(StartWindow, FailedStepIsToldOnceAndStartUpGoesOn) {
     EXPECT_FALSE(start->programEnded());
 }
 
-QString NoUserDatabaseEntry() {
-    return QString();
+QString gDatabaseHome;
+QString DatabaseHome() {
+    return gDatabaseHome;
 }
 
-TEST_F(StartWindow, NoSettingsFolderIsToldInsteadOfTheRegistryText) {
+// Started without HOME, as a service's user: whether the user database names no home or one
+// that cannot be made, one box says so (naming the folder), the scratch folder is a private one
+// in the temporary folder, and writing a setting later tells nothing more.
+TEST_F(StartWindow, NoSettingsFolderIsToldOnceInsteadOfTheRegistryText) {
     EnvVar backend("SCRIVELLE_NO_MEDIA_BACKEND", "0");
     EnvVar config("XDG_CONFIG_HOME", "");
+    EnvVar cache("XDG_CACHE_HOME", "");
     EnvVar home("HOME", "");
-    SetUserDatabaseLookup(NoUserDatabaseEntry);
-    msgbox.Answer(vbOK);
-    start->Form_Load();
-    ASSERT_EQ(msgbox.count(), 1);
-    EXPECT_EQ(msgbox.last().text, kNoSettingsFolder);
-    EXPECT_EQ(msgbox.last().icon, vbExclamation);
-    ASSERT_TRUE(mainWindow);
-    EXPECT_TRUE(mainWindow->isVisible());
+    EnvVar tmpdir("TMPDIR", QFile::encodeName(TempPath("tmp")));
+    QDir().mkpath(TempPath("tmp"));
+    const QString file = WriteFile("a-file", "x"); // nothing can be made below a file, even by root
+    const struct {
+        QString home;   // as the user database gives it
+        QString folder; // the box names it (empty: the box says there is no home)
+    } cases[] = {
+        {"", ""},
+        {file + "/nonexistent", file + "/nonexistent/.config/Orvalent"},
+        {file, file + "/.config/Orvalent"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.home.toStdString());
+        processstate::ResetAll();
+        SetUserDatabaseLookup(DatabaseHome);
+        gDatabaseHome = c.home;
+        const int before = msgbox.count();
+        if (!start) {
+            start = new frmStart;
+            start->createMainWindow = [this]() -> QWidget* {
+                mainWindow.reset(new QWidget);
+                return mainWindow.get();
+            };
+        }
+        msgbox.Answer(vbOK);
+        start->Form_Load();
+        ASSERT_EQ(msgbox.count(), before + 1);
+        EXPECT_EQ(msgbox.last().icon, vbExclamation);
+        if (c.folder.isEmpty()) {
+            EXPECT_EQ(msgbox.last().text, kNoSettingsFolder);
+        } else {
+            EXPECT_TRUE(msgbox.last().text.contains(c.folder)) << msgbox.last().text.toStdString();
+        }
+        EXPECT_EQ(gTempDir, TempPath(QString("tmp/vellumix-%1/").arg(geteuid())));
+        ASSERT_TRUE(mainWindow);
+        EXPECT_TRUE(mainWindow->isVisible());
+        EXPECT_FALSE(WriteSetting("Volume", "20"));
+        EXPECT_EQ(msgbox.count(), before + 1);
+        RunDeferredDeletes();
+    }
 }
 
 TEST_F(StartWindow, FailedStepOnTheWarningPageIsToldOnceToo) {

@@ -51,19 +51,13 @@ protected:
 };
 
 TEST_F(Store, AwkwardValuesRoundTripThroughTheFile) {
-    const QStringList values = {"  leading and trailing  ",
-                                "a=b=c",
-                                "; not a comment",
-                                "# not a comment either",
-                                "line1\r\nline2\nline3\r",
-                                "tab\there",
-                                "Grüße, Ελληνικά, 日本語, עברית",
-                                "back\\slash\\n",
-                                "[section]",
-                                "",
-                                " ",
-                                "\\",
-                                "trailing\\"};
+    const QStringList values = {"  leading and trailing  ", "a=b=c", "; not a comment",
+                                "# not a comment either", "line1\r\nline2\nline3\r", "tab\there",
+                                "Grüße, Ελληνικά, 日本語, עברית", "back\\slash\\n", "[section]", "", " ",
+                                "\\", "trailing\\",
+                                // A file name's bytes that are not UTF-8, and text like their escape.
+                                "/a/bad" + QString(QChar(0xDCE9)) + "name.srt",
+                                QString(QChar(0xD800)) + "x" + QChar(0xDFFF), "\\udce9 \\u12"};
     for (int i = 0; i < values.size(); ++i)
         ASSERT_TRUE(SaveSetting(kMainSection, QString("k%1").arg(i), values[i]));
     ForgetCache();

@@ -1,5 +1,6 @@
 #include "base/processstate.h"
 #include "base/settings.h"
+#include "base/storelock.h"
 #include "child.h"
 #include "fixture.h"
 #include "platform/RegistryAccess.h"
@@ -16,6 +17,7 @@ namespace {
 SCRIVELLE_CHILD_ROLE(WriteRegistryValues) {
     const QString prefix = arguments.value(0);
     const int count = arguments.value(1).toInt();
+    SetStoreLockWaitMs(arguments.value(4).toInt());
     if (!WaitForEveryCopy(arguments.value(2), prefix, arguments.value(3).toInt())) return 255;
     int failed = 0;
     for (int i = 0; i < count; ++i)
@@ -88,13 +90,82 @@ TEST_F(RegistryTest, ReadsAsTheSystemDoesAndWritesCreateKeysOnlyWhenAllowed) {
     EXPECT_TRUE(gReg.ValueExists(key, QStringLiteral("name")));
 }
 
-TEST_F(RegistryTest, ADamagedFileIsNeverWrittenOver) {
-    const QByteArray damaged = "[HKCU\\Software\\T]\n\"Hide\"=dword:zz\n";
-    WriteRegistry(damaged);
-    EXPECT_FALSE(gReg.KeyExists(QStringLiteral("HKCU\\Software\\T")));
-    EXPECT_EQ(gReg.ReadDWORD(QStringLiteral("HKCU\\Software\\T"), QStringLiteral("Hide"), 9), 9);
-    EXPECT_FALSE(gReg.WriteDWORD(QStringLiteral("HKCU\\Software\\T"), QStringLiteral("Hide"), 1));
-    EXPECT_EQ(ReadFileBytes(clsRegistryAccess::FilePath()), damaged);
+QByteArray Utf16(const QByteArray& utf8) {
+    const QString text = QString::fromUtf8(utf8);
+    QByteArray out("\xFF\xFE");
+    for (QChar c : text)
+        out.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return out;
+}
+
+// Files laid out as the system's editor, an export of a whole hive or a hand edit leave them:
+// each is read whole (and any change keeps what the program never touched), or refused whole,
+// never written over, and told once however often it is used.
+TEST_F(RegistryTest, FileLayoutsReadWholeOrAreRefusedAndTold) {
+    const QByteArray key = "[HKEY_CURRENT_USER\\Software\\T]\r\n\"Hide\"=dword:00000001\r\n";
+    const QByteArray v5 = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const QByteArray hive = "[HKEY_CURRENT_USER]\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n";
+    const QByteArray typed =
+        "\"Path\"=hex(2):25,00,54,00,\\\r\n  4d,00,00,00\r\n\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n";
+    const struct {
+        const char* name;
+        QByteArray file;
+        bool read;
+    } cases[] = {
+        {"our own layout", "REGEDIT4\n\n" + key, true},
+        {"no header", key, true},
+        {"newer header", v5 + key, true},
+        {"newer header, lower case", "windows registry editor version 5.00\n" + key, true},
+        {"newer header, UTF-16 as the editor saves it", Utf16(v5 + key + typed), true},
+        {"newer header, UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + v5 + key, true},
+        {"whole hive", v5 + hive + key + typed, true},
+        {"hive by its short name", "REGEDIT4\n[HKCU]\n\n" + key, true},
+        {"values of other types over several lines", v5 + key + typed, true},
+        {"a value that is no number", "[HKCU\\Software\\T]\n\"Hide\"=dword:zz\n", false},
+        {"an unknown hive", v5 + "[HKEY_NOWHERE]\n" + key, false},
+        {"a deletion of a key", v5 + "[-HKEY_CURRENT_USER\\Software\\X]\n" + key, false},
+        {"a value before any key", v5 + "\"Hide\"=dword:00000001\n" + key, false},
+        {"an older header of another kind", "Windows Registry Editor Version 4.00\n" + key, false},
+        {"not text", "REGEDIT4\n[HKCU\\Software\\T]\n\"\xFF\"=dword:00000001\n", false},
+    };
+    QStringList told;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        processstate::ResetAll();
+        told.clear();
+        SetRegistryRefusedHandler([&](const QString& why) { told << why; });
+        WriteRegistry(c.file);
+        const QString t = "HKCU\\Software\\T";
+        EXPECT_EQ(gReg.KeyExists(t), c.read);
+        EXPECT_EQ(gReg.ReadDWORD(t, "Hide", 9), c.read ? 1 : 9);
+        EXPECT_EQ(gReg.WriteDWORD(t, "Hide", 0), c.read);
+        EXPECT_EQ(gReg.ReadDWORD(t, "Hide", 9), c.read ? 0 : 9);
+        if (!c.read) {
+            EXPECT_EQ(ReadFileBytes(clsRegistryAccess::FilePath()), c.file);
+            ASSERT_EQ(told.size(), 1);
+            EXPECT_TRUE(told[0].contains(clsRegistryAccess::FilePath())) << told[0].toStdString();
+            continue;
+        }
+        EXPECT_TRUE(told.isEmpty());
+        // The rewrite kept the rest of the file, and reads again.
+        if (c.file.contains("HKEY_CURRENT_USER]") || c.file.contains("[HKCU]"))
+            EXPECT_TRUE(gReg.KeyExists("HKCU"));
+        if (QString(c.name).contains("types") || QString(c.name).contains("UTF-16") ||
+            QString(c.name) == "whole hive") {
+            EXPECT_EQ(gReg.ReadDWORD(t, "Path", 0), 0x540025);
+            EXPECT_EQ(gReg.ReadDWORD(t, "Big", 0), 1);
+            EXPECT_TRUE(ReadFileBytes(clsRegistryAccess::FilePath())
+                            .contains("\"Path\"=hex(2):25,00,54,00,4d,00,00,00"));
+        }
+        EXPECT_TRUE(gReg.WriteDWORD(t, "Other", 5));
+        EXPECT_EQ(gReg.ReadDWORD(t, "Hide", 9), 0);
+    }
+    // Mended, it reads again; broken again later, it is told again.
+    WriteRegistry(key);
+    EXPECT_EQ(gReg.ReadDWORD("HKCU\\Software\\T", "Hide", 9), 1);
+    WriteRegistry("[HKCU\\Software\\T]\nbroken\n");
+    EXPECT_EQ(gReg.ReadDWORD("HKCU\\Software\\T", "Hide", 9), 9);
+    EXPECT_EQ(told.size(), 2);
 }
 
 TEST_F(RegistryTest, KeysWithBlankNamesInAForeignFileReadAndStayReadable) {
@@ -185,14 +256,17 @@ TEST_F(RegistryTest, WhateverIsWrittenReadsBackAndTheFileStaysReadable) {
 }
 
 TEST_F(RegistryTest, CopiesWritingAtOnceKeepEveryValue) {
-    const int copies = 2, values = 150;
+    // Many copies at once, each waiting for the lock far shorter than the whole run takes: a
+    // copy must wait its turn for as long as the others take theirs, before and after any wait
+    // of its own ran out.
+    const int copies = 6, values = 120, kWaitMs = 400;
     const QString barrier = TempPath("barrier");
     QDir().mkpath(barrier);
     std::vector<std::unique_ptr<QProcess>> children;
     for (int c = 0; c < copies; ++c)
         children.push_back(
             StartChild("WriteRegistryValues", {QString("copy%1_").arg(c), QString::number(values), barrier,
-                                               QString::number(copies)}));
+                                               QString::number(copies), QString::number(kWaitMs)}));
     for (auto& child : children) {
         ASSERT_TRUE(child->waitForFinished(180000));
         EXPECT_EQ(child->exitCode(), 0) << "writes that failed";
