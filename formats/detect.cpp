@@ -587,6 +587,11 @@ bool LooksLikeUtf16LE(QByteArrayView bytes) {
     return true;
 }
 
+QByteArrayView WithoutBrokenUtf8Mark(QByteArrayView bytes) {
+    const auto b = [&](qsizetype i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0; };
+    return b(0) == 0xEF && b(1) == 0xBB && (b(2) & 0xC0) != 0x80 ? bytes.sliced(2) : bytes;
+}
+
 QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t codePage) {
     const auto b = [&](qsizetype i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0; };
     QString text;
@@ -598,11 +603,7 @@ QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t cod
         text = DecodeUtf16(b(0) == 0xFE && b(1) == 0xFF ? bytes.sliced(2) : bytes, true);
         break;
     case tTextEncoding::Utf8:
-        // Files cut or joined by other tools may keep only "EF BB" of the mark: where no
-        // character goes on with a third byte, the two are the mark's, not text (decoded, they
-        // would stand in front of the first line as a character that is not there).
-        text = QString::fromUtf8(b(0) == 0xEF && b(1) == 0xBB && (b(2) & 0xC0) != 0x80 ? bytes.sliced(2)
-                                                                                       : bytes);
+        text = QString::fromUtf8(WithoutBrokenUtf8Mark(bytes));
         break;
     case tTextEncoding::Ansi:
         // Most code pages keep ASCII as it is; the fast path matters for large files.

@@ -36,6 +36,11 @@ tTextEncoding DetectTextEncoding(QByteArrayView bytes, bool utf16Retry = false);
 // read two by two they hold no zero character.
 bool LooksLikeUtf16LE(QByteArrayView bytes);
 
+// Files cut or joined by other tools may keep only "EF BB" of UTF-8's byte-order mark: where no
+// character goes on with a third byte, the two are the mark's, not text (decoded, they would
+// stand in front of the first line as a character that is not there). The bytes without them.
+QByteArrayView WithoutBrokenUtf8Mark(QByteArrayView bytes);
+
 // The bytes as text in that encoding, without the byte-order mark. codePage -1 = the system
 // ANSI code page.
 QString DecodeFileText(QByteArrayView bytes, tTextEncoding encoding, int32_t codePage = -1);

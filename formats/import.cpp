@@ -167,7 +167,7 @@ int32_t AddSaturated(int32_t a, int64_t b) {
 tFileText FileText(const QByteArray& bytes, tTextEncoding encoding, QString& storage) {
     if (encoding == tTextEncoding::Ansi && KeepsAscii(-1) && IsAsciiBytes(bytes))
         return tFileText::AsciiBytes(bytes);
-    if (encoding == tTextEncoding::Utf8) return tFileText::Utf8Bytes(bytes);
+    if (encoding == tTextEncoding::Utf8) return tFileText::Utf8Bytes(WithoutBrokenUtf8Mark(bytes));
     storage = DecodeFileText(bytes, encoding);
     return tFileText(storage);
 }

@@ -84,8 +84,14 @@ protected:
         Styled s = SplitStyles(row.text);
         if (id == "CSVE") s.text.replace(';', ',');
         if (id == "KARAOKELRC") s.text.replace(gLineBreak, " ");
-        // Read as Adobe Encore's, whose time lines it shares: its line-break token stays text.
-        if (id == "DVDSUBSYSTEM") s.text.replace(gLineBreak, "//");
+        // Read as Adobe Encore's, whose time lines it shares: its line-break token stays text,
+        // and no caption is written with an empty first line.
+        if (id == "DVDSUBSYSTEM") {
+            QStringList lines = s.text.split(gLineBreak);
+            while (lines.size() > 1 && lines.first().trimmed().isEmpty())
+                lines.removeFirst();
+            s.text = lines.join("//");
+        }
         QString text;
         const uint8_t flags = id == "PLAINTEXT" ? 7 : gFormatDef.TagFlags;
         for (const auto& [tag, bit] : {std::pair{"<u>", 4}, std::pair{"<i>", 2}, std::pair{"<b>", 1}})
