@@ -10,6 +10,7 @@
 #include "formats/textops.h"
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -39,51 +40,49 @@ struct QuickTimeState final : tGrammarData {
     int64_t timeScale = 100;
 };
 
-constexpr int64_t kMostTimeScale = 1000000000;
+// What a line of nothing but descriptors tells ("{QTtext}" begins a file); nothing for any other
+// line.
+struct Descriptors {
+    bool fileBegins = false;
+    int64_t timeScale = 0; // 0: none given (or a useless one)
+};
 
-// Calls take(key, value) for each descriptor when the line is nothing but descriptors.
-template <typename Take>
-bool ReadDescriptors(QStringView line, Take take) {
-    qsizetype i = 0;
+std::optional<Descriptors> ReadDescriptors(QStringView line) {
+    Descriptors d;
     bool any = false;
-    while (i < line.size()) {
+    for (qsizetype i = 0; i < line.size();) {
         if (line[i] == u' ' || line[i] == u'\t') {
             ++i;
             continue;
         }
-        if (line[i] != u'{') return false;
-        const qsizetype close = line.indexOf(u'}', i + 1);
-        if (close < 0) return false;
+        const qsizetype close = line[i] == u'{' ? line.indexOf(u'}', i + 1) : -1;
+        if (close < 0) return std::nullopt;
         const QStringView inside = line.mid(i + 1, close - i - 1);
         const qsizetype colon = inside.indexOf(u':');
         // Descriptors are named by words; "{0:00:01}" is text.
         const QStringView name = colon < 0 ? inside : inside.left(colon).trimmed();
-        if (name.isEmpty()) return false;
+        if (name.isEmpty()) return std::nullopt;
         for (const QChar c : name)
-            if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return false;
-        take(name, colon < 0 ? QStringView() : inside.mid(colon + 1).trimmed());
+            if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return std::nullopt;
+        if (name.compare(QLatin1String("QTtext"), Qt::CaseInsensitive) == 0) d.fileBegins = true;
+        if (name.compare(QLatin1String("timeScale"), Qt::CaseInsensitive) == 0 && colon >= 0) {
+            bool ok = false;
+            const qlonglong n = inside.mid(colon + 1).trimmed().toLongLong(&ok);
+            if (ok && n > 0) d.timeScale = std::min<qlonglong>(n, 1000000000);
+        }
         any = true;
         i = close + 1;
     }
-    return any;
-}
-
-// The scale a descriptor line sets, or the one before when it sets none (or a useless one).
-int64_t TimeScaleOf(QStringView line, int64_t scale) {
-    ReadDescriptors(line, [&scale](QStringView key, QStringView value) {
-        if (key.compare(QLatin1String("timeScale"), Qt::CaseInsensitive) != 0) return;
-        bool ok = false;
-        const qlonglong n = value.toLongLong(&ok);
-        if (ok && n > 0) scale = std::min<int64_t>(n, kMostTimeScale);
-    });
-    return scale;
+    return any ? std::optional(d) : std::nullopt;
 }
 
 QuickTimeState& QuickTime(tCaptionReader& r) {
     if (!r.grammarData) {
         auto state = std::make_unique<QuickTimeState>();
-        for (const QString& l : r.Def().Header.split(u'\n'))
-            state->timeScale = TimeScaleOf(QStringView(l).trimmed(), state->timeScale);
+        for (const QString& l : r.Def().Header.split(u'\n')) {
+            const std::optional<Descriptors> d = ReadDescriptors(QStringView(l).trimmed());
+            if (d && d->timeScale > 0) state->timeScale = d->timeScale;
+        }
         r.grammarData = std::move(state);
     }
     return static_cast<QuickTimeState&>(*r.grammarData);
@@ -94,18 +93,12 @@ QuickTimeState& QuickTime(tCaptionReader& r) {
 void ReadQuickTimeLine(tCaptionReader& r, QStringView line) {
     if (line.isEmpty()) return;
     QuickTimeState& state = QuickTime(r);
-    if (line.startsWith(u'{')) {
-        bool fileBegins = false;
-        const bool descriptors = ReadDescriptors(line, [&](QStringView key, QStringView) {
-            fileBegins = fileBegins || key.compare(QLatin1String("QTtext"), Qt::CaseInsensitive) == 0;
-        });
-        if (descriptors) {
-            // Another file's header (files joined one after the other): what was open before
-            // it has no end.
-            if (fileBegins) r.DropPending();
-            state.timeScale = TimeScaleOf(line, state.timeScale);
-            return;
-        }
+    if (const std::optional<Descriptors> d = line.startsWith(u'{') ? ReadDescriptors(line) : std::nullopt) {
+        // Another file's header (files joined one after the other): what was open before it
+        // has no end.
+        if (d->fileBegins) r.DropPending();
+        if (d->timeScale > 0) state.timeScale = d->timeScale;
+        return;
     }
     if (line.startsWith(u'[')) {
         // A time line is the time alone, always with its fraction: "[00:00:01]" or
