@@ -252,7 +252,7 @@ int32_t TimecodeToMs(QStringView text, float fps) {
 }
 
 std::optional<int64_t> ReadScaledTime(QStringView text, qsizetype& pos, int64_t unitsPerSecond,
-                                      bool* hadFraction) {
+                                      int* fractionDigits) {
     unitsPerSecond = std::max<int64_t>(1, unitsPerSecond);
     qsizetype i = pos;
     const bool minus = i < text.size() && text[i] == u'-';
@@ -272,13 +272,14 @@ std::optional<int64_t> ReadScaledTime(QStringView text, qsizetype& pos, int64_t 
     int64_t ms = h * 3600000 + m * 60000 + s * 1000;
     const bool fraction =
         i + 1 < text.size() && (text[i] == u'.' || text[i] == u',') && text[i + 1] >= u'0' && text[i + 1] <= u'9';
+    if (fractionDigits) *fractionDigits = 0;
     if (fraction) {
-        ++i;
+        const qsizetype from = ++i;
         int64_t units = 0;
         digits(units);
         ms += (units * 1000 + unitsPerSecond / 2) / unitsPerSecond;
+        if (fractionDigits) *fractionDigits = int(i - from);
     }
-    if (hadFraction) *hadFraction = fraction;
     pos = i;
     return minus ? -ms : ms;
 }

@@ -64,8 +64,8 @@ int32_t TimecodeToMs(QStringView text, float fps);
 
 // A time "h:mm:ss.f" whose fraction counts units of which unitsPerSecond make a second, as
 // formats with a time resolution of their own write it ("0:00:01.15" is 1.5 s at 30 units): the
-// fraction and its "." or "," may be missing (hadFraction tells), a minus in front gives a time
-// below 0. Read from pos on, which moves past it; nothing when no time stands there.
-// unitsPerSecond below 1 counts as 1.
+// fraction and its "." or "," may be missing (fractionDigits tells how many digits it has), a
+// minus in front gives a time below 0. Read from pos on, which moves past it; nothing when no
+// time stands there. unitsPerSecond below 1 counts as 1.
 std::optional<int64_t> ReadScaledTime(QStringView text, qsizetype& pos, int64_t unitsPerSecond,
-                                      bool* hadFraction = nullptr);
+                                      int* fractionDigits = nullptr);

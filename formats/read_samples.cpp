@@ -93,20 +93,22 @@ QuickTimeState& QuickTime(tCaptionReader& r) {
 void ReadQuickTimeLine(tCaptionReader& r, QStringView line) {
     if (line.isEmpty()) return;
     QuickTimeState& state = QuickTime(r);
-    if (const std::optional<Descriptors> d = line.startsWith(u'{') ? ReadDescriptors(line) : std::nullopt) {
-        // Another file's header (files joined one after the other): what was open before it
-        // has no end.
-        if (d->fileBegins) r.DropPending();
+    // Descriptors make a header before the first time line, and again where another file's
+    // header begins between captions (files joined one after the other); in a sample they are
+    // part of its text, as a caption's line that the program wrote.
+    const std::optional<Descriptors> d = line.startsWith(u'{') ? ReadDescriptors(line) : std::nullopt;
+    if (d && d->fileBegins && r.text.isEmpty()) r.ClearPending();
+    if (d && r.start < 0) {
         if (d->timeScale > 0) state.timeScale = d->timeScale;
         return;
     }
     if (line.startsWith(u'[')) {
-        // A time line is the time alone, always with its fraction: "[00:00:01]" or
-        // "[00:00:01.00]text" is text.
+        // A time line is the time alone, with a fraction of two digits or more, as QuickTime
+        // writes it: "[00:00:01]" or "[00:00:01.00]text" is text.
         qsizetype pos = 1;
-        bool fraction = false;
+        int fraction = 0;
         const std::optional<int64_t> t = ReadScaledTime(line, pos, state.timeScale, &fraction);
-        if (t && fraction && pos + 1 == line.size() && line[pos] == u']') {
+        if (t && fraction >= 2 && pos + 1 == line.size() && line[pos] == u']') {
             BeginSample(r, r.LimitTime(*t));
             return;
         }
@@ -116,19 +118,14 @@ void ReadQuickTimeLine(tCaptionReader& r, QStringView line) {
 
 void ReadAqTitleLine(tCaptionReader& r, QStringView line) {
     if (line.isEmpty()) return;
-    if (!line.startsWith(QLatin1String("-->>"))) {
+    // "-->> " and a frame number, nothing else; any other line is text.
+    const QStringView frame = line.startsWith(QLatin1String("-->>")) ? line.mid(4).trimmed() : QStringView();
+    const qsizetype sign = frame.startsWith(u'-') ? 1 : 0;
+    bool digits = frame.size() > sign;
+    for (qsizetype k = sign; k < frame.size() && digits; ++k)
+        digits = frame[k] >= u'0' && frame[k] <= u'9';
+    if (digits)
+        BeginSample(r, r.Time(frame));
+    else
         SampleText(r, line);
-        return;
-    }
-    const QStringView frame = line.mid(4).trimmed();
-    qsizetype digits = frame.startsWith(u'-') ? 1 : 0;
-    const qsizetype first = digits;
-    while (digits < frame.size() && frame[digits] >= u'0' && frame[digits] <= u'9')
-        ++digits;
-    // A marker line is never text: one without a frame number is told.
-    if (digits == first || digits != frame.size()) {
-        r.NotRead(line);
-        return;
-    }
-    BeginSample(r, r.Time(frame));
 }
