@@ -250,3 +250,36 @@ int32_t TimecodeToMs(const tFormatDef& def, QStringView text, float fps) {
 int32_t TimecodeToMs(QStringView text, float fps) {
     return TimecodeToMs(gFormatDef, text, fps);
 }
+
+std::optional<int64_t> ReadScaledTime(QStringView text, qsizetype& pos, int64_t unitsPerSecond,
+                                      int* fractionDigits) {
+    unitsPerSecond = std::max<int64_t>(1, unitsPerSecond);
+    qsizetype i = pos;
+    const bool minus = i < text.size() && text[i] == u'-';
+    if (minus) ++i;
+    // Digits of a field, at most nine of them (far beyond any time, and no overflow).
+    const auto digits = [&](int64_t& value) {
+        const qsizetype from = i;
+        value = 0;
+        while (i < text.size() && i - from < 9 && text[i] >= u'0' && text[i] <= u'9')
+            value = value * 10 + (text[i++].unicode() - u'0');
+        return i > from;
+    };
+    int64_t h = 0, m = 0, s = 0;
+    if (!digits(h) || i >= text.size() || text[i++] != u':' || !digits(m) || i >= text.size() ||
+        text[i++] != u':' || !digits(s))
+        return std::nullopt;
+    int64_t ms = h * 3600000 + m * 60000 + s * 1000;
+    const bool fraction =
+        i + 1 < text.size() && (text[i] == u'.' || text[i] == u',') && text[i + 1] >= u'0' && text[i + 1] <= u'9';
+    if (fractionDigits) *fractionDigits = 0;
+    if (fraction) {
+        const qsizetype from = ++i;
+        int64_t units = 0;
+        digits(units);
+        ms += (units * 1000 + unitsPerSecond / 2) / unitsPerSecond;
+        if (fractionDigits) *fractionDigits = int(i - from);
+    }
+    pos = i;
+    return minus ? -ms : ms;
+}

@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <optional>
 
 // The largest time any file holds: 99:59:59.999. Every format's hours have two digits at most
 // in the files other programs write and read, so the reader sets a later time to this one (and
@@ -60,3 +61,11 @@ tTimecodeReader TimecodeReader(const tFormatDef& def);
 int32_t TimecodeToMs(const tTimecodeReader& reader, QStringView text, float fps, bool* clamped = nullptr,
                      bool* negative = nullptr);
 int32_t TimecodeToMs(QStringView text, float fps);
+
+// A time "h:mm:ss.f" whose fraction counts units of which unitsPerSecond make a second, as
+// formats with a time resolution of their own write it ("0:00:01.15" is 1.5 s at 30 units): the
+// fraction and its "." or "," may be missing (fractionDigits tells how many digits it has), a
+// minus in front gives a time below 0. Read from pos on, which moves past it; nothing when no
+// time stands there. unitsPerSecond below 1 counts as 1.
+std::optional<int64_t> ReadScaledTime(QStringView text, qsizetype& pos, int64_t unitsPerSecond,
+                                      int* fractionDigits = nullptr);

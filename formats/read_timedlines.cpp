@@ -1,7 +1,8 @@
 // Formats whose lines carry only a start time: "hh:mm:ss:text" (VPlayer), "hh:mm:ss.z:text"
 // (SubCreator), "[hh:mm:ss]text" (DKS), "[mm:ss.xx]text" (LRC lyrics). Each line with text opens
 // a caption that runs until the next line's time; a time line without text only ends the
-// caption before it. The last caption without such a line gets a fixed duration.
+// caption before it. The last caption without such a line gets a fixed duration. Lyrics have
+// tags of their own ("[ar:Artist]", "[offset:+500]").
 #include "formats/readerpaths.h"
 
 #include "formats/textops.h"
@@ -16,6 +17,8 @@ namespace {
 // template ("[" and "]" for "[zrvStart]zrvCaption"). Worked out once a read, at its first line.
 struct LineShape final : tGrammarData {
     QString prefix, separator;
+    // Lyrics' "[offset:n]": ms to take from every time.
+    int64_t offset = 0;
 };
 
 LineShape ShapeOf(const tFormatDef& def) {
@@ -30,9 +33,9 @@ LineShape ShapeOf(const tFormatDef& def) {
     return shape;
 }
 
-const LineShape& ShapeOf(tCaptionReader& r) {
+LineShape& ShapeOf(tCaptionReader& r) {
     if (!r.grammarData) r.grammarData = std::make_unique<LineShape>(ShapeOf(r.Def()));
-    return static_cast<const LineShape&>(*r.grammarData);
+    return static_cast<LineShape&>(*r.grammarData);
 }
 
 // Reads a time of the compact pattern (one letter per field: h, m, s, z) at pos; the fraction
@@ -113,7 +116,8 @@ void ReadTimedLine(tCaptionReader& r, QStringView line) {
             firstMark = mark;
         else if (mark != firstMark)
             break;
-        times.push_back(r.LimitTime(*t));
+        // Limited at the end of the file, once the lyrics' offset is known.
+        times.push_back(int32_t(std::clamp<int64_t>(*t, INT32_MIN, INT32_MAX)));
         pos = at + shape.separator.size();
         // Only a bracketed time can be followed by another one; a text that begins with a
         // time is text.
@@ -121,10 +125,12 @@ void ReadTimedLine(tCaptionReader& r, QStringView line) {
     }
     if (times.empty()) {
         // A line without a time: a further line of the caption before, where the format has
-        // lines in its captions at all; headers and tags ("[ar:Artist]") are passed over.
+        // lines in its captions at all.
         if (!r.entries.empty() && !r.entries.back().text.isEmpty() &&
             r.Def().LineBreakToken.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0)
             r.entries.back().text += r.Def().LineBreakToken + line.toString();
+        else
+            r.NotRead(line);
         return;
     }
     const QString text = line.mid(pos).toString();
@@ -136,9 +142,42 @@ void ReadTimedLine(tCaptionReader& r, QStringView line) {
     }
 }
 
+void ReadLyricsLine(tCaptionReader& r, QStringView line) {
+    // A tag: "[" a name of letters (or "#", a comment) ":" a value "]".
+    const qsizetype colon = line.indexOf(u':');
+    bool tag = line.startsWith(u'[') && line.endsWith(u']') && colon > 1;
+    for (qsizetype k = 1; tag && k < colon; ++k)
+        tag = (line[k] >= u'a' && line[k] <= u'z') || (line[k] >= u'A' && line[k] <= u'Z') || line[k] == u'#';
+    if (!tag) {
+        ReadTimedLine(r, line);
+        return;
+    }
+    const QStringView name = line.mid(1, colon - 1);
+    const QStringView value = line.mid(colon + 1, line.size() - colon - 2).trimmed();
+    if (name.compare(QLatin1String("offset"), Qt::CaseInsensitive) == 0) {
+        // Lyrics players show every line that much earlier: the times are moved, and nothing
+        // is lost. An offset that is no number cannot be.
+        bool ok = false;
+        const qlonglong ms = value.toLongLong(&ok);
+        if (ok && ms >= -kMaxTimeMs && ms <= kMaxTimeMs)
+            ShapeOf(r).offset = ms;
+        else if (!value.isEmpty())
+            r.leftOut |= kLeftHeader;
+        return;
+    }
+    // Tags the program writes itself, and empty ones, lose nothing.
+    if (value.isEmpty()) return;
+    for (const QString& own : r.Def().Header.split(u'\n'))
+        if (QStringView(own).trimmed().compare(line, Qt::CaseInsensitive) == 0) return;
+    r.leftOut |= kLeftHeader;
+}
+
 void FinishTimedLines(tCaptionReader& r) {
     std::vector<tCaptionReader::tTimedEntry> entries = std::move(r.entries);
     r.entries.clear();
+    const int64_t offset = r.grammarData ? ShapeOf(r).offset : 0;
+    for (auto& e : entries)
+        e.time = r.LimitTime(int64_t(e.time) - offset);
     // Lyrics that give a line several times are put in time order; otherwise the file's order
     // stands, untimed captions among timed ones included.
     if (r.entriesUnordered) {

@@ -123,6 +123,29 @@ TEST(FormatTimeTest, PatternsReadBack) {
     EXPECT_EQ(TimecodeToMs(srt, u"99999999999999:00:00,000", 0), kMaxTimeMs);
 }
 
+// Fractions in units of a resolution of the file's own: the time and where it ends, or nothing.
+TEST(FormatTimeTest, ScaledTimesReadTheirFractionInUnits) {
+    const struct Case {
+        const char16_t* text;
+        int64_t units;
+        std::optional<int64_t> ms;
+        qsizetype end;
+    } cases[] = {
+        {u"0:00:01.15 x", 30, 1500, 10},
+        {u"0:00:01.15", 100, 1150, 10},
+        {u"0:00:00.1]", 3, 333, 9}, // rounded to the nearest ms
+        {u"-0:00:01.50", 100, -1500, 11},
+        {u"00:01.00", 100, std::nullopt, 0},
+        {u"1234567890:00:00.00", 100, std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.text).toStdString());
+        qsizetype pos = 0;
+        EXPECT_EQ(ReadScaledTime(QStringView(c.text), pos, c.units), c.ms);
+        EXPECT_EQ(pos, c.end);
+    }
+}
+
 TEST(FormatTimeTest, MillisecondAndFrameFields) {
     tFormatDef ms;
     ms.Timecode = "ms";

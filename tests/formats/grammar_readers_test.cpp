@@ -307,3 +307,95 @@ TEST_F(ReaderTest, MarkupClockTimesOfEveryLength) {
     EXPECT_GT(*MarkupMilliseconds(u"99999999999999999999"), kMaxTimeMs);
     EXPECT_EQ(MarkupMilliseconds(u"1.5"), std::nullopt);
 }
+
+// --- Formats of time lines and numbered lines: the layouts other tools write, and what is not read ---
+
+namespace {
+
+const char* kQtHeader = "{QTtext} {font:Tahoma}\n{plain} {size:20}\n{timeScale:100}\n";
+
+} // namespace
+
+TEST_F(ReaderTest, TimeLineFormatsReadOtherToolsLayoutsAndTellTheRest) {
+    const struct Case {
+        const char* what;
+        const char* id;
+        QString text;
+        Captions captions;
+        int skipped = 0, unread = 0, negative = 0;
+        uint32_t leftOut = 0;
+    } cases[] = {
+        {"QuickTime chained: a time line ends one caption and begins the next", "QUICKTIMETEXT",
+         QString(kQtHeader) + "[00:00:01.00]\nOne\n[00:00:02.50]\nTwo\nlines\n[00:00:04.00]\n",
+         {{1000, 2500, "One"}, {2500, 4000, "Two|lines"}}},
+        {"QuickTime fractions count units of the time scale, a joined file's in its own", "QUICKTIMETEXT",
+         "{QTtext}\n{timeScale:30}\n[00:00:01.15]\nHalf\n[00:00:02.00]\n{QTtext}\n{timeScale:1000}\n"
+         "[00:00:03.250]\nMs\n[00:00:04.000]\n",
+         {{1500, 2000, "Half"}, {3250, 4000, "Ms"}}},
+        {"QuickTime without a time scale counts hundredths, as the program writes it", "QUICKTIMETEXT",
+         "[00:00:01.15]\nA\n[00:00:02.00]\n", {{1150, 2000, "A"}}},
+        {"QuickTime files joined: the second header is no caption", "QUICKTIMETEXT",
+         QString(kQtHeader) + "[00:00:01.00]\nOne\n[00:00:02.00]\n\n" + kQtHeader + "[00:00:03.00]\nTwo\n[00:00:04.00]\n",
+         {{1000, 2000, "One"}, {3000, 4000, "Two"}}},
+        {"QuickTime text before any time, and a last caption that nothing ends", "QUICKTIMETEXT",
+         QString(kQtHeader) + "stray\n[00:00:01.00]\nOne\n[00:00:02.00]\nNo end\n",
+         {{1000, 2000, "One"}}, 1, 1},
+        {"AQTitle chained", "AQTITLE", "-->> 25\nOne\n-->> 50\nTwo\n-->> 75\n\n-->> 100\nThree\n-->> 125\n",
+         {{1000, 2000, "One"}, {2000, 3000, "Two"}, {4000, 5000, "Three"}}},
+        {"AQTitle: text before any marker is told", "AQTITLE", "title\n-->> 25\nOne\n-->> x\n-->> 50\n",
+         {{1000, 2000, "One|-->> x"}}, 0, 1},
+        {"TMPlayer captions that each run until the next", "TMPLAYER",
+         "00:00:01,1=One\n00:00:03,1=Two\n00:00:03,2=lines\n00:00:05,1=Three\n00:00:07,1=\n",
+         {{1000, 3000, "One"}, {3000, 5000, "Two|lines"}, {5000, 7000, "Three"}}},
+        {"TMPlayer lines of another layout are told", "TMPLAYER",
+         "00:00:01=Other\n00:00:02,2=stray\n00:00:03,1=Real\n00:00:04,1=\n", {{3000, 4000, "Real"}}, 0, 2},
+        {"JacoSub without a resolution counts thirtieths", "JACOSUB",
+         "#TITLE film\n0:00:01.15 0:00:02.00 D Half\\nline\n", {{1500, 2000, "Half|line"}}},
+        {"JacoSub files joined, the second with its own resolution", "JACOSUB",
+         "#TIMERES 100\n0:00:01.15 0:00:02.00 D One\n#TITLE second\n#TIMERES 25\n0:00:03.05 0:00:04.00 D Two\n",
+         {{1150, 2000, "One"}, {3200, 4000, "Two"}}},
+        {"JacoSub lines the reader does not know are told", "JACOSUB",
+         "#TIMERES 100\n0:00:01.00 0:00:02.00 VM Top\n@25 @50 D Frames\n0:00:03.00 0:00:04.00 D Read\n",
+         {{3000, 4000, "Read"}}, 0, 2},
+        {"LRC tags of its own are told, the program's own one is not", "KARAOKELRC",
+         "[by:Quenlark Scrivelle]\n[ti:Song]\n[ar:Someone]\n[al:]\n[00:01.00]One\n[00:02.00]\n",
+         {{1000, 2000, "One"}}, 0, 0, 0, kLeftHeader},
+        {"LRC offset shows every line earlier, wherever it stands", "KARAOKELRC",
+         "[00:01.00]One\n[00:02.00]\n[offset:+500]\n", {{500, 1500, "One"}}},
+        {"LRC negative offset, and one that moves a time before the start", "KARAOKELRC",
+         "[offset:-250]\n[00:01.00]One\n[00:02.00]\n", {{1250, 2250, "One"}}},
+        {"LRC offset beyond the first time", "KARAOKELRC", "[offset:1500]\n[00:01.00]One\n[00:03.00]\n",
+         {{0, 1500, "One"}}, 0, 0, 1},
+        {"LRC offset that is no number, and a line that is neither tag nor time", "KARAOKELRC",
+         "[offset:soon]\nplain words\n[00:01.00]One\n[00:02.00]\n", {{1000, 2000, "One"}}, 0, 1, 0, kLeftHeader},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const tReadOutcome got = Parse(c.id, c.text, 25, true);
+        EXPECT_EQ(got.captions, c.captions);
+        EXPECT_EQ(got.skipped, c.skipped);
+        EXPECT_EQ(got.unreadLines, c.unread) << qPrintable(got.unreadSamples.join(" / "));
+        EXPECT_EQ(got.negativeTimes, c.negative);
+        EXPECT_EQ(got.leftOut, c.leftOut);
+    }
+}
+
+// Captions that overlap, untimed ones among timed ones, several lines, lines like other layouts'
+// time lines and headers: the program's own files in these formats read back as written, with
+// nothing told.
+TEST_F(ReaderTest, TimeLineFormatsReadTheirOwnFilesBack) {
+    const Captions doc{{1000, 4000, "Long|two lines"}, {0, 0, "Untimed"}, {3000, 5000, "Overlaps"},
+                       {5000, 6000, "Says|{font:Arial}|[00:00:04.0]|-->> x|#TIMERES 5"}};
+    for (const char* id : {"QUICKTIMETEXT", "AQTITLE", "TMPLAYER", "JACOSUB", "KARAOKELRC"}) {
+        SCOPED_TRACE(id);
+        Captions expected = doc;
+        // Lyrics write a line break as a blank.
+        if (QString(id) == "KARAOKELRC") {
+            expected[0].text.replace('|', ' ');
+            expected[3].text.replace('|', ' ');
+        }
+        const tReadOutcome got = Parse(id, QString::fromLatin1(Write(id, doc)), 25, true);
+        EXPECT_EQ(got.captions, expected);
+        EXPECT_FALSE(ReadLostContent(got));
+    }
+}
