@@ -69,6 +69,12 @@ protected:
         ASSERT_NE(gate, nullptr);
         ASSERT_TRUE(WaitFor([gate] { return !gate->Holding(); })) << "a release was never let through";
     }
+    // A hot key that acts on each press lets the next one act once the window has caught up.
+    void CatchUp() {
+        const KeyPacer* pacer = w->findChild<KeyPacer*>();
+        ASSERT_NE(pacer, nullptr);
+        ASSERT_TRUE(WaitFor([pacer] { return !pacer->Pending(); })) << "the window never caught up";
+    }
 };
 
 } // namespace
@@ -220,6 +226,7 @@ TEST_F(TimingWindow, HotKeysPressedWhileAReleaseIsHeldBackComeAfterIt) {
     QTest::keyRelease(w->grdSubsView, Qt::Key_B);
     At(121500);
     QTest::keyClick(w->grdSubsView, Qt::Key_N);
+    CatchUp();
     At(121800);
     QTest::keyClick(w->grdSubsView, Qt::Key_M);
     Settle();
@@ -321,6 +328,7 @@ protected:
                 UnmarkedRepeat(target, key, text);
             }
             player->Advance(100);
+            CatchUp();
             if (input == Input::Presses && i < presses - 1) {
                 QTest::keyRelease(target, key);
                 Settle();
