@@ -196,6 +196,53 @@ TEST_F(EditingWindow, TabLeavesTheCaptionBox) {
     EXPECT_FALSE(gModified);
 }
 
+TEST_F(EditingWindow, TextPastedOrGivenInAnInputBoxIsTakenAsTyped) {
+    struct Case {
+        const char* given;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"a\tb", "a b"}, // the Tab key types no tab
+        {"\tIndented\t", " Indented "},
+        {"a\x01" "b\x1b" "c\x7f" "d\x08" "e\x0b" "f\x0c" "g", "abcdefg"},
+        {"a\xc2\x85" "b\xc2\x9f" "c", "abc"}, // C1 controls
+        {"one\r\ntwo\rthree", "one|two|three"},
+        {"one|two|", "one|two"}, // never ends with the marker
+        {"caf\xc3\xa9 \xe2\x80\x8f\xd7\xa9", "caf\xc3\xa9 \xe2\x80\x8f\xd7\xa9"},
+    };
+    enum class Path { Paste, EditBox, AddBox };
+    for (const Path path : {Path::Paste, Path::EditBox, Path::AddBox}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << int(path) << ": " << c.given);
+            Open({QStringLiteral("x"), QStringLiteral("y")});
+            const QString given = QString::fromUtf8(c.given);
+            int row = 1;
+            switch (path) {
+            case Path::Paste:
+                w->txtSub->setFocus();
+                w->txtSub->selectAll();
+                QApplication::clipboard()->setText(given);
+                QTest::keyClick(w->txtSub, Qt::Key_V, Qt::ControlModifier);
+                break;
+            case Path::EditBox:
+                dialogs.inputs.push_back(given);
+                w->mnuEditSelected->trigger();
+                break;
+            case Path::AddBox:
+                dialogs.inputs.push_back(given);
+                w->mnuAddBelow->trigger();
+                row = 2;
+                break;
+            }
+            EXPECT_EQ(GetLineText(row), QString::fromUtf8(c.caption));
+            EXPECT_TRUE(gModified);
+            for (const QChar ch : w->txtSub->toPlainText())
+                EXPECT_TRUE(ch == '\n' || ch.category() != QChar::Other_Control) << "the box shows " << int(ch.unicode());
+            w->grdSubsView->setFocus();
+        }
+    }
+}
+
 // --- Time boxes ---
 
 TEST_F(EditingWindow, TimeBoxesLeftWithoutEnterShowTheCaptionsTimesAgain) {
