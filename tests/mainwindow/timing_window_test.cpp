@@ -246,6 +246,8 @@ TEST_F(TimingWindow, HotKeysPressedWhileAReleaseIsHeldBackComeAfterIt) {
 TEST_F(TimingWindow, TheStartHotKeyTimesAtOnceAfterEveryCommandThatOpensOrClosesAndEveryWindowThatReturns) {
     const QString doc = TempPath("doc.srt"), movie = TempPath("movie.avi");
     w->showAudioChooser = [] { gAudioChoice = 2; };
+    // The rules run over every file opened, as they do by default.
+    gApplyWhen = 2;
     // The other window takes the keyboard, goes, and the window manager hands it back.
     const auto returnTo = [this](QWidget* other) {
         other->activateWindow();
