@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -246,10 +247,10 @@ TEST_F(TimingWindow, HotKeysPressedWhileAReleaseIsHeldBackComeAfterIt) {
 TEST_F(TimingWindow, TheStartHotKeyTimesAtOnceAfterEveryCommandThatOpensOrClosesAndEveryWindowThatReturns) {
     const QString doc = TempPath("doc.srt"), movie = TempPath("movie.avi");
     w->showAudioChooser = [] { gAudioChoice = 2; };
-    // The rules run over every file opened, as they do by default.
-    gApplyWhen = 2;
-    // The other window takes the keyboard, goes, and the window manager hands it back.
+    gApplyWhen = 2; // the rules run over every file opened, as by default
+    // Another window takes the keyboard, goes, and the window manager hands it back.
     const auto returnTo = [this](QWidget* other) {
+        other->show();
         other->activateWindow();
         ASSERT_TRUE(WaitFor([other] { return QGuiApplication::focusWindow() == other->windowHandle(); }));
         other->close();
@@ -257,60 +258,32 @@ TEST_F(TimingWindow, TheStartHotKeyTimesAtOnceAfterEveryCommandThatOpensOrCloses
         ASSERT_TRUE(WaitFor([this] { return QGuiApplication::focusWindow() == w->windowHandle(); }));
     };
     const std::pair<const char*, std::function<void()>> commands[] = {
-        {"Open text", [&] { dialogs.paths.push_back(doc), w->mnuOpenText->trigger(); }},
-        {"Open video", [&] { dialogs.paths.push_back(movie), w->mnuOpenVideo->trigger(); }},
-        {"Open URL", [&] { dialogs.inputs.push_back(movie), w->mnuOpenURL->trigger(); }},
-        {"Open audio into the player", [&] { dialogs.paths.push_back(movie), w->mnuOpenWav->trigger(); }},
+        {"Open text", [&] { dialogs.paths = {doc}, w->mnuOpenText->trigger(); }},
+        {"Open video", [&] { dialogs.paths = {movie}, w->mnuOpenVideo->trigger(); }},
+        {"Open URL", [&] { dialogs.inputs = {movie}, w->mnuOpenURL->trigger(); }},
+        {"Open audio", [&] { dialogs.paths = {movie}, w->mnuOpenWav->trigger(); }},
         {"Recent subtitle", [&] { w->mnuTFileName->trigger(); }},
         {"Recent video", [&] { w->mnuVFileName->trigger(); }},
         {"New", [&] { w->mnuNew->trigger(); }},
-        {"New from clipboard",
-         [&] {
-             QApplication::clipboard()->setText(QStringLiteral("one\r\ntwo"));
-             w->mnuNewClip->trigger();
-         }},
-        {"Close all, then open again",
-         [&] {
-             w->mnuClose->trigger();
-             const QWidget* focus = QApplication::focusWidget();
-             EXPECT_TRUE(focus == nullptr || focus == w.get()) << qPrintable(focus->objectName());
-             dialogs.paths.push_back(doc);
-             w->mnuOpenText->trigger();
-             dialogs.paths.push_back(movie);
-             w->mnuOpenVideo->trigger();
-         }},
-        {"A dialog returns",
-         [&] {
-             QDialog dialog(w.get());
-             dialog.show();
-             returnTo(&dialog);
-         }},
-        {"A side window returns",
-         [&] {
-             w->mnuFind->trigger();
-             returnTo(FindWindow());
-         }},
+        {"New from clipboard", [&] { QApplication::clipboard()->setText("a\nb"), w->mnuNewClip->trigger(); }},
+        {"Close all", [&] { w->mnuClose->trigger(), w->mnuNew->trigger(), w->mnuVFileName->trigger(); }},
+        {"A dialog returns", [&] { returnTo(new QDialog(w.get())); }},
+        {"A side window returns", [&] { w->mnuFind->trigger(), returnTo(FindWindow()); }},
     };
     for (const auto& [name, command] : commands) {
         SCOPED_TRACE(name);
-        // The user typed in the caption box last.
         gModified = false;
-        w->txtSub->setFocus();
-        QApplication::processEvents();
+        w->txtSub->setFocus(); // where the user typed last
         command();
-        QApplication::processEvents();
-        const int row = grdSubs().Row();
+        const int row = grdSubs().Row(), t = int(player->positionMs()) + 1000;
         const QString text = GetLineText(row);
-        const int t = int(player->positionMs()) + 1000;
         At(t);
-        // As a keyboard delivers it: to whatever the window gives the focus.
-        QTest::keyPress(w->windowHandle(), Qt::Key_B);
+        QTest::keyPress(w->windowHandle(), Qt::Key_B); // to whatever has the focus
         At(t + 700);
         QTest::keyRelease(w->windowHandle(), Qt::Key_B);
         Settle();
         EXPECT_EQ(GetLineText(row), text);
         EXPECT_EQ(Span(row), Span2(t, t + 700));
-        EXPECT_FALSE(w->txtSub->hasFocus());
     }
 }
 
@@ -450,116 +423,80 @@ INSTANTIATE_TEST_SUITE_P(KeysAndModes, HeldHotKey,
                          });
 
 // --- A held key and a window that falls behind ---
-//
-// Each seek blocks the window for a while (the fake clock moves on inside it) and the
-// keyboard's repeats queue up meanwhile, as they do behind a real player. The key then acts
-// at the pace the window keeps: no step begins after the key came up, and the window is drawn
-// between any two steps.
 
 namespace {
 
-class PaintCounter final : public QObject {
-public:
+struct PaintCounter final : QObject {
     int paints = 0;
-
-protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
+        return event->type() == QEvent::Paint && ++paints < 0;
     }
 };
 
 } // namespace
 
 TEST_F(TimingWindow, AHeldSeekKeyKeepsPaceWithTheWindowAndStopsWhenReleased) {
-    constexpr int kSeekMs = 150, kReleaseMs = 1400;
-    QByteArray srt;
+    std::vector<tSubtitleLine> lines;
     for (int i = 1; i <= 40; ++i)
-        srt += QByteArray::number(i) + "\r\n00:0" + QByteArray::number(i * 3 / 60) + ":" +
-               QByteArray::number(i * 3 % 60).rightJustified(2, '0') + ",000 --> 00:0" +
-               QByteArray::number(i * 3 / 60) + ":" + QByteArray::number(i * 3 % 60).rightJustified(2, '0') +
-               ",500\r\nline " + QByteArray::number(i) + "\r\n\r\n";
-    const QString forty = WriteFile("forty.srt", srt);
-    struct Key {
-        const char* name;
-        uint8_t* key;
-        int row;      // where the hold starts
-        int rowStep;  // what one step does to the selection
-        int seekStep; // and to the position, when it is no caption's start
-    };
-    const Key keys[] = {{"Jump", &gHkJump, 1, 1, 0},
-                        {"Previous", &gHkPrevious, 40, -1, 0},
-                        {"Forward", &gHkForward, 20, 0, 5000},
-                        {"Rewind", &gHkRewind, 20, 0, -5000}};
+        lines.push_back({i * 3000, i * 3000 + 500, QString::number(i)});
     PaintCounter painted;
     w->lblTime->installEventFilter(&painted);
     FakeClock clock;
-    for (const Key& k : keys) {
+    struct Key {
+        const char* name;
+        uint8_t* key;
+        int row, rowStep, seekStep; // where the hold starts, and what one step does
+    };
+    for (const Key& k : {Key{"Jump", &gHkJump, 1, 1, 0}, Key{"Previous", &gHkPrevious, 40, -1, 0},
+                         Key{"Forward", &gHkForward, 20, 0, 5000}, Key{"Rewind", &gHkRewind, 20, 0, -5000}}) {
         for (const bool marked : {true, false}) {
-            SCOPED_TRACE(testing::Message() << k.name << (marked ? ", repeats marked" : ", repeats unmarked"));
-            gModified = false;
-            ASSERT_TRUE(w->LoadTextFile(forty));
-            player->play();
+            SCOPED_TRACE(testing::Message() << k.name << (marked ? " marked" : " unmarked"));
+            ASSERT_TRUE(FillLines(0, lines));
+            SelectLine(k.row, false);
             player->setCurrentPosition(60.0);
-            w->tmrTime->stop();
-            grdSubs().SetRow(k.row);
             w->grdSubsView->setFocus();
-            QApplication::processEvents();
-
-            // 660 ms until the key repeats, then 25 release and press pairs a second.
-            struct Stroke {
-                qint64 at;
-                QEvent::Type type;
-                bool repeat;
-            };
-            const qint64 t0 = clock.now;
-            std::vector<Stroke> strokes{{t0, QEvent::KeyPress, false}};
-            for (int t = 660; t < kReleaseMs; t += 40) {
-                strokes.push_back({t0 + t, QEvent::KeyRelease, marked});
-                strokes.push_back({t0 + t, QEvent::KeyPress, marked});
-            }
-            strokes.push_back({t0 + kReleaseMs, QEvent::KeyRelease, false});
+            // Held 1.4 s: 660 ms until it repeats, then 25 release and press pairs a second.
+            std::vector<std::pair<int, QEvent::Type>> strokes{{0, QEvent::KeyPress}};
+            for (int t = 660; t < 1400; t += 40)
+                strokes.insert(strokes.end(), {{t, QEvent::KeyRelease}, {t, QEvent::KeyPress}});
+            strokes.push_back({1400, QEvent::KeyRelease});
+            const qint64 t0 = clock.now, position0 = player->positionMs();
             size_t next = 0;
-            // What the keyboard sent by now goes into the window's queue.
+            QWindow* const window = w->windowHandle();
+            // Into the window's queue, all the keyboard sent by now.
             const auto send = [&] {
-                for (; next < strokes.size() && strokes[next].at <= clock.now; ++next)
-                    QCoreApplication::postEvent(w->windowHandle(),
-                                                new QKeyEvent(strokes[next].type, *k.key, Qt::NoModifier,
-                                                              QString(QChar(*k.key)).toLower(), strokes[next].repeat));
+                for (; next < strokes.size() && t0 + strokes[next].first <= clock.now; ++next) {
+                    const auto [at, type] = strokes[next];
+                    QApplication::postEvent(window, new QKeyEvent(type, *k.key, {}, {}, marked && at % 1400));
+                }
             };
-            struct Step {
-                qint64 at;
-                int paints;
-            };
-            QList<Step> steps;
-            const int32_t position0 = int32_t(player->positionMs());
-            const QMetaObject::Connection seeking = QObject::connect(player, &IMediaPlayer::PositionChange, [&] {
-                steps << Step{clock.now, painted.paints};
-                clock.Advance(kSeekMs);
+            // Each seek blocks the window for 150 ms while the keyboard goes on.
+            QList<std::pair<qint64, int>> steps; // when each began, and the window's paints by then
+            const auto seeking = QObject::connect(player, &IMediaPlayer::PositionChange, [&] {
+                steps.append({clock.now, painted.paints});
+                clock.Advance(150);
                 send();
             });
-            for (int turn = 0, quiet = 0; turn < 100000 && quiet < 20; ++turn) {
+            for (int quiet = 0; quiet < 20;) {
                 const qsizetype before = steps.size();
                 QApplication::processEvents();
                 quiet = steps.size() == before ? quiet + 1 : 0;
-                // The window is idle: time goes on to the keyboard's next stroke.
-                if (quiet >= 5 && next < strokes.size()) {
-                    clock.now = std::max(clock.now, strokes[next].at);
+                if (quiet >= 5 && next < strokes.size()) { // idle: on to the next stroke
+                    clock.now = std::max(clock.now, t0 + strokes[next].first);
                     send();
                     quiet = 0;
                 }
             }
             QObject::disconnect(seeking);
-
-            EXPECT_GE(steps.size(), 4) << "held, the key repeats";
+            EXPECT_GE(steps.size(), 4) << "held, it repeats";
             for (int i = 0; i < steps.size(); ++i) {
-                EXPECT_LT(steps[i].at, t0 + kReleaseMs) << "step " << i << " after the release";
-                if (i > 0) EXPECT_GT(steps[i].paints, steps[i - 1].paints) << "no repaint before step " << i;
+                EXPECT_LT(steps[i].first, t0 + 1400) << "a step after the release";
+                if (i > 0) EXPECT_GT(steps[i].second, steps[i - 1].second) << "no repaint before step " << i;
             }
             const int row = k.row + k.rowStep * int(steps.size());
             EXPECT_EQ(grdSubs().Row(), row);
-            EXPECT_EQ(player->positionMs(),
-                      k.rowStep ? GetLineStart(row) : position0 + k.seekStep * int(steps.size()));
+            const qint64 position = k.rowStep ? GetLineStart(row) : position0 + k.seekStep * steps.size();
+            EXPECT_EQ(player->positionMs(), position);
         }
     }
 }
