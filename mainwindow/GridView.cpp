@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -320,7 +321,17 @@ void GridView::GridTopRowChanged() {
 }
 
 void GridView::GridStateChanged() {
-    setEnabled(mGrid.Enabled());
+    const bool enabled = mGrid.Enabled();
+    // Disabled with the focus, the grid would hand it on to the next control, the caption box,
+    // where the hot keys type letters. It waits on the window instead, and comes back with the
+    // grid unless the user put it elsewhere meanwhile.
+    if (!enabled && hasFocus()) {
+        mFocusParked = true;
+        window()->setFocus(Qt::OtherFocusReason);
+    }
+    setEnabled(enabled);
+    if (enabled && std::exchange(mFocusParked, false) && window()->focusWidget() == window())
+        setFocus(Qt::OtherFocusReason);
     if (updatesEnabled() != mGrid.Redraw()) {
         setUpdatesEnabled(mGrid.Redraw());
         if (mGrid.Redraw()) viewport()->update();

@@ -104,5 +104,6 @@ private:
     FlexGrid& mGrid;
     FlexGridModel* mModel;
     bool mSyncingTop = false;
+    bool mFocusParked = false; // the focus waits on the window while the grid is disabled
     bool mDragging = false;
 };

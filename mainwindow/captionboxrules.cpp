@@ -68,8 +68,20 @@ bool ShapeOk(QStringView text) {
 
 namespace CaptionBox {
 
+QString AsTyped(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\t'))
+            out += QLatin1Char(' ');
+        else if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.category() != QChar::Other_Control)
+            out += c;
+    }
+    return out;
+}
+
 QString ToCaption(const QString& boxText, const QString& marker) {
-    QString text = boxText;
+    QString text = AsTyped(boxText);
     text.replace(QStringLiteral("\r\n"), marker);
     text.replace(QLatin1Char('\n'), marker);
     text.replace(QLatin1Char('\r'), marker);

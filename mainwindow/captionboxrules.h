@@ -50,8 +50,12 @@ bool ShapeOk(QStringView text);
 
 namespace CaptionBox {
 
-// The caption box's text as a caption: each line break (CR LF, LF or CR) becomes the marker,
-// and the caption is Normalized.
+// Text that reaches a caption some other way than key by key (a paste, a drop, an input box)
+// as typing would have given it: a tab is a blank (the Tab key moves on and types none), and
+// the other control characters, which no key types, are dropped. Line breaks stay.
+QString AsTyped(const QString& text);
+// The caption box's text as a caption: AsTyped, each line break (CR LF, LF or CR) becomes the
+// marker, and the caption is Normalized.
 QString ToCaption(const QString& boxText, const QString& marker);
 // A caption without empty lines: lines that hold nothing but blanks are dropped wherever they
 // are (first, last, between two lines, or the only one), so that the caption never ends with the marker (the

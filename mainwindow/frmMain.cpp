@@ -20,6 +20,7 @@
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/TimingController.h"
+#include "mainwindow/captionboxrules.h"
 #include "mainwindow/filecommands.h"
 #include "mainwindow/mainstate.h"
 #include "platform/Dialogs.h"
@@ -38,6 +39,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,6 +72,20 @@ QLabel* MakeIcon(QWidget* parent, const char* name, int icon, int size) {
     l->setFixedSize(size, size);
     return l;
 }
+
+// The caption box: what is pasted or dropped into it arrives as typing would have given it.
+class CaptionTextBox final : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source && source->hasText())
+            insertPlainText(CaptionBox::AsTyped(source->text()));
+        else
+            QPlainTextEdit::insertFromMimeData(source);
+    }
+};
 
 QFrame* MakeLine(QWidget* parent, const char* name, QFrame::Shape shape) {
     auto* line = new QFrame(parent);
@@ -196,7 +212,7 @@ void frmMain::CreateControls() {
     // Bottom panel: caption box, time boxes, timing buttons, position and the timing modes.
     picBottom = new QWidget(central);
     picBottom->setObjectName(QStringLiteral("picBottom"));
-    txtSub = new QPlainTextEdit(picBottom);
+    txtSub = new CaptionTextBox(picBottom);
     txtSub->setObjectName(QStringLiteral("txtSub"));
     // Tab goes on to the next control, as in any text box of a form; a caption holds no tabs.
     txtSub->setTabChangesFocus(true);
@@ -628,7 +644,9 @@ void frmMain::rmnuRemove_Click() {
 bool frmMain::CreateCaption(int row) {
     if (IsDocumentBusy()) return false;
     bool ok = false;
-    const QString text = Dialogs().InputBox(this, LangText(55), LangText(54), QString(), &ok);
+    const QString answer = Dialogs().InputBox(this, LangText(55), LangText(54), QString(), &ok);
+    // As the caption box would have taken it.
+    const QString text = CaptionBox::ToCaption(answer, gLineBreak);
     if (!ok || text.isEmpty()) return false;
     const int written = AddLine(0, 0, text, row);
     if (written == 0) return false;
@@ -641,9 +659,11 @@ void frmMain::EditLine(int row) {
     if (IsDocumentBusy()) return;
     if (!IsDocumentGrid() || row < 1 || row >= grdSubs().Rows()) return;
     bool ok = false;
-    const QString text = Dialogs().InputBox(this, LangText(58), LangText(57), GetLineText(row), &ok);
+    const QString answer = Dialogs().InputBox(this, LangText(58), LangText(57), GetLineText(row), &ok);
+    // As the caption box would have taken it: no tabs or control characters, no empty line (so
+    // it never ends with the line-break marker).
+    const QString text = CaptionBox::ToCaption(answer, gLineBreak);
     if (!ok || text.trimmed().isEmpty()) return;
-    // Written as typed, even when it ends with the line-break marker.
     grdSubs().SetText(row, text);
     MirrorTags(row);
     gModified = true;

@@ -445,6 +445,9 @@ private:
     void EnableSubtitleCommands(bool sub);
     // Unloads the find, replace, rule report and burn-in windows.
     void CloseSideWindows();
+    // Puts the focus on the grid (on the window while no subtitle is open), where the hot keys
+    // act; the caption box takes typing only once the user puts the focus there.
+    void FocusGrid();
     // Asks where an audio file goes; false when cancelled.
     bool AskAudioChoice();
     // The recent-file entry for a path, shown with the separator.

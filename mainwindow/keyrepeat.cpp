@@ -64,3 +64,54 @@ void KeyRepeatGate::Reset() {
     Flush();
     mDown.clear();
 }
+
+KeyPacer::KeyPacer(std::function<void(int key)> step, std::function<void()> repaint, QObject* parent)
+    : QObject(parent), mStep(std::move(step)), mRepaint(std::move(repaint)) {
+    mTurn.setSingleShot(true);
+    mTurn.setInterval(0);
+    connect(&mTurn, &QTimer::timeout, this, &KeyPacer::Turn);
+}
+
+KeyPacer::~KeyPacer() = default;
+
+bool KeyPacer::Press(int key) {
+    if (mPending) {
+        mWanted = key;
+        mQuietTurns = 0;
+        return false;
+    }
+    mPending = true;
+    mQuietTurns = 0;
+    mTurn.start();
+    return true;
+}
+
+void KeyPacer::Release(int key) {
+    if (!mPending) return;
+    mQuietTurns = 0;
+    if (mWanted == key) mWanted = 0;
+}
+
+void KeyPacer::Reset() {
+    mWanted = 0;
+}
+
+void KeyPacer::Turn() {
+    // The events that queued up while the step blocked arrive within one turn; a second quiet
+    // turn makes sure none of them is still on its way.
+    if (++mQuietTurns < 2) {
+        mTurn.start();
+        return;
+    }
+    // The window shows where the step took it before the next one is taken.
+    if (mRepaint) mRepaint();
+    mPending = false;
+    const int key = std::exchange(mWanted, 0);
+    if (key && mStep) {
+        // A step of its own: the window has to catch up with it too.
+        mPending = true;
+        mQuietTurns = 0;
+        mTurn.start();
+        mStep(key);
+    }
+}

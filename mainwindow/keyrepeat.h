@@ -54,3 +54,40 @@ private:
     QHash<int, qint64> mDown;
     QTimer mTimer;
 };
+
+// Holding a key whose every press acts (a seek) at the pace the window can follow.
+//
+// An action can block the window for a while (a seek waits for the player). The keyboard goes
+// on repeating meanwhile, and those presses queue up behind it: acted on one by one, each
+// blocking again, they would keep the selection moving long after the key came up, and nothing
+// would be drawn in between. So after a step the pacer waits for the window to catch up (two
+// turns of the event loop in a row with no key arriving) and draws it: the presses that come
+// meanwhile are merged into one further step, taken then, and only while the key is still
+// down; a release meanwhile cancels it.
+class KeyPacer : public QObject {
+    Q_OBJECT
+public:
+    // step acts on a key again (a merged step); repaint draws the window now.
+    KeyPacer(std::function<void(int key)> step, std::function<void()> repaint, QObject* parent = nullptr);
+    ~KeyPacer() override;
+
+    // A press of a paced key. True when it may act now, and then the window has to catch up
+    // before the next press acts; false when it was merged into the step waiting.
+    bool Press(int key);
+    // A release: a step waiting for this key is cancelled.
+    void Release(int key);
+    // A step is under way: the window has not caught up with it yet.
+    bool Pending() const { return mPending; }
+    // Forgets a step waiting (the window lost the keyboard: the release goes elsewhere).
+    void Reset();
+
+private:
+    void Turn();
+
+    std::function<void(int)> mStep;
+    std::function<void()> mRepaint;
+    bool mPending = false;
+    int mWanted = 0; // the key of the merged step, 0 for none
+    int mQuietTurns = 0;
+    QTimer mTurn;
+};

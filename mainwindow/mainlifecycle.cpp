@@ -21,6 +21,7 @@
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
 #include "platform/SubtitleFilter.h"
+#include "tools/ui/frmEmbed.h"
 #include "tools/update.h"
 #include "waveform/ui/WaveBar.h"
 
@@ -188,6 +189,9 @@ void frmMain::OnFocusWindowChanged(QWindow* window) {
         mOtherWindowHadFocus = true;
         return;
     }
+    // Back from a dialog or a side window of ours: the hot keys act at once. (Coming back from
+    // another application, the focus stays where the user left it.)
+    if (mOtherWindowHadFocus) FocusGrid();
     const bool run = !mSeenActive || mOtherWindowHadFocus;
     mSeenActive = true;
     mOtherWindowHadFocus = false;
@@ -372,6 +376,16 @@ void frmMain::ResetControls() {
     ApplyCaptionFont();
     PlaceCaption();
     UpdateFileLabels(false);
+    // What is open changed (a file opened, a new document, everything closed): the hot keys act
+    // at once, where a letter typed into the caption box would write into caption 1.
+    FocusGrid();
+}
+
+void frmMain::FocusGrid() {
+    if (grdSubsView->isEnabled())
+        grdSubsView->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::EnableFileCommands(bool enabled) {
@@ -392,6 +406,7 @@ void frmMain::EnableFileCommands(bool enabled) {
 void frmMain::CloseSideWindows() {
     if (gRulesHooks.unloadSideWindows) gRulesHooks.unloadSideWindows();
     UnloadReportWindow();
+    UnloadEmbedWindow();
 }
 
 void frmMain::CloseAll() {

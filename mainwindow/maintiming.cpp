@@ -103,10 +103,13 @@ private:
 // Installed on the application: the window sees its key events before the focused control
 // does (a key preview), and the Apply button's presses and releases reach the timing. The keys
 // that act on both their press and their release go through a KeyRepeatGate, so that a held
-// key is one press and one release however the X server repeats it; the other hot keys repeat.
+// key is one press and one release however the X server repeats it; the other hot keys repeat,
+// through a KeyPacer, so that a held one never runs ahead of the window.
 class MainTimingFilter final : public QObject {
 public:
-    explicit MainTimingFilter(frmMain* window) : QObject(window), w(window), mGate(kRepeatGapMs, this) {}
+    explicit MainTimingFilter(frmMain* window)
+        : QObject(window), w(window), mGate(kRepeatGapMs, this),
+          mPacer([this](int key) { w->mTiming->Form_KeyDown(key, true); }, [this] { w->repaint(); }, this) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -135,7 +138,10 @@ protected:
             break;
         case QEvent::WindowDeactivate:
             // The keys held now come up somewhere else.
-            if (watched == w) mGate.Reset();
+            if (watched == w) {
+                mGate.Reset();
+                mPacer.Reset();
+            }
             break;
         default:
             break;
@@ -167,9 +173,12 @@ private:
                 if (!mGate.Press(code)) return true;
             } else {
                 mGate.Flush();
+                // A hot key that acts on every press waits while the window catches up.
+                if (w->mTiming->TakesHotKey(code) && !mPacer.Press(code)) return true;
             }
             return Dispatch(watched, key, -1);
         }
+        mPacer.Release(code);
         if (mGate.IsDown(code)) {
             // Held back until it is known not to be half of an auto-repeat pair; when it is
             // real it ends what it ends at the position it came up at.
@@ -218,6 +227,7 @@ private:
 
     frmMain* w;
     KeyRepeatGate mGate;
+    KeyPacer mPacer;
     QKeyEvent* mReplaying = nullptr;
     int32_t mReplayAtMs = -1;
 };

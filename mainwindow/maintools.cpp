@@ -55,7 +55,6 @@ void frmMain::mnuAudioExtract_Click() {
         return;
     }
     CloseSideWindows();
-    UnloadEmbedWindow();
     if (WMP->playState() == kPlayStatePlaying) WMP->pause();
     {
         frmAudioWizard wizard(this);

@@ -15,7 +15,6 @@
 #include "mainwindow/mainstate.h"
 #include "platform/IMediaPlayer.h"
 #include "platform/MsgBox.h"
-#include "tools/ui/frmEmbed.h"
 
 #include <QAction>
 #include <QRadioButton>
@@ -97,7 +96,6 @@ void frmMain::mnuHelpTopics_Click() {
 void frmMain::mnuGSettings_Click() {
     if (IsDocumentBusy()) return;
     CloseSideWindows();
-    UnloadEmbedWindow();
     if (showSettingsDialog) showSettingsDialog();
     // The dialog may have changed the automatic duration and the player's mode.
     optPress->setText(LangText(33) + (AutoEndOn() ? QStringLiteral(" [auto]") : QString()));

@@ -196,6 +196,30 @@ TEST_F(EditingWindow, TabLeavesTheCaptionBox) {
     EXPECT_FALSE(gModified);
 }
 
+TEST_F(EditingWindow, TextPastedOrGivenInAnInputBoxIsTakenAsTyped) {
+    // No key types a tab or a control character (a right-to-left mark is no control); a caption never
+    // ends with the marker.
+    const std::pair<const char*, const char*> cases[] = {
+        {"\ta\tb", " a b"},
+        {"\x01g\x1bh\x7fi\x0bj\xc2\x85k\xe2\x80\x8fl", "ghijk\xe2\x80\x8fl"},
+        {"one\r\ntwo|", "one|two"},
+    };
+    for (QAction* path : {static_cast<QAction*>(nullptr), w->mnuEditSelected, w->mnuAddBelow}) {
+        for (const auto& [given, caption] : cases) {
+            SCOPED_TRACE(testing::Message() << given << (path ? " in an input box" : " pasted"));
+            Open({QStringLiteral("x"), QStringLiteral("y")});
+            dialogs.inputs = {QString::fromUtf8(given)};
+            QApplication::clipboard()->setText(*dialogs.inputs.front());
+            w->txtSub->setFocus();
+            w->txtSub->selectAll();
+            path ? path->trigger() : QTest::keyClick(w->txtSub, Qt::Key_V, Qt::ControlModifier);
+            dialogs.inputs.clear();
+            EXPECT_EQ(GetLineText(path == w->mnuAddBelow ? 2 : 1), QString::fromUtf8(caption));
+            EXPECT_FALSE(w->txtSub->toPlainText().contains(QLatin1Char('\t')));
+        }
+    }
+}
+
 // --- Time boxes ---
 
 TEST_F(EditingWindow, TimeBoxesLeftWithoutEnterShowTheCaptionsTimesAgain) {

@@ -522,8 +522,8 @@ TEST_F(GridWindow, EditCaptionThroughThePopUp) {
     EXPECT_EQ(dialogs.calls.last().defaultText, "c2");
     dialogs.inputs.push_back(QStringLiteral("new|text|"));
     w->rmnuEdit->trigger();
-    EXPECT_EQ(GetLineText(2), "new|text|");
-    EXPECT_EQ(w->txtSub->toPlainText(), "new\ntext\n");
+    EXPECT_EQ(GetLineText(2), "new|text");
+    EXPECT_EQ(w->txtSub->toPlainText(), "new\ntext");
     EXPECT_TRUE(gModified);
 }
 

@@ -7,11 +7,13 @@
 #include "dialogs/frmFind.h"
 #include "dialogs/frmReplace.h"
 #include "document/captions.h"
+#include "document/ui/frmReport.h"
 #include "language/lang.h"
 #include "mainwindow/mainstate.h"
 #include "mainwindow/mainwindow_fixture.h"
 #include "platform/MsgBox.h"
 #include "support/scoped.h"
+#include "tools/ui/frmEmbed.h"
 
 #include <QAction>
 #include <QApplication>
@@ -257,4 +259,9 @@ TEST_F(MenuCommands, GeneralSettingsUnloadsTheSideWindowsAndTakesTheNewOptionsOv
     EXPECT_EQ(FindWindow(), nullptr);
     EXPECT_EQ(w->optPress->text(), LangText(33) + " [auto]");
     EXPECT_EQ(player->uiMode(), "mini");
+    // Close all unloads the same four side windows: none is left working on a document that is gone.
+    ShowFindWindow(w.get()), ShowReplaceWindow(w.get());
+    ShowReportWindow(w.get()), ShowEmbedWindow(w.get());
+    w->mnuClose->trigger();
+    EXPECT_FALSE(FindWindow() || ReplaceWindow() || ReportWindow() || EmbedWindow());
 }

@@ -2,7 +2,9 @@
 // and the space bar, the hot keys through the window's key preview, and where the focus goes.
 #include "base/paths.h"
 #include "base/settings.h"
+#include "dialogs/frmFind.h"
 #include "document/captions.h"
+#include "document/mediastate.h"
 #include "language/lang.h"
 #include "mainwindow/GridView.h"
 #include "mainwindow/TimingController.h"
@@ -10,17 +12,23 @@
 #include "mainwindow/keyrepeat.h"
 #include "mainwindow/mainwindow_fixture.h"
 #include "support/FakeMediaPlayer.h"
+#include "support/fakeclock.h"
 #include "support/fixture.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -68,6 +76,12 @@ protected:
         const KeyRepeatGate* gate = w->findChild<KeyRepeatGate*>();
         ASSERT_NE(gate, nullptr);
         ASSERT_TRUE(WaitFor([gate] { return !gate->Holding(); })) << "a release was never let through";
+    }
+    // A hot key that acts on each press lets the next one act once the window has caught up.
+    void CatchUp() {
+        const KeyPacer* pacer = w->findChild<KeyPacer*>();
+        ASSERT_NE(pacer, nullptr);
+        ASSERT_TRUE(WaitFor([pacer] { return !pacer->Pending(); })) << "the window never caught up";
     }
 };
 
@@ -220,11 +234,57 @@ TEST_F(TimingWindow, HotKeysPressedWhileAReleaseIsHeldBackComeAfterIt) {
     QTest::keyRelease(w->grdSubsView, Qt::Key_B);
     At(121500);
     QTest::keyClick(w->grdSubsView, Qt::Key_N);
+    CatchUp();
     At(121800);
     QTest::keyClick(w->grdSubsView, Qt::Key_M);
     Settle();
     EXPECT_EQ(Span(1), Span2(121000, 121500));
     EXPECT_EQ(Span(2), Span2(121500, 121800));
+}
+
+// --- Where the focus goes ---
+
+TEST_F(TimingWindow, TheStartHotKeyTimesAtOnceAfterEveryCommandThatOpensOrClosesAndEveryWindowThatReturns) {
+    const QString doc = TempPath("doc.srt"), movie = TempPath("movie.avi");
+    w->showAudioChooser = [] { gAudioChoice = 2; };
+    gApplyWhen = 2; // the rules run over every file opened, as by default
+    // Another window takes the keyboard, goes, and the window manager hands it back.
+    const auto returnTo = [this](QWidget* other) {
+        other->show();
+        other->activateWindow();
+        ASSERT_TRUE(WaitFor([other] { return QGuiApplication::focusWindow() == other->windowHandle(); }));
+        other->close();
+        w->activateWindow();
+        ASSERT_TRUE(WaitFor([this] { return QGuiApplication::focusWindow() == w->windowHandle(); }));
+    };
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"Open text", [&] { dialogs.paths = {doc}, w->mnuOpenText->trigger(); }},
+        {"Open video", [&] { dialogs.paths = {movie}, w->mnuOpenVideo->trigger(); }},
+        {"Open URL", [&] { dialogs.inputs = {movie}, w->mnuOpenURL->trigger(); }},
+        {"Open audio", [&] { dialogs.paths = {movie}, w->mnuOpenWav->trigger(); }},
+        {"Recent subtitle", [&] { w->mnuTFileName->trigger(); }},
+        {"Recent video", [&] { w->mnuVFileName->trigger(); }},
+        {"New", [&] { w->mnuNew->trigger(); }},
+        {"New from clipboard", [&] { QApplication::clipboard()->setText("a\nb"), w->mnuNewClip->trigger(); }},
+        {"Close all", [&] { w->mnuClose->trigger(), w->mnuNew->trigger(), w->mnuVFileName->trigger(); }},
+        {"A dialog returns", [&] { returnTo(new QDialog(w.get())); }},
+        {"A side window returns", [&] { w->mnuFind->trigger(), returnTo(FindWindow()); }},
+    };
+    for (const auto& [name, command] : commands) {
+        SCOPED_TRACE(name);
+        gModified = false;
+        w->txtSub->setFocus(); // where the user typed last
+        command();
+        const int row = grdSubs().Row(), t = int(player->positionMs()) + 1000;
+        const QString text = GetLineText(row);
+        At(t);
+        QTest::keyPress(w->windowHandle(), Qt::Key_B); // to whatever has the focus
+        At(t + 700);
+        QTest::keyRelease(w->windowHandle(), Qt::Key_B);
+        Settle();
+        EXPECT_EQ(GetLineText(row), text);
+        EXPECT_EQ(Span(row), Span2(t, t + 700));
+    }
 }
 
 // --- Holding a hot key ---
@@ -321,6 +381,7 @@ protected:
                 UnmarkedRepeat(target, key, text);
             }
             player->Advance(100);
+            CatchUp();
             if (input == Input::Presses && i < presses - 1) {
                 QTest::keyRelease(target, key);
                 Settle();
@@ -360,3 +421,82 @@ INSTANTIATE_TEST_SUITE_P(KeysAndModes, HeldHotKey,
                              return std::string(kHotKeys[std::get<0>(info.param)].name) + "_" +
                                     kModeNames[std::get<1>(info.param)];
                          });
+
+// --- A held key and a window that falls behind ---
+
+namespace {
+
+struct PaintCounter final : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::Paint && ++paints < 0;
+    }
+};
+
+} // namespace
+
+TEST_F(TimingWindow, AHeldSeekKeyKeepsPaceWithTheWindowAndStopsWhenReleased) {
+    std::vector<tSubtitleLine> lines;
+    for (int i = 1; i <= 40; ++i)
+        lines.push_back({i * 3000, i * 3000 + 500, QString::number(i)});
+    PaintCounter painted;
+    w->lblTime->installEventFilter(&painted);
+    FakeClock clock;
+    struct Key {
+        const char* name;
+        uint8_t* key;
+        int row, rowStep, seekStep; // where the hold starts, and what one step does
+    };
+    for (const Key& k : {Key{"Jump", &gHkJump, 1, 1, 0}, Key{"Previous", &gHkPrevious, 40, -1, 0},
+                         Key{"Forward", &gHkForward, 20, 0, 5000}, Key{"Rewind", &gHkRewind, 20, 0, -5000}}) {
+        for (const bool marked : {true, false}) {
+            SCOPED_TRACE(testing::Message() << k.name << (marked ? " marked" : " unmarked"));
+            ASSERT_TRUE(FillLines(0, lines));
+            SelectLine(k.row, false);
+            player->setCurrentPosition(60.0);
+            w->grdSubsView->setFocus();
+            // Held 1.4 s: 660 ms until it repeats, then 25 release and press pairs a second.
+            std::vector<std::pair<int, QEvent::Type>> strokes{{0, QEvent::KeyPress}};
+            for (int t = 660; t < 1400; t += 40)
+                strokes.insert(strokes.end(), {{t, QEvent::KeyRelease}, {t, QEvent::KeyPress}});
+            strokes.push_back({1400, QEvent::KeyRelease});
+            const qint64 t0 = clock.now, position0 = player->positionMs();
+            size_t next = 0;
+            QWindow* const window = w->windowHandle();
+            // Into the window's queue, all the keyboard sent by now.
+            const auto send = [&] {
+                for (; next < strokes.size() && t0 + strokes[next].first <= clock.now; ++next) {
+                    const auto [at, type] = strokes[next];
+                    QApplication::postEvent(window, new QKeyEvent(type, *k.key, {}, {}, marked && at % 1400));
+                }
+            };
+            // Each seek blocks the window for 150 ms while the keyboard goes on.
+            QList<std::pair<qint64, int>> steps; // when each began, and the window's paints by then
+            const auto seeking = QObject::connect(player, &IMediaPlayer::PositionChange, [&] {
+                steps.append({clock.now, painted.paints});
+                clock.Advance(150);
+                send();
+            });
+            for (int quiet = 0; quiet < 20;) {
+                const qsizetype before = steps.size();
+                QApplication::processEvents();
+                quiet = steps.size() == before ? quiet + 1 : 0;
+                if (quiet >= 5 && next < strokes.size()) { // idle: on to the next stroke
+                    clock.now = std::max(clock.now, t0 + strokes[next].first);
+                    send();
+                    quiet = 0;
+                }
+            }
+            QObject::disconnect(seeking);
+            EXPECT_GE(steps.size(), 4) << "held, it repeats";
+            for (int i = 0; i < steps.size(); ++i) {
+                EXPECT_LT(steps[i].first, t0 + 1400) << "a step after the release";
+                if (i > 0) EXPECT_GT(steps[i].second, steps[i - 1].second) << "no repaint before step " << i;
+            }
+            const int row = k.row + k.rowStep * int(steps.size());
+            EXPECT_EQ(grdSubs().Row(), row);
+            const qint64 position = k.rowStep ? GetLineStart(row) : position0 + k.seekStep * steps.size();
+            EXPECT_EQ(player->positionMs(), position);
+        }
+    }
+}
