@@ -581,10 +581,17 @@ tTextEncoding DetectTextEncoding(QByteArrayView bytes, bool utf16Retry) {
 }
 
 bool LooksLikeUtf16LE(QByteArrayView bytes) {
-    if (!bytes.contains('\0')) return false;
-    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
-        if (bytes[i] == 0 && bytes[i + 1] == 0) return false;
-    return true;
+    // Text in UTF-16LE has a zero high byte for every character below U+0100 (its line ends and
+    // blanks at least); a zero low byte only for the rare U+xx00. A stray NUL in a text of
+    // single bytes is no sign of it.
+    qsizetype high = 0, low = 0;
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const bool zeroLow = bytes[i] == 0, zeroHigh = bytes[i + 1] == 0;
+        if (zeroLow && zeroHigh) return false;
+        low += zeroLow;
+        high += zeroHigh;
+    }
+    return high >= 2 && high > 4 * low;
 }
 
 QByteArrayView WithoutBrokenUtf8Mark(QByteArrayView bytes) {

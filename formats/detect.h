@@ -31,9 +31,9 @@ enum class tTextEncoding {
 // is ANSI. With utf16Retry a file without a byte-order mark is read as UTF-16 little-endian.
 tTextEncoding DetectTextEncoding(QByteArrayView bytes, bool utf16Retry = false);
 
-// True when bytes without a byte-order mark are UTF-16 little-endian text: they hold zero bytes
-// (which no ANSI or UTF-8 text does: in UTF-16 every character below U+0100 brings one), and
-// read two by two they hold no zero character.
+// True when bytes without a byte-order mark are UTF-16 little-endian text: read two by two they
+// hold no zero character, and zero high bytes (every character below U+0100 brings one) far
+// outnumber zero low bytes (a stray NUL in a text of single bytes is no sign of UTF-16).
 bool LooksLikeUtf16LE(QByteArrayView bytes);
 
 // Files cut or joined by other tools may keep only "EF BB" of UTF-8's byte-order mark: where no

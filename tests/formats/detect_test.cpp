@@ -215,6 +215,9 @@ TEST_F(DetectTest, Utf16FilesAreDecoded) {
     EXPECT_TRUE(LooksLikeUtf16LE(Utf16(QString::fromUtf16(u"\u0416\u65E5\r\n"), false, false)));
     EXPECT_FALSE(LooksLikeUtf16LE(kSrt));
     EXPECT_FALSE(LooksLikeUtf16LE(QByteArray("a\0\0\0", 4)));
+    // NULs a caption of a text file holds: at even and odd places alike, or a lone one.
+    EXPECT_FALSE(LooksLikeUtf16LE(QByteArray("\0|second\r\na <b\0>c\r\n", 21)));
+    EXPECT_FALSE(LooksLikeUtf16LE(QByteArray("ab\0d\r\n", 6)));
     for (const auto& [bigEndian, mark] :
          {std::pair{false, true}, std::pair{true, true}, std::pair{false, false}}) {
         SCOPED_TRACE(bigEndian ? "big-endian" : mark ? "little-endian" : "little-endian without a mark");

@@ -223,6 +223,9 @@ TEST_F(SaveAsTest, AFileThatLostSomethingOnReadingIsNeverWrittenOverUnasked) {
         {"blank line inside a caption.srt",
          "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello there\r\n\r\nits second line\r\n\r\n"
          "2\r\n00:00:04,000 --> 00:00:05,000\r\nBye\r\n",
+         "1 line of the file is not part of any caption and was not read: \"its second line\".", "SUBRIP"},
+        {"a broken time line.srt",
+         "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello there\r\n\r\n2\r\n00:00:04,000 -> 00:00:05\r\nBye\r\n",
          "1 caption of the file could not be read and was skipped.", "SUBRIP"},
         {"beyond the largest time.srt",
          "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello there\r\n\r\n"
