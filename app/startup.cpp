@@ -7,7 +7,6 @@
 #include "base/settingsstore.h"
 #include "language/lang.h"
 #include "language/localeinfo.h"
-#include "platform/GStreamerCheck.h"
 #include "platform/MsgBox.h"
 #include "platform/RegistryAccess.h"
 
@@ -210,14 +209,9 @@ StartupResult RunStartupSequence(const QStringList& arguments) {
         return true;
     });
     Step(r, [&] {
-        QString lacking;
         if (!MediaBackendPresent()) {
             r.backendMissing = true;
             r.missingPath = MediaBackendPath();
-        } else if (PlaysThroughGStreamer() && !GStreamerCanPlay(&lacking)) {
-            // Qt's backend is there but could not build a player: the page names what is missing.
-            r.backendMissing = true;
-            r.missingPath = lacking;
         }
         return true;
     });

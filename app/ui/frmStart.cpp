@@ -8,6 +8,7 @@
 #include "base/ui/formhelpers.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
+#include "platform/GStreamerCheck.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
 #include "platform/ui/FirstPaint.h"
@@ -151,17 +152,27 @@ bool frmStart::eventFilter(QObject* watched, QEvent* event) {
 
 void frmStart::Form_Load() {
     const StartupResult r = RunStartupSequence(commandLine);
-    if (r.backendMissing) {
+    mLibraryMissing = r.backendMissing;
+    QString missing = r.missingPath;
+    if (!mLibraryMissing) {
+        // The main window is made while GStreamer's set-up (begun as the program started) reads
+        // its registry; only then is GStreamer asked whether it can build the player, and the
+        // window shown or kept for Ignore.
+        if (!MakeMainWindow()) return; // the program ends; nothing else to report
+        QString lacking;
+        if (PlaysThroughGStreamer() && !GStreamerCanPlay(&lacking)) {
+            mLibraryMissing = true;
+            missing = lacking;
+        }
+    }
+    if (mLibraryMissing) {
         BuildPage();
         // The path keeps its case: on this system file names are case-sensitive.
-        lblFile->setText(r.missingPath);
-        mLibraryMissing = true;
-    }
-
-    if (mLibraryMissing)
+        lblFile->setText(missing);
         ApplyLanguage();
-    else if (!ShowMainWindow())
-        return; // the program ends; nothing else to report
+    } else {
+        ShowMainWindow();
+    }
 
     // Told once, whichever step failed; the start-up goes on as it stands.
     if (r.noSettingsFolder)
@@ -190,16 +201,12 @@ void frmStart::ApplyLanguage() {
     setWindowTitle(LangText(146));
 }
 
-bool frmStart::ShowMainWindow() {
+bool frmStart::MakeMainWindow() {
+    if (mMainWindow) return true;
     QString reason;
     try {
-        QWidget* w = createMainWindow ? createMainWindow() : nullptr;
-        if (w) {
-            mMainWindow = w;
-            w->show();
-            HastenFirstPaint(w);
-            return true;
-        }
+        mMainWindow = createMainWindow ? createMainWindow() : nullptr;
+        if (mMainWindow) return true;
         reason = QStringLiteral("The main window could not be created.");
     } catch (const std::exception& e) {
         reason = QString::fromLocal8Bit(e.what());
@@ -214,8 +221,14 @@ bool frmStart::ShowMainWindow() {
     return false;
 }
 
+void frmStart::ShowMainWindow() {
+    mMainWindow->show();
+    HastenFirstPaint(mMainWindow);
+}
+
 void frmStart::cmdIgnore_Click() {
-    if (!ShowMainWindow()) return;
+    if (!MakeMainWindow()) return;
+    ShowMainWindow();
     mMainWindow->raise();
     mMainWindow->activateWindow();
     UnloadForm(this);

@@ -57,7 +57,10 @@ protected:
 private:
     // The page's widgets; until the page is needed the pointers above stay null.
     void BuildPage();
-    bool ShowMainWindow();
+    // Makes the main window once (false after telling why it could not be made: the program
+    // ends); shows the window made.
+    bool MakeMainWindow();
+    void ShowMainWindow();
     void EndProgram(int code);
 
     bool mLibraryMissing = false;

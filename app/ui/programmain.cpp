@@ -52,14 +52,15 @@ private:
 
 int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>& onStart) {
     StartupWarmUp warmUp;
-    // The start asks GStreamer whether it can play; its set-up reads its plugin registry while
-    // the application and the start window are made.
-    StartGStreamerCheck();
     QApplication app(argc, argv);
     // Qt's arguments lose the bytes of a name that are not UTF-8; what it leaves of argv are
     // ours, as given.
     SetProgramArguments(argc, argv);
     warmUp.AppReady();
+    // The start asks GStreamer whether it can play: its set-up reads its plugin registry (some
+    // milliseconds) while the start window runs the start-up and makes the main window. (Begun
+    // before the application, it would hold up the application's own set-up.)
+    StartGStreamerCheck();
     if (onStart) onStart(app);
     QApplication::setApplicationName(kAppKey);
     QApplication::setOrganizationName(kMakerName);
