@@ -10,15 +10,6 @@ namespace {
 // file of opening tags must not grow the stack without end.
 constexpr size_t kMostOpen = 64;
 
-bool IsXmlSpace(QChar c) {
-    return c == u' ' || c == u'\n' || c == u'\t' || c == u'\r';
-}
-
-QStringView LocalName(QStringView name) {
-    const qsizetype colon = name.lastIndexOf(u':');
-    return colon >= 0 ? name.sliced(colon + 1) : name;
-}
-
 // Runs of blanks and line ends as one blank, none at either end.
 QString Collapsed(QStringView text) {
     QString out;
@@ -159,42 +150,6 @@ bool ReadDigits(QStringView text, qsizetype& i, int64_t most, int64_t& out) {
 }
 
 } // namespace
-
-void ForEachMarkupAttribute(QStringView attributes, const std::function<void(QStringView, QStringView)>& f) {
-    const qsizetype n = attributes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        while (i < n && IsXmlSpace(attributes[i]))
-            ++i;
-        const qsizetype nameStart = i;
-        while (i < n && attributes[i] != u'=' && !IsXmlSpace(attributes[i]))
-            ++i;
-        const QStringView name = attributes.sliced(nameStart, i - nameStart);
-        while (i < n && IsXmlSpace(attributes[i]))
-            ++i;
-        if (i >= n || attributes[i] != u'=') {
-            if (i == nameStart) ++i;
-            continue;
-        }
-        ++i;
-        while (i < n && IsXmlSpace(attributes[i]))
-            ++i;
-        if (i >= n) break;
-        const QChar quote = attributes[i];
-        qsizetype valueStart = i, valueEnd;
-        if (quote == u'"' || quote == u'\'') {
-            valueStart = i + 1;
-            valueEnd = attributes.indexOf(quote, valueStart);
-            if (valueEnd < 0) valueEnd = n;
-            i = valueEnd + 1;
-        } else {
-            while (i < n && !IsXmlSpace(attributes[i]))
-                ++i;
-            valueEnd = i;
-        }
-        f(LocalName(name), attributes.sliced(valueStart, valueEnd - valueStart));
-    }
-}
 
 std::optional<int64_t> MarkupClockTime(QStringView text) {
     text = text.trimmed();

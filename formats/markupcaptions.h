@@ -25,8 +25,59 @@ struct tMarkupTag {
     bool Is(const char* n) const { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; }
 };
 
-// Calls f(name, value) for each attribute ("name=value", the value quoted or not).
-void ForEachMarkupAttribute(QStringView attributes, const std::function<void(QStringView, QStringView)>& f);
+inline bool IsXmlSpace(char16_t c) {
+    return c == u' ' || c == u'\n' || c == u'\t' || c == u'\r';
+}
+inline bool IsXmlSpace(QChar c) {
+    return IsXmlSpace(c.unicode());
+}
+
+// A name without its namespace prefix.
+inline QStringView LocalName(QStringView name) {
+    const char16_t* p = name.utf16();
+    for (qsizetype k = name.size(); k > 0; --k)
+        if (p[k - 1] == u':') return name.sliced(k);
+    return name;
+}
+
+// Calls f(local name, value) for each attribute of a tag's attribute text ("name=value", the
+// value quoted or not), in one pass.
+template <typename F> void ForEachMarkupAttribute(QStringView attributes, F&& f) {
+    const qsizetype n = attributes.size();
+    const char16_t* a = attributes.utf16();
+    qsizetype i = 0;
+    while (i < n) {
+        while (i < n && IsXmlSpace(a[i]))
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < n && a[i] != u'=' && !IsXmlSpace(a[i]))
+            ++i;
+        const QStringView name = attributes.sliced(nameStart, i - nameStart);
+        while (i < n && IsXmlSpace(a[i]))
+            ++i;
+        if (i >= n || a[i] != u'=') {
+            if (i == nameStart) ++i;
+            continue;
+        }
+        ++i;
+        while (i < n && IsXmlSpace(a[i]))
+            ++i;
+        if (i >= n) break;
+        const char16_t quote = a[i];
+        qsizetype valueStart = i, valueEnd;
+        if (quote == u'"' || quote == u'\'') {
+            valueStart = i + 1;
+            valueEnd = attributes.indexOf(QChar(quote), valueStart);
+            if (valueEnd < 0) valueEnd = n;
+            i = valueEnd + 1;
+        } else {
+            while (i < n && !IsXmlSpace(a[i]))
+                ++i;
+            valueEnd = i;
+        }
+        f(LocalName(name), attributes.sliced(valueStart, valueEnd - valueStart));
+    }
+}
 
 // A time of the clock: "[[[d:]h:]m:]s[.fraction]" ("01:02:03.450", "1:02.5", "12", "1.5"), with a
 // minus in front for a time below 0; nothing when the text is no such time.

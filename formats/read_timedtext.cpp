@@ -5,6 +5,7 @@
 // timed span for every word), so the document is read by a small tolerant scanner as its text
 // comes, piece by piece, whatever its lines: a caption is stored as soon as its paragraph ends,
 // and the read stops at the caption limit without going through the rest.
+#include "formats/markupcaptions.h"
 #include "formats/readerpaths.h"
 
 #include "formats/textops.h"
@@ -24,55 +25,6 @@ struct Timing {
 // Names are compared many times a caption: the plain comparison of two short texts.
 template <qsizetype N> bool Is(QStringView text, const char16_t (&literal)[N]) {
     return text.size() == N - 1 && std::char_traits<char16_t>::compare(text.utf16(), literal, N - 1) == 0;
-}
-
-QStringView LocalName(QStringView name) {
-    const char16_t* p = name.utf16();
-    for (qsizetype k = name.size(); k > 0; --k)
-        if (p[k - 1] == u':') return name.sliced(k);
-    return name;
-}
-
-bool IsXmlSpace(char16_t c) {
-    return c == u' ' || c == u'\n' || c == u'\t' || c == u'\r';
-}
-
-// Calls f(local name, value) for each attribute of a tag's attribute text, in one pass.
-template <typename F> void ForEachAttribute(QStringView attributes, F&& f) {
-    const qsizetype n = attributes.size();
-    const char16_t* a = attributes.utf16();
-    qsizetype i = 0;
-    while (i < n) {
-        while (i < n && IsXmlSpace(a[i]))
-            ++i;
-        const qsizetype nameStart = i;
-        while (i < n && a[i] != u'=' && !IsXmlSpace(a[i]))
-            ++i;
-        const QStringView name = attributes.sliced(nameStart, i - nameStart);
-        while (i < n && IsXmlSpace(a[i]))
-            ++i;
-        if (i >= n || a[i] != u'=') {
-            if (i == nameStart) ++i;
-            continue;
-        }
-        ++i;
-        while (i < n && IsXmlSpace(a[i]))
-            ++i;
-        if (i >= n) break;
-        const char16_t quote = a[i];
-        qsizetype valueStart = i, valueEnd;
-        if (quote == u'"' || quote == u'\'') {
-            valueStart = i + 1;
-            valueEnd = attributes.indexOf(QChar(quote), valueStart);
-            if (valueEnd < 0) valueEnd = n;
-            i = valueEnd + 1;
-        } else {
-            while (i < n && !IsXmlSpace(a[i]))
-                ++i;
-            valueEnd = i;
-        }
-        f(LocalName(name), attributes.sliced(valueStart, valueEnd - valueStart));
-    }
 }
 
 // A number of digits with at most one decimal point ("12", "19.764", ".5") from text[i] on;
@@ -160,7 +112,7 @@ Timing TimingOf(QStringView attributes) {
     double rate = 0, sub = 0, tick = 0;
     bool hasRate = false, hasTick = false;
     QStringView multiplier;
-    ForEachAttribute(attributes, [&](QStringView name, QStringView value) {
+    ForEachMarkupAttribute(attributes, [&](QStringView name, QStringView value) {
         if (Is(name, u"frameRate"))
             hasRate = ReadRate(value, rate) && rate < 1000;
         else if (Is(name, u"frameRateMultiplier"))
@@ -485,7 +437,7 @@ void Scanner::Tag(tCaptionReader& r, QStringView inner) {
             }
         } else if (!selfClosing) {
             Container c{Is(name, u"div"), offset_, -1, -1, false};
-            ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
+            ForEachMarkupAttribute(attributes, [&](QStringView n, QStringView v) {
                 if (Is(n, u"begin"))
                     c.begin = TimeExpression(v, timing_);
                 else if (Is(n, u"end"))
@@ -514,7 +466,7 @@ void Scanner::Tag(tCaptionReader& r, QStringView inner) {
 
 void Scanner::NoteSpan(tCaptionReader& r, QStringView attributes) {
     int64_t begin = -1, end = -1, dur = -1;
-    ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
+    ForEachMarkupAttribute(attributes, [&](QStringView n, QStringView v) {
         if (Is(n, u"begin"))
             begin = TimeExpression(v, timing_);
         else if (Is(n, u"end"))
@@ -539,7 +491,7 @@ void Scanner::OpenParagraph(QStringView attributes, bool selfClosing) {
     current_.bold = current_.italic = current_.underline = false;
     spanBegin_ = spanEnd_ = -1;
     int64_t begin = -1, end = -1, dur = -1;
-    ForEachAttribute(attributes, [&](QStringView n, QStringView v) {
+    ForEachMarkupAttribute(attributes, [&](QStringView n, QStringView v) {
         if (Is(n, u"begin"))
             begin = TimeExpression(v, timing_);
         else if (Is(n, u"end"))
