@@ -84,6 +84,9 @@ public:
     QString GetOpenSubtitleName();
     // Save as; true when the document was written.
     bool SaveTextFileAs();
+    // Set while the burn-in wizard asks to save before it runs: closing the side windows then
+    // leaves the wizard open.
+    bool mKeepEmbedWindow = false;
     // The path Save as writes to, chosen in the save dialog for format id, with the format's
     // extension; an existing file is replaced only when the user says so. Empty when cancelled.
     QString ChooseSaveAsPath(const QString& id);

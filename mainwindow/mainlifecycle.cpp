@@ -406,7 +406,7 @@ void frmMain::EnableFileCommands(bool enabled) {
 void frmMain::CloseSideWindows() {
     if (gRulesHooks.unloadSideWindows) gRulesHooks.unloadSideWindows();
     UnloadReportWindow();
-    UnloadEmbedWindow();
+    if (!mKeepEmbedWindow) UnloadEmbedWindow();
 }
 
 void frmMain::CloseAll() {

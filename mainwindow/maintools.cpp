@@ -20,7 +20,14 @@ class MainWindowWizardHost final : public IWizardHost {
 public:
     bool PromptForSave() override {
         frmMain* main = frmMain::Instance();
-        return !main || main->PromptForSave();
+        if (!main) return true;
+        // The burn-in wizard asks before it hands the file to the tool: a Save as on the way
+        // must not close the wizard that is waiting for it.
+        const bool before = main->mKeepEmbedWindow;
+        main->mKeepEmbedWindow = true;
+        const bool saved = main->PromptForSave();
+        main->mKeepEmbedWindow = before;
+        return saved;
     }
     int32_t MediaLength() override { return GetMediaLength(); }
     void ReleaseFiles() override {

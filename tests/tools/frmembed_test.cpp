@@ -1,5 +1,6 @@
 // The burn-in wizard driven through its buttons, with the fake tool in the tool folder.
 #include "document/captions.h"
+#include "formats/reader.h"
 #include "language/lang.h"
 #include "platform/RegistryAccess.h"
 #include "tools/jobscript.h"
@@ -241,6 +242,26 @@ TEST_F(EmbedTest, ARunStartsTheToolWithTheScriptAndOnlyThenClosesTheEditorsFiles
     EXPECT_TRUE(gSubFile.isEmpty());
     EXPECT_TRUE(gVideoFile.isEmpty());
     EXPECT_FALSE(gModified);
+    EXPECT_TRUE(WaitFor([] { return EmbedWindow() == nullptr; }));
+}
+
+// Saving before the run may have to go through Save as (the file lost something on reading): the
+// wizard that asked stays open through it, and burns in the file just saved.
+TEST_F(EmbedTest, ASaveAsBeforeTheRunKeepsTheWizardAndBurnsInTheFileSaved) {
+    OpenFiles(150);
+    gModified = true;
+    gImportLeftOut = true;
+    frmEmbed* dlg = Open();
+    ASSERT_TRUE(ToReadyPage(dlg));
+    w->showExportDialog = [] { return true; };
+    const QString saved = TempPath("media/saved.ssa");
+    dialogs.paths.push_back(saved);
+    msgbox.Answer(vbYes);
+    Click(dlg->cmdNext);
+    ASSERT_TRUE(QFile::exists(saved));
+    const QStringList log = ToolLog();
+    ASSERT_FALSE(log.isEmpty()) << "the wizard closed instead of running the tool";
+    EXPECT_TRUE(ReadFileBytes(gTempDir + "embedsub.vcf").contains(saved.toUtf8()));
     EXPECT_TRUE(WaitFor([] { return EmbedWindow() == nullptr; }));
 }
 
