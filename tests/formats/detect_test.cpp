@@ -216,8 +216,10 @@ TEST_F(DetectTest, Utf16FilesAreDecoded) {
     EXPECT_FALSE(LooksLikeUtf16LE(kSrt));
     EXPECT_FALSE(LooksLikeUtf16LE(QByteArray("a\0\0\0", 4)));
     // NULs a caption of a text file holds: at even and odd places alike, or a lone one.
-    EXPECT_FALSE(LooksLikeUtf16LE(QByteArray("\0|second\r\na <b\0>c\r\n", 21)));
-    EXPECT_FALSE(LooksLikeUtf16LE(QByteArray("ab\0d\r\n", 6)));
+    static const char kNuls[] = "\0|second\r\na <b\0>c\r\n";
+    static const char kLoneNul[] = "ab\0d\r\n";
+    EXPECT_FALSE(LooksLikeUtf16LE(QByteArray(kNuls, sizeof kNuls - 1)));
+    EXPECT_FALSE(LooksLikeUtf16LE(QByteArray(kLoneNul, sizeof kLoneNul - 1)));
     for (const auto& [bigEndian, mark] :
          {std::pair{false, true}, std::pair{true, true}, std::pair{false, false}}) {
         SCOPED_TRACE(bigEndian ? "big-endian" : mark ? "little-endian" : "little-endian without a mark");
