@@ -6,7 +6,11 @@
 //                                and the ratio. Then writes a TTML file of a million paragraphs
 //                                on one line and opens it in a process of its own, as the open
 //                                command does, printing the time and that process's peak memory;
-//                                then the same file in UTF-8, not ASCII.
+//                                then the same file in UTF-8, not ASCII. Then a plain-text file
+//                                of one line of 100 MB, as ASCII, as UTF-8 (two bytes a
+//                                character) and as ANSI (a byte above ASCII a character), each
+//                                opened the same way, printing the peak as a multiple of the
+//                                file's size.
 //   timedtext_bench open FILE    that process: opens FILE and prints its figures.
 //
 // SubRip is read on one thread here (a large SubRip file is otherwise read in parts at once), so
@@ -165,6 +169,36 @@ int OneLine(bool utf8) {
     return 0;
 }
 
+// A plain-text file of one line of `bytes` bytes, the one unit repeated.
+int OneLinePlainText(const char* what, const QByteArray& unit, qsizetype bytes) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("oneline.txt"));
+    QFile file(path);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    const QByteArray chunk = unit.repeated(int((1 << 20) / unit.size()));
+    for (qsizetype left = bytes / unit.size() * unit.size(); left > 0; left -= chunk.size())
+        file.write(chunk.first(std::min<qsizetype>(left, chunk.size())));
+    file.close();
+    std::printf("one plain-text line of %lld bytes, %s, opened in a process of its own:\n",
+                qlonglong(QFileInfo(path).size()), what);
+    std::fflush(stdout);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("open"), path});
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) return 1;
+    return 0;
+}
+
+// A caption's text as the figures show it: its beginning, and its length when it is long.
+QString Shown(const QString& text) {
+    constexpr qsizetype kShown = 40;
+    if (text.size() <= kShown) return text;
+    return text.left(kShown) + QStringLiteral("... (%1 characters)").arg(text.size());
+}
+
 // Opens the file as the open command does (recognised, then read into the caption list).
 int Open(const QString& path) {
     if (!LoadForReading()) return 1;
@@ -178,12 +212,15 @@ int Open(const QString& path) {
     ImportSubtitleFile(path, false, false);
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     const long peakKb = StatusKb("VmHWM");
-    std::printf("  open: %d captions (%s), %.0f ms, peak memory %.1f MB (%.1f MB before the open)\n",
-                CaptionCount(), qPrintable(CurrentFormatId()), ms, peakKb / 1024.0, baseKb / 1024.0);
+    const double fileMb = double(QFileInfo(path).size()) / (1 << 20);
+    std::printf("  open: %d captions (%s), %.0f ms, peak memory %.1f MB (%.1f MB before the open), "
+                "%.2f times the file\n",
+                CaptionCount(), qPrintable(CurrentFormatId()), ms, peakKb / 1024.0, baseKb / 1024.0,
+                peakKb / 1024.0 / fileMb);
     if (CaptionCount() > 0)
         std::printf("  first %d-%d \"%s\", last %d-%d \"%s\"\n", GetLineStart(1), GetLineEnd(1),
-                    qPrintable(GetLineText(1)), GetLineStart(CaptionCount()), GetLineEnd(CaptionCount()),
-                    qPrintable(GetLineText(CaptionCount())));
+                    qPrintable(Shown(GetLineText(1))), GetLineStart(CaptionCount()), GetLineEnd(CaptionCount()),
+                    qPrintable(Shown(GetLineText(CaptionCount()))));
     SetDialogs(nullptr);
     return 0;
 }
@@ -198,5 +235,9 @@ int main(int argc, char** argv) {
     const int runs = args.size() > 2 ? std::max(1, args[2].toInt()) : 9;
     if (const int rc = PerCaption(n, runs)) return rc;
     if (const int rc = OneLine(false)) return rc;
-    return OneLine(true);
+    if (const int rc = OneLine(true)) return rc;
+    constexpr qsizetype kPlainBytes = 100000000;
+    if (const int rc = OneLinePlainText("ASCII", "a", kPlainBytes)) return rc;
+    if (const int rc = OneLinePlainText("UTF-8", "\xC3\xA9", kPlainBytes)) return rc;
+    return OneLinePlainText("ANSI", "\xE9", kPlainBytes);
 }

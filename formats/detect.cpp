@@ -24,8 +24,15 @@ bool gTimedSample = false;
 qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>& line) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
-    const auto room = [&line](qsizetype need) {
-        if (size_t(need) > line.size()) line.resize(std::max(size_t(need), line.size() * 2));
+    // A line longer than the buffer: the buffer is made as long as the line once (a buffer grown
+    // by doubling holds up to twice the line, and both sizes at once while it moves).
+    const auto room = [&](qsizetype need) {
+        if (size_t(need) <= line.size()) return;
+        const void* lf = std::memchr(p + from, '\n', size_t(n - from));
+        const qsizetype stop = lf ? static_cast<const unsigned char*>(lf) - p : n;
+        const void* cr = std::memchr(p + from, '\r', size_t(stop - from));
+        const qsizetype end = cr ? static_cast<const unsigned char*>(cr) - p : stop;
+        line.resize(std::max(size_t(need), size_t(end - from + 16)));
     };
     qsizetype i = from;
 #ifdef __SSE2__
@@ -80,6 +87,58 @@ qsizetype DecodeUtf8Line(QByteArrayView bytes, qsizetype from, qsizetype limit, 
     last = std::remove(out, last, char16_t(0xFEFF));
     chars = last - out;
     return end;
+}
+
+qsizetype tFileText::LineEnd(qsizetype from) const {
+    if (!ascii_) {
+        const char16_t* p = reinterpret_cast<const char16_t*>(text_.data());
+        const qsizetype n = text_.size();
+        while (from < n && p[from] != u'\n' && p[from] != u'\r')
+            ++from;
+        return from;
+    }
+    // The library's searches go through a long line many bytes at a time; a CR is looked for
+    // only before the LF.
+    const char* p = bytes_.data();
+    const qsizetype n = bytes_.size();
+    const void* lf = std::memchr(p + from, '\n', size_t(n - from));
+    const qsizetype stop = lf ? static_cast<const char*>(lf) - p : n;
+    const void* cr = std::memchr(p + from, '\r', size_t(stop - from));
+    return cr ? static_cast<const char*>(cr) - p : stop;
+}
+
+QString tFileText::OwnedLine(qsizetype from, qsizetype end) const {
+    if (!ascii_) return TrimLine(text_.sliced(from, end - from)).toString();
+    const auto blank = [this](qsizetype i) { return bytes_[i] == ' ' || bytes_[i] == '\t'; };
+    while (from < end && blank(from))
+        ++from;
+    while (end > from && blank(end - 1))
+        --end;
+    const QByteArrayView run = bytes_.sliced(from, end - from);
+    if (!utf8_ && !high_) return QString::fromLatin1(run);
+    if (!utf8_) {
+        QString line(run.size(), Qt::Uninitialized);
+        char16_t* d = reinterpret_cast<char16_t*>(line.data());
+        for (qsizetype i = 0; i < run.size(); ++i) {
+            const uchar c = uchar(run[i]);
+            d[i] = c >= 0x80 ? high_[c - 0x80] : char16_t(c);
+        }
+        return line;
+    }
+    // Decoded as DecodeUtf8Line decodes it; byte-order marks are not text, and blanks they stood
+    // between are the line's ends.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString line(decoder.requiredSpace(run.size()), Qt::Uninitialized);
+    const QChar* last = decoder.appendToBuffer(line.data(), run);
+    line.truncate(last - line.constData());
+    if (line.contains(QChar(0xFEFF))) {
+        line.remove(QChar(0xFEFF));
+        const QStringView trimmed = TrimLine(line);
+        const qsizetype a = trimmed.data() - line.constData();
+        line.truncate(a + trimmed.size());
+        line.remove(0, a);
+    }
+    return line;
 }
 
 namespace {

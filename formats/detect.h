@@ -100,10 +100,23 @@ public:
         t.utf8_ = true;
         return t;
     }
+    // The bytes of a file in a code page of one character per byte that keeps ASCII: bytes
+    // below 0x80 are their ASCII characters, a byte b above is high[b - 0x80] (high holds 128
+    // characters, none of them a line end, and outlives the view). Each line is widened as it
+    // is reached, as for ASCII bytes.
+    static tFileText SingleByteText(QByteArrayView bytes, QStringView high) {
+        tFileText t = AsciiBytes(bytes);
+        t.high_ = reinterpret_cast<const char16_t*>(high.data());
+        return t;
+    }
     // Characters in the text.
     qsizetype size() const { return ascii_ ? bytes_.size() : text_.size(); }
     // The character at i (0 <= i < size()).
-    char16_t at(qsizetype i) const { return ascii_ ? char16_t(uchar(bytes_[i])) : text_[i].unicode(); }
+    char16_t at(qsizetype i) const {
+        if (!ascii_) return text_[i].unicode();
+        const uchar c = uchar(bytes_[i]);
+        return c >= 0x80 && high_ ? high_[c - 0x80] : char16_t(c);
+    }
     // The n characters from `from` on, as a text of the same kind.
     tFileText mid(qsizetype from, qsizetype n) const {
         tFileText t = *this;
@@ -129,6 +142,7 @@ public:
             qsizetype chars = 0;
             const qsizetype end =
                 utf8_ ? DecodeUtf8Line(bytes_, from, n, line, chars) : WidenLine(bytes_, from, line);
+            if (!utf8_) Map(line.data(), end - from);
             const QStringView view(line.data(), utf8_ ? chars : end - from);
             if (end == n) {
                 f(view);
@@ -159,6 +173,7 @@ public:
                 piece = QStringView(line.data(), chars);
             } else if (ascii_) {
                 end = WidenLine(bytes_.first(limit), from, line);
+                Map(line.data(), end - from);
                 piece = QStringView(line.data(), end - from);
             } else {
                 while (end < limit && text_[end] != u'\n' && text_[end] != u'\r')
@@ -176,11 +191,37 @@ public:
         }
     }
 
+    // Calls f(line) for the lines ForEachLine gives, each trimmed (TrimLine) into a text of its
+    // own, exactly as long as it is: a line of a large file is made once, in the string that
+    // keeps it, never widened into a buffer first. Stops early when f returns false.
+    template <typename F> void ForEachOwnedLine(F&& f) const {
+        const qsizetype n = size();
+        qsizetype from = 0;
+        while (from < n) {
+            const qsizetype end = LineEnd(from);
+            if (!f(OwnedLine(from, end)) || end == n) return;
+            from = end + 1;
+            if (at(end) == u'\r' && from < n && at(from) == u'\n') ++from;
+        }
+    }
+
 private:
+    // Where the line that goes on at `from` ends: its CR or LF, or size().
+    qsizetype LineEnd(qsizetype from) const;
+    // The characters from `from` to end, trimmed, as a text of their own.
+    QString OwnedLine(qsizetype from, qsizetype end) const;
+    // Bytes above ASCII widened into line, given their characters.
+    void Map(char16_t* line, qsizetype n) const {
+        if (!high_) return;
+        for (qsizetype i = 0; i < n; ++i)
+            if (line[i] >= 0x80) line[i] = high_[line[i] - 0x80];
+    }
+
     QStringView text_;
     QByteArrayView bytes_;
-    bool ascii_ = false; // bytes_ holds the text (ASCII, or UTF-8 with utf8_)
+    bool ascii_ = false; // bytes_ holds the text (ASCII, or UTF-8 with utf8_, or a code page with high_)
     bool utf8_ = false;
+    const char16_t* high_ = nullptr;
 };
 
 // A line without the blanks and tabs around it.

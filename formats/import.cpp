@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 #include <vector>
 
 int32_t gAppendOffset = 0;
@@ -160,13 +161,43 @@ int32_t AddSaturated(int32_t a, int64_t b) {
     return int32_t(std::clamp<int64_t>(sum, 0, INT32_MAX));
 }
 
+// The characters the system ANSI code page gives the bytes 80..FF, when it gives every byte
+// one character of its own whatever stands beside it (Western, Cyrillic, Greek ... but not the
+// code pages of two bytes a character), so that a line can be decoded byte by byte; else empty.
+// None of them may be a line end, a blank or a byte-order mark, which the text is searched for.
+QString SingleByteHighHalf() {
+    static int32_t cachedPage = 0;
+    static QString cached;
+    const int32_t page = ResolveCodePage(-1);
+    if (page == cachedPage) return cached;
+    QByteArray high(128, Qt::Uninitialized);
+    for (int b = 0; b < 128; ++b)
+        high[b] = char(0x80 + b);
+    QString chars = DecodeCodePage(high, page);
+    const QString after = QStringLiteral("A \r\n");
+    bool single = chars.size() == 128;
+    for (int b = 0; b < 128 && single; ++b) {
+        const char16_t c = chars[b].unicode();
+        single = c != u'\n' && c != u'\r' && c != u' ' && c != u'\t' && c != 0xFEFF && !QChar::isSurrogate(c) &&
+                 DecodeCodePage(high.sliced(b, 1) + after.toLatin1(), page) == chars[b] + after;
+    }
+    if (!single) chars.clear();
+    cachedPage = page;
+    cached = chars;
+    return chars;
+}
+
 // The file's text as detection and the reader take it: the bytes themselves when they are ASCII
-// read in an ANSI code page that keeps ASCII (each line is widened as it is read) or UTF-8 (each
-// line decoded as it is read: a large file never exists whole as text), otherwise the text
-// decoded into storage.
+// read in an ANSI code page that keeps ASCII (each line is widened as it is read), UTF-8 (each
+// line decoded as it is read: a large file never exists whole as text) or ANSI in a code page of
+// one byte a character (each line widened and mapped, the map kept in storage); otherwise the
+// text decoded into storage.
 tFileText FileText(const QByteArray& bytes, tTextEncoding encoding, QString& storage) {
-    if (encoding == tTextEncoding::Ansi && KeepsAscii(-1) && IsAsciiBytes(bytes))
-        return tFileText::AsciiBytes(bytes);
+    if (encoding == tTextEncoding::Ansi && KeepsAscii(-1)) {
+        if (IsAsciiBytes(bytes)) return tFileText::AsciiBytes(bytes);
+        storage = SingleByteHighHalf();
+        if (!storage.isEmpty()) return tFileText::SingleByteText(bytes, storage);
+    }
     if (encoding == tTextEncoding::Utf8) return tFileText::Utf8Bytes(WithoutBrokenUtf8Mark(bytes));
     storage = DecodeFileText(bytes, encoding);
     return tFileText(storage);
@@ -291,10 +322,15 @@ int FilledLines(QStringView text) {
 // hold only a few of the lines, or as none: the lines are plain text.
 bool ReadsAsItsCaptions(const tFileText& text, const tDetection& found) {
     constexpr int kLines = 250, kCaptionLines = 3;
+    // Of a line longer than this, its beginning tells as much (a document written as one line
+    // of a hundred megabytes is not copied whole to be looked at).
+    constexpr qsizetype kLineChars = qsizetype(1) << 20;
     QString head;
     int count = 0;
-    text.ForEachLine([&](QStringView line) {
-        head += line;
+    bool lineStart = true;
+    text.ForEachPiece(kLineChars, [&](QStringView piece, bool lineEnds) {
+        if (std::exchange(lineStart, lineEnds)) head += piece;
+        if (!lineEnds) return true;
         head += QLatin1String("\r\n");
         return ++count < kLines;
     });
@@ -338,6 +374,8 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
         return;
     }
     if (found.index == 0) {
+        // The text decoded for the detection goes before the next read decodes the file again.
+        decoded = QString();
         if (!isRetry) {
             // Perhaps UTF-16 without a byte-order mark.
             Import(path, bytes, true, append);

@@ -411,9 +411,18 @@ void tCaptionReader::Store(QString t) {
 
 void tCaptionReader::AddImportedCaption() {
     // The pending text is a buffer that every caption's text is gathered in; the caption
-    // gets its own copy, exactly as long as the text.
+    // gets its own copy, exactly as long as the text. A long text is not copied: the caption
+    // takes the buffer itself, cut to the text's length (a one-line file of a hundred megabytes
+    // would otherwise be held twice over).
+    constexpr qsizetype kTakenChars = qsizetype(64) << 10;
     MoveStylesToFront(text);
-    Store(QString(text.constData(), text.size()));
+    if (text.size() >= kTakenChars) {
+        text.squeeze();
+        Store(std::move(text));
+        text = QString();
+    } else {
+        Store(QString(text.constData(), text.size()));
+    }
     ClearText();
 }
 
@@ -490,19 +499,23 @@ tLinesRead ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionRea
         });
         return result;
     }
-    text.ForEachLine([&](QStringView raw) {
-        if (!goOn()) return false;
-        QStringView line = TrimLine(raw);
-        if (setup.plainText) {
+    if (setup.plainText) {
+        // Each line is its caption's text: made once, in the string the caption keeps.
+        text.ForEachOwnedLine([&](QString line) {
+            if (!goOn()) return false;
             if (!line.isEmpty()) {
-                reader.ClearText();
-                reader.AppendText(line);
+                reader.text = std::move(line);
                 reader.start = reader.end = 0;
                 reader.AddImportedCaption();
                 reader.ClearPending();
             }
             return !reader.limitReached;
-        }
+        });
+        return result;
+    }
+    text.ForEachLine([&](QStringView raw) {
+        if (!goOn()) return false;
+        QStringView line = TrimLine(raw);
         const tReaderPath*& path = grammar.path;
         if (path && path->prepareLine) {
             const QString before = reader.Def().Id;

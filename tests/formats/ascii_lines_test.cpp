@@ -20,6 +20,25 @@ std::vector<QString> LinesOf(const tFileText& text, int stopAfter = -1) {
     return lines;
 }
 
+// The lines trimmed, as texts of their own.
+std::vector<QString> OwnedLinesOf(const tFileText& text) {
+    std::vector<QString> lines;
+    text.ForEachOwnedLine([&](QString line) {
+        lines.push_back(std::move(line));
+        return true;
+    });
+    return lines;
+}
+
+std::vector<QString> TrimmedLinesOf(const QString& text) {
+    std::vector<QString> lines;
+    ForEachLine(text, [&](QStringView line) {
+        lines.push_back(TrimLine(line).toString());
+        return true;
+    });
+    return lines;
+}
+
 TEST(AsciiLines, SameLinesAsTheDecodedText) {
     const QByteArray table[] = {
         "",         "a",          "a\n",         "a\r\nb",    "a\rb\r",         "\n\n\r\r\n",
@@ -32,7 +51,42 @@ TEST(AsciiLines, SameLinesAsTheDecodedText) {
         EXPECT_EQ(LinesOf(tFileText::AsciiBytes(bytes)), LinesOf(tFileText(decoded)));
         EXPECT_EQ(LinesOf(tFileText::AsciiBytes(bytes), 2), LinesOf(tFileText(decoded), 2));
         EXPECT_EQ(tFileText::AsciiBytes(bytes).size(), decoded.size());
+        EXPECT_EQ(OwnedLinesOf(tFileText::AsciiBytes(bytes)), TrimmedLinesOf(decoded));
+        EXPECT_EQ(OwnedLinesOf(tFileText(decoded)), TrimmedLinesOf(decoded));
     }
+    // Bytes above ASCII: UTF-8 (byte-order marks among the blanks a line is trimmed of, a broken
+    // sequence) and a code page of one byte a character, widened a line at a time.
+    const QByteArray other[] = {
+        "\xC3\xA9t\xC3\xA9 \r\n \t\xC3\xA9", " \xEF\xBB\xBF a\xEF\xBB\xBF \xEF\xBB\xBF\nb\xEF\xBB\xBF",
+        "\xE2\x82 x\r\xF0\x9F\x98\x80\r\n", "\xE9 \x80\n\xFF\xA0\r\ra",
+    };
+    for (const QByteArray& bytes : other) {
+        SCOPED_TRACE(bytes.toHex().constData());
+        const QString utf8 = DecodeFileText(bytes, tTextEncoding::Utf8);
+        EXPECT_EQ(LinesOf(tFileText::Utf8Bytes(bytes)), LinesOf(tFileText(utf8)));
+        EXPECT_EQ(OwnedLinesOf(tFileText::Utf8Bytes(bytes)), TrimmedLinesOf(utf8));
+        QString mapped = QString::fromLatin1(bytes);
+        for (QChar& c : mapped)
+            if (c.unicode() >= 0x80) c = QChar(u'\u0400' + c.unicode());
+        QString highHalf(128, Qt::Uninitialized);
+        for (int b = 0; b < 128; ++b)
+            highHalf[b] = QChar(u'\u0480' + b);
+        const tFileText single = tFileText::SingleByteText(bytes, highHalf);
+        EXPECT_EQ(LinesOf(single), LinesOf(tFileText(mapped)));
+        EXPECT_EQ(OwnedLinesOf(single), TrimmedLinesOf(mapped));
+        std::vector<QString> pieces;
+        single.ForEachPiece(2, [&](QStringView piece, bool) {
+            pieces.push_back(piece.toString());
+            return true;
+        });
+        std::vector<QString> expected;
+        tFileText(mapped).ForEachPiece(2, [&](QStringView piece, bool) {
+            expected.push_back(piece.toString());
+            return true;
+        });
+        EXPECT_EQ(pieces, expected);
+    }
+
     // Line ends at every place a sixteen-byte step can put them, lines of every length.
     std::mt19937 rng(16);
     std::uniform_int_distribution<int> pick(0, 9), length(0, 90);

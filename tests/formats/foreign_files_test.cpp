@@ -529,15 +529,27 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
 }
 
 // With any code page as the system's, a file reads the same whether or not a character above
-// ASCII stands at its end: the same first caption, or refused both ways.
+// ASCII stands at its end: the same first caption, or refused both ways. A plain-text file of
+// every byte above ASCII, read a line at a time, holds the lines of the file decoded whole.
 TEST_F(ForeignFilesTest, EveryAnsiCodePageReadsAFileAlikeWhateverItsLastCaption) {
     const QByteArray ascii = "1\r\n00:00:01,000 --> 00:00:02,000\r\nC:\\dir ~ {x}\x7F\r\n\r\n";
+    QByteArray highBytes = "\t x";
+    for (int b = 0x80; b < 0x100; ++b)
+        highBytes += char(b) + QByteArray(b % 9 == 0 ? "\r\n" : b % 7 == 0 ? " \n " : b % 5 == 0 ? "\r" : "");
     msgbox.AcceptAll();
     int compared = 0;
     for (const int32_t cp : KnownCodePages()) {
         if (!IsCodePageAvailable(cp)) continue;
         SCOPED_TRACE(cp);
         const EnvVar system("SCRIVELLE_ANSI_CODEPAGE", QByteArray::number(cp));
+        if (KeepsAscii(cp)) {
+            Captions lines;
+            ForEachLine(DecodeCodePage(highBytes, cp).remove(QChar(0xFEFF)), [&](QStringView line) {
+                if (!TrimLine(line).isEmpty()) lines.push_back({0, 0, TrimLine(line).toString()});
+                return true;
+            });
+            EXPECT_EQ(OpenBytes(highBytes, "high.txt"), lines);
+        }
         QString last;
         for (const char* utf8 :
              {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE0\xB8\x81", "\xE3\x81\x82", "\xEA\xB0\x80"}) {
