@@ -45,6 +45,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 
@@ -504,7 +505,9 @@ void frmMain::ShowSelectedLine(int row) {
     QString text = GetLineText(row, true);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     // While the box writes to the caption it already shows what the caption holds.
-    if (!mCaptionBoxSync && txtSub->toPlainText() != text) {
+    // (Lengths first: a caption of many megabytes is not copied out of the box to compare.)
+    if (!mCaptionBoxSync &&
+        (txtSub->document()->characterCount() - 1 != text.size() || txtSub->toPlainText() != text)) {
         mCaptionBoxSync = true;
         txtSub->setPlainText(text);
         mCaptionBoxSync = false;
