@@ -1,92 +1,134 @@
 #include "platform/GStreamerCheck.h"
 
-#include <future>
-#include <mutex>
-#include <system_error>
+#include "platform/gstprobe/GStreamerProbe.h"
 
-#include <dlfcn.h>
+#include <QByteArray>
+
+#include <mutex>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
-struct tAnswer {
-    bool usable = false;
-    QString reason;
+// The start's probe process: its id and the read end of its output.
+struct tProbe {
+    pid_t pid = -1;
+    int output = -1;
 };
-
-// GLib's error record, as GStreamer's set-up fills it.
-struct tGError {
-    quint32 domain;
-    int code;
-    char* message;
-};
-
-using GstInitCheck = int (*)(int* argc, char*** argv, tGError** error);
-using GstFactoryFind = void* (*)(const char* name);
-using GstObjectUnref = void (*)(void* object);
-using GErrorFree = void (*)(tGError* error);
-
-tAnswer AskGStreamer() {
-    // Kept loaded for the run: GStreamer, once set up, stays set up, and Qt's backend uses it.
-    void* lib = dlopen("libgstreamer-1.0.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (!lib)
-        return {false, QStringLiteral("GStreamer cannot be loaded: %1").arg(QString::fromLocal8Bit(dlerror()))};
-    const auto init = reinterpret_cast<GstInitCheck>(dlsym(lib, "gst_init_check"));
-    const auto find = reinterpret_cast<GstFactoryFind>(dlsym(lib, "gst_element_factory_find"));
-    const auto unref = reinterpret_cast<GstObjectUnref>(dlsym(lib, "gst_object_unref"));
-    const auto freeError = reinterpret_cast<GErrorFree>(dlsym(lib, "g_error_free"));
-    if (!init || !find || !unref) return {false, QStringLiteral("GStreamer cannot be loaded: it lacks its set-up.")};
-    tGError* error = nullptr;
-    if (!init(nullptr, nullptr, &error)) {
-        QString why = error && error->message ? QString::fromUtf8(error->message) : QString();
-        if (error && freeError) freeError(error);
-        return {false, QStringLiteral("GStreamer cannot be set up: %1").arg(why)};
-    }
-    QStringList missing;
-    for (const QString& name : GStreamerPlayerElements()) {
-        void* factory = find(name.toLatin1().constData());
-        if (factory)
-            unref(factory);
-        else
-            missing << name;
-    }
-    if (missing.isEmpty()) return {true, QString()};
-    return {false, QStringLiteral("GStreamer lacks the plugins that provide: %1").arg(missing.join(QStringLiteral(", ")))};
-}
 
 std::mutex gMutex;
-std::shared_future<tAnswer> gCheck;
+tProbe gProbe;
+bool gProbeStarted = false;
 
-std::shared_future<tAnswer> Check(bool async) {
-    const std::lock_guard<std::mutex> lock(gMutex);
-    if (!gCheck.valid()) gCheck = std::async(async ? std::launch::async : std::launch::deferred, AskGStreamer).share();
-    return gCheck;
+// Beside the program; in a build, where the build put it.
+std::string ProbePath() {
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n > 0) {
+        std::string path(self, size_t(n));
+        path = path.substr(0, path.rfind('/') + 1) + "scrivelle_gstprobe";
+        if (access(path.c_str(), X_OK) == 0) return path;
+    }
+#ifdef SCRIVELLE_GSTPROBE
+    if (access(SCRIVELLE_GSTPROBE, X_OK) == 0) return SCRIVELLE_GSTPROBE;
+#endif
+    return {};
 }
+
+// A probe that gives no answer in this time is left: the player asks again when media is opened.
+constexpr int kProbeLimitMs = 20000;
 
 } // namespace
 
-const QStringList& GStreamerPlayerElements() {
-    // The playing bin, the decoder of a source, the stream choosers and the video and sound
-    // branches with their converters and sinks.
-    static const QStringList kElements = {
-        QStringLiteral("playbin"),       QStringLiteral("uridecodebin"),  QStringLiteral("input-selector"),
-        QStringLiteral("queue"),         QStringLiteral("identity"),      QStringLiteral("capsfilter"),
-        QStringLiteral("fakesink"),      QStringLiteral("appsink"),       QStringLiteral("videoconvert"),
-        QStringLiteral("videoscale"),    QStringLiteral("audioconvert"),  QStringLiteral("audioresample"),
-        QStringLiteral("volume"),        QStringLiteral("autoaudiosink"),
-    };
-    return kElements;
+void StartGStreamerCheck() {
+    const std::lock_guard<std::mutex> lock(gMutex);
+    if (gProbeStarted) return;
+    gProbeStarted = true;
+    const std::string path = ProbePath();
+    if (path.empty()) return;
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (failed) {
+        close(pipeEnds[0]);
+        return;
+    }
+    gProbe = {pid, pipeEnds[0]};
 }
 
-void StartGStreamerCheck() {
-    try {
-        Check(true);
-    } catch (const std::system_error&) {
-        // No thread to be had: the check runs when it is first needed.
+bool GStreamerCanPlayAtStart(QString* reason) {
+    tProbe probe;
+    {
+        const std::lock_guard<std::mutex> lock(gMutex);
+        std::swap(probe, gProbe);
+    }
+    if (probe.pid <= 0) return GStreamerCanPlay(reason);
+    QByteArray said;
+    bool timedOut = false;
+    for (;;) {
+        pollfd p{probe.output, POLLIN, 0};
+        const int ready = poll(&p, 1, kProbeLimitMs);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) {
+            timedOut = true;
+            break;
+        }
+        char buffer[512];
+        const ssize_t n = read(probe.output, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        said.append(buffer, n);
+    }
+    close(probe.output);
+    if (timedOut) kill(probe.pid, SIGKILL);
+    int status = 0;
+    while (waitpid(probe.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut) return true;
+    if (said.startsWith("1\n")) return true;
+    if (reason) {
+        if (said.startsWith("0\n"))
+            *reason = QString::fromUtf8(said.mid(2)).trimmed();
+        else if (WIFSIGNALED(status))
+            // GStreamer's set-up itself failed; in the program it would take the captions with it.
+            *reason = QStringLiteral("GStreamer ended abnormally while it was set up (signal %1).").arg(WTERMSIG(status));
+        else
+            *reason = QStringLiteral("GStreamer could not be asked whether it can play.");
+    }
+    return false;
+}
+
+void EndGStreamerCheck() {
+    tProbe probe;
+    {
+        const std::lock_guard<std::mutex> lock(gMutex);
+        std::swap(probe, gProbe);
+    }
+    if (probe.pid <= 0) return;
+    close(probe.output);
+    kill(probe.pid, SIGKILL);
+    while (waitpid(probe.pid, nullptr, 0) < 0 && errno == EINTR) {
     }
 }
 
 bool GStreamerCanPlay(QString* reason) {
-    const tAnswer& answer = Check(false).get();
-    if (!answer.usable && reason) *reason = answer.reason;
+    // Once per process, whichever thread asks first.
+    static const tGStreamerAnswer answer = ProbeGStreamer();
+    if (!answer.usable && reason) *reason = QString::fromStdString(answer.reason);
     return answer.usable;
 }

@@ -4,19 +4,23 @@
 // paths pointing at nothing) the first player crashes the whole program, unsaved captions and
 // all. So GStreamer itself is asked, before any of Qt's media objects is made.
 //
-// GStreamer is loaded at run time (it comes with Qt's backend plugin), and only for this: the
-// program does not link it. Its set-up reads the plugin registry, which takes milliseconds (and
-// about a second the first time on a machine); the start asks on a thread of its own.
+// GStreamer is loaded at run time (it comes with Qt's backend plugin): the program does not link
+// it. Its set-up reads the plugin registry (milliseconds; about a second the first time on a
+// machine) and allocates a great deal, so the start asks it in a small process of its own
+// (scrivelle_gstprobe, beside the program) while the window is built.
 #include <QString>
-#include <QStringList>
 
-// The elements Qt's GStreamer player is made of, the playing bin first.
-const QStringList& GStreamerPlayerElements();
-
-// Starts asking GStreamer on a thread of its own; later calls do nothing.
+// Starts the start's question in its own process; later calls do nothing. Without the probe
+// program, nothing is started and the answer is asked here when it is wanted.
 void StartGStreamerCheck();
 
-// Whether GStreamer can make every element of GStreamerPlayerElements(): waits for the check
-// StartGStreamerCheck began, or asks here. The answer is kept for the run (GStreamer is set up
-// once per process). False with the reason, naming what is missing, in *reason.
+// The start's answer: whether GStreamer can make Qt's player (waits for the process
+// StartGStreamerCheck began, or asks GStreamer here). False with the reason in *reason.
+bool GStreamerCanPlayAtStart(QString* reason);
+
+// Ends the start's question unanswered (its answer is not wanted: Qt plays without GStreamer).
+void EndGStreamerCheck();
+
+// Asks GStreamer in this process, once for the run (it is set up once per process); what the
+// player is about to use. False with the reason, naming what is missing, in *reason.
 bool GStreamerCanPlay(QString* reason);

@@ -155,15 +155,18 @@ void frmStart::Form_Load() {
     mLibraryMissing = r.backendMissing;
     QString missing = r.missingPath;
     if (!mLibraryMissing) {
-        // The main window is made while GStreamer's set-up (begun as the program started) reads
-        // its registry; only then is GStreamer asked whether it can build the player, and the
-        // window shown or kept for Ignore.
+        // The main window is made while GStreamer is asked (in a process begun as the program
+        // started) whether it can build the player; then the window is shown, or kept for Ignore.
         if (!MakeMainWindow()) return; // the program ends; nothing else to report
         QString lacking;
-        if (PlaysThroughGStreamer() && !GStreamerCanPlay(&lacking)) {
+        if (!PlaysThroughGStreamer()) {
+            EndGStreamerCheck();
+        } else if (!GStreamerCanPlayAtStart(&lacking)) {
             mLibraryMissing = true;
             missing = lacking;
         }
+    } else {
+        EndGStreamerCheck();
     }
     if (mLibraryMissing) {
         BuildPage();

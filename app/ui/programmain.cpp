@@ -57,9 +57,8 @@ int RunProgram(int& argc, char** argv, const std::function<void(QApplication&)>&
     // ours, as given.
     SetProgramArguments(argc, argv);
     warmUp.AppReady();
-    // The start asks GStreamer whether it can play: its set-up reads its plugin registry (some
-    // milliseconds) while the start window runs the start-up and makes the main window. (Begun
-    // before the application, it would hold up the application's own set-up.)
+    // The start asks GStreamer whether it can play, in a process of its own, while the main
+    // window is made.
     StartGStreamerCheck();
     if (onStart) onStart(app);
     QApplication::setApplicationName(kAppKey);
