@@ -202,21 +202,13 @@ std::optional<int64_t> MarkupMilliseconds(QStringView text) {
 // --- Reading ---
 
 void tMarkupCaptions::Feed(tCaptionReader& r, QStringView piece, bool lineEnds) {
-    if (tail_.isEmpty()) {
-        const qsizetype used = Scan(r, piece, false);
-        if (used < piece.size()) {
-            tail_ = piece.sliced(used).toString();
-            if (lineEnds) tail_ += u'\n';
-        } else if (lineEnds && !r.limitReached) {
+    FeedMarkupPiece(
+        tail_, piece, lineEnds, [&](QStringView text) { return Scan(r, text, false); },
+        [&] {
+            if (r.limitReached) return;
             Text(r, u"\n");
             lineNamed_ = false;
-        }
-        return;
-    }
-    tail_ += piece;
-    if (lineEnds) tail_ += u'\n';
-    const qsizetype used = Scan(r, tail_, false);
-    tail_.remove(0, used);
+        });
 }
 
 void tMarkupCaptions::Finish(tCaptionReader& r) {

@@ -79,6 +79,26 @@ template <typename F> void ForEachMarkupAttribute(QStringView attributes, F&& f)
     }
 }
 
+// Feeds a piece of markup text to scan(text, atEnd), which returns how much of it it used; what it
+// did not use (a tag cut between two pieces) is kept in tail and read again with the next piece.
+// lineEnd() runs at the end of a line read whole.
+template <typename Scan, typename LineEnd>
+void FeedMarkupPiece(QString& tail, QStringView piece, bool lineEnds, Scan&& scan, LineEnd&& lineEnd) {
+    if (tail.isEmpty()) {
+        const qsizetype used = scan(piece);
+        if (used < piece.size()) {
+            tail = piece.sliced(used).toString();
+            if (lineEnds) tail += u'\n';
+        } else if (lineEnds) {
+            lineEnd();
+        }
+        return;
+    }
+    tail += piece;
+    if (lineEnds) tail += u'\n';
+    tail.remove(0, scan(QStringView(tail)));
+}
+
 // A time of the clock: "[[[d:]h:]m:]s[.fraction]" ("01:02:03.450", "1:02.5", "12", "1.5"), with a
 // minus in front for a time below 0; nothing when the text is no such time.
 std::optional<int64_t> MarkupClockTime(QStringView text);

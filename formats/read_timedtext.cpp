@@ -190,6 +190,9 @@ private:
     void Text(QStringView run);
     void AppendText(QStringView run);
     void OpenParagraph(QStringView attributes, bool selfClosing);
+    // The begin, end and dur of a paragraph or span (-1 where not given); its other attributes are
+    // styles.
+    void ReadTimes(QStringView attributes, int64_t& begin, int64_t& end, int64_t& dur);
     void NoteSpan(tCaptionReader& r, QStringView attributes);
     // Moves offset_ for a paragraph that begins at begin (as written) in the containers open.
     void PlaceParagraph(int64_t begin);
@@ -228,20 +231,8 @@ private:
 };
 
 void Scanner::Feed(tCaptionReader& r, QStringView piece, bool lineEnds) {
-    if (tail_.isEmpty()) {
-        const qsizetype used = Scan(r, piece, false);
-        if (used < piece.size()) {
-            tail_ = piece.sliced(used).toString();
-            if (lineEnds) tail_ += u'\n';
-        } else if (lineEnds) {
-            Text(u"\n");
-        }
-        return;
-    }
-    tail_ += piece;
-    if (lineEnds) tail_ += u'\n';
-    const qsizetype used = Scan(r, tail_, false);
-    tail_.remove(0, used);
+    FeedMarkupPiece(
+        tail_, piece, lineEnds, [&](QStringView text) { return Scan(r, text, false); }, [&] { Text(u"\n"); });
 }
 
 void Scanner::Finish(tCaptionReader& r) {
@@ -464,8 +455,8 @@ void Scanner::Tag(tCaptionReader& r, QStringView inner) {
     }
 }
 
-void Scanner::NoteSpan(tCaptionReader& r, QStringView attributes) {
-    int64_t begin = -1, end = -1, dur = -1;
+void Scanner::ReadTimes(QStringView attributes, int64_t& begin, int64_t& end, int64_t& dur) {
+    begin = end = dur = -1;
     ForEachMarkupAttribute(attributes, [&](QStringView n, QStringView v) {
         if (Is(n, u"begin"))
             begin = TimeExpression(v, timing_);
@@ -476,6 +467,11 @@ void Scanner::NoteSpan(tCaptionReader& r, QStringView attributes) {
         else
             NoteStyle(current_, n, v);
     });
+}
+
+void Scanner::NoteSpan(tCaptionReader& r, QStringView attributes) {
+    int64_t begin, end, dur;
+    ReadTimes(attributes, begin, end, dur);
     if (begin < 0 && end < 0 && dur < 0) return;
     // Word timings (lyrics, karaoke): the caption keeps only the paragraph's times.
     r.leftOut |= kLeftInlineTimes;
@@ -490,17 +486,8 @@ void Scanner::OpenParagraph(QStringView attributes, bool selfClosing) {
     current_.text.truncate(0);
     current_.bold = current_.italic = current_.underline = false;
     spanBegin_ = spanEnd_ = -1;
-    int64_t begin = -1, end = -1, dur = -1;
-    ForEachMarkupAttribute(attributes, [&](QStringView n, QStringView v) {
-        if (Is(n, u"begin"))
-            begin = TimeExpression(v, timing_);
-        else if (Is(n, u"end"))
-            end = TimeExpression(v, timing_);
-        else if (Is(n, u"dur"))
-            dur = TimeExpression(v, timing_);
-        else
-            NoteStyle(current_, n, v);
-    });
+    int64_t begin, end, dur;
+    ReadTimes(attributes, begin, end, dur);
     paragraphEnd_ = end;
     paragraphDur_ = dur;
     if (begin >= 0) {
