@@ -47,86 +47,6 @@ bool ParseTag(QStringView inner, tMarkupTag& tag) {
     return !tag.name.isEmpty();
 }
 
-// Where a scan stands in a tag or comment cut off at the end of the text seen so far.
-struct ScanState {
-    qsizetype searched = 0;
-    char16_t quote = 0;
-};
-
-// Reads what v holds: onTag(inner text of a tag), onText(run). Returns how much of v is done
-// with: less than all when a tag or comment is cut off at its end (unless final: then the text
-// ends there, and what is cut off goes to onCut).
-template <typename TagF, typename TextF, typename CutF>
-qsizetype ScanMarkup(QStringView v, bool final, ScanState& state, TagF&& onTag, TextF&& onText, CutF&& onCut,
-                     const bool& stop) {
-    const qsizetype n = v.size();
-    qsizetype i = 0;
-    while (i < n && !stop) {
-        if (v[i] != u'<') {
-            qsizetype next = v.indexOf(u'<', i);
-            if (next < 0) next = n;
-            onText(v.sliced(i, next - i));
-            i = next;
-            continue;
-        }
-        const QStringView rest = v.sliced(i);
-        // Only the element that begins the text may have been searched before.
-        const qsizetype searched = i == 0 ? state.searched : 0;
-        if (!final && rest.size() < 9 &&
-            (QLatin1String("<!--").startsWith(rest) || QLatin1String("<![CDATA[").startsWith(rest))) {
-            state.searched = 0;
-            return i;
-        }
-        const bool comment = rest.startsWith(QLatin1String("<!--"));
-        if (comment || rest.startsWith(QLatin1String("<![CDATA["))) {
-            const qsizetype open = comment ? 4 : 9;
-            const qsizetype close = v.indexOf(comment ? QLatin1String("-->") : QLatin1String("]]>"),
-                                              i + std::max(open, searched - 2));
-            if (close < 0 && !final) {
-                state.searched = n - i;
-                return i;
-            }
-            state.searched = 0;
-            const qsizetype to = close < 0 ? n : close;
-            if (!comment) {
-                // Text as it stands: its markup characters escaped for the one unescaping that
-                // every caption of these formats goes through.
-                QString raw = v.sliced(i + 9, to - i - 9).toString();
-                raw.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
-                onText(QStringView(raw));
-            }
-            i = std::min(n, to + 3);
-            continue;
-        }
-        // A tag runs to the first ">" outside quotes.
-        qsizetype k = i + std::max<qsizetype>(1, searched);
-        char16_t quote = searched > 0 ? state.quote : 0;
-        for (; k < n; ++k) {
-            const char16_t c = v[k].unicode();
-            if (quote != 0) {
-                if (c == quote) quote = 0;
-            } else if (c == u'"' || c == u'\'') {
-                quote = c;
-            } else if (c == u'>') {
-                break;
-            }
-        }
-        if (k >= n) {
-            if (final) {
-                onCut(rest);
-                return n;
-            }
-            state.searched = n - i;
-            state.quote = quote;
-            return i;
-        }
-        state.searched = 0;
-        onTag(v.sliced(i + 1, k - i - 1));
-        i = k + 1;
-    }
-    return n;
-}
-
 // What a tag says: its name, and its name with each of its attributes. An element of a file
 // says nothing the program's own does not when each of these is among the program's own.
 QStringList Signatures(const tMarkupTag& tag) {
@@ -229,7 +149,7 @@ void tMarkupCaptions::AtEnd(tCaptionReader& r) {
 }
 
 qsizetype tMarkupCaptions::Scan(tCaptionReader& r, QStringView v, bool final) {
-    ScanState state{searched_, quote_};
+    tMarkupScanState state{searched_, quote_};
     const qsizetype used = ScanMarkup(
         v, final, state, [&](QStringView inner) { OnTag(r, inner); },
         [&](QStringView run) {
@@ -282,7 +202,7 @@ const QSet<QString>& tMarkupCaptions::Own(tCaptionReader& r) {
     if (own_) return *own_;
     own_.emplace();
     const QString own = (r.OwnHeader().isEmpty() ? r.Def().Header : r.OwnHeader()) + r.Def().Footer;
-    ScanState state;
+    tMarkupScanState state;
     const bool never = false;
     ScanMarkup(
         own, true, state,

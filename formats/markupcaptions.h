@@ -79,6 +79,90 @@ template <typename F> void ForEachMarkupAttribute(QStringView attributes, F&& f)
     }
 }
 
+// Where a scan stands in a tag or comment cut off at the end of the text seen so far.
+struct tMarkupScanState {
+    qsizetype searched = 0;
+    char16_t quote = 0;
+};
+
+// Reads what v holds, comments passed over and CDATA taken as text: onTag(inner text of a tag),
+// onText(run), until stop is set. Returns how much of v is done with: less than all when a tag
+// or comment is cut off at its end (unless final: then the text ends there, and a tag cut off
+// goes to onCut).
+template <typename TagF, typename TextF, typename CutF>
+qsizetype ScanMarkup(QStringView v, bool final, tMarkupScanState& state, TagF&& onTag, TextF&& onText, CutF&& onCut,
+                     const bool& stop) {
+    const qsizetype n = v.size();
+    qsizetype i = 0;
+    const char16_t* p = v.utf16();
+    while (i < n && !stop) {
+        if (p[i] != u'<') {
+            // Runs of text are short: a plain look is quickest.
+            qsizetype next = i + 1;
+            while (next < n && p[next] != u'<')
+                ++next;
+            onText(v.sliced(i, next - i));
+            i = next;
+            continue;
+        }
+        const QStringView rest = v.sliced(i);
+        // Only the element that begins the text may have been searched before.
+        const qsizetype searched = i == 0 ? state.searched : 0;
+        if (!final && rest.size() < 9 &&
+            (QLatin1String("<!--").startsWith(rest) || QLatin1String("<![CDATA[").startsWith(rest))) {
+            state.searched = 0;
+            return i;
+        }
+        const bool comment = rest.startsWith(QLatin1String("<!--"));
+        if (comment || rest.startsWith(QLatin1String("<![CDATA["))) {
+            const qsizetype open = comment ? 4 : 9;
+            const qsizetype close = v.indexOf(comment ? QLatin1String("-->") : QLatin1String("]]>"),
+                                              i + std::max(open, searched - 2));
+            if (close < 0 && !final) {
+                state.searched = n - i;
+                return i;
+            }
+            state.searched = 0;
+            const qsizetype to = close < 0 ? n : close;
+            if (!comment) {
+                // Text as it stands: its markup characters escaped for the one unescaping that
+                // every caption of these formats goes through.
+                QString raw = v.sliced(i + 9, to - i - 9).toString();
+                raw.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
+                onText(QStringView(raw));
+            }
+            i = std::min(n, to + 3);
+            continue;
+        }
+        // A tag runs to the first ">" outside quotes.
+        qsizetype k = i + std::max<qsizetype>(1, searched);
+        char16_t quote = searched > 0 ? state.quote : 0;
+        for (; k < n; ++k) {
+            const char16_t c = p[k];
+            if (quote != 0) {
+                if (c == quote) quote = 0;
+            } else if (c == u'"' || c == u'\'') {
+                quote = c;
+            } else if (c == u'>') {
+                break;
+            }
+        }
+        if (k >= n) {
+            if (final) {
+                onCut(rest);
+                return n;
+            }
+            state.searched = n - i;
+            state.quote = quote;
+            return i;
+        }
+        state.searched = 0;
+        onTag(v.sliced(i + 1, k - i - 1));
+        i = k + 1;
+    }
+    return n;
+}
+
 // Feeds a piece of markup text to scan(text, atEnd), which returns how much of it it used; what it
 // did not use (a tag cut between two pieces) is kept in tail and read again with the next piece.
 // lineEnd() runs at the end of a line read whole.

@@ -203,8 +203,7 @@ private:
     // An element begun but not ended in the pieces so far (it begins with "<"), how much of it
     // has been searched for its end, and the quote open at that point.
     QString tail_;
-    qsizetype searched_ = 0;
-    char16_t quote_ = 0;
+    tMarkupScanState scan_;
 
     tTimedTextTags tags_;
     Timing timing_;
@@ -253,80 +252,10 @@ void Scanner::Finish(tCaptionReader& r) {
 // Reads what v holds; returns how much of it is done with: less than all when an element is
 // cut off at its end (unless final: then the file ends there).
 qsizetype Scanner::Scan(tCaptionReader& r, QStringView v, bool final) {
-    const qsizetype n = v.size();
-    const char16_t* p = v.utf16();
-    qsizetype i = 0;
-    while (i < n && !r.limitReached) {
-        if (p[i] != u'<') {
-            // Runs of text are short: a plain look is quickest.
-            qsizetype next = i + 1;
-            while (next < n && p[next] != u'<')
-                ++next;
-            Text(v.sliced(i, next - i));
-            i = next;
-            continue;
-        }
-        const QStringView rest = v.sliced(i);
-        // Only the element that begins the text may have been searched before.
-        const qsizetype searched = i == 0 ? searched_ : 0;
-        if (!final && rest.size() < 9 &&
-            (QLatin1String("<!--").startsWith(rest) || QLatin1String("<![CDATA[").startsWith(rest))) {
-            searched_ = 0;
-            return i;
-        }
-        if (rest.startsWith(QLatin1String("<!--"))) {
-            const qsizetype close = v.indexOf(QLatin1String("-->"), i + std::max<qsizetype>(4, searched - 2));
-            if (close < 0) {
-                if (final) return n;
-                searched_ = n - i;
-                return i;
-            }
-            searched_ = 0;
-            i = close + 3;
-            continue;
-        }
-        if (rest.startsWith(QLatin1String("<![CDATA["))) {
-            qsizetype close = v.indexOf(QLatin1String("]]>"), i + std::max<qsizetype>(9, searched - 2));
-            if (close < 0 && !final) {
-                searched_ = n - i;
-                return i;
-            }
-            searched_ = 0;
-            if (close < 0) close = n;
-            // CDATA is text as it stands: its markup characters are escaped for the one
-            // unescaping that every caption of the format goes through.
-            QString raw = v.sliced(i + 9, close - i - 9).toString();
-            raw.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;"));
-            Text(raw);
-            i = std::min(n, close + 3);
-            continue;
-        }
-        // A tag runs to the first ">" outside quotes.
-        qsizetype k = i + std::max<qsizetype>(1, searched);
-        char16_t quote = searched > 0 ? quote_ : 0;
-        for (; k < n; ++k) {
-            const char16_t c = p[k];
-            if (quote != 0) {
-                if (c == quote) quote = 0;
-            } else if (c == u'"' || c == u'\'') {
-                quote = c;
-            } else if (c == u'>') {
-                break;
-            }
-        }
-        if (k >= n) {
-            // An unclosed tag at the end of the file: nothing after it is read.
-            if (final) return n;
-            searched_ = n - i;
-            quote_ = quote;
-            return i;
-        }
-        searched_ = 0;
-        const QStringView inner = v.sliced(i + 1, k - i - 1);
-        i = k + 1;
-        Tag(r, inner);
-    }
-    return n;
+    // An unclosed tag at the end of the file: nothing after it is read.
+    return ScanMarkup(
+        v, final, scan_, [&](QStringView inner) { Tag(r, inner); }, [&](QStringView run) { Text(run); },
+        [](QStringView) {}, r.limitReached);
 }
 
 void Scanner::Text(QStringView run) {
