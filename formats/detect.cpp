@@ -21,6 +21,19 @@
 
 bool gTimedSample = false;
 
+namespace {
+
+// Where the line of bytes that begins at from ends (its CR or LF, or n). The library's searches
+// go through a long line many bytes at a time; a CR is looked for only before the LF.
+qsizetype ByteLineEnd(const char* p, qsizetype from, qsizetype n) {
+    const void* lf = std::memchr(p + from, '\n', size_t(n - from));
+    const qsizetype stop = lf ? static_cast<const char*>(lf) - p : n;
+    const void* cr = std::memchr(p + from, '\r', size_t(stop - from));
+    return cr ? static_cast<const char*>(cr) - p : stop;
+}
+
+} // namespace
+
 qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>& line) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
@@ -28,10 +41,7 @@ qsizetype WidenLine(QByteArrayView bytes, qsizetype from, std::vector<char16_t>&
     // by doubling holds up to twice the line, and both sizes at once while it moves).
     const auto room = [&](qsizetype need) {
         if (size_t(need) <= line.size()) return;
-        const void* lf = std::memchr(p + from, '\n', size_t(n - from));
-        const qsizetype stop = lf ? static_cast<const unsigned char*>(lf) - p : n;
-        const void* cr = std::memchr(p + from, '\r', size_t(stop - from));
-        const qsizetype end = cr ? static_cast<const unsigned char*>(cr) - p : stop;
+        const qsizetype end = ByteLineEnd(bytes.data(), from, n);
         line.resize(std::max(size_t(need), size_t(end - from + 16)));
     };
     qsizetype i = from;
@@ -97,14 +107,7 @@ qsizetype tFileText::LineEnd(qsizetype from) const {
             ++from;
         return from;
     }
-    // The library's searches go through a long line many bytes at a time; a CR is looked for
-    // only before the LF.
-    const char* p = bytes_.data();
-    const qsizetype n = bytes_.size();
-    const void* lf = std::memchr(p + from, '\n', size_t(n - from));
-    const qsizetype stop = lf ? static_cast<const char*>(lf) - p : n;
-    const void* cr = std::memchr(p + from, '\r', size_t(stop - from));
-    return cr ? static_cast<const char*>(cr) - p : stop;
+    return ByteLineEnd(bytes_.data(), from, bytes_.size());
 }
 
 QString tFileText::OwnedLine(qsizetype from, qsizetype end) const {
