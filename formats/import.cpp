@@ -381,7 +381,7 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
             Import(path, bytes, true, append);
             return;
         }
-        if (path.endsWith(QLatin1String("txt"), Qt::CaseSensitive)) {
+        if (plainFallback) {
             gFormatIndex = 0;
             // Text that is UTF-16 without a byte-order mark stays UTF-16 as plain text.
             QString plain;
