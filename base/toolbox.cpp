@@ -1,7 +1,7 @@
 #include "base/toolbox.h"
-#include "base/filenames.h"
 
 #include "base/clock.h"
+#include "base/filenames.h"
 #include "base/paths.h"
 #include "base/processstate.h"
 #include "base/shell.h"

@@ -1,6 +1,6 @@
 #include "formats/writer.h"
-#include "base/filenames.h"
 
+#include "base/filenames.h"
 #include "base/settings.h"
 #include "base/textsearch.h"
 #include "formats/formatheader.h"

@@ -1,7 +1,7 @@
 #include "platform/MsgBox.h"
-#include "base/filenames.h"
 
 #include "base/appinfo.h"
+#include "base/filenames.h"
 
 #include <QList>
 #include <cstdio>

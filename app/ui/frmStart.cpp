@@ -1,15 +1,15 @@
 #include "app/ui/frmStart.h"
-#include "base/filenames.h"
 
 #include "app/startup.h"
 #include "base/appinfo.h"
+#include "base/filenames.h"
 #include "base/settingsstore.h"
 #include "base/toolbox.h"
 #include "base/ui/formhelpers.h"
 #include "language/lang.h"
 #include "language/stringtable.h"
-#include "platform/GStreamerCheck.h"
 #include "mainwindow/frmMain.h"
+#include "platform/GStreamerCheck.h"
 #include "platform/MsgBox.h"
 #include "platform/ui/FirstPaint.h"
 

@@ -1,16 +1,16 @@
 #include "app/ui/programmain.h"
-#include "base/filenames.h"
 
 #include "app/ui/frmStart.h"
 #include "app/ui/startupwarmup.h"
 #include "base/appinfo.h"
+#include "base/filenames.h"
 #include "base/threadplace.h"
 #include "base/ui/formhelpers.h"
 #include "base/ui/windowplacement.h"
 #include "platform/GStreamerCheck.h"
 #include "platform/ui/DesktopServices.h"
-#include "platform/ui/QtDialogs.h"
 #include "platform/ui/IconThemeWarmUp.h"
+#include "platform/ui/QtDialogs.h"
 #include "platform/ui/QtMsgBox.h"
 
 #include <QApplication>

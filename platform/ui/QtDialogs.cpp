@@ -1,6 +1,6 @@
 #include "platform/ui/QtDialogs.h"
-#include "base/filenames.h"
 
+#include "base/filenames.h"
 #include "platform/ui/IconThemeWarmUp.h"
 
 #include <QColorDialog>

@@ -1,6 +1,6 @@
 #include "platform/ui/QtMediaPlayer.h"
-#include "base/filenames.h"
 
+#include "base/filenames.h"
 #include "platform/ui/IconThemeWarmUp.h"
 #include "platform/ui/VideoView.h"
 
