@@ -280,3 +280,10 @@ template <typename T> T& MarkupGrammarOf(tCaptionReader& r) {
     if (!r.grammarData) r.grammarData = std::make_unique<T>();
     return static_cast<T&>(*r.grammarData);
 }
+
+// The end of the file for a grammar of these formats: what it holds is read, then let go.
+template <typename T> void FinishMarkupGrammar(tCaptionReader& r) {
+    MarkupGrammarOf<T>(r).Finish(r);
+    r.grammarData.reset();
+    r.ClearPending();
+}

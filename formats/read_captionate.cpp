@@ -90,7 +90,5 @@ void ReadCaptionate(tCaptionReader& r, QStringView piece, bool lineEnds) {
 }
 
 void FinishCaptionate(tCaptionReader& r) {
-    MarkupGrammarOf<CaptionateGrammar>(r).Finish(r);
-    r.grammarData.reset();
-    r.ClearPending();
+    FinishMarkupGrammar<CaptionateGrammar>(r);
 }

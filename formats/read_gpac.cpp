@@ -106,7 +106,5 @@ void ReadGpacText(tCaptionReader& r, QStringView piece, bool lineEnds) {
 }
 
 void FinishGpacText(tCaptionReader& r) {
-    MarkupGrammarOf<GpacGrammar>(r).Finish(r);
-    r.grammarData.reset();
-    r.ClearPending();
+    FinishMarkupGrammar<GpacGrammar>(r);
 }

@@ -95,7 +95,5 @@ void ReadRealText(tCaptionReader& r, QStringView piece, bool lineEnds) {
 }
 
 void FinishRealText(tCaptionReader& r) {
-    MarkupGrammarOf<RealTextGrammar>(r).Finish(r);
-    r.grammarData.reset();
-    r.ClearPending();
+    FinishMarkupGrammar<RealTextGrammar>(r);
 }

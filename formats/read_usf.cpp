@@ -156,7 +156,5 @@ void ReadUsf(tCaptionReader& r, QStringView piece, bool lineEnds) {
 }
 
 void FinishUsf(tCaptionReader& r) {
-    MarkupGrammarOf<UsfGrammar>(r).Finish(r);
-    r.grammarData.reset();
-    r.ClearPending();
+    FinishMarkupGrammar<UsfGrammar>(r);
 }
