@@ -152,6 +152,17 @@ bool WriteOneLineFile(const QString& path, int paragraphs, bool utf8) {
     return file.flush();
 }
 
+// Opens the file in a process of its own (its peak memory is the open's alone), which prints the
+// figures; 1 when it fails.
+int OpenInChild(const QString& path) {
+    std::fflush(stdout);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("open"), path});
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) return 1;
+    return 0;
+}
+
 int OneLine(bool utf8) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("oneline.ttml"));
@@ -161,12 +172,7 @@ int OneLine(bool utf8) {
     }
     std::printf("one line of a million paragraphs%s, %lld bytes, opened in a process of its own:\n",
                 utf8 ? " in UTF-8" : "", qlonglong(QFileInfo(path).size()));
-    std::fflush(stdout);
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("open"), path});
-    if (!child.waitForFinished(-1) || child.exitCode() != 0) return 1;
-    return 0;
+    return OpenInChild(path);
 }
 
 // A plain-text file of one line of `bytes` bytes, the one unit repeated.
@@ -184,12 +190,7 @@ int OneLinePlainText(const char* what, const QByteArray& unit, qsizetype bytes) 
     file.close();
     std::printf("one plain-text line of %lld bytes, %s, opened in a process of its own:\n",
                 qlonglong(QFileInfo(path).size()), what);
-    std::fflush(stdout);
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("open"), path});
-    if (!child.waitForFinished(-1) || child.exitCode() != 0) return 1;
-    return 0;
+    return OpenInChild(path);
 }
 
 // A caption's text as the figures show it: its beginning, and its length when it is long.
