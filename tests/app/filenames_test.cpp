@@ -41,7 +41,9 @@ TEST(FileNameBytes, EveryByteStringRoundTripsAndUtf8IsQtsOwnText) {
         EXPECT_EQ(EncodeFileName(name), bytes);
         const bool utf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
         EXPECT_EQ(QtNamesFile(name), utf8);
-        if (utf8) EXPECT_EQ(name, QString::fromUtf8(bytes));
+        if (utf8) {
+            EXPECT_EQ(name, QString::fromUtf8(bytes));
+        }
         EXPECT_EQ(FileNameFromUrl(FileNameUrl("/d/" + name)), "/d/" + name);
     }
     QRandomGenerator random(37);

@@ -491,7 +491,9 @@ TEST_F(TimingWindow, AHeldSeekKeyKeepsPaceWithTheWindowAndStopsWhenReleased) {
             EXPECT_GE(steps.size(), 4) << "held, it repeats";
             for (int i = 0; i < steps.size(); ++i) {
                 EXPECT_LT(steps[i].first, t0 + 1400) << "a step after the release";
-                if (i > 0) EXPECT_GT(steps[i].second, steps[i - 1].second) << "no repaint before step " << i;
+                if (i > 0) {
+                    EXPECT_GT(steps[i].second, steps[i - 1].second) << "no repaint before step " << i;
+                }
             }
             const int row = k.row + k.rowStep * int(steps.size());
             EXPECT_EQ(grdSubs().Row(), row);

@@ -52,7 +52,9 @@ TEST(FirstPaint, HelpersTakeEveryWholePageOnce) {
             EXPECT_EQ(ranges[k].begin % c.page, 0u);
             EXPECT_EQ(ranges[k].end % c.page, 0u);
             EXPECT_LT(ranges[k].begin, ranges[k].end);
-            if (k > 0) EXPECT_EQ(ranges[k].begin, ranges[k - 1].end);
+            if (k > 0) {
+                EXPECT_EQ(ranges[k].begin, ranges[k - 1].end);
+            }
         }
     }
 }

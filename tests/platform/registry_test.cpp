@@ -148,8 +148,9 @@ TEST_F(RegistryTest, FileLayoutsReadWholeOrAreRefusedAndTold) {
         }
         EXPECT_TRUE(told.isEmpty());
         // The rewrite kept the rest of the file, and reads again.
-        if (c.file.contains("HKEY_CURRENT_USER]") || c.file.contains("[HKCU]"))
+        if (c.file.contains("HKEY_CURRENT_USER]") || c.file.contains("[HKCU]")) {
             EXPECT_TRUE(gReg.KeyExists("HKCU"));
+        }
         if (QString(c.name).contains("types") || QString(c.name).contains("UTF-16") ||
             QString(c.name) == "whole hive") {
             EXPECT_EQ(gReg.ReadDWORD(t, "Path", 0), 0x540025);

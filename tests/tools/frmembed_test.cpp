@@ -161,7 +161,9 @@ TEST_F(EmbedTest, SizeBoxesTakeDigitsOnlyAndKeepAClampedSize) {
     ASSERT_EQ(dlg->cmbResolution->count(), 10);
     for (const auto& p : presets) {
         Choose(dlg->cmbResolution, p.item);
-        if (p.text) EXPECT_EQ(dlg->cmbResolution->itemText(p.item), p.text);
+        if (p.text) {
+            EXPECT_EQ(dlg->cmbResolution->itemText(p.item), p.text);
+        }
         EXPECT_EQ(dlg->txtWidth->text(), p.width) << p.item;
         EXPECT_EQ(dlg->txtHeight->text(), p.height) << p.item;
         EXPECT_EQ(dlg->txtWidth->isEnabled(), p.item == 9) << p.item;
