@@ -9,6 +9,7 @@
 #include <QHash>
 
 std::array<QString, kLangTextCount> gLang;
+std::array<QString, kLangOwnCount> gLangOwn;
 std::array<std::array<QString, 4>, kLangRows> gLangInfo;
 uint8_t gLangIndex = 0;
 bool gLangComplete = false;
@@ -26,6 +27,8 @@ constexpr int kLangRowBaseId = 600;
 
 void ResetLang() {
     for (QString& s : gLang)
+        s.clear();
+    for (QString& s : gLangOwn)
         s.clear();
     for (auto& row : gLangInfo)
         for (QString& cell : row)
@@ -68,10 +71,17 @@ void MakeDisplayNamesUnique() {
         gLangInfo[i][kLangName] += QStringLiteral(" [%1]").arg(gLangInfo[i][kLangKey]);
 }
 
+const QString* LangSlot(int k) {
+    if (k >= 0 && k < kLangTextCount) return &gLang[size_t(k)];
+    if (k >= kLangOwnFirst && k < kLangOwnFirst + kLangOwnCount) return &gLangOwn[size_t(k - kLangOwnFirst)];
+    return nullptr;
+}
+
 } // namespace
 
 QString LangText(int k) {
-    return (k >= 0 && k < kLangTextCount) ? gLang[size_t(k)] : QString();
+    const QString* t = LangSlot(k);
+    return t ? *t : QString();
 }
 
 QString LangText(int k, const QString& p1, const QString& p2) {
@@ -82,10 +92,11 @@ QString LangText(int k, const QString& p1, const QString& p2) {
 }
 
 void AppendLangText(QString& out, int k, const QString& p1, const QString& p2) {
-    if (k < 0 || k >= kLangTextCount) return;
+    const QString* slot = LangSlot(k);
+    if (!slot) return;
     // One left-to-right pass, so a substituted text that holds "%2" is left alone. The plain
     // runs between placeholders go in whole.
-    const QString& t = gLang[size_t(k)];
+    const QString& t = *slot;
     const QChar* d = t.constData();
     const qsizetype n = t.size();
     qsizetype run = 0;
@@ -132,6 +143,10 @@ bool LoadLanguageStrings() {
             ++missing;
             complete = false;
         }
+    }
+    for (int k = 0; k < kLangOwnCount; ++k) {
+        const int id = kLangOwnFirst + k;
+        gLangOwn[size_t(k)] = LoadResString(base + id).value_or(LoadResString(id).value_or(QString()));
     }
     if (missing >= 1) {
         // Shown as "n%" on the language page; an incomplete translation never reads 100.

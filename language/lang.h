@@ -11,7 +11,14 @@
 inline constexpr int kLangTextCount = 469;
 extern std::array<QString, kLangTextCount> gLang;
 
-// Text k, or empty text for a number out of range.
+// Texts this program adds to the UI texts (messages the original table has no text for), by
+// number kLangOwnFirst.. in every language block, loaded with the UI texts and read through
+// LangText like them. They take no part in a block's completeness or in translation files.
+inline constexpr int kLangOwnFirst = 470;
+inline constexpr int kLangOwnCount = 30;
+extern std::array<QString, kLangOwnCount> gLangOwn;
+
+// Text k (a UI text or one of our own), or empty text for a number out of range.
 QString LangText(int k);
 // Text k with "%1" and "%2" replaced by plain substitution (no other placeholder is touched).
 QString LangText(int k, const QString& p1, const QString& p2 = QString());

@@ -138,6 +138,22 @@ TEST_F(Lang, CompleteMadeUpBlockUsesItsOwnTexts) {
     EXPECT_EQ(gLangPercent, 7);
 }
 
+// Texts of our own beyond the UI texts: the block's, else English's; a block without them is
+// still complete.
+TEST_F(Lang, OwnTextsComeFromTheBlockOrEnglishAndLeaveCompletenessAlone) {
+    ReplaceStringTableBlock(0, {{kLangOwnFirst, "own e0"}, {kLangOwnFirst + 1, "own e1 %1"}});
+    QHash<int, QString> block = BlockLacking(21, {});
+    block.insert(21000 + kLangOwnFirst + 1, "own b21 %1");
+    ReplaceStringTableBlock(21, block);
+    gLangIndex = 21;
+    EXPECT_TRUE(LoadLanguageStrings());
+    EXPECT_EQ(LangText(kLangOwnFirst), "own e0");
+    EXPECT_EQ(LangText(kLangOwnFirst + 1, "x"), "own b21 x");
+    EXPECT_EQ(LangText(kLangOwnFirst + 2), "");
+    EXPECT_EQ(LangText(kLangOwnFirst + kLangOwnCount), "");
+    EXPECT_EQ(LangText(kLangTextCount), "");
+}
+
 TEST_F(Lang, MissingTextsComeFromEnglishAndSetThePercentage) {
     const struct {
         int block;
