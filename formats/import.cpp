@@ -108,9 +108,9 @@ bool ReadFileBytes(const QString& path, QByteArray& bytes) {
 }
 
 // What the read could not take as the file holds it: captions it had to skip, times beyond the
-// largest one or below 0, lines it could not place, content the caption list cannot hold (for
-// any of them Save asks for a name, where the read replaced the document). Said once, after the
-// captions are in the document.
+// largest one or below 0, ends it had to set, lines it could not place, content the caption list
+// cannot hold (for any of them Save asks for a name, where the read replaced the document). Said
+// once, after the captions are in the document.
 void ReportReadLosses(const tReadOutcome& outcome, bool append) {
     QStringList lines;
     if (outcome.skipped == 1)
@@ -128,6 +128,16 @@ void ReportReadLosses(const tReadOutcome& outcome, bool append) {
     else if (outcome.negativeTimes > 1)
         lines << QStringLiteral("%1 times of the file lay before 00:00:00.000 and were read as 00:00:00.000.")
                      .arg(outcome.negativeTimes);
+    const QString seconds = QString::number(kDefaultCaptionMs / 1000);
+    if (outcome.endsSet == 1)
+        lines << QStringLiteral(
+                     "1 caption of the file has no end and was given one %1 seconds after its start.")
+                     .arg(seconds);
+    else if (outcome.endsSet > 1)
+        lines << QStringLiteral(
+                     "%1 captions of the file have no end and were given one %2 seconds after their start.")
+                     .arg(outcome.endsSet)
+                     .arg(seconds);
     if (outcome.unreadLines > 0) {
         QStringList quoted;
         for (const QString& sample : outcome.unreadSamples)

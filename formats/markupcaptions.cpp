@@ -137,8 +137,7 @@ void tMarkupCaptions::Finish(tCaptionReader& r) {
     if (r.limitReached) return;
     if (!headerText_.isEmpty()) CompareHeaderText(r);
     AtEnd(r);
-    if (waiting_ && !r.limitReached)
-        Store(r, waiting_->start, waiting_->start + kDefaultCaptionMs, waiting_->text);
+    if (waiting_ && !r.limitReached) Store(r, waiting_->start, r.DefaultEnd(waiting_->start), waiting_->text);
     waiting_.reset();
 }
 
@@ -313,8 +312,7 @@ void tMarkupCaptions::EndCaption(tCaptionReader& r) {
     if (waiting_) {
         // The caption waiting ends where this one begins; one without text only ends it, even
         // at its own start (an untimed caption).
-        const int64_t end =
-            IsBlank(text) || start > waiting_->start ? start : waiting_->start + kDefaultCaptionMs;
+        const int64_t end = IsBlank(text) || start > waiting_->start ? start : r.DefaultEnd(waiting_->start);
         Store(r, waiting_->start, end, waiting_->text);
         waiting_.reset();
     }

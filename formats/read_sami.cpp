@@ -249,7 +249,7 @@ void Sync(tCaptionReader& r, QStringView tag) {
         return;
     }
     // A SYNC earlier than the caption began cannot end it: it gets the default length.
-    if (r.start >= 0) Close(r, t > r.start ? t : ClampTime(int64_t(r.start) + kDefaultCaptionMs));
+    if (r.start >= 0 && !r.text.isEmpty()) Close(r, t > r.start ? t : r.DefaultEnd(r.start));
     r.ClearPending();
     StateOf(r).classes.clear();
     r.start = t;
@@ -364,7 +364,7 @@ void ReadSamiLine(tCaptionReader& r, QStringView line) {
 void FinishSami(tCaptionReader& r) {
     // The last caption: no later SYNC ends it.
     Settle(r);
-    if (r.start >= 0) Close(r, ClampTime(int64_t(r.start) + kDefaultCaptionMs));
+    if (r.start >= 0 && !r.text.isEmpty()) Close(r, r.DefaultEnd(r.start));
     r.grammarData.reset();
     r.ClearPending();
 }

@@ -112,6 +112,7 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample, const 
         captionOnLaterLine_ = bc.contains(kCrLf);
     }
     endOnLaterLine_ = body.mid(afterStart, e - afterStart).contains(kCrLf);
+    singleLine_ = def.SingleLineBody;
     // A field whose delimiter begins its template line stands at the start of a file's line:
     // a time inside a caption's text ("leaves at 10:30:00") is not one.
     startAtLineStart_ = f == 0 || bs.contains(kCrLf);
@@ -131,6 +132,15 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample, const 
     as_ = CutAfter(as);
     ae_ = CutAfter(ae);
     ac_ = CutAfter(ac);
+    // One line a caption, its fields between marks of their own: an end field left empty is the
+    // two marks around it side by side ("{75}{}text"). Blanks around fields are no such marks
+    // (more of them stand between fields where a file pads its numbers).
+    const auto isMark = [](const QString& d) {
+        return !d.isEmpty() && !d.contains(u' ') && !d.contains(u'\t') && !d.contains(u'\r');
+    };
+    if (singleLine_ && captionAfterEnd_ && !endOnLaterLine_ && !captionOnLaterLine_ && isMark(as_) &&
+        isMark(ae_))
+        emptyEnd_ = as_ + ae_;
     mask_ = def.TimeMask;
     // Masks are digits and separators: a case-blind search is needed only for letters.
     maskCase_ = Qt::CaseSensitive;
@@ -138,7 +148,6 @@ tTemplateParser::tTemplateParser(const tFormatDef& def, bool timedSample, const 
         if (ch.isLetter()) maskCase_ = kCi;
     timed_ = timedSample;
     enterBreaks_ = def.LineBreakToken.compare(QLatin1String("[enter]"), kCi) == 0;
-    singleLine_ = def.SingleLineBody;
     // The template's own lines without a placeholder ("}", "[end]", "</subtitles>"): a file
     // holds them between and after its captions.
     for (const QString& piece : {def.Body, def.Footer}) {
@@ -220,7 +229,14 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     if (startField >= 0 && captionAfterEnd_ && !endOnLaterLine_) {
         const qsizetype p2 = timed_ ? startMaskEnd : M.indexOf(as_, startField + 1, kCi);
         qsizetype unused = 0;
-        if (p2 < 0 || FindField(M, be_, ae_, false, p2, unused, true) < 0) startField = -1;
+        if (p2 < 0 || FindField(M, be_, ae_, false, p2, unused, true) < 0) {
+            if (!emptyEnd_.isEmpty() && p2 > startField && p2 - startField < kMaxField &&
+                QStringView(M).mid(p2).startsWith(emptyEnd_, kCi)) {
+                ReadOpenCaption(r, L, M, startField, p2);
+                return;
+            }
+            startField = -1;
+        }
     }
     if (startField >= 0) lostBlock_ = false;
 
@@ -248,6 +264,7 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
         if (field(startField, p2, r.start)) {
             startLine = true;
             startFieldEnd = p2;
+            EndOpenCaption(r, r.start);
         }
     }
     // The end is read on the start's line only where the template puts it there.
@@ -331,4 +348,39 @@ void tTemplateParser::ReadLine(tCaptionReader& r, QStringView line) {
     } else if (!lostBlock_) {
         r.NotRead(line);
     }
+}
+
+void tTemplateParser::ReadOpenCaption(tCaptionReader& r, const QString& L, const QString& M,
+                                      qsizetype startField, qsizetype fieldEnd) {
+    lostBlock_ = false;
+    // The caption before stands complete on its own line.
+    if (r.start >= 0) r.FlushCaption();
+    const int32_t start = r.Time(QStringView(L).mid(startField, fieldEnd - startField));
+    EndOpenCaption(r, start);
+    const qsizetype from = fieldEnd + emptyEnd_.size();
+    const qsizetype to = M.indexOf(ac_, from, kCi);
+    r.start = start;
+    // The default length, until a later caption's start ends it.
+    r.end = ClampTime(int64_t(start) + kDefaultCaptionMs);
+    r.text = QStringView(L).mid(from, (to >= 0 ? to : L.size() - 2) - from).toString();
+    const size_t before = r.captions.size();
+    r.FlushCaption();
+    if (r.captions.size() > before) openCaption_ = before;
+}
+
+void tTemplateParser::EndOpenCaption(tCaptionReader& r, int32_t next) {
+    if (!openCaption_) return;
+    tImportCaption& open = r.captions[*openCaption_];
+    openCaption_.reset();
+    // A caption that begins no later cannot end it: it keeps the default length, and is told.
+    if (next > open.start)
+        open.end = next;
+    else
+        ++r.endsSet;
+}
+
+void tTemplateParser::Finish(tCaptionReader& r) {
+    // Nothing after it: the default length stays.
+    if (openCaption_) ++r.endsSet;
+    openCaption_.reset();
 }

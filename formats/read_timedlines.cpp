@@ -1,8 +1,9 @@
-// Formats whose lines carry only a start time: "hh:mm:ss:text" (VPlayer), "hh:mm:ss.z:text"
-// (SubCreator), "[hh:mm:ss]text" (DKS), "[mm:ss.xx]text" (LRC lyrics). Each line with text opens
-// a caption that runs until the next line's time; a time line without text only ends the
-// caption before it. The last caption without such a line gets a fixed duration. Lyrics have
-// tags of their own ("[ar:Artist]", "[offset:+500]").
+// Formats whose lines carry only a start time: "hh:mm:ss:text" (VPlayer, which players also take
+// as "h:mm:ss:text" and "hh:mm:ss=text"), "hh:mm:ss.z:text" (SubCreator), "[hh:mm:ss]text" (DKS),
+// "[mm:ss.xx]text" (LRC lyrics). Each line with text opens a caption that runs until the next
+// line's time; a time line without text only ends the caption before it. The last caption
+// without such a line gets a fixed duration, and the user is told. Lyrics have tags of their own
+// ("[ar:Artist]", "[offset:+500]").
 #include "formats/readerpaths.h"
 
 #include "formats/textops.h"
@@ -17,6 +18,8 @@ namespace {
 // template ("[" and "]" for "[zrvStart]zrvCaption"). Worked out once a read, at its first line.
 struct LineShape final : tGrammarData {
     QString prefix, separator;
+    // What a line may hold in the separator's place as well (VPlayer's "=").
+    QString otherSeparator;
     // Lyrics' "[offset:n]": ms to take from every time.
     int64_t offset = 0;
 };
@@ -111,14 +114,21 @@ void ReadTimedLine(tCaptionReader& r, QStringView line) {
         qsizetype at = pos + shape.prefix.size();
         char16_t mark = 0;
         const std::optional<int64_t> t = ReadPatternTime(line, at, r.Def().CompactPattern, mark);
-        if (!t || !line.mid(at).startsWith(shape.separator)) break;
+        if (!t) break;
+        const QStringView rest = line.mid(at);
+        qsizetype separator = -1;
+        if (rest.startsWith(shape.separator))
+            separator = shape.separator.size();
+        else if (!shape.otherSeparator.isEmpty() && rest.startsWith(shape.otherSeparator))
+            separator = shape.otherSeparator.size();
+        if (separator < 0) break;
         if (times.empty())
             firstMark = mark;
         else if (mark != firstMark)
             break;
         // Limited at the end of the file, once the lyrics' offset is known.
         times.push_back(int32_t(std::clamp<int64_t>(*t, INT32_MIN, INT32_MAX)));
-        pos = at + shape.separator.size();
+        pos = at + separator;
         // Only a bracketed time can be followed by another one; a text that begins with a
         // time is text.
         if (shape.prefix.isEmpty()) break;
@@ -140,6 +150,15 @@ void ReadTimedLine(tCaptionReader& r, QStringView line) {
     for (const int32_t t : times) {
         r.entries.push_back({t, IsBlank(text) ? QString() : text});
     }
+}
+
+void ReadVPlayerLine(tCaptionReader& r, QStringView line) {
+    if (!r.grammarData) {
+        auto shape = std::make_unique<LineShape>(ShapeOf(r.Def()));
+        shape->otherSeparator = QStringLiteral("=");
+        r.grammarData = std::move(shape);
+    }
+    ReadTimedLine(r, line);
 }
 
 void ReadLyricsLine(tCaptionReader& r, QStringView line) {
@@ -198,7 +217,7 @@ void FinishTimedLines(tCaptionReader& r) {
             // the next caption's start must lie after it.
             if (next.text.isEmpty() ? next.time >= e.time : next.time > e.time) end = next.time;
         }
-        if (end < 0) end = ClampTime(int64_t(e.time) + kDefaultCaptionMs);
+        if (end < 0) end = r.DefaultEnd(e.time);
         Close(r, e.time, end, e.text);
     }
     r.grammarData.reset();

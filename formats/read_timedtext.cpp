@@ -243,7 +243,7 @@ void Scanner::Finish(tCaptionReader& r) {
     // An unclosed paragraph at the end of the file.
     if (inP_ && !IsBlank(current_.text)) ++r.skipped;
     if (waiting_) {
-        waiting_->end = waiting_->begin + kDefaultCaptionMs;
+        waiting_->end = r.DefaultEnd(waiting_->begin);
         Store(r, *waiting_);
         waiting_.reset();
     }
@@ -478,7 +478,7 @@ void Scanner::CloseParagraph(tCaptionReader& r) {
 
 void Scanner::Take(tCaptionReader& r, Caption& c) {
     if (waiting_) {
-        waiting_->end = c.begin > waiting_->begin ? c.begin : waiting_->begin + kDefaultCaptionMs;
+        waiting_->end = c.begin > waiting_->begin ? c.begin : r.DefaultEnd(waiting_->begin);
         Store(r, *waiting_);
         waiting_.reset();
     }

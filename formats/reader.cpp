@@ -21,7 +21,7 @@ namespace {
 const tReaderPath kReaderPaths[] = {
     {"SUBRIP", &ReadSubRipLine, nullptr, nullptr, true},
     {"WEBVTT", &ReadWebVttLine, nullptr, &FinishWebVtt},
-    {"VPLAYER", &ReadTimedLine, nullptr, &FinishTimedLines},
+    {"VPLAYER", &ReadVPlayerLine, nullptr, &FinishTimedLines},
     {"SUBCREATOR", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"DKS", &ReadTimedLine, nullptr, &FinishTimedLines},
     {"KARAOKELRC", &ReadLyricsLine, nullptr, &FinishTimedLines},
@@ -162,6 +162,11 @@ int32_t tCaptionReader::LimitTime(int64_t ms) {
     if (ms > kMaxTimeMs) ++clampedTimes;
     if (ms < 0) ++negativeTimes;
     return ClampTime(ms);
+}
+
+int32_t tCaptionReader::DefaultEnd(int64_t start) {
+    ++endsSet;
+    return ClampTime(start + kDefaultCaptionMs);
 }
 
 void tCaptionReader::AppendText(QStringView piece) {
@@ -532,9 +537,14 @@ tLinesRead ReadLines(const tFileText& text, const tReadSetup& setup, tCaptionRea
 }
 
 // The end of the text: what the grammar holds until then, and the last pending caption.
-void FinishRead(tCaptionReader& reader, const tGrammar& grammar) {
+void FinishRead(tCaptionReader& reader, tGrammar& grammar) {
     if (reader.limitReached) return;
     if (grammar.path && grammar.path->finish) grammar.path->finish(reader);
+    if (grammar.parser) grammar.parser->Finish(reader);
+    // A last caption whose end the file never gave (its closing line, the next time line): it
+    // shows as long as a caption nothing ends does in every format, and the user is told.
+    if (!reader.Complete() && reader.start >= 0 && reader.end < 0 && !IsBlank(reader.text))
+        reader.end = reader.DefaultEnd(reader.start);
     if (reader.Complete())
         reader.FlushCaption();
     else if (!reader.limitReached)
@@ -550,6 +560,7 @@ tReadOutcome Outcome(tCaptionReader& reader, bool aborted) {
     outcome.skipped = reader.skipped;
     outcome.clampedTimes = reader.clampedTimes;
     outcome.negativeTimes = reader.negativeTimes;
+    outcome.endsSet = reader.endsSet;
     outcome.leftOut = reader.leftOut;
     outcome.unreadLines = reader.unreadLines;
     outcome.unreadSamples = std::move(reader.unreadSamples);
@@ -687,6 +698,7 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
         outcome.skipped += part.reader->skipped;
         outcome.clampedTimes += part.reader->clampedTimes;
         outcome.negativeTimes += part.reader->negativeTimes;
+        outcome.endsSet += part.reader->endsSet;
         outcome.leftOut |= part.reader->leftOut;
         outcome.unreadLines += part.reader->unreadLines;
         for (const QString& sample : part.reader->unreadSamples)
@@ -699,8 +711,10 @@ std::optional<tReadOutcome> ReadInParts(const tFileText& text, const tReadSetup&
 } // namespace
 
 bool ReadLostContent(const tReadOutcome& outcome) {
+    // A set end is written by every format's writer where the file had none: a plain Save would
+    // change the file.
     return outcome.skipped > 0 || outcome.clampedTimes > 0 || outcome.negativeTimes > 0 ||
-           outcome.unreadLines > 0 || outcome.leftOut != 0;
+           outcome.endsSet > 0 || outcome.unreadLines > 0 || outcome.leftOut != 0;
 }
 
 tReadOutcome ParseSubtitleText(QStringView text, const tReadSetup& setup) {

@@ -25,6 +25,11 @@ using tImportCaption = tSubtitleLine;
 // The most captions a document takes from files: a read stops there (text 158).
 inline constexpr int kImportLimit = 32000;
 
+// How long a caption shows when its file gives only its start and nothing ends it (the last line
+// of a format whose lines carry only a start, the last SYNC of a SAMI file, a last caption whose
+// closing line never came).
+inline constexpr int32_t kDefaultCaptionMs = 3000;
+
 // Added to every start and end an append writes into the grid; it grows by the length of the
 // open media with each append. A new document sets it back to 0.
 extern int32_t gAppendOffset;
@@ -107,6 +112,7 @@ struct tReadOutcome {
     int skipped = 0;                      // captions of the file that could not be read
     int clampedTimes = 0;                 // times beyond 99:59:59.999, read as that time
     int negativeTimes = 0;                // times below 0 (written with a minus), read as 0
+    int endsSet = 0;                      // captions nothing in the file ends, given kDefaultCaptionMs
     uint32_t leftOut = 0;                 // tLeftOut kinds of content the captions cannot hold
     int unreadLines = 0;                  // lines placed in no caption and not known to the format
     QStringList unreadSamples;            // the first few of them, as the file has them (shortened)
@@ -116,8 +122,8 @@ struct tReadOutcome {
 inline constexpr int kUnreadSamples = 3;
 
 // True when the read lost something it tells the user of (skipped captions, times moved into
-// range, lines not read, content left out): the document then differs from its file, and Save
-// must not write over the original unasked.
+// range, ends the reader set, lines not read, content left out): the document then differs from
+// its file, and Save must not write over the original unasked.
 bool ReadLostContent(const tReadOutcome& outcome);
 
 // Reads the text (lines end at CR LF, LF or CR; each is trimmed) with the setup's format.

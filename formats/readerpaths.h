@@ -11,11 +11,8 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
-
-// How long a caption shows when its file gives only its start and nothing ends it (the last line
-// of a format whose lines carry only a start, the last SYNC of a SAMI file).
-inline constexpr int32_t kDefaultCaptionMs = 3000;
 
 // What a grammar keeps between the pieces of a text beyond the reader's shared fields; each
 // grammar derives its own.
@@ -38,6 +35,9 @@ public:
     // A time a grammar computed itself, limited the same way (a time below 0 is counted in
     // negativeTimes).
     int32_t LimitTime(int64_t ms);
+    // The end of a caption that begins at start and that nothing in the file ends: set
+    // kDefaultCaptionMs later, and counted in endsSet so that the user is told.
+    int32_t DefaultEnd(int64_t start);
 
     // The pending caption.
     QString text;
@@ -82,10 +82,11 @@ public:
     std::vector<tImportCaption> captions;
     bool limitReached = false;
     // Captions of the file that could not be read, times later than the largest one, times
-    // below 0, and the kinds of content left out (tLeftOut).
+    // below 0, ends the reader set, and the kinds of content left out (tLeftOut).
     int skipped = 0;
     int clampedTimes = 0;
     int negativeTimes = 0;
+    int endsSet = 0;
     uint32_t leftOut = 0;
     // Non-blank lines (elements, in the markup formats) that are neither part of a caption nor a
     // header or markup line the grammar knows: counted, the first few kept to name them.
@@ -185,6 +186,9 @@ public:
     // ownHeader: the header the program writes in the format (empty: the definition's own).
     tTemplateParser(const tFormatDef& def, bool timedSample, const QString& ownHeader = QString());
     void ReadLine(tCaptionReader& reader, QStringView line);
+    // The end of the file: a caption whose end field was left empty and that no later caption
+    // ended.
+    void Finish(tCaptionReader& reader);
 
 private:
     // atFrom: the delimiter must stand at from itself.
@@ -209,6 +213,18 @@ private:
     // The time line of this block could not be read: its further lines are part of the caption
     // counted as skipped.
     bool lostBlock_ = false;
+    // Where the start, the end and the text stand on one line between marks of their own
+    // ("{zrvStart}{zrvEnd}zrvCaption"), what a line holds where its end field is left empty
+    // ("}{}"): such a caption shows until the next one begins. Empty for other formats.
+    QString emptyEnd_;
+    // The caption stored with its end field empty, waiting for the next caption's start.
+    std::optional<size_t> openCaption_;
+    // A line whose end field is left empty (its start field from startField to fieldEnd): its
+    // caption is stored at once with the default length, which the next caption's start replaces.
+    void ReadOpenCaption(tCaptionReader& reader, const QString& L, const QString& M, qsizetype startField,
+                         qsizetype fieldEnd);
+    // The caption stored with an empty end field ends where the next one begins at next.
+    void EndOpenCaption(tCaptionReader& reader, int32_t next);
 };
 
 // What a SAMI file holds that the caption list cannot keep (tLeftOut kinds), compared with what
@@ -237,9 +253,13 @@ QString StripSamiMarkup(QStringView text);
 QString UnescapeMarkup(QStringView text, QStringView lineBreak = u"|");
 
 void ReadSubRipLine(tCaptionReader& reader, QStringView line);
+// True when the two lines, one after the other in a caption's text, are read as the next
+// caption's number and time line.
+bool IsSubRipNumberAndTimeLine(QStringView first, QStringView second);
 void ReadWebVttLine(tCaptionReader& reader, QStringView line);
 void FinishWebVtt(tCaptionReader& reader);
 void ReadTimedLine(tCaptionReader& reader, QStringView line);
+void ReadVPlayerLine(tCaptionReader& reader, QStringView line);
 void FinishTimedLines(tCaptionReader& reader);
 void ReadLyricsLine(tCaptionReader& reader, QStringView line);
 void ReadQuickTimeLine(tCaptionReader& reader, QStringView line);

@@ -59,6 +59,7 @@ const tWriterPath kWriterPaths[] = {
     {"TMPLAYER", &WriteTmPlayer},
     {"UDVDWORKSHOP20", nullptr, false, 0},
     {"CSVE", nullptr, false, 1, true},
+    {"SUBRIP", nullptr, false, 1, false, false, &SubRipCaptionLines},
 };
 
 // Markup characters as entity references and, unless the format's files are Unicode by
@@ -386,6 +387,7 @@ struct TemplatePlan {
         frames = def.Timecode == QLatin1String("ff");
         firstNumber = path ? path->firstNumber : 1;
         semicolons = path && path->semicolonsToCommas;
+        captionLines = path ? path->captionLines : nullptr;
         enterBreaks = def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0;
         count = std::min(job.count, captions.size());
         keepsAscii = (IsUtf8Format(def) && def.Id == job.id) || EncodesAsItsAscii(u"a", codePage);
@@ -401,6 +403,7 @@ struct TemplatePlan {
     int firstNumber = 1;
     int count = 0;
     bool keepsAscii = false;
+    std::optional<QString> (*captionLines)(const QString& text, const QString& lineBreak) = nullptr;
 };
 
 // Captions first..last - 1 with their bodies, the header in front of the first range and the
@@ -439,6 +442,10 @@ TemplateOutput::Result FormatRange(const TemplatePlan& plan, int first, int last
         }
         if (std::optional<QString> lines = CaptionLines(own ? *own : source, job.lineBreak, plan.enterBreaks))
             own = std::move(lines);
+        if (plan.captionLines) {
+            if (std::optional<QString> lines = plan.captionLines(own ? *own : source, job.lineBreak))
+                own = std::move(lines);
+        }
         const QString& caption = own ? *own : source;
         // Nothing to show (style tags alone are not text).
         if (IsBlank(caption)) continue;
@@ -719,18 +726,6 @@ QString BareCaptionLines(const QString& text, const QString& lineBreak) {
     TakeStyleTags(bare);
     if (std::optional<QString> lines = CaptionLines(bare, lineBreak, true)) bare = std::move(*lines);
     return TextWithLineBreaks(bare, lineBreak);
-}
-
-QString PlainCaption(const QString& text, const QString& lineBreak) {
-    QString bare = text;
-    const CaptionStyles styles = TakeStyleTags(bare);
-    if (std::optional<QString> lines = CaptionLines(bare, lineBreak, false)) bare = std::move(*lines);
-    // A line of the file is a caption: without a marker, its lines stay on one.
-    if (lineBreak.isEmpty()) bare.replace(kCrLf, QStringLiteral(" "));
-    if (IsBlank(bare)) return QString();
-    for (int k = styles.count - 1; k >= 0; --k)
-        bare.prepend(kStyleTags[styles.order[k]].tag);
-    return bare;
 }
 
 QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage, int ranges) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 struct tWriterPath {
     const char* id;
     // Writes the whole file as text; null = the template writer.
@@ -18,6 +20,10 @@ struct tWriterPath {
     bool semicolonsToCommas = false;
     // Writes every caption, timed or not, whatever count it is given.
     bool everyCaption = false;
+    // The template writer's caption lines (the line-break marker between them) rewritten where
+    // the format's readers would take some of them for something else; nothing when they are
+    // written as they are.
+    std::optional<QString> (*captionLines)(const QString& text, const QString& lineBreak) = nullptr;
 };
 
 // The path of an id, or null for formats written by the template writer alone.
@@ -29,10 +35,8 @@ QString TextWithLineBreaks(const QString& text, const QString& lineBreak);
 // write it: without the program's style tags and their closing forms, without empty lines (a
 // reader ends the caption at an empty one), raw line ends and markers as CR LF.
 QString BareCaptionLines(const QString& text, const QString& lineBreak);
-// The caption's text as a line of a plain-text file: the program's style tags in front, without
-// their closing forms, raw line ends as markers, no empty line first; empty when it shows nothing.
-QString PlainCaption(const QString& text, const QString& lineBreak);
 
 QString WritePlainText(const tWriteJob& job);
 QString WriteAdobeEncore(const tWriteJob& job);
 QString WriteTmPlayer(const tWriteJob& job);
+std::optional<QString> SubRipCaptionLines(const QString& text, const QString& lineBreak);

@@ -26,6 +26,8 @@ struct ForeignFile {
     Captions captions;
     // What the caption list cannot keep of the file (tLeftOut): the user is told.
     uint32_t leftOut = 0;
+    // Captions that nothing in the file ends, given the default length: the user is told.
+    int endsSet = 0;
 };
 
 QByteArray Utf8(const char* text) {
@@ -140,7 +142,24 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
         {"VPlayer: each line runs until the next",
          "00:00:01:Hello\n00:00:04:World\n00:00:06:\n00:00:08:Last\n",
          "VPLAYER",
-         {{1000, 4000, "Hello"}, {4000, 6000, "World"}, {8000, 11000, "Last"}}},
+         {{1000, 4000, "Hello"}, {4000, 6000, "World"}, {8000, 11000, "Last"}},
+         0,
+         1},
+        // TMPlayer as other tools write it: one-digit hours, "=" after the time.
+        {"VPlayer with one-digit hours",
+         "0:00:01:Hello\n0:00:04:World|again\n0:00:06:\n",
+         "VPLAYER",
+         {{1000, 4000, "Hello"}, {4000, 6000, "World|again"}}},
+        {"VPlayer with an equals sign",
+         "00:00:01=Hello\n00:00:04=World\n00:00:06=\n",
+         "VPLAYER",
+         {{1000, 4000, "Hello"}, {4000, 6000, "World"}}},
+        {"VPlayer with one-digit hours and an equals sign",
+         "0:00:01=Hello\n0:00:04=World\n",
+         "VPLAYER",
+         {{1000, 4000, "Hello"}, {4000, 7000, "World"}},
+         0,
+         1},
         {"LRC lyrics with tags, a closing time and a repeated line",
          "[ti:Song]\n[ar:Someone]\n[length:03:20]\n[00:12.00]Line one\n[00:17.20]Line two\n[00:21.10]\n"
          "[00:25.00][00:40.00]Chorus\n[00:30.5]Verse\n",
@@ -150,15 +169,105 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
           {25000, 30500, "Chorus"},
           {30500, 40000, "Verse"},
           {40000, 43000, "Chorus"}},
-         kLeftHeader},
+         kLeftHeader,
+         1},
         {"SubCreator",
          "00:00:01.0:Hello|world\n00:00:03.5:Next\n",
          "SUBCREATOR",
-         {{1000, 3500, "Hello|world"}, {3500, 6500, "Next"}}},
+         {{1000, 3500, "Hello|world"}, {3500, 6500, "Next"}},
+         0,
+         1},
         {"DKS",
          "[00:00:01]Hello[br]there\n[00:00:03]\n[00:00:05]Again\n[00:00:07]\n",
          "DKS",
          {{1000, 3000, "Hello|there"}, {5000, 7000, "Again"}}},
+        // --- A last caption that nothing ends, in every format whose files may leave it so: it
+        // shows for the default length, and the user is told ---
+        {"DKS lines out of order: the one before a later line's time has no end either",
+         "[00:00:05]Late\n[00:00:01]Early\n",
+         "DKS",
+         {{5000, 8000, "Late"}, {1000, 4000, "Early"}},
+         0,
+         2},
+        {"TMPlayer without closing lines",
+         "00:00:01,1=One\n00:00:03,1=Two\n00:00:03,2=lines\n",
+         "TMPLAYER",
+         {{1000, 3000, "One"}, {3000, 6000, "Two|lines"}},
+         0,
+         1},
+        {"QuickTime chained samples",
+         "{QTtext} {font:Tahoma}\n{timeScale:100}\n[00:00:01.00]\nOne\n[00:00:02.50]\nTwo\n",
+         "QUICKTIMETEXT",
+         {{1000, 2500, "One"}, {2500, 5500, "Two"}},
+         0,
+         1},
+        {"AQTitle chained samples",
+         "-->> 25\nOne\n-->> 50\nTwo\n",
+         "AQTITLE",
+         {{1000, 2000, "One"}, {2000, 5000, "Two"}},
+         0,
+         1},
+        {"MicroDVD with empty end fields: each runs until the next",
+         "{25}{50}One\n{75}{}Two\n{125}{150}Three\n{175}{}Four\n",
+         "MICRODVD",
+         {{1000, 2000, "One"}, {3000, 5000, "Two"}, {5000, 6000, "Three"}, {7000, 10000, "Four"}},
+         0,
+         1},
+        {"PowerDivX with an empty end field",
+         "{0:00:01}{0:00:02}One\n{0:00:03}{}Two\n",
+         "POWERDIVX",
+         {{1000, 2000, "One"}, {3000, 6000, "Two"}},
+         0,
+         1},
+        {"SubViewer 1 without the last end line",
+         "[TITLE]\n\n[BEGIN]\n******** START SCRIPT ********\n"
+         "[00:00:01]\nOne\n[00:00:02]\n\n[00:00:04]\nTwo\n\n[end]\n******** END SCRIPT ********\n",
+         "SUBVIEWER1",
+         {{1000, 2000, "One"}, {4000, 7000, "Two"}},
+         0,
+         1},
+        {"Caption cue list without the last erase",
+         "*TC00:00:01:00\nOne\n*ERASE00:00:02:00\n*TC00:00:04:00\nTwo\n",
+         "CAPTIONCUE",
+         {{1000, 2000, "One"}, {4000, 7000, "Two"}},
+         0,
+         1},
+        {"SAMI without a last SYNC, and one earlier than the caption it follows",
+         "<SAMI><BODY>\n<SYNC Start=5000><P>Late\n<SYNC Start=1000><P>Early\n</BODY></SAMI>\n",
+         "SAMI",
+         {{5000, 8000, "Late"}, {1000, 4000, "Early"}},
+         0,
+         2},
+        {"GPAC timed text whose last sample nothing ends",
+         "<TextStream version=\"1.1\">\n<TextSample sampleTime=\"00:00:01.000\">One</TextSample>\n"
+         "<TextSample sampleTime=\"00:00:02.000\">Two</TextSample>\n</TextStream>\n",
+         "GPACTTXT",
+         {{1000, 2000, "One"}, {2000, 5000, "Two"}},
+         0,
+         1},
+        {"Captionate whose last caption nothing ends",
+         "<captionate>\n<captions>\n<caption time=\"1000\"><tracks><track0>One</track0></tracks></caption>\n"
+         "<caption time=\"2000\"><tracks><track0>Two</track0></tracks></caption>\n</captions>\n"
+         "</captionate>\n",
+         "CAPTIONATE",
+         {{1000, 2000, "One"}, {2000, 5000, "Two"}},
+         0,
+         1},
+        {"USF subtitles with a start only",
+         "<USFSubtitles version=\"1.0\"><subtitles>\n"
+         "<subtitle start=\"00:00:01.000\"><text>One</text></subtitle>\n"
+         "<subtitle start=\"00:00:02.000\"><text>Two</text></subtitle>\n</subtitles></USFSubtitles>\n",
+         "USF",
+         {{1000, 2000, "One"}, {2000, 5000, "Two"}},
+         0,
+         1},
+        {"TTML paragraphs with a begin only",
+         "<tt xmlns=\"http://www.w3.org/ns/ttml\"><body><div>\n<p begin=\"1s\">One</p>\n"
+         "<p begin=\"2s\">Two</p>\n</div></body></tt>\n",
+         "TTML",
+         {{1000, 2000, "One"}, {2000, 5000, "Two"}},
+         0,
+         1},
         {"TTML from a converter: attributes in any order, over several lines, offsets and frames",
          kTtmlConverterA,
          "TTML",
@@ -267,7 +376,8 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
          "REALTEXT",
          {{1000, 2000, "One"}, {3000, 4500, "Two"}, {4500, 6000, "Three|lines"}, {6000, 7000, "<b>Four"},
           {12000, 15000, "Five"}},
-         kLeftHeader},
+         kLeftHeader,
+         1},
         {"Captionate with chained captions",
          "<captionate>\n<captioninfo>\n<trackinfo>\n<track>\n<displayname>Default</displayname>\n"
          "<languagecode>en</languagecode>\n</track>\n</trackinfo>\n</captioninfo>\n<captions>\n"
@@ -281,13 +391,22 @@ TEST_F(ForeignFilesTest, EachLayoutReadsEveryCaption) {
     for (const ForeignFile& f : files) {
         SCOPED_TRACE(f.what);
         const int before = msgbox.count();
-        if (f.leftOut) msgbox.Answer(vbOK);
+        const bool told = f.leftOut != 0 || f.endsSet > 0;
+        if (told) msgbox.Answer(vbOK);
         ExpectOpens("foreign.sub", f.bytes, f.format, f.captions);
-        EXPECT_EQ(gImportLeftOut, f.leftOut != 0);
-        ASSERT_EQ(msgbox.count(), before + (f.leftOut ? 1 : 0))
-            << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
+        // Save must not write the set ends over the file.
+        EXPECT_EQ(gImportLeftOut, told);
+        ASSERT_EQ(msgbox.count(), before + (told ? 1 : 0)) << (msgbox.count() ? qPrintable(msgbox.last().text) : "");
         if (f.leftOut) {
             EXPECT_TRUE(msgbox.last().text.contains(LeftOutNames(f.leftOut)))
+                << qPrintable(msgbox.last().text);
+        }
+        if (f.endsSet) {
+            EXPECT_TRUE(msgbox.last().text.startsWith(
+                f.endsSet == 1
+                    ? QString("1 caption of the file has no end and was given one 3 seconds after its start.")
+                    : QString("%1 captions of the file have no end and were given one 3 seconds after their start.")
+                          .arg(f.endsSet)))
                 << qPrintable(msgbox.last().text);
         }
     }
@@ -484,12 +603,12 @@ TEST_F(ForeignFilesTest, NegativeTimesAreReadAsZeroAndTold) {
         {"WebVTT", "WEBVTT\n\n-00:01.000 --> 00:02.000\nBefore\n\n00:03.000 --> 00:04.000\nAfter\n", "WEBVTT",
          beforeAfter, 1},
         {"LRC",
-         "[-00:01.00]Before\n[00:03.00]After\n",
+         "[-00:01.00]Before\n[00:03.00]After\n[00:06.00]\n",
          "KARAOKELRC",
          {{0, 3000, "Before"}, {3000, 6000, "After"}},
          1},
         {"VPlayer",
-         "-00:00:01:Before\n00:00:03:After\n",
+         "-00:00:01:Before\n00:00:03:After\n00:00:06:\n",
          "VPLAYER",
          {{0, 3000, "Before"}, {3000, 6000, "After"}},
          1},
@@ -822,10 +941,17 @@ TEST_F(ForeignFilesTest, ForeignLinesInTheProgramsOwnFileAreReadAroundAndTold) {
                 tSubtitleLine& last = expected[at == end ? 2 : 0];
                 const bool markup = OpenFormat() == "REALTEXT" && line.startsWith('<');
                 // Where every line after a time line is shown up to the next one, a line between
-                // two captions is a caption of its own in the gap between them.
+                // two captions is a caption of its own in the gap between them, and one after the
+                // last time line a caption that nothing ends.
                 // (SAMI shows the text of an element it does not know, as a web page does.)
-                if (at == between &&
-                    (OpenFormat() == "QUICKTIMETEXT" || OpenFormat() == "AQTITLE" || OpenFormat() == "SAMI")) {
+                const bool shownUpToNext = OpenFormat() == "QUICKTIMETEXT" || OpenFormat() == "AQTITLE";
+                if (at == end && shownUpToNext) {
+                    const tSubtitleLine unended{doc[2].end, doc[2].end + kDefaultCaptionMs, line};
+                    EXPECT_EQ(Document(), (Captions{doc[0], doc[1], doc[2], unended}));
+                    EXPECT_TRUE(msgbox.last().text.startsWith("1 caption of the file has no end"));
+                    continue;
+                }
+                if (at == between && (shownUpToNext || OpenFormat() == "SAMI")) {
                     const QString shown = OpenFormat() == "SAMI" && line.startsWith('<')
                                               ? line.mid(line.indexOf('>') + 1).section('<', 0, 0)
                                               : line;
@@ -847,12 +973,7 @@ TEST_F(ForeignFilesTest, ForeignLinesInTheProgramsOwnFileAreReadAroundAndTold) {
                 const bool named = told.startsWith(notRead) && (told.startsWith(notRead + line + "\".") ||
                                                                 (element && (told.startsWith(notRead + tag) ||
                                                                              told.startsWith(notRead + content))));
-                EXPECT_TRUE(
-                    named ||
-                    told.startsWith("The file holds what the caption list cannot keep") ||
-                    // After the last time line, such a line is a caption that nothing ends.
-                    ((OpenFormat() == "QUICKTIMETEXT" || OpenFormat() == "AQTITLE") && at == end &&
-                     told.startsWith("1 caption of the file could not be read and was skipped.")))
+                EXPECT_TRUE(named || told.startsWith("The file holds what the caption list cannot keep"))
                     << qPrintable(told);
                 EXPECT_TRUE(gImportLeftOut);
             }

@@ -20,6 +20,34 @@ TEST_F(ReaderTest, SubRipCaptionsEndAtBlankLinesOrTheNextTimeLine) {
     // The last caption needs no blank line after it.
     EXPECT_EQ(Parse("SUBRIP", "1\n00:00:01,000 --> 00:00:02,000\nEnd", 0, true).captions,
               (Captions{{1000, 2000, "End"}}));
+    // Without a blank line, a number and a time line written in full begin the next caption,
+    // whatever the number; a time line without a number, or one not written in full, is text.
+    const QString first = "5\n00:00:01,000 --> 00:00:02,000\nHello\n";
+    const struct {
+        const char* what;
+        QString next;
+        Captions captions;
+    } rows[] = {
+        {"a gap in the numbering",
+         "9\n00:00:03,000 --> 00:00:04,000\nBye\n",
+         {{1000, 2000, "Hello"}, {3000, 4000, "Bye"}}},
+        {"a number below",
+         "2\n00:00:03,000 --> 00:00:04,000\nBye\n",
+         {{1000, 2000, "Hello"}, {3000, 4000, "Bye"}}},
+        {"a number of twenty digits",
+         "12345678901234567890\n0:00:03.5 --> 0:00:04.5\nBye\n",
+         {{1000, 2000, "Hello"}, {3500, 4500, "Bye"}}},
+        {"no number",
+         "00:00:03,000 --> 00:00:04,000\nBye\n",
+         {{1000, 2000, "Hello|00:00:03,000 --> 00:00:04,000|Bye"}}},
+        {"times without milliseconds",
+         "9\n00:00:03 --> 00:00:04\nBye\n",
+         {{1000, 2000, "Hello|9|00:00:03 --> 00:00:04|Bye"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(Parse("SUBRIP", first + row.next, 0, true).captions, row.captions);
+    }
 }
 
 TEST_F(ReaderTest, SamiReadsItsUsualLayouts) {
@@ -80,9 +108,6 @@ TEST_F(ReaderTest, TmPlayerReadsItsOwnFilesBack) {
     EXPECT_EQ(
         Parse("TMPLAYER", file, 0, true).captions,
         (Captions{{0, 2000, "Early"}, {0, 0, "Untimed"}, {3000, 6000, "Two|lines"}, {7000, 9000, "x|y|z"}}));
-    // A caption whose closing lines are missing at the end of the file has no end: nothing is
-    // invented for it.
-    EXPECT_EQ(Parse("TMPLAYER", "00:00:01,1=Open\n00:00:01,2=\n", 0, true).captions, Captions{});
     // Text lines without the caption's first line join no caption.
     EXPECT_EQ(Parse("TMPLAYER", "00:00:01,2=stray\n00:00:02,1=Real\n00:00:03,1=\n", 0, true).captions,
               (Captions{{2000, 3000, "Real"}}));
@@ -339,7 +364,7 @@ TEST_F(ReaderTest, TimeLineFormatsReadOtherToolsLayoutsAndTellTheRest) {
          {{1000, 2000, "One"}, {3000, 4000, "Two"}}},
         {"QuickTime text before any time, and a last caption that nothing ends", "QUICKTIMETEXT",
          QString(kQtHeader) + "stray\n[00:00:01.00]\nOne\n[00:00:02.00]\nNo end\n",
-         {{1000, 2000, "One"}}, 1, 1},
+         {{1000, 2000, "One"}, {2000, 2000 + kDefaultCaptionMs, "No end"}}, 0, 1},
         {"AQTitle chained", "AQTITLE", "-->> 25\nOne\n-->> 50\nTwo\n-->> 75\n\n-->> 100\nThree\n-->> 125\n",
          {{1000, 2000, "One"}, {2000, 3000, "Two"}, {4000, 5000, "Three"}}},
         {"AQTitle: text before any marker is told", "AQTITLE", "title\n-->> 25\nOne\n-->> x\n-->> 50\n",

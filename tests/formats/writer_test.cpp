@@ -107,10 +107,16 @@ TEST_F(WriterTest, MarkupHasNoReferenceToHalfASurrogatePair) {
 }
 
 TEST_F(WriterTest, SpecialPaths) {
-    // Plain text: every row as the list holds it, whatever the count.
-    const std::vector<tSubtitleLine> rows{{1000, 2000, "<b>One|two"}, {0, 0, "Untimed"}, {0, 0, ""}};
+    // Plain text: every row as the list holds it, whatever the count: a line break alone, empty
+    // lines, tags where they stand with their closing forms; a raw line end as the marker.
+    const std::vector<tSubtitleLine> rows{
+        {1000, 2000, "<b>One|two"},    {0, 0, "Untimed"},          {0, 0, ""}, {0, 0, "|"}, {0, 0, "||x|"},
+        {0, 0, "Say <i>this</i> now"}, {0, 0, "raw\r\nline\nends"}};
     const tWriteJob plain{"PLAINTEXT", gFormatDef, rows, 1, 0, gLineBreak};
-    EXPECT_EQ(BuildSubtitleFile(plain), "<b>One|two\r\nUntimed\r\n\r\n");
+    EXPECT_EQ(BuildSubtitleFile(plain),
+              "<b>One|two\r\nUntimed\r\n\r\n|\r\n||x|\r\nSay <i>this</i> now\r\nraw|line|ends\r\n");
+    const tWriteJob noMarker{"PLAINTEXT", gFormatDef, rows, 1, 0, ""};
+    EXPECT_TRUE(QString(BuildSubtitleFile(noMarker)).endsWith("\r\nraw line ends\r\n"));
 
     EXPECT_EQ(Write("TMPLAYER", {{1000, 3300, "<i>a|b|c"}, {4000, 5000, "d"}}),
               "00:00:01,1=a\r\n00:00:01,2=b\r\n00:00:01,2=c\r\n00:00:04,1=\r\n00:00:04,2=\r\n"
