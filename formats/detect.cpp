@@ -491,6 +491,16 @@ tLineMatch MatchAt(const tShapeToken* token, const tShapeToken* end, QStringView
     return match;
 }
 
+// True when every line of the sample that holds anything begins with the time line: a file
+// without header or footer whose captions stand each on the line of its times.
+bool OnlyTimeLines(const tLineShape& shape, QStringView s, const std::vector<qsizetype>& lineStarts) {
+    if (shape.empty()) return false;
+    return std::all_of(lineStarts.begin(), lineStarts.end(), [&](qsizetype p) {
+        return p == s.size() || s[p] == u'\r' ||
+               MatchAt(shape.data(), shape.data() + shape.size(), s, p) != kNoMatch;
+    });
+}
+
 // A format as detection weighs it: its definition (with one of its samples, and one of its
 // second time patterns applied where that is what the entry stands for) and its time line or,
 // for a sample that is no time line, its mark.
@@ -817,15 +827,17 @@ tDetection DetectFormat(const tFileText& text) {
         gFormatDef.TimeMask != QLatin1String("0") && sample.contains(gFormatDef.TimeMask);
 
     // Look-alikes: the same time lines with a header of their own, looked for before the first
-    // time line like every other mark. What the captions hold decides nothing: a "//" in a
-    // caption is as likely a web address as DVD Subtitle System's line break, and read as the
-    // format that shares its time lines, that text is kept as it stands.
+    // time line like every other mark.
     const QString first = gFormatIds[found.index];
     if (first == QLatin1String("ADOBEENCORE") &&
         header.contains(QLatin1String("#INPOINT OUTPOINT PATH"), Qt::CaseInsensitive))
         MoveTo(found, QStringLiteral("PINNACLEIMP"));
-    if ((first == QLatin1String("ADOBEENCORE") || first == QLatin1String("PINNACLEIMP")) &&
-        header.contains(QLatin1String("//")))
+    // DVD Subtitle System shares Adobe Encore's time lines and has no header, but writes each
+    // caption on one line, its lines joined by "//". A file laid out so, with a "//" in it, is
+    // one; where a caption runs over several lines of the file it is Adobe Encore's, and a "//"
+    // in it (a web address) is text.
+    else if (first == QLatin1String("ADOBEENCORE") && sample.contains(QLatin1String("//")) &&
+             OnlyTimeLines(chosen->shape, sample, lineStarts))
         MoveTo(found, QStringLiteral("DVDSUBSYSTEM"));
     if (gFormatIds[found.index] == QLatin1String("MACDVDPRO") &&
         header.contains(QLatin1String("SP_NUMBER"), Qt::CaseInsensitive))

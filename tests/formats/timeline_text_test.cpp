@@ -100,8 +100,6 @@ protected:
     static QString Expected(const QString& id, QString text) {
         if (id == "CSVE") text.replace(';', ',');
         if (id == "KARAOKELRC") text.replace(gLineBreak, " ");
-        // Read as Adobe Encore's, whose time lines it shares: its line-break token stays text.
-        if (id == "DVDSUBSYSTEM") text.replace(gLineBreak, "//");
         // Timed text is XML whose white space shows as one blank.
         if (QStringList{"DFXP", "TTML", "SMPTETT", "EBUTTD"}.contains(id)) {
             QStringList lines = text.split(gLineBreak);
