@@ -389,13 +389,21 @@ struct tDocumentFormat {
     int configIndex;
 };
 
+// A document read from the bytes (not appended to) is in their encoding: a plain Save writes
+// its file in it again.
+void KeepEncoding(const QByteArray& bytes, tTextEncoding as, bool append) {
+    if (!append) gSubEncoding = FileEncodingOf(bytes, as);
+}
+
 void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool append) {
     gFormatIndex = 0;
     QString decoded;
-    const tFileText text = FileText(bytes, DetectTextEncoding(bytes, isRetry), decoded);
+    const tTextEncoding encoding = DetectTextEncoding(bytes, isRetry);
+    const tFileText text = FileText(bytes, encoding, decoded);
     const tDetection found = DetectFormat(text);
     const bool plainFallback = path.endsWith(QLatin1String("txt"), Qt::CaseSensitive);
     if (found.index != 0 && plainFallback && !ReadsAsItsCaptions(text, found)) {
+        KeepEncoding(bytes, encoding, append);
         ReadText(path, text, append);
         return;
     }
@@ -411,14 +419,16 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
             gFormatIndex = 0;
             // Text that is UTF-16 without a byte-order mark stays UTF-16 as plain text.
             QString plain;
-            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes)), plain),
-                     append);
+            const tTextEncoding as = DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes));
+            KeepEncoding(bytes, as, append);
+            ReadText(path, FileText(bytes, as, plain), append);
         } else {
             MsgBox(LangText(352), vbCritical);
         }
         return;
     }
     gFormatIndex = found.index;
+    KeepEncoding(bytes, encoding, append);
     ReadText(path, text, append);
 }
 
@@ -485,7 +495,9 @@ bool ReadSubtitleFile(const QString& path, bool utf16, bool append) {
     QByteArray bytes;
     if (!ReadFileBytes(path, bytes)) return false;
     QString decoded;
-    return ReadText(path, FileText(bytes, DetectTextEncoding(bytes, utf16), decoded), append);
+    const tTextEncoding as = DetectTextEncoding(bytes, utf16);
+    KeepEncoding(bytes, as, append);
+    return ReadText(path, FileText(bytes, as, decoded), append);
 }
 
 float AskImportFPS() {
