@@ -3,7 +3,6 @@
 #include "formats/detect.h"
 #include "formats/encodings.h"
 #include "formats/textops.h"
-#include "formats/writer.h"
 #include "platform/CodePage.h"
 
 #include <utility>
@@ -172,44 +171,6 @@ TEST_F(EncodingsTest, AsciiBytesMeanTheSameBesideOtherCharacters) {
         ASSERT_EQ(text.size(), 1 + ascii.size());
         EXPECT_EQ(text.mid(1), QString::fromLatin1(ascii));
         EXPECT_EQ(EncodeCodePage(text, r.codePage), mixed);
-    }
-}
-
-// A file is written again in the encoding it was read in: the bytes read back, in that encoding,
-// as the same text. A code page that lacks a character of the text, or whose bytes the reader
-// would take for UTF-8, cannot hold it.
-TEST_F(EncodingsTest, TextIsWrittenInTheEncodingItsFileWasReadIn) {
-    using E = tTextEncoding;
-    const QString western = QStringLiteral("Caf\u00e9\r\n"),
-                  cyrillic = QStringLiteral("\u0416\u0443\u043a\r\n");
-    const struct Row {
-        QString text;
-        tFileEncoding encoding;
-        bool holds;
-    } rows[] = {
-        {western, {true, E::Ansi, false, 1252}, true},
-        {cyrillic, {true, E::Ansi, false, 1251}, true},
-        {cyrillic, {true, E::Ansi, false, 1252}, false},
-        {western, {true, E::Ansi, false, 1251}, false},
-        {QStringLiteral("Caf\u00c3\u00a9\r\n"), {true, E::Ansi, false, 1252}, false},
-        {cyrillic, {true, E::Utf8, false, -1}, true},
-        {cyrillic, {true, E::Utf8, true, -1}, true},
-        {cyrillic, {true, E::Utf16LE, true, -1}, true},
-        {cyrillic, {true, E::Utf16LE, false, -1}, true},
-        {western, {true, E::Utf16BE, true, -1}, true},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(qPrintable(r.text.trimmed() +
-                                QStringLiteral(" %1 %2").arg(int(r.encoding.kind)).arg(r.encoding.codePage)));
-        qputenv("SCRIVELLE_ANSI_CODEPAGE",
-                QByteArray::number(r.encoding.codePage == -1 ? 1252 : r.encoding.codePage));
-        const std::optional<QByteArray> bytes = EncodeInFileEncoding(r.text, r.encoding);
-        ASSERT_EQ(bytes.has_value(), r.holds);
-        if (!bytes) continue;
-        const E read = DetectTextEncoding(*bytes, r.encoding.kind == E::Utf16LE && !r.encoding.mark);
-        EXPECT_EQ(read, r.encoding.kind);
-        EXPECT_EQ(DecodeFileText(*bytes, read), r.text);
-        EXPECT_EQ(FileEncodingOf(*bytes, read), r.encoding);
     }
 }
 
