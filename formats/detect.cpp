@@ -258,6 +258,9 @@ struct tShapeToken {
     // caption (or the line's end) in the template, and lines are compared trimmed: a caption
     // whose first line is empty leaves the line ending with them.
     bool endBlanksTrimmed = false;
+    // Text only: the caption follows it in the template. Blanks in the file beyond those it
+    // ends with are the caption's own (typed at its start), not the format's layout.
+    bool beforeCaption = false;
 };
 using tLineShape = std::vector<tShapeToken>;
 
@@ -391,6 +394,11 @@ tLineShape TimeLineShape(const tFormatDef& def) {
     const qsizetype first = body.owner[size_t(lineStart)];
     const qsizetype last = body.owner[size_t(b - 1)];
     tLineShape shape(body.tokens.begin() + first, body.tokens.begin() + last + 1);
+    const bool lastWhole = b == body.from[size_t(last)] + body.tokens[size_t(last)].text.size();
+    for (qsizetype k = first; k <= last; ++k)
+        shape[size_t(k - first)].beforeCaption = (k < last || lastWhole) &&
+                                                 size_t(k) + 1 < body.tokens.size() &&
+                                                 body.tokens[size_t(k) + 1].kind == tShapeToken::Anything;
     // The sample may end inside a piece of text: only what it covers is asked for.
     tShapeToken& end = shape.back();
     if (end.kind == tShapeToken::Text) end.text.truncate(b - body.from[size_t(last)]);
@@ -408,8 +416,8 @@ tLineShape TimeLineShape(const tFormatDef& def) {
     // line, is written at the line's end when that caption's first line is empty.
     tShapeToken& tail = shape.back();
     const size_t next = size_t(last) + 1;
-    if (tail.kind == tShapeToken::Text && tail.text.endsWith(u' ') &&
-        b == body.from[size_t(last)] + body.tokens[size_t(last)].text.size() && next < body.tokens.size() &&
+    if (tail.kind == tShapeToken::Text && tail.text.endsWith(u' ') && lastWhole &&
+        next < body.tokens.size() &&
         (body.tokens[next].kind == tShapeToken::Anything || body.tokens[next].kind == tShapeToken::LineEnd))
         tail.endBlanksTrimmed = true;
     if (shape.back().kind != tShapeToken::LineEnd && QStringView(t).mid(b, 2) == QLatin1String("\r\n")) {
@@ -428,7 +436,9 @@ enum tLineMatch : int {
 };
 
 // Does the sample hold the shape's line at position p (a line's beginning)? A run of blanks in
-// the template matches as many blanks in the file, exactly, or more, stretched.
+// the template matches as many blanks in the file, exactly, or more, stretched. Where the caption
+// follows the run, the blanks beyond it begin the caption's text: what a caption holds never
+// makes one format's line fit worse than another's, only the fields before it do.
 tLineMatch MatchAt(const tShapeToken* token, const tShapeToken* end, QStringView s, qsizetype p) {
     tLineMatch match = kExact;
     for (; token != end; ++token) {
@@ -446,7 +456,7 @@ tLineMatch MatchAt(const tShapeToken* token, const tShapeToken* end, QStringView
                     while (p < s.size() && s[p] == u' ')
                         ++p, ++found;
                     if (found < blanks) return kNoMatch;
-                    if (found > blanks) match = kStretched;
+                    if (found > blanks && !(token->beforeCaption && k + 1 == text.size())) match = kStretched;
                     continue;
                 }
                 if (p >= s.size() || s[p].toUpper() != text[k]) return kNoMatch;
@@ -479,6 +489,16 @@ tLineMatch MatchAt(const tShapeToken* token, const tShapeToken* end, QStringView
         }
     }
     return match;
+}
+
+// True when every line of the sample that holds anything begins with the time line: a file
+// without header or footer whose captions stand each on the line of its times.
+bool OnlyTimeLines(const tLineShape& shape, QStringView s, const std::vector<qsizetype>& lineStarts) {
+    if (shape.empty()) return false;
+    return std::all_of(lineStarts.begin(), lineStarts.end(), [&](qsizetype p) {
+        return p == s.size() || s[p] == u'\r' ||
+               MatchAt(shape.data(), shape.data() + shape.size(), s, p) != kNoMatch;
+    });
 }
 
 // A format as detection weighs it: its definition (with one of its samples, and one of its
@@ -807,15 +827,17 @@ tDetection DetectFormat(const tFileText& text) {
         gFormatDef.TimeMask != QLatin1String("0") && sample.contains(gFormatDef.TimeMask);
 
     // Look-alikes: the same time lines with a header of their own, looked for before the first
-    // time line like every other mark. What the captions hold decides nothing: a "//" in a
-    // caption is as likely a web address as DVD Subtitle System's line break, and read as the
-    // format that shares its time lines, that text is kept as it stands.
+    // time line like every other mark.
     const QString first = gFormatIds[found.index];
     if (first == QLatin1String("ADOBEENCORE") &&
         header.contains(QLatin1String("#INPOINT OUTPOINT PATH"), Qt::CaseInsensitive))
         MoveTo(found, QStringLiteral("PINNACLEIMP"));
-    if ((first == QLatin1String("ADOBEENCORE") || first == QLatin1String("PINNACLEIMP")) &&
-        header.contains(QLatin1String("//")))
+    // DVD Subtitle System shares Adobe Encore's time lines and has no header, but writes each
+    // caption on one line, its lines joined by "//". A file laid out so, with a "//" in it, is
+    // one; where a caption runs over several lines of the file it is Adobe Encore's, and a "//"
+    // in it (a web address) is text.
+    else if (first == QLatin1String("ADOBEENCORE") && sample.contains(QLatin1String("//")) &&
+             OnlyTimeLines(chosen->shape, sample, lineStarts))
         MoveTo(found, QStringLiteral("DVDSUBSYSTEM"));
     if (gFormatIds[found.index] == QLatin1String("MACDVDPRO") &&
         header.contains(QLatin1String("SP_NUMBER"), Qt::CaseInsensitive))

@@ -21,7 +21,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <span>
 #include <utility>
 #include <vector>
 
@@ -324,14 +323,45 @@ int FilledLines(QStringView text) {
     return n;
 }
 
+// For each caption, how many lines of the text went into its text: the lines found whole, in
+// order, in the captions' texts (a line is looked for in the caption where the one before was
+// found, after it, and in the next few). However a format joins a caption's lines (a line-break
+// marker, markup's blank), each line of the file it took shows there as it stands.
+std::vector<int> CaptionTextLines(QStringView text, const std::vector<tImportCaption>& captions) {
+    // How far into a caption a line is looked for: a caption's lines are short, and a hostile
+    // file of long lines must not make this quadratic.
+    constexpr qsizetype kReach = qsizetype(1) << 16;
+    constexpr size_t kAhead = 4;
+    std::vector<int> lines(captions.size(), 0);
+    size_t caption = 0;
+    qsizetype at = 0;
+    ForEachLine(text, [&](QStringView raw) {
+        const QStringView line = TrimLine(raw);
+        if (line.isEmpty() || line.size() > kReach) return true;
+        for (size_t k = caption; k < std::min(caption + kAhead, captions.size()); ++k) {
+            const qsizetype from = k == caption ? at : 0;
+            const QStringView within = QStringView(captions[k].text).mid(from, kReach);
+            const qsizetype p = within.indexOf(line);
+            if (p < 0) continue;
+            caption = k;
+            at = from + p + line.size();
+            ++lines[k];
+            break;
+        }
+        return true;
+    });
+    return lines;
+}
+
 // A ".txt" file may be plain text with a line or two that look like another format's time line
-// or mark. The format recognised (gFormatDef loaded) is taken only when its reader reads the
-// file's first lines as that format's captions: it finds some, and the lines beside the
-// format's own header and footer are no more than twice what it writes of those captions (each
-// of up to three lines). One odd line among many plain ones reads as a caption or two that
-// hold only a few of the lines, or as none: the lines are plain text.
+// or mark. The format recognised (gFormatDef loaded) is taken only when its captions account for
+// most of the file's first lines that hold anything: at least two in three of them are read as
+// that format's (its header, time lines and captions), where a caption accounts for two lines of
+// text at most, as many as a caption shows. Otherwise the lines the format's reader could not
+// place, or the run of plain lines it took for one caption's text, outweigh what is that
+// format's: the lines are plain text.
 bool ReadsAsItsCaptions(const tFileText& text, const tDetection& found) {
-    constexpr int kLines = 250, kCaptionLines = 3;
+    constexpr int kLines = 250, kCaptionLines = 2;
     // Of a line longer than this, its beginning tells as much (a document written as one line
     // of a hundred megabytes is not copied whole to be looked at).
     constexpr qsizetype kLineChars = qsizetype(1) << 20;
@@ -344,25 +374,21 @@ bool ReadsAsItsCaptions(const tFileText& text, const tDetection& found) {
         head += QLatin1String("\r\n");
         return ++count < kLines;
     });
-    const QString lineBreak = QStringLiteral("\n");
     tReadSetup setup;
     setup.def = gFormatDef;
     setup.fps = 25.0f;
     setup.timedSample = found.timedSample;
-    setup.lineBreak = lineBreak;
-    tReadOutcome outcome = ParseSubtitleText(QStringView(head), setup);
+    setup.lineBreak = QStringLiteral("\n");
+    // The header this program writes is the format's, as when the file is read.
+    const QString id = gFormatIds[found.index];
+    setup.ownHeader = HasGeneratedHeader(id) ? BuildFormatHeader(id) : setup.def.Header;
+    const tReadOutcome outcome = ParseSubtitleText(QStringView(head), setup);
     if (outcome.captions.empty()) return false;
-    for (tImportCaption& caption : outcome.captions) {
-        const QStringList lines = caption.text.split(lineBreak);
-        if (lines.size() > kCaptionLines) caption.text = lines.first(kCaptionLines).join(lineBreak);
-    }
-    const auto written = [&](std::span<const tSubtitleLine> rows) {
-        const tWriteJob job{gFormatIds[found.index], setup.def, rows, int(rows.size()), setup.fps, lineBreak};
-        return FilledLines(QString::fromLatin1(BuildSubtitleFile(job)));
-    };
-    const int frame = written({});
-    const int captions = written(outcome.captions) - frame;
-    return FilledLines(head) <= 2 * captions + frame + 2;
+    const int filled = FilledLines(head);
+    int accounted = filled - outcome.unreadLines;
+    for (const int lines : CaptionTextLines(head, outcome.captions))
+        accounted -= std::max(0, lines - kCaptionLines);
+    return 3 * accounted >= 2 * filled;
 }
 
 // The document's format, kept across an append.
@@ -373,13 +399,21 @@ struct tDocumentFormat {
     int configIndex;
 };
 
+// A document read from the bytes (not appended to) is in their encoding: a plain Save writes
+// its file in it again.
+void KeepEncoding(const QByteArray& bytes, tTextEncoding as, bool append) {
+    if (!append) gSubEncoding = FileEncodingOf(bytes, as);
+}
+
 void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool append) {
     gFormatIndex = 0;
     QString decoded;
-    const tFileText text = FileText(bytes, DetectTextEncoding(bytes, isRetry), decoded);
+    const tTextEncoding encoding = DetectTextEncoding(bytes, isRetry);
+    const tFileText text = FileText(bytes, encoding, decoded);
     const tDetection found = DetectFormat(text);
     const bool plainFallback = path.endsWith(QLatin1String("txt"), Qt::CaseSensitive);
     if (found.index != 0 && plainFallback && !ReadsAsItsCaptions(text, found)) {
+        KeepEncoding(bytes, encoding, append);
         ReadText(path, text, append);
         return;
     }
@@ -395,14 +429,16 @@ void Import(const QString& path, const QByteArray& bytes, bool isRetry, bool app
             gFormatIndex = 0;
             // Text that is UTF-16 without a byte-order mark stays UTF-16 as plain text.
             QString plain;
-            ReadText(path, FileText(bytes, DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes)), plain),
-                     append);
+            const tTextEncoding as = DetectTextEncoding(bytes, LooksLikeUtf16LE(bytes));
+            KeepEncoding(bytes, as, append);
+            ReadText(path, FileText(bytes, as, plain), append);
         } else {
             MsgBox(LangText(352), vbCritical);
         }
         return;
     }
     gFormatIndex = found.index;
+    KeepEncoding(bytes, encoding, append);
     ReadText(path, text, append);
 }
 
@@ -469,7 +505,9 @@ bool ReadSubtitleFile(const QString& path, bool utf16, bool append) {
     QByteArray bytes;
     if (!ReadFileBytes(path, bytes)) return false;
     QString decoded;
-    return ReadText(path, FileText(bytes, DetectTextEncoding(bytes, utf16), decoded), append);
+    const tTextEncoding as = DetectTextEncoding(bytes, utf16);
+    KeepEncoding(bytes, as, append);
+    return ReadText(path, FileText(bytes, as, decoded), append);
 }
 
 float AskImportFPS() {

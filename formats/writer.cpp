@@ -45,12 +45,59 @@ bool IsUtf8Format(const tFormatDef& def) {
     return def.Encoding == QLatin1String("utf-8");
 }
 
-// The file's bytes of its text: UTF-8 without a byte-order mark where the format's definition
-// says so, else the code page.
+// The format's definition fixes its files as UTF-8.
 // (Plain text is written without loading a definition: the one loaded may be another format's.)
-QByteArray EncodeForFormat(const QString& text, const tWriteJob& job, int32_t codePage) {
-    if (IsUtf8Format(job.def) && job.def.Id == job.id) return text.toUtf8();
-    return EncodeSubtitleText(text, codePage);
+bool WritesUtf8(const tWriteJob& job) {
+    return IsUtf8Format(job.def) && job.def.Id == job.id;
+}
+
+// How a file's text becomes its bytes: in the format's own encoding in a code page, or in the
+// encoding of the file that is written again; and what it became.
+struct EncodeTarget {
+    int32_t codePage = -1;
+    std::optional<tFileEncoding> keep; // known
+    tFileEncoding written;             // after the encoding: what the bytes are in
+    bool refused = false;              // the text does not fit the encoding kept
+};
+
+// Whether ASCII text is written as its own bytes, one a character.
+bool KeepsAsciiBytes(const tWriteJob& job, const EncodeTarget& target) {
+    if (!target.keep) return WritesUtf8(job) || EncodesAsItsAscii(u"a", target.codePage);
+    switch (target.keep->kind) {
+    case tTextEncoding::Ansi:
+        return EncodesAsItsAscii(u"a", target.keep->codePage);
+    case tTextEncoding::Utf8:
+        return !target.keep->mark;
+    default:
+        return false;
+    }
+}
+
+// The file's bytes of its text (for the byte-text paths, its characters are the bytes of its
+// UTF-8): in the encoding kept, else UTF-8 without a byte-order mark where the format's
+// definition says so, else the code page.
+QByteArray EncodeForFormat(const QString& text, const tWriteJob& job, EncodeTarget& target,
+                           bool byteText = false) {
+    const bool utf8 = byteText || WritesUtf8(job);
+    if (target.keep) {
+        std::optional<QByteArray> bytes;
+        if (!utf8)
+            bytes = EncodeInFileEncoding(text, *target.keep);
+        else if (target.keep->kind == tTextEncoding::Utf8)
+            bytes = (target.keep->mark ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray()) +
+                    (byteText ? text.toLatin1() : text.toUtf8());
+        target.refused = !bytes;
+        target.written = *target.keep;
+        return bytes.value_or(QByteArray());
+    }
+    QByteArray bytes = byteText ? text.toLatin1()
+                       : utf8   ? text.toUtf8()
+                                : EncodeSubtitleText(text, target.codePage);
+    target.written = FileEncodingOf(bytes, DetectTextEncoding(bytes));
+    if (utf8) target.written.kind = tTextEncoding::Utf8;
+    if (target.written.kind == tTextEncoding::Ansi)
+        target.written.codePage = ResolveCodePage(target.codePage);
+    return bytes;
 }
 
 const tWriterPath kWriterPaths[] = {
@@ -378,7 +425,7 @@ private:
 // reads it, so several ranges can be formatted at the same time.
 struct TemplatePlan {
     TemplatePlan(const tWriteJob& job, const CaptionSource& captions, const tWriterPath* path,
-                 int32_t codePage)
+                 const EncodeTarget& target)
         : job(job), captions(captions), def(job.def), markup(job.def), layout(TimecodeLayout(job.def)) {
         const QString body = def.Body.isEmpty() ? QString() : def.Body.chopped(1);
         pieces = SplitBody(body, !def.SubCountFormat.isEmpty());
@@ -390,7 +437,7 @@ struct TemplatePlan {
         captionLines = path ? path->captionLines : nullptr;
         enterBreaks = def.LineBreakToken.compare(QLatin1String("[enter]"), Qt::CaseInsensitive) == 0;
         count = std::min(job.count, captions.size());
-        keepsAscii = (IsUtf8Format(def) && def.Id == job.id) || EncodesAsItsAscii(u"a", codePage);
+        keepsAscii = KeepsAsciiBytes(job, target);
     }
     const tWriteJob& job;
     const CaptionSource& captions;
@@ -565,8 +612,8 @@ struct TemplateFile {
 // range is not plain ASCII in a code page that keeps it, the ranges' texts are joined and the
 // whole text is encoded once, as the encoding of a file is decided by all of its text.
 TemplateFile WriteTemplate(const tWriteJob& job, const CaptionSource& captions, const tWriterPath* path,
-                           int32_t codePage, int ranges, const tByteSink& sink) {
-    const TemplatePlan plan(job, captions, path, codePage);
+                           EncodeTarget& target, int ranges, const tByteSink& sink) {
+    const TemplatePlan plan(job, captions, path, target);
     const int count = plan.count;
     ranges = ranges > 0 ? std::min(ranges, std::max(count, 1)) : AutomaticRanges(count);
     const auto work = std::make_shared<RangeWork>(plan, ranges);
@@ -601,6 +648,8 @@ TemplateFile WriteTemplate(const tWriteJob& job, const CaptionSource& captions, 
     for (int k = 0; k < ranges; ++k)
         asText = asText || work->Result(k).asText;
     if (!asText) {
+        // ASCII throughout, written as its own bytes.
+        target.written = target.keep.value_or(tFileEncoding());
         for (int k = passed; k < ranges; ++k)
             if (!work->Result(k).bytes.isEmpty()) file.rest.push_back(std::move(work->Result(k).bytes));
         return file;
@@ -617,7 +666,7 @@ TemplateFile WriteTemplate(const tWriteJob& job, const CaptionSource& captions, 
         else
             text += QLatin1String(result.bytes);
     }
-    file.rest.push_back(EncodeForFormat(text, job, codePage));
+    file.rest.push_back(EncodeForFormat(text, job, target));
     file.anew = passed > 0;
     return file;
 }
@@ -625,14 +674,14 @@ TemplateFile WriteTemplate(const tWriteJob& job, const CaptionSource& captions, 
 // The file's bytes, given to sink as they are made (see WriteTemplate). The template writer
 // reads the captions from captions, the special paths from the job's rows.
 TemplateFile BuildSubtitleBytes(const tWriteJob& job, const tWriterPath* path, const CaptionSource& captions,
-                                int32_t codePage, int ranges, const tByteSink& sink) {
+                                EncodeTarget& target, int ranges, const tByteSink& sink) {
     if (path && path->write) {
         const QString text = path->write(job);
         TemplateFile file;
-        file.rest.push_back(path->byteText ? text.toLatin1() : EncodeForFormat(text, job, codePage));
+        file.rest.push_back(EncodeForFormat(text, job, target, path->byteText));
         return file;
     }
-    return WriteTemplate(job, captions, path, codePage, ranges, sink);
+    return WriteTemplate(job, captions, path, target, ranges, sink);
 }
 
 void ShowSaveError(const QString& path, int number, const QString& description) {
@@ -729,8 +778,10 @@ QString BareCaptionLines(const QString& text, const QString& lineBreak) {
 }
 
 QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage, int ranges) {
+    EncodeTarget target;
+    target.codePage = codePage;
     std::vector<QByteArray> pieces =
-        BuildSubtitleBytes(job, FindWriterPath(job.id), CaptionSource(job.rows), codePage, ranges, nullptr)
+        BuildSubtitleBytes(job, FindWriterPath(job.id), CaptionSource(job.rows), target, ranges, nullptr)
             .rest;
     if (pieces.size() == 1) return std::move(pieces[0]);
     qsizetype size = 0;
@@ -743,7 +794,8 @@ QByteArray BuildSubtitleFile(const tWriteJob& job, int32_t codePage, int ranges)
     return bytes;
 }
 
-bool SaveSubtitleFile(int count) {
+bool SaveSubtitleFile(int count, bool* encodingRefused) {
+    if (encodingRefused) *encodingRefused = false;
     const QString id = CurrentFormatId();
     const QString path = gSubFile;
     ShowFileStatus(LangText(286, ReadFormatIni(id, QStringLiteral("name"))), true);
@@ -784,8 +836,17 @@ bool SaveSubtitleFile(int count) {
     // The bytes go to the file as they are made, while later captions are still being
     // formatted; the whole file never has to be gathered in one buffer.
     FileFeed feed(file);
-    const TemplateFile made = BuildSubtitleBytes(job, writer, CaptionSource(grid, captions), -1, 0,
+    // The file is written in the encoding it was read in; a new one in the format's own.
+    EncodeTarget target;
+    if (gSubEncoding.known) target.keep = gSubEncoding;
+    const TemplateFile made = BuildSubtitleBytes(job, writer, CaptionSource(grid, captions), target, 0,
                                                  [&feed](const QByteArray& bytes) { feed.Write(bytes); });
+    if (target.refused) {
+        file.cancelWriting();
+        if (encodingRefused) *encodingRefused = true;
+        RefreshFileLabels();
+        return false;
+    }
     if (made.anew) feed.Restart();
     for (const QByteArray& bytes : made.rest)
         feed.Write(bytes);
@@ -800,5 +861,6 @@ bool SaveSubtitleFile(int count) {
     }
     RefreshFileLabels();
     gModified = false;
+    gSubEncoding = target.written;
     return true;
 }

@@ -51,9 +51,11 @@ bool IsSavedDocument() {
 // Save writes to the open file itself: a document read from a plain-text file, or from a file
 // whose reading told a loss (captions skipped, lines not read, times moved into range, content the
 // caption list cannot keep), goes through Save as instead, so that its file is never overwritten
-// with what was made of it.
+// with what was made of it. So does one that its format cannot write in the encoding its file is
+// in: the file never changes its encoding unasked.
 bool SavesInPlace() {
-    return gFormatIndex != 0 && IsSavedDocument() && !gImportLeftOut;
+    return gFormatIndex != 0 && IsSavedDocument() && !gImportLeftOut &&
+           CanKeepFileEncoding(CurrentFormatId());
 }
 
 // Something the user could lose: a subtitle with more than one caption, or one caption that
@@ -102,11 +104,14 @@ bool frmMain::SaveTextFile() {
                            ? 0
                            : TimesBeyondLimit(count);
     bool written = false;
+    bool refused = false;
     {
         // The writer lets window events run while it shows its status.
         DocumentBusyGuard busy;
-        written = SaveSubtitleFile(count);
+        written = SaveSubtitleFile(count, &refused);
     }
+    // What the file's encoding cannot hold goes to a file of the user's choosing.
+    if (refused) return SaveTextFileAs();
     if (!written) return false;
     if (beyond > 0) MsgBox(TimesBeyondLimitText(beyond), vbExclamation, kProductName);
     // The captions left out are still not in any file.
@@ -139,7 +144,10 @@ bool frmMain::SaveTextFileAs() {
     }
 
     const QString previous = gSubFile;
+    const tFileEncoding previousEncoding = gSubEncoding;
     gSubFile = target;
+    // A file written anew is in the format's own encoding.
+    gSubEncoding = {};
     if (SaveTextFile()) {
         // The file now holds what the document holds: Save may write it again.
         gImportLeftOut = false;
@@ -147,6 +155,7 @@ bool frmMain::SaveTextFileAs() {
     }
     // Not written: the document still belongs where it came from.
     gSubFile = previous;
+    gSubEncoding = previousEncoding;
     keepFormat();
     UpdateFileLabels(false);
     return false;

@@ -10,6 +10,7 @@
 #include "base/toolbox.h"
 #include "formats/detect.h"
 #include "formats/formatdefs.h"
+#include "formats/reader.h"
 #include "formats/writer.h"
 
 #include <QDir>
@@ -124,16 +125,35 @@ QString Recognise(const QByteArray& bytes) {
     return found.index == 0 ? QString() : gFormatIds[found.index];
 }
 
+// The captions a file reads as in the format recognised (frame-based ones at 25 fps), each line
+// of a text without the blanks around it.
+std::vector<tSubtitleLine> ReadBack(const QByteArray& bytes) {
+    const QString text = DecodeFileText(bytes, DetectTextEncoding(bytes));
+    const tDetection found = DetectFormat(text);
+    tReadSetup setup;
+    setup.def = gFormatDef;
+    setup.fps = 25.0f;
+    setup.timedSample = found.timedSample;
+    std::vector<tSubtitleLine> captions = ParseSubtitleText(text, setup).captions;
+    for (tSubtitleLine& c : captions) {
+        QStringList lines = c.text.split(setup.lineBreak);
+        for (QString& line : lines)
+            line = line.trimmed();
+        c.text = lines.join(setup.lineBreak);
+    }
+    return captions;
+}
+
 } // namespace
 
 class CatalogueTest : public FormatsTest {
 protected:
-    QByteArray WriteGolden(const QString& id) {
+    QByteArray WriteGolden(const QString& id, const std::vector<tSubtitleLine>& doc = kGoldenDocument) {
         if (id != "PLAINTEXT") {
             EXPECT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);
         }
         const float fps = ReadFormatIni(id, "timecode").contains("ff") ? 25.0f : 0.0f;
-        const tWriteJob job{id, gFormatDef, kGoldenDocument, int(kGoldenDocument.size()), fps, gLineBreak};
+        const tWriteJob job{id, gFormatDef, doc, int(doc.size()), fps, gLineBreak};
         return BuildSubtitleFile(job);
     }
 };
@@ -231,8 +251,24 @@ TEST_F(CatalogueTest, WhatEachFormatWritesFollowsItsGrammar) {
 TEST_F(CatalogueTest, EachFormatsFilesAreRecognisedAsThatFormat) {
     for (int i = 1; i <= gFormatMax; ++i) {
         const QString id = gFormatIds[i];
-        // DVD Subtitle System shares Adobe Encore's time lines and has no header to tell it by.
-        EXPECT_EQ(Recognise(WriteGolden(id)), id == "DVDSUBSYSTEM" ? "ADOBEENCORE" : id);
+        EXPECT_EQ(Recognise(WriteGolden(id)), id);
+    }
+    // Blanks typed at the start of a caption, the first or a later one, are its text: the file
+    // stays its format and reads the same captions.
+    for (int i = 1; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        const std::vector<tSubtitleLine> bare{{1000, 3000, "indented"}, {4000, 6000, "plain|two lines"}};
+        for (const int row : {0, 1}) {
+            for (const char* blanks : {" ", "   "}) {
+                SCOPED_TRACE(qPrintable(
+                    QStringLiteral("%1, caption %2 after \"%3\"").arg(id).arg(row + 1).arg(blanks)));
+                std::vector<tSubtitleLine> doc = bare;
+                doc[size_t(row)].text.prepend(blanks);
+                const QByteArray bytes = WriteGolden(id, doc);
+                EXPECT_EQ(Recognise(bytes), id);
+                EXPECT_EQ(ReadBack(bytes), ReadBack(WriteGolden(id, bare))) << bytes.toStdString();
+            }
+        }
     }
     // A SubRip file written with decimal points is SubRip through its second time pattern.
     const QByteArray dotted = "1\r\n00:00:01.000 --> 00:00:02.000\r\nText\r\n\r\n";

@@ -144,22 +144,55 @@ TEST_F(DetectTest, TheHeadersMarkOrTheFirstTimeLineDecides) {
     }
 }
 
+// Look-alikes share their time lines: a header of their own, or the way their captions are laid
+// out, tells them apart. Each file opens as its format with the captions it holds.
 TEST_F(DetectTest, LookAlikesAreToldApart) {
     const QByteArray encore = "00:00:01:00 00:00:02:00 One\r\n00:00:03:00 00:00:04:00 Two\r\n";
-    EXPECT_EQ(Detected(encore), "ADOBEENCORE");
-    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n" + encore), "PINNACLEIMP");
-    // Caption text decides nothing: DVD Subtitle System's line break may be a web address.
-    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00 One//two\r\n"), "ADOBEENCORE");
-    EXPECT_EQ(Detected("#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 a//b\r\n"), "PINNACLEIMP");
-    // Blanks count as the template writes them: one between Adobe Encore's times, two between
-    // FAB Subtitler's, whatever comes first in the list; a caption's empty first line leaves
-    // Adobe Encore's time line without the blank after it.
-    EXPECT_EQ(Detected("00:00:01:00  00:00:02:00\r\nOne\r\n\r\n"), "FABSUBTITLER");
-    EXPECT_EQ(Detected("00:00:01:00 00:00:02:00\r\nsecond line\r\n00:00:03:00  00:00:04:00\r\n"),
-              "ADOBEENCORE");
-    EXPECT_EQ(Detected("00:00:01:00\t00:00:02:00\tOne\r\n"), "MACDVDPRO");
-    EXPECT_EQ(Detected("SP_NUMBER\tSTART\tEND\tFILE_NAME\r\n0001\t00:00:01:00\t00:00:02:00\tOne\r\n"),
-              "SPRUCEDVDMAESTRO");
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        const char* format;
+        QString first; // the first caption's text; empty: not looked at
+    } cases[] = {
+        {"Adobe Encore", encore, "ADOBEENCORE", "One"},
+        {"Pinnacle Impression", "#INPOINT OUTPOINT PATH\r\n" + encore, "PINNACLEIMP", "One"},
+        // DVD Subtitle System: no header, a caption a line, its lines joined by "//".
+        {"DVD Subtitle System as this program writes it",
+         "00:00:01:00 00:00:02:00 Top line//Bottom line\r\n00:00:03:00 00:00:04:00 Two\r\n", "DVDSUBSYSTEM",
+         "Top line|Bottom line"},
+        {"DVD Subtitle System with blank lines between captions, line feeds and a byte-order mark",
+         "\xEF\xBB\xBF"
+         "00:00:01:00 00:00:02:00 One\n\n00:00:03:00 00:00:04:00 Top//Bottom\n\n",
+         "DVDSUBSYSTEM", "One"},
+        // A caption over several lines is Adobe Encore's or Pinnacle's, whose "//" is text.
+        {"Adobe Encore with a web address",
+         "00:00:01:00 00:00:02:00 See http://example.com\r\nfor more\r\n00:00:03:00 00:00:04:00 Two\r\n",
+         "ADOBEENCORE", "See http://example.com|for more"},
+        {"Adobe Encore whose web address is in a caption after one of two lines",
+         "00:00:01:00 00:00:02:00 One\r\nand two\r\n00:00:03:00 00:00:04:00 http://example.com\r\n",
+         "ADOBEENCORE", "One|and two"},
+        {"Pinnacle Impression with a web address",
+         "#INPOINT OUTPOINT PATH\r\n00:00:01:00 00:00:02:00 a//b\r\n", "PINNACLEIMP", "a//b"},
+        // Blanks count as the template writes them: one between Adobe Encore's times, two
+        // between FAB Subtitler's, whatever comes first in the list; a caption's empty first
+        // line leaves Adobe Encore's time line without the blank after it.
+        {"FAB Subtitler", "00:00:01:00  00:00:02:00\r\nOne\r\n\r\n", "FABSUBTITLER", "One"},
+        {"Adobe Encore whose first caption's first line is empty",
+         "00:00:01:00 00:00:02:00\r\nsecond line\r\n00:00:03:00  00:00:04:00\r\n", "ADOBEENCORE", ""},
+        {"Mac DVD Studio Pro", "00:00:01:00\t00:00:02:00\tOne\r\n", "MACDVDPRO", "One"},
+        {"Spruce DVDMaestro", "SP_NUMBER\tSTART\tEND\tFILE_NAME\r\n0001\t00:00:01:00\t00:00:02:00\tOne\r\n",
+         "SPRUCEDVDMAESTRO", "One"},
+    };
+    msgbox.AcceptAll();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Detected(c.bytes), c.format);
+        if (c.first.isEmpty()) continue;
+        Open(WriteFile("look-alike.txt", c.bytes), true);
+        EXPECT_EQ(OpenFormat(), c.format);
+        EXPECT_EQ(GetLineText(1), c.first);
+        EXPECT_EQ(GetLineStart(1), 1000);
+    }
 }
 
 TEST_F(DetectTest, FailedMoveToALookAlikeKeepsTheFirstMatchAndItsDefinition) {

@@ -85,13 +85,12 @@ protected:
         Styled s = SplitStyles(row.text);
         if (id == "CSVE") s.text.replace(';', ',');
         if (id == "KARAOKELRC") s.text.replace(gLineBreak, " ");
-        // Read as Adobe Encore's, whose time lines it shares: its line-break token stays text,
-        // and no caption is written with an empty first line.
+        // No caption is written with an empty first line.
         if (id == "DVDSUBSYSTEM") {
             QStringList lines = s.text.split(gLineBreak);
             while (lines.size() > 1 && lines.first().trimmed().isEmpty())
                 lines.removeFirst();
-            s.text = lines.join("//");
+            s.text = lines.join(gLineBreak);
         }
         QString text;
         const uint8_t flags = id == "PLAINTEXT" ? 7 : gFormatDef.TagFlags;
@@ -334,10 +333,8 @@ TEST_F(RoundTripTest, TheReaderFuzzCorpusHoldsAFileOfEveryFormat) {
     }
     for (int i = 0; i <= gFormatMax; ++i) {
         const QString id = gFormatIds[i];
-        // Sonic Scenarist files are read on as Spruce ones; DVD Subtitle System files, which
-        // have no header to tell them by, as Adobe Encore's.
-        EXPECT_TRUE(read.contains(id) || (id == "SONICSCENARIST" && read.contains("SPRUCEDVDMAESTRO")) ||
-                    (id == "DVDSUBSYSTEM" && read.contains("ADOBEENCORE")))
+        // Sonic Scenarist files are read on as Spruce ones.
+        EXPECT_TRUE(read.contains(id) || (id == "SONICSCENARIST" && read.contains("SPRUCEDVDMAESTRO")))
             << qPrintable(id);
     }
 }

@@ -111,6 +111,8 @@ TEST_F(WriterRangesTest, SaveWritesTheFileOfOnePiece) {
         ASSERT_TRUE(FillLines(0, rows));
         gFormatIndex = int(gFormatIds.indexOf(c.id));
         gSubFile = WriteFile("out.txt", "old contents");
+        // Written anew, in the format's own encoding (not in the one the last case wrote).
+        gSubEncoding = {};
         ASSERT_TRUE(SaveSubtitleFile(int(rows.size())));
         if (QLatin1String(c.id) != QLatin1String("PLAINTEXT")) {
             ASSERT_TRUE(LoadFormatDefinition(c.id, false, false));

@@ -3,22 +3,30 @@
 // cancelling anywhere on the way cancels the command that asked.
 #include "document/captions.h"
 #include "document/timeshift.h"
+#include "formats/detect.h"
 #include "formats/formatdefs.h"
+#include "formats/formatheader.h"
 #include "formats/formattime.h"
 #include "formats/ui/frmExport.h"
 #include "formats/ui/frmFormat.h"
+#include "formats/writer.h"
 #include "language/lang.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/mainwindow_fixture.h"
+#include "platform/CodePage.h"
 #include "support/fixture.h"
 #include "support/modal.h"
+#include "support/scoped.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -301,6 +309,110 @@ TEST_F(SaveAsTest, AFileThatLostSomethingOnReadingIsNeverWrittenOverUnasked) {
     EXPECT_EQ(gSubFile, TempPath("mine.ass"));
     EXPECT_TRUE(ReadFileBytes(gSubFile).contains(",,Again\r\n"));
     EXPECT_EQ(ReadFileBytes(script), kEditorScript);
+}
+
+namespace {
+
+// What a format writes of rows, as text (frame-based formats at 25 fps).
+QString WrittenText(const QString& id, const std::vector<tSubtitleLine>& rows) {
+    EXPECT_TRUE(LoadFormatDefinition(id, false, false)) << qPrintable(id);
+    tFormatDef def = gFormatDef;
+    if (ReadFormatIni(id, "header") == "1") def.Header = BuildFormatHeader(id);
+    const float fps = ReadFormatIni(id, "timecode").contains("ff") ? 25.0f : 0.0f;
+    const QByteArray bytes = BuildSubtitleFile({id, def, rows, int(rows.size()), fps, gLineBreak});
+    return DecodeFileText(bytes, DetectTextEncoding(bytes));
+}
+
+} // namespace
+
+// Whatever the format, a plain Save and the save prompt's Yes write the file in the encoding it
+// was read in (a file of ASCII alone binds none), or, where the format's writer cannot (a format
+// whose files are UTF-8, a code page without a character typed since), go through Save as.
+TEST_F(SaveAsTest, SaveWritesTheEncodingTheFileWasReadIn) {
+    const EnvVar ansi("SCRIVELLE_ANSI_CODEPAGE", "1252");
+    w->showExportDialog = [] { return true; };
+    using C = QStringConverter;
+    const QString cyrillic = QStringLiteral("\u0416\u0443\u043a");
+    const struct Encoding {
+        const char* name;
+        QString text, edited;           // caption 1 as read, and as the user changes it
+        std::optional<C::Encoding> utf; // else the code page
+        bool mark;
+    } encodings[] = {
+        {"ASCII", "Cafe", "Changed", {}, false},
+        {"Western", "Caf\u00e9", "Chang\u00e9", {}, false},
+        {"Western, then Cyrillic", "Caf\u00e9", cyrillic, {}, false},
+        {"UTF-8", "Caf\u00e9", cyrillic, C::Utf8, false},
+        {"UTF-8 with a mark", "Caf\u00e9", cyrillic, C::Utf8, true},
+        {"UTF-16", "Caf\u00e9", cyrillic, C::Utf16LE, true},
+        {"UTF-16 big-endian", "Caf\u00e9", cyrillic, C::Utf16BE, true},
+        {"UTF-16 without a mark", "Caf\u00e9", cyrillic, C::Utf16LE, false},
+    };
+    const auto encode = [](const Encoding& e, const QString& text) {
+        if (!e.utf) return EncodeCodePage(text, 1252);
+        return QByteArray(QStringEncoder(*e.utf, e.mark ? C::Flag::WriteBom : C::Flag::Default)(text));
+    };
+    const struct Command {
+        const char* name;
+        std::function<void(frmMain&)> run;
+        bool prompts;
+    } commands[] = {
+        {"save", [](frmMain& m) { m.mnuSave_Click(); }, false},
+        {"new", [](frmMain& m) { m.mnuNew_Click(); }, true},
+    };
+    for (int i = 1; i <= gFormatMax; ++i) {
+        const QString id = gFormatIds[i];
+        // Its files are read on as Spruce DVDMaestro's, a row of its own.
+        if (id == "SONICSCENARIST") continue;
+        const bool utf8Only = ReadFormatIni(id, "encoding") == "utf-8";
+        for (const Encoding& e : encodings) {
+            for (const Command& c : commands) {
+                SCOPED_TRACE(qPrintable(QStringLiteral("%1, %2, %3").arg(id, e.name, c.name)));
+                // Untimed at the end: a save asks whether to write it.
+                std::vector<tSubtitleLine> doc{
+                    {1000, 2000, e.text}, {3000, 4000, "Second|line"}, {0, 0, "Untimed"}};
+                const QByteArray original = encode(e, WrittenText(id, doc));
+                const QString path = WriteFile("read." + ReadFormatIni(id, "extension"), original);
+                dialogs.inputs.push_back(QStringLiteral("25")); // a frame-based format's rate
+                ASSERT_TRUE(w->LoadTextFile(path));
+                ASSERT_EQ(CurrentFormatId(), id);
+                doc[0].text = e.edited;
+                SetLineText(1, e.edited);
+                gModified = true;
+
+                // A file of ASCII alone is written in the format's own encoding.
+                const bool ascii =
+                    !original.contains('\0') && QString::fromLatin1(original) == QString(original);
+                const bool inPlace = ascii || (utf8Only ? e.utf == C::Utf8 : e.utf || e.edited != cyrillic);
+                if (c.prompts) msgbox.Answer(vbYes);
+                // Written in place, the untimed caption too; Save as is given up in its dialog,
+                // before anything is asked.
+                if (inPlace) msgbox.Answer(vbYes);
+                dialogs.paths.push_back(QString());
+                dialogs.calls.clear();
+                c.run(*w);
+                EXPECT_EQ(dialogs.calls.size(), inPlace ? 0 : 1);
+                EXPECT_EQ(ReadFileBytes(path), inPlace ? encode(e, WrittenText(id, doc)) : original);
+                dialogs.paths.clear();
+                dialogs.inputs.clear();
+                gModified = false;
+            }
+        }
+    }
+    // Nor is a file written whose bytes in the code page would read back as UTF-8: found only
+    // once the untimed caption at the end is left out, the save goes on through Save as.
+    const QByteArray western =
+        EncodeCodePage(WrittenText("SUBRIP", {{1000, 2000, "Caf\u00e9"}, {0, 0, "\u00e9"}}), 1252);
+    const QString path = WriteFile("western.srt", western);
+    ASSERT_TRUE(w->LoadTextFile(path));
+    SetLineText(1, QStringLiteral("Caf\u00c3\u00a9"));
+    gModified = true;
+    msgbox.Answer(vbNo);
+    dialogs.paths.push_back(QString());
+    dialogs.calls.clear();
+    w->mnuSave_Click();
+    EXPECT_EQ(dialogs.calls.size(), 1);
+    EXPECT_EQ(ReadFileBytes(path), western);
 }
 
 // Files this program wrote hold nothing it leaves out: opened again, they open without a word
