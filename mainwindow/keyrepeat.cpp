@@ -21,8 +21,9 @@ KeyRepeatGate::KeyRepeatGate(int holdMs, QObject* parent) : QObject(parent) {
 
 KeyRepeatGate::~KeyRepeatGate() = default;
 
-bool KeyRepeatGate::Press(int key) {
-    if (mHeld && mHeld->key == key) {
+bool KeyRepeatGate::Press(int key, quint64 time) {
+    // A tap's release and the next press, arriving together from a busy window, stay two.
+    if (mHeld && mHeld->key == key && (!time || !mHeld->time || time == mHeld->time)) {
         // The press of an auto-repeat pair: the key never came up.
         mHeld.reset();
         mTimer.stop();
@@ -40,9 +41,9 @@ bool KeyRepeatGate::Press(int key) {
     return true;
 }
 
-void KeyRepeatGate::Release(int key, std::function<void()> deliver) {
+void KeyRepeatGate::Release(int key, std::function<void()> deliver, quint64 time) {
     if (mHeld && mHeld->key != key) Flush();
-    mHeld = Held{key, std::move(deliver)};
+    mHeld = Held{key, time, std::move(deliver)};
     mTimer.start();
 }
 
@@ -74,26 +75,35 @@ KeyPacer::KeyPacer(std::function<void(int key)> step, std::function<void()> repa
 
 KeyPacer::~KeyPacer() = default;
 
-bool KeyPacer::Press(int key) {
-    if (mPending) {
+bool KeyPacer::Press(int key, quint64 time, bool autoRepeat) {
+    const bool pairHalf = time && key == mReleasedKey && time == mReleasedAt;
+    mReleasedKey = 0;
+    const bool repeat = autoRepeat || pairHalf || mDown.contains(key);
+    mDown.insert(key);
+    mQuietTurns = 0;
+    if (repeat && mPending) {
         mWanted = key;
-        mQuietTurns = 0;
         return false;
     }
     mPending = true;
-    mQuietTurns = 0;
     mTurn.start();
     return true;
 }
 
-void KeyPacer::Release(int key) {
-    if (!mPending) return;
+void KeyPacer::Release(int key, quint64 time, bool autoRepeat) {
+    // Qt saw the press of the pair behind it: the key is still down.
+    if (autoRepeat) return;
+    mDown.remove(key);
+    mReleasedKey = key;
+    mReleasedAt = time;
     mQuietTurns = 0;
     if (mWanted == key) mWanted = 0;
 }
 
 void KeyPacer::Reset() {
     mWanted = 0;
+    mDown.clear();
+    mReleasedKey = 0;
 }
 
 void KeyPacer::Turn() {

@@ -167,26 +167,31 @@ private:
         // A release let through by the gate, on its way to where it was going.
         if (key == mReplaying) return Dispatch(watched, key, mReplayAtMs);
         const int code = key->key();
+        // The time the keyboard's server stamped on the event: a repeat's release and press
+        // share it, a tap's release and the next press never do.
+        const quint64 at = key->timestamp();
         if (key->type() == QEvent::KeyPress) {
             if (mGate.IsDown(code) || Gated(watched, code)) {
                 // A repeat goes nowhere: the first press did all there was to do.
-                if (!mGate.Press(code)) return true;
+                if (!mGate.Press(code, at)) return true;
             } else {
                 mGate.Flush();
-                // A hot key that acts on every press waits while the window catches up.
-                if (w->mTiming->TakesHotKey(code) && !mPacer.Press(code)) return true;
+                // A held hot key that acts on every press repeats as fast as the window follows.
+                if (w->mTiming->TakesHotKey(code) && !mPacer.Press(code, at, key->isAutoRepeat()))
+                    return true;
             }
             return Dispatch(watched, key, -1);
         }
-        mPacer.Release(code);
+        mPacer.Release(code, at, key->isAutoRepeat());
         if (mGate.IsDown(code)) {
             // Held back until it is known not to be half of an auto-repeat pair; when it is
             // real it ends what it ends at the position it came up at.
             const int32_t atMs = w->mTiming->PlayPositionMs();
             std::shared_ptr<QKeyEvent> copy(static_cast<QKeyEvent*>(key->clone()));
-            mGate.Release(code, [this, target = QPointer<QObject>(watched), copy, atMs] {
+            auto replay = [this, target = QPointer<QObject>(watched), copy, atMs] {
                 Replay(target, copy.get(), atMs);
-            });
+            };
+            mGate.Release(code, std::move(replay), at);
             return true;
         }
         mGate.Flush();

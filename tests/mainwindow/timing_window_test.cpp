@@ -17,15 +17,18 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWindow>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -182,7 +185,8 @@ TEST_F(TimingWindow, AHeldKeyIsOneCaptionEvenWhenItsRepeatsAreNotMarked) {
         const char* text;
         bool onApply;
     };
-    const Hold holds[] = {{"Start hot key", Qt::Key_B, "b", false}, {"space bar on Apply", Qt::Key_Space, " ", true}};
+    const Hold holds[] = {{"Start hot key", Qt::Key_B, "b", false},
+                          {"space bar on Apply", Qt::Key_Space, " ", true}};
     int row = 1;
     for (const Hold& h : holds) {
         SCOPED_TRACE(h.name);
@@ -422,83 +426,206 @@ INSTANTIATE_TEST_SUITE_P(KeysAndModes, HeldHotKey,
                                     kModeNames[std::get<1>(info.param)];
                          });
 
-// --- A held key and a window that falls behind ---
+// --- Keys that come while the window is busy ---
+//
+// The keyboard goes on while the window is blocked (a seek waits for the player; on a loaded
+// machine everything is slow), and what it sent meanwhile arrives at once when the window is
+// free again. Every key the user pressed acts, in the order pressed; a held key repeats only as
+// fast as the window follows, and stops within one step of its release.
 
 namespace {
 
-struct PaintCounter final : QObject {
-    int paints = 0;
+struct BusyCase {
+    const char* name;
+    int mode;   // 0 press-and-hold, 1 manual
+    bool timed; // the 40 captions are timed (caption i at i × 3 s), or not at all
+    int row;    // the caption selected first
+    // Space-separated, one after the other: "F" a tap of F, let go half an interval later, and
+    // "F*10" ten of them, an interval apart; "F^1400" F held for 1400 ms, its repeats marked as
+    // such, "F_1400" with its repeats as X often sends them (release and press stamped alike).
+    const char* keys;
+    int intervalMs;
+    int loadMs; // what every key event costs the window (a loaded machine); a seek costs 300 ms
+    // What the window did, in order: "r5" caption 5 selected ("r2-4": r2 r3 r4), "paused" and
+    // "playing" the player, "+5" a seek by that many seconds, not to the selected caption's
+    // start. Held, a key steps at 0, 660, 960 and 1260 ms, the window blocked by each seek.
+    const char* done;
+    int timedAfter; // captions with a start before their end at the end
+};
+
+const BusyCase kBusyCases[] = {
+    {"Jump tapped at 60 ms", 0, true, 1, "F*10", 60, 0, "r2-11", 40},
+    {"Jump tapped at 30 ms", 0, true, 1, "F*10", 30, 0, "r2-11", 40},
+    {"Jump tapped at 150 ms", 0, true, 1, "F*10", 150, 0, "r2-11", 40},
+    {"Previous tapped at 60 ms", 0, true, 40, "D*10", 60, 0, "r39-30", 40},
+    {"Next tapped at 40 ms on a loaded machine", 1, false, 1, "B N*20", 40, 100, "r2-21", 20},
+    {"Start and End tapped at 60 ms", 1, false, 1, "B M B M B M B M", 60, 100, "r2-5", 4},
+    {"Start tapped in press-and-hold at 80 ms", 0, false, 1, "B*8", 80, 100, "r2-9", 8},
+    {"Pause and Play tapped at 60 ms", 0, true, 20, "X Z X Z X Z", 60, 100,
+     "paused playing paused playing paused playing", 40},
+    {"Jump and Previous inside one seek", 0, true, 1, "F D F D F", 60, 0, "r2 r1 r2 r1 r2", 40},
+    {"End right after Next", 1, false, 1, "B N M", 60, 100, "r2 r3", 2},
+    {"Pause right after Next", 1, false, 1, "B N X", 60, 100, "r2 paused", 1},
+    {"Pause and Play between jumps", 0, true, 1, "F X Z F", 60, 0, "r2 paused playing r3", 40},
+    {"Jump held, repeats marked", 0, true, 1, "F^1400", 60, 0, "r2-5", 40},
+    {"Jump held, repeats stamped alike", 0, true, 1, "F_1400", 60, 0, "r2-5", 40},
+    {"Previous held, repeats marked", 0, true, 40, "D^1400", 60, 0, "r39-36", 40},
+    {"Previous held, repeats stamped alike", 0, true, 40, "D_1400", 60, 0, "r39-36", 40},
+    {"Forward held, repeats marked", 0, true, 20, "E^1400", 60, 0, "+5 +5 +5 +5", 40},
+    {"Forward held, repeats stamped alike", 0, true, 20, "E_1400", 60, 0, "+5 +5 +5 +5", 40},
+    {"Rewind held, repeats marked", 0, true, 20, "W^1400", 60, 0, "-5 -5 -5 -5", 40},
+    {"Rewind held, repeats stamped alike", 0, true, 20, "W_1400", 60, 0, "-5 -5 -5 -5", 40},
+    {"Start held is one caption", 0, false, 1, "B_1400", 60, 100, "r2", 1},
+    {"Start held, repeats marked", 0, false, 1, "B^1400", 60, 100, "r2", 1},
+};
+
+struct Stroke {
+    qint64 at; // ms from the first
+    QEvent::Type type;
+    int key;
+    bool marked; // as an auto-repeat
+};
+
+std::vector<Stroke> Strokes(const BusyCase& c) {
+    std::vector<Stroke> out;
+    qint64 t = 0;
+    for (const QString& token : QString::fromLatin1(c.keys).split(' ')) {
+        const int key = token[0].unicode();
+        const QString rest = token.mid(1);
+        if (rest.startsWith('^') || rest.startsWith('_')) {
+            const int hold = rest.mid(1).toInt();
+            out.push_back({t, QEvent::KeyPress, key, false});
+            // 660 ms until the key repeats, then 25 release and press pairs a second.
+            for (int r = 660; r < hold; r += 40)
+                out.insert(out.end(), {{t + r, QEvent::KeyRelease, key, rest[0] == '^'},
+                                       {t + r, QEvent::KeyPress, key, rest[0] == '^'}});
+            out.push_back({t + hold, QEvent::KeyRelease, key, false});
+            t += hold + c.intervalMs;
+        } else {
+            for (int i = 0; i < (rest.isEmpty() ? 1 : rest.mid(1).toInt()); ++i, t += c.intervalMs)
+                out.insert(out.end(), {{t, QEvent::KeyPress, key, false},
+                                       {t + c.intervalMs / 2, QEvent::KeyRelease, key, false}});
+        }
+    }
+    return out;
+}
+
+QString Expand(const char* done) {
+    QStringList out;
+    for (const QString& token : QString::fromLatin1(done).split(' ')) {
+        const QStringList range = token.mid(1).split('-');
+        if (token[0] != 'r' || range.size() < 2) {
+            out << token;
+            continue;
+        }
+        const int from = range[0].toInt(), to = range[1].toInt();
+        for (int r = from; r != to + (to > from ? 1 : -1); r += to > from ? 1 : -1)
+            out << "r" + QString::number(r);
+    }
+    return out.join(' ');
+}
+
+// Tells when the window takes a key event the keyboard sent, and which caption it selects.
+struct Watch final : QObject, FlexGrid::Observer {
+    std::function<void()> onKey;
+    QStringList* done = nullptr;
+    int row = 0;
     bool eventFilter(QObject*, QEvent* event) override {
-        return event->type() == QEvent::Paint && ++paints < 0;
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) onKey();
+        return false;
+    }
+    void GridSelectionChanged() override {
+        if (grdSubs().Row() != row) *done << "r" + QString::number(row = grdSubs().Row());
     }
 };
 
+void PrintTo(const BusyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class BusyWindow : public TimingWindow, public ::testing::WithParamInterface<BusyCase> {};
+
 } // namespace
 
-TEST_F(TimingWindow, AHeldSeekKeyKeepsPaceWithTheWindowAndStopsWhenReleased) {
+TEST_P(BusyWindow, EveryKeyPressedActsInOrderAndAHeldKeyStopsWithinAStepOfItsRelease) {
+    const BusyCase& c = GetParam();
     std::vector<tSubtitleLine> lines;
     for (int i = 1; i <= 40; ++i)
-        lines.push_back({i * 3000, i * 3000 + 500, QString::number(i)});
-    PaintCounter painted;
-    w->lblTime->installEventFilter(&painted);
+        lines.push_back({c.timed ? i * 3000 : 0, c.timed ? i * 3000 + 500 : 0, QString::number(i)});
+    ASSERT_TRUE(FillLines(0, lines));
+    (c.mode ? w->optManual : w->optPress)->setChecked(true);
+    c.mode ? w->optManual_Click() : w->optPress_Click();
+    SelectLine(c.row, false);
+    player->setCurrentPosition(150.0);
+    // The handlers read the position when a key comes; the display's timer stays out of it.
+    w->tmrTime->stop();
+    w->grdSubsView->setFocus();
+
     FakeClock clock;
-    struct Key {
-        const char* name;
-        uint8_t* key;
-        int row, rowStep, seekStep; // where the hold starts, and what one step does
-    };
-    for (const Key& k : {Key{"Jump", &gHkJump, 1, 1, 0}, Key{"Previous", &gHkPrevious, 40, -1, 0},
-                         Key{"Forward", &gHkForward, 20, 0, 5000}, Key{"Rewind", &gHkRewind, 20, 0, -5000}}) {
-        for (const bool marked : {true, false}) {
-            SCOPED_TRACE(testing::Message() << k.name << (marked ? " marked" : " unmarked"));
-            ASSERT_TRUE(FillLines(0, lines));
-            SelectLine(k.row, false);
-            player->setCurrentPosition(60.0);
-            w->grdSubsView->setFocus();
-            // Held 1.4 s: 660 ms until it repeats, then 25 release and press pairs a second.
-            std::vector<std::pair<int, QEvent::Type>> strokes{{0, QEvent::KeyPress}};
-            for (int t = 660; t < 1400; t += 40)
-                strokes.insert(strokes.end(), {{t, QEvent::KeyRelease}, {t, QEvent::KeyPress}});
-            strokes.push_back({1400, QEvent::KeyRelease});
-            const qint64 t0 = clock.now, position0 = player->positionMs();
-            size_t next = 0;
-            QWindow* const window = w->windowHandle();
-            // Into the window's queue, all the keyboard sent by now.
-            const auto send = [&] {
-                for (; next < strokes.size() && t0 + strokes[next].first <= clock.now; ++next) {
-                    const auto [at, type] = strokes[next];
-                    QApplication::postEvent(window, new QKeyEvent(type, *k.key, {}, {}, marked && at % 1400));
-                }
-            };
-            // Each seek blocks the window for 150 ms while the keyboard goes on.
-            QList<std::pair<qint64, int>> steps; // when each began, and the window's paints by then
-            const auto seeking = QObject::connect(player, &IMediaPlayer::PositionChange, [&] {
-                steps.append({clock.now, painted.paints});
-                clock.Advance(150);
-                send();
-            });
-            for (int quiet = 0; quiet < 20;) {
-                const qsizetype before = steps.size();
-                QApplication::processEvents();
-                quiet = steps.size() == before ? quiet + 1 : 0;
-                if (quiet >= 5 && next < strokes.size()) { // idle: on to the next stroke
-                    clock.now = std::max(clock.now, t0 + strokes[next].first);
-                    send();
-                    quiet = 0;
-                }
-            }
-            QObject::disconnect(seeking);
-            EXPECT_GE(steps.size(), 4) << "held, it repeats";
-            for (int i = 0; i < steps.size(); ++i) {
-                EXPECT_LT(steps[i].first, t0 + 1400) << "a step after the release";
-                if (i > 0) {
-                    EXPECT_GT(steps[i].second, steps[i - 1].second) << "no repaint before step " << i;
-                }
-            }
-            const int row = k.row + k.rowStep * int(steps.size());
-            EXPECT_EQ(grdSubs().Row(), row);
-            const qint64 position = k.rowStep ? GetLineStart(row) : position0 + k.seekStep * steps.size();
-            EXPECT_EQ(player->positionMs(), position);
+    const qint64 t0 = clock.now;
+    const std::vector<Stroke> strokes = Strokes(c);
+    size_t next = 0;
+    int posted = 0, taken = 0;
+    QWindow* const window = w->windowHandle();
+    // Into the window's queue, all the keyboard sent by now, stamped by the keyboard's clock.
+    const auto send = [&] {
+        for (; next < strokes.size() && t0 + strokes[next].at <= clock.now; ++next, ++posted) {
+            const Stroke& s = strokes[next];
+            auto* key = new QKeyEvent(s.type, s.key, {}, QString(QChar(s.key)).toLower(), s.marked);
+            key->setTimestamp(50000 + s.at);
+            QApplication::postEvent(window, key);
         }
+    };
+    // The window is blocked for ms: the video and the keyboard go on.
+    const auto busy = [&](qint64 ms) {
+        clock.Advance(ms);
+        player->Advance(int(ms));
+        send();
+    };
+    QStringList done;
+    Watch watch;
+    watch.done = &done;
+    watch.row = grdSubs().Row();
+    watch.onKey = [&] {
+        ++taken;
+        busy(c.loadMs);
+    };
+    window->installEventFilter(&watch);
+    grdSubs().AddObserver(&watch);
+    const auto seeking = QObject::connect(player, &IMediaPlayer::PositionChange, [&](double from, double to) {
+        if (std::llround(to * 1000) != GetLineStart(grdSubs().Row()))
+            done << QString::asprintf("%+g", to - from);
+        busy(300);
+    });
+    const auto playing = QObject::connect(player, &IMediaPlayer::PlayStateChange, [&](int state) {
+        done << (state == kPlayStatePlaying ? "playing" : state == kPlayStatePaused ? "paused" : "stopped");
+    });
+    const KeyPacer* pacer = w->findChild<KeyPacer*>();
+    const KeyRepeatGate* gate = w->findChild<KeyRepeatGate*>();
+    ASSERT_TRUE(pacer && gate);
+    send();
+    // Whenever the window has nothing left to do, on to the keyboard's next stroke.
+    bool finished = false;
+    for (QDeadlineTimer limit(120000); !finished && !limit.hasExpired();) {
+        QApplication::processEvents();
+        if (taken < posted || pacer->Pending() || gate->Holding()) continue;
+        finished = next == strokes.size();
+        if (!finished) busy(t0 + strokes[next].at - clock.now);
     }
+    grdSubs().RemoveObserver(&watch);
+    QObject::disconnect(seeking);
+    QObject::disconnect(playing);
+    ASSERT_TRUE(finished) << "the window never caught up with the keyboard";
+
+    EXPECT_EQ(done.join(' ').toStdString(), Expand(c.done).toStdString());
+    int timed = 0;
+    for (int row = 1; row <= 40; ++row)
+        timed += GetLineStart(row) < GetLineEnd(row);
+    EXPECT_EQ(timed, c.timedAfter);
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, BusyWindow, ::testing::ValuesIn(kBusyCases), [](const auto& info) {
+    QString n = QString::fromLatin1(info.param.name);
+    n.replace(QRegularExpression("[^A-Za-z0-9]"), "_");
+    return n.toStdString();
+});
